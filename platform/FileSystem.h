@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+namespace vidrune::platform {
+
+class FileSystem {
+public:
+    enum class Kind { None, File, Directory, Other };
+
+    static Kind KindOf(const std::string& path);
+    static bool Exists(const std::string& path) { return KindOf(path) != Kind::None; }
+    // Full path of the running executable; empty when it cannot be found.
+    static std::string ExecutablePath();
+    // True when the directory exists afterwards.
+    static bool CreateDirectory(const std::string& path);
+    // The user's local (non-roaming) application-data folder.
+    static std::string LocalAppDataFolder();
+    static constexpr char kSeparator = '/';
+};
+
+} // namespace vidrune::platform

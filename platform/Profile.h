@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vidrune::platform {
+
+// Profile (INI) files with the rules of the Windows profile functions: section and
+// key names match regardless of letter case, the first matching section and key win,
+// blanks around names and values are trimmed, one pair of matching quotes around a
+// value is removed, and lines starting with ';' are comments.
+class Profile {
+public:
+    // The value of the key, or the default when the file, section or key is missing.
+    // Like a caller's buffer of bufferSize bytes, the result is cut to bufferSize - 1.
+    static std::string GetString(const std::string& path, const std::string& section,
+                                 const std::string& key, const std::string& defaultValue,
+                                 size_t bufferSize);
+
+    // Leading blanks, an optional sign, then decimal digits or a 0x hexadecimal number up
+    // to the first other character; no digits gives 0; a missing or empty key the default.
+    static int GetInt(const std::string& path, const std::string& section, const std::string& key,
+                      int defaultValue);
+
+    // Replaces the key's line in place or appends it to its section, creating the
+    // section and the file when needed; every other line is kept as it was.
+    static bool WriteString(const std::string& path, const std::string& section,
+                            const std::string& key, const std::string& value);
+
+    // The integer rule of GetInt applied to a text.
+    static int ParseInt(const std::string& text);
+};
+
+} // namespace vidrune::platform

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build needs when they are missing: as root with
+# apt-get, otherwise it prints the exact command and fails.
+set -euo pipefail
+
+packages=(
+    build-essential cmake pkg-config binutils
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libtiff-dev libtiff-tools libcli11-dev
+    qt6-base-dev xvfb xauth
+)
+# Comparison libraries for the benchmarks only; the product never links them.
+bench_packages=(libopencv-dev libyuv-dev)
+
+if [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
+    packages+=("${bench_packages[@]}")
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$package")
+    fi
+done
+
+if ((${#missing[@]} == 0)); then
+    exit 0
+fi
+
+command=(apt-get install -y --no-install-recommends "${missing[@]}")
+if [[ $(id -u) -eq 0 ]]; then
+    echo "Installing: ${missing[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    "${command[@]}"
+else
+    echo "Missing packages. Run as root:" >&2
+    echo "  sudo apt-get update && sudo ${command[*]}" >&2
+    exit 1
+fi

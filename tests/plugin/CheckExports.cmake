@@ -1,0 +1,28 @@
+# Compares the defined dynamic symbols of LIBRARY with the global names of EXPECTED.
+execute_process(COMMAND nm -D --defined-only ${LIBRARY}
+    OUTPUT_VARIABLE symbols RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "nm failed on ${LIBRARY}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${symbols}")
+set(actual "")
+foreach(line ${lines})
+    string(REGEX REPLACE "^[0-9a-fA-F]* *[A-Za-z] " "" name "${line}")
+    string(REGEX REPLACE "@.*$" "" name "${name}")
+    list(APPEND actual ${name})
+endforeach()
+list(SORT actual)
+
+file(READ ${EXPECTED} map)
+string(REGEX MATCH "global:([^}]*)local:" block "${map}")
+string(REGEX MATCHALL "[A-Za-z_][A-Za-z0-9_]*" expected "${CMAKE_MATCH_1}")
+list(SORT expected)
+list(LENGTH expected count)
+
+if(NOT count EQUAL 29)
+    message(FATAL_ERROR "the export list names ${count} functions, not 29")
+endif()
+if(NOT actual STREQUAL expected)
+    message(FATAL_ERROR "exported: ${actual}\nexpected: ${expected}")
+endif()
+message(STATUS "exactly the 29 exports")

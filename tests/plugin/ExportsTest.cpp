@@ -1,0 +1,105 @@
+// The exports as a host sees them: the library loaded with the dynamic loader and
+// every function called by name.
+#include "support/PluginLibrary.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+
+using vidrune::test::PluginLibrary;
+
+TEST(ExportsTest, DeviceExistsFromLoadOn) {
+    PluginLibrary plugin;
+    VidruneDevice* handle = plugin.GetDeviceHandle();
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(plugin.GetDeviceHandle(), handle);
+    EXPECT_EQ(plugin.GetAcqDeviceId(), 0x10000u);
+    EXPECT_EQ(plugin.GetAcqDeviceType(), 1u);
+    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
+
+    const char* name = nullptr;
+    ASSERT_EQ(plugin.AcqDeviceQuery("NAME", &name), 1);
+    EXPECT_STREQ(name, "STRAVIK2 MONO");
+}
+
+TEST(ExportsTest, NothingToEnumerateBeforeInitialisation) {
+    PluginLibrary plugin;
+    EXPECT_EQ(plugin.GetNumInputDevices(), 0u);
+    EXPECT_EQ(plugin.GetFirstInputDeviceName(), nullptr);
+    EXPECT_EQ(plugin.GetNextInputDeviceName(), nullptr);
+    EXPECT_EQ(plugin.GetCurrentInputDevice(), 0u);
+    EXPECT_EQ(plugin.GetCurrentInputMode(), 0u);
+    EXPECT_EQ(plugin.GetNumInputModes(), 0u);
+    EXPECT_EQ(plugin.GetFirstInputModeName(), nullptr);
+    EXPECT_EQ(plugin.GetInputDeviceType(), 0u);
+    EXPECT_EQ(plugin.SetCurrentInputDevice(0x10100), 0);
+    double value = 0;
+    EXPECT_EQ(plugin.AcqInputDeviceQuery("NAME", &value), 0);
+    EXPECT_EQ(plugin.AcqInputDeviceSet("NAME", &value), 0);
+    EXPECT_EQ(plugin.AcqInputModeQuery("NAME", &value), 0);
+    EXPECT_EQ(plugin.AcqInputModeSet("NAME", &value), 0);
+}
+
+TEST(ExportsTest, DeviceSetChangesOnlyExistingAttributes) {
+    PluginLibrary plugin;
+    double value = 5;
+    EXPECT_EQ(plugin.AcqDeviceSet("NO SUCH ATTRIBUTE", &value), 0);
+    EXPECT_EQ(plugin.AcqDeviceQuery("NO SUCH ATTRIBUTE", &value), 0);
+    EXPECT_EQ(value, 5);
+    // A numeric query of a text attribute delivers the text's address, not a number.
+    const char* name = nullptr;
+    EXPECT_EQ(plugin.AcqDeviceQuery("NAME", &name), 1);
+    EXPECT_NE(name, nullptr);
+}
+
+TEST(ExportsTest, NullArgumentsAreRefused) {
+    PluginLibrary plugin;
+    double value = 0;
+    EXPECT_EQ(plugin.AcqDeviceQuery(nullptr, &value), 0);
+    EXPECT_EQ(plugin.AcqDeviceQuery("NAME", nullptr), 0);
+    EXPECT_EQ(plugin.AcqDeviceSet("NAME", nullptr), 0);
+    EXPECT_EQ(plugin.AcqInputDeviceQuery(nullptr, &value), 0);
+    EXPECT_EQ(plugin.AcqInputModeSet(nullptr, &value), 0);
+    EXPECT_EQ(plugin.GetInputDeviceId(nullptr), 0u);
+    EXPECT_EQ(plugin.GetInputModeId(nullptr), 0u);
+    EXPECT_EQ(plugin.InitializeDevice(nullptr), 0);
+    EXPECT_EQ(plugin.AcquireStart(nullptr), 0);
+    EXPECT_EQ(plugin.ReadDevice(nullptr), 0);
+    const char* name = nullptr;
+    ASSERT_EQ(plugin.AcqDeviceQuery("NAME", &name), 1);
+    EXPECT_STREQ(name, "STRAVIK2 MONO");
+}
+
+TEST(ExportsTest, OverlongNamesAreRefused) {
+    PluginLibrary plugin;
+    const std::string longName(112, 'N');
+    const char* text = nullptr;
+    EXPECT_EQ(plugin.AcqDeviceQuery(longName.c_str(), &text), 0);
+    EXPECT_EQ(plugin.AcqDeviceSet(longName.c_str(), &text), 0);
+
+    // A host's translation buffer is never overrun either.
+    VidruneDevice* device = plugin.GetDeviceHandle();
+    char buffer[112 + 16];
+    std::memset(buffer, 0x55, sizeof buffer);
+    device->ops->TranslateAttributeName(device, 0, longName.c_str(), buffer, 1);
+    EXPECT_EQ(std::strlen(buffer), 111u);
+    EXPECT_EQ(static_cast<unsigned char>(buffer[112]), 0x55);
+}
+
+TEST(ExportsTest, DeviceObjectTableReachesTheDevice) {
+    PluginLibrary plugin;
+    VidruneDevice* device = plugin.GetDeviceHandle();
+    ASSERT_NE(device->ops, nullptr);
+    EXPECT_EQ(device->ops->GetLastError(device), 0u);
+    device->ops->SetLastError(device, 12);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    EXPECT_EQ(device->ops->GetLastError(device), 12u);
+    EXPECT_EQ(device->ops->GetAcqDeviceType(device), 1u);
+    EXPECT_EQ(device->ops->SetCurrentInputMode(device, 0x10101), 0); // no camera yet
+    double value = 0;
+    EXPECT_EQ(device->ops->AcqInputDeviceQueryById(device, 0x10100, "NAME", &value, 0), 0);
+    const char* name = nullptr;
+    EXPECT_EQ(device->ops->AcqDeviceQuery(device, "NAME", &name, 0), 1);
+    EXPECT_STREQ(name, "STRAVIK2 MONO");
+    EXPECT_EQ(device->ops->IsValid(device), 0); // not started
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace vidrune::test {
+
+// A fresh folder for one test, removed with everything in it afterwards.
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vidrune-test-XXXXXX").string();
+        path_ = MakeTemp(pattern);
+    }
+    ~TempDir() {
+        std::error_code error;
+        std::filesystem::remove_all(path_, error);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+
+    // Writes the file exactly as given and returns its path.
+    std::string Write(const std::string& name, const std::string& content) const {
+        std::string file = File(name);
+        std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        std::ofstream out(file, std::ios::binary | std::ios::trunc);
+        out << content;
+        return file;
+    }
+
+    std::string Read(const std::string& name) const {
+        std::ifstream in(File(name), std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+
+private:
+    static std::string MakeTemp(std::string pattern);
+
+    std::string path_;
+};
+
+} // namespace vidrune::test
