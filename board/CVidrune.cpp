@@ -1,30 +1,310 @@
+// Construction, the connection with the board and the library status bookkeeping.
 #include "board/CVidrune.h"
+
+#include "input/CAcqInputDeviceList.h"
+#include "platform/Event.h"
+#include "platform/FileSystem.h"
+#include "platform/Thread.h"
+
+#include <new>
 
 namespace vidrune {
 
 VIDRUNE_IMPLEMENT_RUNTIME_CLASS(CVidrune, CAcqDevice)
 
-CVidrune::CVidrune(const char* name) : CAcqDevice(name, 1) {}
+namespace {
 
-CVidrune::~CVidrune() = default;
+constexpr const char* kServerName = "Stravik-2_1";
+constexpr uint32_t kLibraryTimeoutMs = 5000;
+constexpr uint32_t kGrabThreadEndMs = 3000;
 
-int CVidrune::IsValid() const {
-    return CAcqDevice::IsValid() ? static_cast<int>(startedFlag_) : 0;
+// Written when the device opens, removed when it closes.
+constexpr const char* kOpenAttributes[] = {
+    "MAX WIDTH",      "MAX HEIGHT",      "WIDTH",          "HEIGHT",           "MAX USER WIDTH",
+    "MAX USER HEIGHT", "DATA RESOLUTION", "DATA SIZE",      "DATA SKIP",        "DATA SCALE",
+    "X DATA SCALE",   "Y DATA SCALE",    "DATA SET SIZE",  "TRIGGER MODE",     "TRIGGER LEVEL",
+    "TRIGGER SOURCE", "START GRAB FIELD", "DISPLAY MODE",  "DATA INTERLACE",   "INVERTXY",
+    "ROTATEDATA",     "FLIPDATA",
+};
+
+// The camera file's extension becomes "cvi"; a '.' in a folder name is not an extension.
+std::string VicPathFor(const std::string& cameraPath) {
+    const size_t slash = cameraPath.find_last_of('/');
+    const size_t dot = cameraPath.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return cameraPath;
+    return cameraPath.substr(0, dot + 1) + "cvi";
 }
 
-int CVidrune::LoadInputDevices(const char*) {
-    return 0;
+} // namespace
+
+CVidrune::CVidrune(const char* name)
+    : CAcqDevice(name, 1), ring_(std::make_unique<GrabBufferRing>()) {}
+
+CVidrune::~CVidrune() {
+    // A host that unloads without freeing must not leave threads running on a dead object.
+    if (startedFlag_)
+        FreeDeviceResources();
+    if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
+        FgAcqRelease(acquisition_);
+    acquisition_ = 0;
+    ReleaseServers();
 }
 
-int CVidrune::AcquireStart(const void*) {
-    return 0;
+uint32_t CVidrune::RecordFgStatus(uint32_t status) {
+    lastFgStatus_ = status;
+    return status;
 }
 
-int CVidrune::AcquireStop() {
+int CVidrune::TakeFgError() {
+    if (lastFgStatus_ == 0)
+        return 0;
+    lastFgStatus_ = 0;
     return 1;
 }
 
-int CVidrune::ReadDevice(void*) {
+int CVidrune::IsValid() const {
+    return CAcqDevice::IsValid() ? static_cast<int>(startedFlag_.load()) : 0;
+}
+
+void CVidrune::SetDisplay(std::unique_ptr<CDispLive> display) {
+    display_ = std::move(display);
+}
+
+void CVidrune::ConnectServers() {
+    // A repeated initialisation gives back the handles of the earlier one first, unless an
+    // open device still uses them.
+    if (GetOpenFlag() && boardServer_ != 0)
+        return;
+    if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
+        RecordFgStatus(FgAcqRelease(acquisition_));
+    acquisition_ = 0;
+    ReleaseServers();
+
+    localServer_ = FgManGetLocalServer();
+    bool failed = RecordFgStatus(FgManGetServerByName(kServerName, &boardServer_)) != 0;
+    failed |= RecordFgStatus(FgAcqGetHandle(boardServer_, 0, &acquisition_)) != 0;
+    if (failed)
+        RecordFgStatus(FG_ERR_NOT_FOUND); // either failure counts, not only the last
+}
+
+void CVidrune::ReleaseServers() {
+    if (FgIsLiveHandle(boardServer_, FG_KIND_SERVER))
+        RecordFgStatus(FgManReleaseServer(boardServer_));
+    if (FgIsLiveHandle(localServer_, FG_KIND_SERVER))
+        RecordFgStatus(FgManReleaseServer(localServer_));
+    boardServer_ = 0;
+    localServer_ = 0;
+}
+
+bool CVidrune::CreateEvents() {
+    std::unique_ptr<platform::Event>* events[] = {&doneEvent_, &startedEvent_, &exitEvent_,
+                                                  &idleEvent_, &goEvent_, &liveStopEvent_,
+                                                  &liveStartedEvent_};
+    for (auto* event : events) {
+        event->reset(new (std::nothrow) platform::Event(platform::Event::Mode::ManualReset));
+        if (!*event) {
+            SetLastError(15);
+            return false;
+        }
+    }
+    return true;
+}
+
+void CVidrune::CloseEvents() {
+    doneEvent_.reset();
+    startedEvent_.reset();
+    exitEvent_.reset();
+    idleEvent_.reset();
+    goEvent_.reset();
+    liveStopEvent_.reset();
+    liveStartedEvent_.reset();
+}
+
+void CVidrune::StartGrabThread() {
+    grabThread_ = std::make_unique<platform::Thread>([this] { GrabThreadProc(); });
+    startedFlag_ = 1;
+    idleEvent_->Set();
+}
+
+void CVidrune::EndGrabThread() {
+    if (!grabThread_)
+        return;
+    if (exitEvent_) {
+        exitEvent_->Set();
+        goEvent_->Set();
+        grabThread_->Join(kGrabThreadEndMs);
+    }
+    grabThread_.reset();
+}
+
+int CVidrune::InitializeDevice(const char* path) {
+    SetLastError(0);
+    if (!ResolveConfigPath(path)) {
+        SetLastError(7);
+        return 0;
+    }
+    ConnectServers();
+    if (TakeFgError() || boardServer_ == 0) {
+        SetLastError(7);
+        return 0;
+    }
+    RecordFgStatus(FgManSetTimeout(kLibraryTimeoutMs));
+    if (GetInitFlag()) {
+        AcquireStop();
+        return 1;
+    }
+    // A device freed and initialised again reads its cameras afresh.
+    ResetInputDevices();
+    if (!LoadInputDevices(path))
+        return 0;
+
+    grabBufferCount_ = static_cast<int32_t>(NumericOr("GRAB DATA BUFFERS", 4.0));
+    if (!ring_)
+        ring_ = std::make_unique<GrabBufferRing>();
+    ClearGrabBufferRing();
+    if (!grabThread_ && CreateEvents())
+        StartGrabThread();
+
+    ReadDisplaySection(path);
+    if (!startedFlag_)
+        SetLastError(7);
+    if (GetLastError() != 0)
+        return 0;
+    SetInitFlag(1);
+    return 1;
+}
+
+uint32_t CVidrune::OpenDevice() {
+    SetLastError(0);
+    frameRate_ = -1.0;
+    if (!startedFlag_) {
+        SetLastError(7);
+        return 0;
+    }
+    if (!GetInitFlag()) {
+        SetLastError(22);
+        return 0;
+    }
+    if (GetOpenFlag()) {
+        SetLastError(1);
+        return 0;
+    }
+    const uint32_t cameraResult = CAcqDevice::OpenDevice();
+    if (cameraResult != 0) {
+        SetLastError(cameraResult);
+        return cameraResult;
+    }
+
+    const char* controlFile = nullptr;
+    AcqInputModeQuery("CONTROL FILE", &controlFile, 0);
+    const std::string path = BuildControlFilePath("CONFIG FILE PATH", controlFile);
+    AcqInputModeQuery("DATA RATE", &frameRate_, 0);
+    if (path.empty() || platform::FileSystem::KindOf(path) != platform::FileSystem::Kind::File)
+        SetLastError(23);
+
+    if (GetLastError() == 0) {
+        // Each load is checked: a failed camera file must not hide behind a loaded VIC file.
+        bool failed = RecordFgStatus(FgCamNew(localServer_, &camera_)) != 0;
+        failed |= RecordFgStatus(FgVicNew(localServer_, &vic_)) != 0;
+        failed |= RecordFgStatus(FgAcqGetPrms(acquisition_, vic_, camera_, 1)) != 0;
+        failed |= RecordFgStatus(FgCamLoad(camera_, path.c_str())) != 0;
+        failed |= RecordFgStatus(FgVicLoad(vic_, VicPathFor(path).c_str())) != 0;
+        if (TakeFgError() || failed) {
+            SetLastError(1);
+        } else {
+            SetOpenFlag(1);
+            if (ReadBoardSettings()) {
+                if (RebuildBuffers()) {
+                    ResetGrabBufferRing();
+                    xScaleOpen_ = xScale_.load();
+                    yScaleOpen_ = yScale_.load();
+                    if (display_) {
+                        display_->SetParamInt(static_cast<int32_t>(GetRotationFlag()), 6);
+                        display_->SetParamInt(static_cast<int32_t>(pixelDepth_), 8);
+                        frameDesc_.frameWidth = static_cast<uint32_t>(frameWidth_.load());
+                        frameDesc_.frameHeight = static_cast<uint32_t>(frameHeight_.load());
+                        frameDesc_.device = this;
+                        display_->Open(frameDesc_);
+                    }
+                }
+            } else if (GetLastError() == 0) {
+                // The board refused its settings: the files do not suit it.
+                SetLastError(1);
+            }
+        }
+    }
+
+    if (GetLastError() != 0) {
+        const uint32_t code = GetLastError();
+        CloseDevice();
+        // The camera was opened above; a failed open leaves it closed again.
+        CAcqDevice::CloseDevice();
+        FreeBoardObjects();
+        SetLastError(code);
+    } else {
+        SetReadyFlag(1);
+    }
+    return GetLastError();
+}
+
+void CVidrune::FreeBoardObjects() {
+    if (FgIsLiveHandle(vic_, FG_KIND_VIC))
+        FgVicFree(vic_);
+    if (FgIsLiveHandle(camera_, FG_KIND_CAMERA))
+        FgCamFree(camera_);
+    vic_ = 0;
+    camera_ = 0;
+}
+
+uint32_t CVidrune::CloseDevice() {
+    if (!startedFlag_)
+        return 7;
+    SetLastError(0);
+    if (!GetOpenFlag())
+        return 0;
+    if (GetReadyFlag()) {
+        if (!AcquireStop())
+            return GetLastError();
+        if (display_)
+            display_->Close();
+        SetReadyFlag(0);
+        CAcqDevice::CloseDevice();
+    }
+    // Also after an open that failed half-way: nothing built for it may stay behind.
+    FreeTransfer();
+    ReleaseGrabBuffers();
+    for (const char* name : kOpenAttributes)
+        RemoveAttribute(name);
+    FreeBoardObjects();
+    SetOpenFlag(0);
+    return TakeFgError() ? GetLastError() : 0;
+}
+
+void CVidrune::ReleaseDisplay() {
+    display_.reset();
+    frameDesc_ = DisplayFrameDesc{};
+    RemoveAttribute("DISPLAY TYPE");
+    RemoveAttribute("DISPLAY NAME");
+    RemoveAttribute("MAX DISPLAY WIDTH");
+    RemoveAttribute("MAX DISPLAY HEIGHT");
+}
+
+int CVidrune::FreeDeviceResources() {
+    CloseDevice();
+    ReleaseGrabBuffers();
+    ReleaseDisplay();
+    ring_.reset();
+    EndGrabThread();
+    CloseEvents();
+    if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
+        RecordFgStatus(FgAcqRelease(acquisition_));
+    acquisition_ = 0;
+    ReleaseServers();
+    startedFlag_ = 0;
+    RemoveAttribute("CFG FILE PATH");
+    // The device can be initialised again from scratch.
+    SetInitFlag(0);
     return 0;
 }
 

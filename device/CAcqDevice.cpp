@@ -75,6 +75,11 @@ int CAcqDevice::IsValid() const {
     return inputDevices_ ? 1 : 0;
 }
 
+void CAcqDevice::ResetInputDevices() {
+    inputDevices_ = std::make_unique<CAcqInputDeviceList>();
+    nextInputDeviceOffset_ = 0x100;
+}
+
 uint32_t CAcqDevice::NextInputDeviceId() const {
     return nextInputDeviceOffset_ > kMaxInputDeviceOffset ? 0 : id_ + nextInputDeviceOffset_;
 }

@@ -96,6 +96,10 @@ public:
     uint32_t GetRotationFlag() const { return rotationFlag_; }
     void SetRotationFlag(uint32_t value) { rotationFlag_ = value; }
 
+protected:
+    // Drops every input device and restarts the identifiers, for a new configuration.
+    void ResetInputDevices();
+
 private:
     // Translates into a local buffer; false when the name is null or does not fit.
     bool Translate(uint32_t inputDeviceId, const char* name, char* buffer, int translate);

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "fgcore.h"
+#include "platform/Event.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+namespace vidrune {
+
+// One slot of the ring: a DMA buffer of the board, its frame event and arm count.
+struct GrabBuffer {
+    FgHandle buffer = 0;
+    // How often the buffer was made the transfer's target since a reader took its frame:
+    // 0 idle, 1 armed, 2 or more overwritten before it was read.
+    std::atomic<int32_t> armCount{0};
+    uint32_t width = 0;
+    uint32_t height = 0;
+    // Signalled when the buffer has been filled.
+    std::unique_ptr<platform::Event> frameEvent;
+    uint8_t* data = nullptr;
+    GrabBuffer* next = nullptr;
+};
+
+// The ring of frame buffers the transfer fills. The transfer callback moves current and
+// last while readers take them, so both are atomics.
+class GrabBufferRing {
+public:
+    static constexpr int32_t kCapacity = 20;
+
+    GrabBufferRing() = default;
+    GrabBufferRing(const GrabBufferRing&) = delete;
+    GrabBufferRing& operator=(const GrabBufferRing&) = delete;
+
+    int32_t Count() const { return count_; }
+    GrabBuffer* Head() const { return head_; }
+    GrabBuffer* Slot(int32_t i) const { return slots_[static_cast<size_t>(i)].get(); }
+    GrabBuffer* Current() const { return current_.load(); }
+    GrabBuffer* Last() const { return last_.load(); }
+    void SetCurrent(GrabBuffer* buffer) { current_.store(buffer); }
+    void SetLast(GrabBuffer* buffer) { last_.store(buffer); }
+
+    // Takes ownership of the buffer as the next slot, linked after the previous one.
+    void Append(std::unique_ptr<GrabBuffer> buffer);
+    // The last buffer's next becomes the head.
+    void Close();
+    // Forgets every buffer without releasing the library's buffers; callers release first.
+    void Clear();
+    // Hands the slot's buffer back to the caller for release.
+    std::unique_ptr<GrabBuffer> TakeSlot(int32_t i) { return std::move(slots_[static_cast<size_t>(i)]); }
+
+private:
+    int32_t count_ = 0;
+    std::atomic<GrabBuffer*> last_{nullptr};
+    std::atomic<GrabBuffer*> current_{nullptr};
+    std::array<std::unique_ptr<GrabBuffer>, kCapacity> slots_;
+    GrabBuffer* head_ = nullptr;
+};
+
+} // namespace vidrune
