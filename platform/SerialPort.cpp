@@ -118,10 +118,12 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, const Sett
     // From here on the object owns the descriptor and releases it on every failure.
     std::unique_ptr<SerialPort> port(new SerialPort(descriptor));
     // TIOCEXCL keeps out other openers except privileged ones; the lock keeps out every
-    // opener that asks for it, as this class does.
+    // opener that asks for it, as this class does. A line held by someone else fails
+    // here, before its owner's exclusive mark could be touched.
     if (!isatty(descriptor) || flock(descriptor, LOCK_EX | LOCK_NB) != 0 ||
         ioctl(descriptor, TIOCEXCL) != 0)
         return nullptr;
+    port->exclusive_ = true;
     if (!Configure(descriptor, *speed, settings))
         return nullptr;
     return port;
@@ -130,7 +132,8 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, const Sett
 SerialPort::~SerialPort() {
     // The exclusive mark stays on the line after close (a pseudo-terminal keeps it as long
     // as its other end is open), so it is taken off before the line is let go.
-    ioctl(descriptor_, TIOCNXCL);
+    if (exclusive_)
+        ioctl(descriptor_, TIOCNXCL);
     ::close(descriptor_);
 }
 

@@ -37,6 +37,8 @@ private:
     explicit SerialPort(int descriptor) : descriptor_(descriptor) {}
 
     int descriptor_;
+    // Set once this object has marked the line exclusive; only then does it unmark it.
+    bool exclusive_ = false;
 };
 
 } // namespace vidrune::platform
