@@ -242,3 +242,21 @@ TEST_F(SerialCameraTest, SecondOpenReleasesThePortItStillHolds) {
     EXPECT_FALSE(camera_.HasSerialPort());
     EXPECT_FALSE(line_.IsExclusive());
 }
+
+TEST_F(SerialCameraTest, NegativeSettingsDoNotBecomeHugeNumbers) {
+    camera_.SetNumeric("COM DELAY", -1.0);
+    camera_.SetModeString(mode_, "NORM INIT", "A|");
+    ASSERT_EQ(camera_.Open(), 0u);
+    line_.StartRecording();
+    const auto start = Clock::now();
+    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    // Not a pause of weeks: a negative delay is no delay.
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count(), 5);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "A\r");
+    camera_.Close();
+
+    camera_.SetNumeric("COM BAUD", -9600.0);
+    EXPECT_EQ(camera_.Open(), 1u);
+    camera_.SetNumeric("COM BAUD", 9600.9);
+    EXPECT_EQ(camera_.Open(), 0u);
+}
