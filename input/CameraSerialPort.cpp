@@ -3,7 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/SerialPort.h"
 
-#include <cctype>
 #include <string>
 
 namespace vidrune {
@@ -15,26 +14,6 @@ constexpr uint8_t kXoff = 19;
 constexpr uint8_t kCarriageReturn = 13;
 // A byte the line has not taken within this time ends the write.
 constexpr uint32_t kByteTimeoutMs = 1000;
-constexpr int kHighestPortNumber = 256;
-
-// "COM" followed by 1 to 256 without leading zeros, any letter case; 0 otherwise.
-int ComPortNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6)
-        return 0;
-    for (size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return 0;
-    }
-    if (name[3] == '0')
-        return 0;
-    int number = 0;
-    for (size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-        number = number * 10 + (name[i] - '0');
-    }
-    return number <= kHighestPortNumber ? number : 0;
-}
 
 } // namespace
 
@@ -65,11 +44,7 @@ void CameraSerialPort::Close() {
 }
 
 std::string CameraSerialPort::DevicePath(const char* portName) {
-    if (portName == nullptr)
-        return std::string();
-    const std::string name(portName);
-    const int number = ComPortNumber(name);
-    return number == 0 ? name : "/dev/ttyS" + std::to_string(number - 1);
+    return portName != nullptr ? platform::SerialPort::DevicePath(portName) : std::string();
 }
 
 int CameraSerialPort::SendCommand(const char* text, const char* separator, uint32_t delayMs) {

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <optional>
@@ -74,6 +75,27 @@ std::optional<speed_t> SpeedCode(uint32_t bitsPerSecond) {
     return std::nullopt;
 }
 
+constexpr int kHighestComPort = 256;
+
+// "COM" followed by 1 to 256 without leading zeros, any letter case; 0 otherwise.
+int ComPortNumber(const std::string& name) {
+    if (name.size() < 4 || name.size() > 6)
+        return 0;
+    for (size_t i = 0; i < 3; ++i) {
+        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
+            return 0;
+    }
+    if (name[3] == '0')
+        return 0;
+    int number = 0;
+    for (size_t i = 3; i < name.size(); ++i) {
+        if (!std::isdigit(static_cast<unsigned char>(name[i])))
+            return 0;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number <= kHighestComPort ? number : 0;
+}
+
 int64_t MonotonicMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -107,6 +129,11 @@ bool Configure(int descriptor, speed_t speed, const SerialPort::Settings& settin
 }
 
 } // namespace
+
+std::string SerialPort::DevicePath(const std::string& portName) {
+    const int number = ComPortNumber(portName);
+    return number == 0 ? portName : "/dev/ttyS" + std::to_string(number - 1);
+}
 
 std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, const Settings& settings) {
     const std::optional<speed_t> speed = SpeedCode(settings.baudRate);

@@ -21,6 +21,10 @@ public:
         uint8_t xoffChar = 19;
     };
 
+    // The path to open for a port name: the Windows names "COM1" to "COM256" (any letter
+    // case) name /dev/ttyS0 upwards; anything else is a path used as it stands.
+    static std::string DevicePath(const std::string& portName);
+
     // The opened port, or null when the path cannot be opened, is held by someone else,
     // is not a serial line, or the settings (the baud rate in particular) cannot be applied.
     static std::unique_ptr<SerialPort> Open(const std::string& path, const Settings& settings);
