@@ -207,6 +207,7 @@ TEST_F(CameraSerialPortTest, ByteTheLineDoesNotTakeWithinASecondFails) {
                           Settings(9600, CameraSerialPort::kXonXoffOutput));
     ASSERT_TRUE(port.IsOpen());
     camera_.SendToPort(kXoff);
+    ASSERT_TRUE(camera_.WaitForPortWritable(false));
     camera_.StartRecording();
     const uint8_t byte = 'A';
     const auto start = Clock::now();
@@ -223,10 +224,12 @@ TEST_F(CameraSerialPortTest, OutputFlowControlStopsAndResumesOnlyOnXon) {
     ASSERT_NE(port, nullptr);
     camera_.StartRecording();
     camera_.SendToPort(kXoff);
+    ASSERT_TRUE(camera_.WaitForPortWritable(false));
     EXPECT_FALSE(port->WriteByte('A', 100));
     camera_.SendToPort('x');
     EXPECT_FALSE(port->WriteByte('B', 100));
     camera_.SendToPort(kXon);
+    ASSERT_TRUE(camera_.WaitForPortWritable(true));
     EXPECT_TRUE(port->WriteByte('C', 100));
     EXPECT_EQ(Bytes(camera_.StopRecording()), "C");
 }

@@ -55,6 +55,18 @@ void PseudoTerminal::SendToPort(uint8_t byte) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
+bool PseudoTerminal::WaitForPortWritable(bool writable, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    do {
+        pollfd output{port_, POLLOUT, 0};
+        const bool canWrite = poll(&output, 1, 0) > 0 && (output.revents & POLLOUT) != 0;
+        if (canWrite == writable)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return false;
+}
+
 void PseudoTerminal::StartRecording() {
     received_.clear();
     stop_ = false;

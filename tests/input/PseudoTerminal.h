@@ -35,6 +35,9 @@ public:
     // Whether the port end is marked for exclusive use.
     bool IsExclusive() const;
     void SendToPort(uint8_t byte);
+    // Waits up to timeoutMs until the port end can (or cannot) take output, as flow
+    // control characters sent to it take effect asynchronously.
+    bool WaitForPortWritable(bool writable, int timeoutMs = 2000);
     // Switches input flags of the port end on, to show that opening the port clears them.
     void SetPortInputFlags(tcflag_t flags);
 
