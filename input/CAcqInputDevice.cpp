@@ -3,6 +3,7 @@
 #include "input/CameraSerialPort.h"
 
 #include <cstring>
+#include <limits>
 
 namespace vidrune {
 
@@ -11,6 +12,17 @@ VIDRUNE_IMPLEMENT_RUNTIME_CLASS(CAcqInputDevice, CObject)
 namespace {
 
 constexpr uint32_t kMaxModeOffset = 255;
+
+// "COM BAUD" and "COM DELAY" come from the configuration file. Truncated toward zero,
+// but a negative or non-numeric value is 0 and an oversized one the largest count: a
+// plain conversion is undefined there, and in practice turns -1 into a pause of weeks.
+uint32_t TruncatedCount(double value) {
+    if (!(value > 0.0))
+        return 0;
+    if (value >= static_cast<double>(std::numeric_limits<uint32_t>::max()))
+        return std::numeric_limits<uint32_t>::max();
+    return static_cast<uint32_t>(value);
+}
 
 } // namespace
 
@@ -69,16 +81,15 @@ uint32_t CAcqInputDevice::Open() {
         const bool hasInit = modes_->GetString(modeId, "COM INIT", &initText) != 0;
 
         PortSettings settings;
-        settings.baudRate = static_cast<uint32_t>(baud);
-        settings.flowBits = flow == 1.0 ? CameraSerialPort::kXonXoffInput |
-                                              CameraSerialPort::kXonXoffOutput
-                                        : 0;
+        settings.baudRate = TruncatedCount(baud);
+        settings.flowBits =
+            flow == 1.0 ? CameraSerialPort::kXonXoffInput | CameraSerialPort::kXonXoffOutput : 0;
         auto port = std::make_unique<CameraSerialPort>(portName, settings);
         if (!port->IsOpen())
             return 1;
         serialPort_ = std::move(port);
         if (hasInit)
-            serialPort_->SendCommand(initText, "|", static_cast<uint32_t>(delay));
+            serialPort_->SendCommand(initText, "|", TruncatedCount(delay));
     }
     activeFlag_ = 0;
     openFlag_ = 1;
@@ -107,7 +118,7 @@ void CAcqInputDevice::SendModeCommand(const char* commandAttribute) {
     attributes_.GetNumeric("COM DELAY", &delay);
     const char* text = nullptr;
     if (modes_->GetString(GetCurrentInputMode(), commandAttribute, &text))
-        serialPort_->SendCommand(text, "|", static_cast<uint32_t>(delay));
+        serialPort_->SendCommand(text, "|", TruncatedCount(delay));
 }
 
 int CAcqInputDevice::AcqSet(const char* name, void* value) {

@@ -1,0 +1,262 @@
+#include "PseudoTerminal.h"
+#include "input/CAcqCameraDevice.h"
+#include "input/CAcqCameraMode.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+using vidrune::CAcqCameraDevice;
+using vidrune::CAcqCameraMode;
+using vidrune::test::Bytes;
+using vidrune::test::PseudoTerminal;
+using vidrune::test::ReceivedByte;
+using vidrune::test::TempDir;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr uint32_t kCameraId = 0x10100;
+
+const char* ModeString(const CAcqCameraDevice& camera, uint32_t modeId, const char* name) {
+    const char* text = nullptr;
+    return camera.Modes()->GetString(modeId, name, &text) ? text : nullptr;
+}
+
+// A camera as the configuration loader leaves it, its serial line on the pseudo-terminal.
+class SerialCameraTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(line_.Ok()) << "no pseudo-terminal available";
+        camera_.SetString("COM PORT", line_.PortPath().c_str());
+        camera_.SetNumeric("COM BAUD", 38400);
+        camera_.SetNumeric("COM FLOW", 0);
+        camera_.SetNumeric("COM DELAY", 0);
+        mode_ = camera_.AddCameraMode("Mode", "mode.cam", 30.0);
+        ASSERT_EQ(camera_.GetCurrentInputMode(), mode_);
+    }
+
+    PseudoTerminal line_;
+    CAcqCameraDevice camera_{"Cam", kCameraId};
+    uint32_t mode_ = 0;
+};
+
+} // namespace
+
+TEST(CameraModeTest, NeedsControlFileAndPositiveRate) {
+    EXPECT_TRUE(CAcqCameraMode("M", "m.cam", kCameraId + 1, 25.0).IsValid());
+    EXPECT_FALSE(CAcqCameraMode("M", "", kCameraId + 1, 25.0).IsValid());
+    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId + 1, 0.0).IsValid());
+    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId + 1, -1.0).IsValid());
+    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId, 25.0).IsValid());
+    CAcqCameraMode mode("M", "m.cam", kCameraId + 1, 25.0);
+    EXPECT_EQ(mode.GetType(), 1u);
+    double rate = 0;
+    ASSERT_EQ(mode.GetNumeric("DATA RATE", &rate), 1);
+    EXPECT_EQ(rate, 25.0);
+}
+
+TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber) {
+    CAcqCameraDevice camera("Cam", kCameraId);
+    EXPECT_EQ(camera.GetActiveFlag(), 1u);
+    EXPECT_EQ(camera.GetType(), 1u);
+
+    // Refused: the number is reported but not used up, and nothing becomes current.
+    EXPECT_EQ(camera.AddCameraMode("Still", "still.cam", 0.0), kCameraId + 1);
+    EXPECT_EQ(camera.AddCameraMode("NoFile", "", 25.0), kCameraId + 1);
+    EXPECT_EQ(camera.GetNumInputModes(), 0u);
+    EXPECT_EQ(camera.GetCurrentInputMode(), 0u);
+
+    EXPECT_EQ(camera.AddCameraMode("First", "first.cam", 25.0), kCameraId + 1);
+    EXPECT_EQ(camera.AddCameraMode("Bad", "bad.cam", 0.0), kCameraId + 2);
+    EXPECT_EQ(camera.AddCameraMode("Second", "second.cam", 50.0), kCameraId + 2);
+    EXPECT_EQ(camera.GetNumInputModes(), 2u);
+    EXPECT_EQ(camera.GetCurrentInputMode(), kCameraId + 1);
+    EXPECT_EQ(camera.GetInputModeId("Second"), kCameraId + 2);
+    EXPECT_EQ(camera.GetInputModeId("Bad"), 0u);
+
+    // Open, close and the flags; the camera's active flag reads 1 throughout.
+    EXPECT_EQ(camera.MarkOpen(), 0u);
+    EXPECT_EQ(camera.GetOpenFlag(), 0u);
+    EXPECT_EQ(camera.Open(), 0u);
+    EXPECT_EQ(camera.GetOpenFlag(), 1u);
+    EXPECT_EQ(camera.GetReadyFlag(), 1u);
+    EXPECT_EQ(camera.GetActiveFlag(), 1u);
+    EXPECT_FALSE(camera.HasSerialPort());
+    EXPECT_EQ(camera.Close(), 0u);
+    EXPECT_EQ(camera.GetOpenFlag(), 0u);
+    EXPECT_EQ(camera.GetReadyFlag(), 0u);
+}
+
+TEST(CameraDeviceTest, ModeNumbersRunOut) {
+    CAcqCameraDevice camera("Cam", kCameraId);
+    for (uint32_t i = 1; i <= 255; ++i)
+        ASSERT_EQ(camera.AddCameraMode(("M" + std::to_string(i)).c_str(), "m.cam", 1.0),
+                  kCameraId + i);
+    EXPECT_EQ(camera.AddCameraMode("Extra", "m.cam", 1.0), 0u);
+    EXPECT_EQ(camera.GetNumInputModes(), 255u);
+    EXPECT_EQ(camera.GetCurrentInputMode(), kCameraId + 1);
+}
+
+TEST(CameraDeviceTest, OpenWithoutCurrentModeChangesNothing) {
+    CAcqCameraDevice camera("Cam", kCameraId);
+    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
+    EXPECT_EQ(camera.Open(), 10u);
+    EXPECT_EQ(camera.GetOpenFlag(), 0u);
+    EXPECT_EQ(camera.GetReadyFlag(), 0u);
+    EXPECT_FALSE(camera.HasSerialPort());
+}
+
+TEST(CameraDeviceTest, PortThatCannotOpenFailsTheOpen) {
+    CAcqCameraDevice camera("Cam", kCameraId);
+    camera.AddCameraMode("Mode", "mode.cam", 30.0);
+    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
+    camera.SetNumeric("COM BAUD", 9600);
+    camera.SetNumeric("COM FLOW", 0);
+    camera.SetNumeric("COM DELAY", 0);
+    EXPECT_EQ(camera.Open(), 1u);
+    EXPECT_FALSE(camera.HasSerialPort());
+    EXPECT_EQ(camera.GetOpenFlag(), 0u);
+    EXPECT_EQ(camera.GetReadyFlag(), 0u);
+}
+
+TEST(CameraDeviceTest, ReadModeSettingsStoresTheCommandTexts) {
+    TempDir dir;
+    const std::string longText(1100, 'x');
+    const std::string path = dir.Write("camera.ini", "[CAMERA1_MODE1]\n"
+                                                     "comInit = SET|GO|\n"
+                                                     "NORMINIT=\"N 1\"\n"
+                                                     "[CAMERA1_MODE2]\n"
+                                                     "CONTINIT=" +
+                                                         longText + "\n");
+    CAcqCameraDevice camera("Cam", kCameraId);
+    const uint32_t first = camera.AddCameraMode("One", "one.cam", 25.0);
+    const uint32_t second = camera.AddCameraMode("Two", "two.cam", 25.0);
+
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", first), 1);
+    EXPECT_STREQ(ModeString(camera, first, "COM INIT"), "SET|GO|");
+    EXPECT_STREQ(ModeString(camera, first, "NORM INIT"), "N 1");
+    EXPECT_EQ(ModeString(camera, first, "CONT INIT"), nullptr);
+
+    // At most 1023 characters, as the configuration's buffer holds.
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE2", second), 1);
+    EXPECT_EQ(ModeString(camera, second, "CONT INIT"), longText.substr(0, 1023));
+    EXPECT_EQ(ModeString(camera, second, "COM INIT"), nullptr);
+
+    // A dropped mode, a missing section or file: nothing stored, still 1.
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", kCameraId + 9), 1);
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA9_MODE1", second), 1);
+    EXPECT_EQ(camera.ReadModeSettings(dir.File("absent.ini").c_str(), "CAMERA1_MODE1", second), 1);
+    EXPECT_EQ(ModeString(camera, second, "NORM INIT"), nullptr);
+}
+
+TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
+    camera_.SetNumeric("COM FLOW", 1);
+    camera_.SetModeString(mode_, "COM INIT", "INIT|GO");
+    line_.StartRecording();
+    ASSERT_EQ(camera_.Open(), 0u);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "INIT\rGO\r");
+    EXPECT_TRUE(camera_.HasSerialPort());
+    const termios line = line_.LineSettings();
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B38400));
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+
+    EXPECT_EQ(camera_.Close(), 0u);
+    EXPECT_FALSE(camera_.HasSerialPort());
+    EXPECT_FALSE(line_.IsExclusive());
+}
+
+TEST_F(SerialCameraTest, FlowOtherThanOneMeansNoFlowControl) {
+    camera_.SetNumeric("COM FLOW", 2);
+    ASSERT_EQ(camera_.Open(), 0u);
+    const termios line = line_.LineSettings();
+    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
+}
+
+TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithPauses) {
+    constexpr int kDelayMs = 40;
+    camera_.SetNumeric("COM DELAY", kDelayMs + 0.9);
+    camera_.SetModeString(mode_, "NORM INIT", "A|B|");
+    camera_.SetModeString(mode_, "CONT INIT", "LIVE");
+    ASSERT_EQ(camera_.Open(), 0u);
+
+    line_.StartRecording();
+    const auto start = Clock::now();
+    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    const auto end = Clock::now();
+    std::vector<ReceivedByte> received = line_.StopRecording();
+    ASSERT_EQ(Bytes(received), "A\rB\r");
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(received[2].at - start).count(),
+              kDelayMs + 2);
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count(),
+              2 * kDelayMs + 4);
+
+    line_.StartRecording();
+    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "LIVE\r");
+}
+
+TEST_F(SerialCameraTest, TextsOfOtherModesAndMissingTextsAreNotSent) {
+    const uint32_t other = camera_.AddCameraMode("Other", "other.cam", 30.0);
+    camera_.SetModeString(other, "COM INIT", "OTHER");
+    camera_.SetModeString(other, "NORM INIT", "OTHER");
+    line_.StartRecording();
+    ASSERT_EQ(camera_.Open(), 0u);
+    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "");
+
+    ASSERT_EQ(camera_.SetCurrentInputMode(other), 1);
+    line_.StartRecording();
+    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "OTHER\r");
+}
+
+TEST(CameraDeviceTest, CameraWithoutPortNeverOpensOne) {
+    CAcqCameraDevice plain("Plain", kCameraId + 1);
+    // The command texts and settings of a serial camera, but no "COM PORT".
+    plain.SetNumeric("COM BAUD", 38400);
+    const uint32_t mode = plain.AddCameraMode("Mode", "mode.cam", 30.0);
+    plain.SetModeString(mode, "COM INIT", "INIT");
+    plain.SetModeString(mode, "NORM INIT", "NORM");
+    EXPECT_EQ(plain.Open(), 0u);
+    EXPECT_FALSE(plain.HasSerialPort());
+    EXPECT_EQ(plain.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(plain.Close(), 0u);
+}
+
+TEST_F(SerialCameraTest, SecondOpenReleasesThePortItStillHolds) {
+    camera_.SetModeString(mode_, "COM INIT", "HI");
+    line_.StartRecording();
+    ASSERT_EQ(camera_.Open(), 0u);
+    ASSERT_EQ(camera_.Open(), 0u);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "HI\rHI\r");
+    EXPECT_TRUE(camera_.HasSerialPort());
+    EXPECT_TRUE(line_.IsExclusive());
+
+    // A failed open lets go of the line it held before.
+    camera_.SetNumeric("COM BAUD", 12345);
+    EXPECT_EQ(camera_.Open(), 1u);
+    EXPECT_FALSE(camera_.HasSerialPort());
+    EXPECT_FALSE(line_.IsExclusive());
+}
+
+TEST_F(SerialCameraTest, NegativeSettingsDoNotBecomeHugeNumbers) {
+    camera_.SetNumeric("COM DELAY", -1.0);
+    camera_.SetModeString(mode_, "NORM INIT", "A|");
+    ASSERT_EQ(camera_.Open(), 0u);
+    line_.StartRecording();
+    const auto start = Clock::now();
+    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    // Not a pause of weeks: a negative delay is no delay.
+    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count(), 5);
+    EXPECT_EQ(Bytes(line_.StopRecording()), "A\r");
+    camera_.Close();
+
+    camera_.SetNumeric("COM BAUD", -9600.0);
+    EXPECT_EQ(camera_.Open(), 1u);
+    camera_.SetNumeric("COM BAUD", 9600.9);
+    EXPECT_EQ(camera_.Open(), 0u);
+}

@@ -1,0 +1,244 @@
+#include "input/CameraSerialPort.h"
+
+#include "PseudoTerminal.h"
+#include "platform/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+
+using vidrune::CameraSerialPort;
+using vidrune::PortSettings;
+using vidrune::platform::SerialPort;
+using vidrune::test::Bytes;
+using vidrune::test::PseudoTerminal;
+using vidrune::test::ReceivedByte;
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+namespace {
+
+constexpr uint8_t kXon = 17;
+constexpr uint8_t kXoff = 19;
+
+PortSettings Settings(uint32_t baudRate, uint32_t flowBits = 0) {
+    PortSettings settings;
+    settings.baudRate = baudRate;
+    settings.flowBits = flowBits;
+    return settings;
+}
+
+milliseconds Since(Clock::time_point start, Clock::time_point end) {
+    return std::chrono::duration_cast<milliseconds>(end - start);
+}
+
+class CameraSerialPortTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(camera_.Ok()) << "no pseudo-terminal available"; }
+
+    PseudoTerminal camera_;
+};
+
+} // namespace
+
+TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
+    EXPECT_EQ(CameraSerialPort::DevicePath("COM1"), "/dev/ttyS0");
+    EXPECT_EQ(CameraSerialPort::DevicePath("com2"), "/dev/ttyS1");
+    EXPECT_EQ(CameraSerialPort::DevicePath("Com10"), "/dev/ttyS9");
+    EXPECT_EQ(CameraSerialPort::DevicePath("COM256"), "/dev/ttyS255");
+    // Anything else is a path as it stands.
+    for (const char* name :
+         {"COM0", "COM257", "COM01", "COM", "COM1x", "COM 1", "/dev/ttyUSB0", "XCOM1", "COM1000"})
+        EXPECT_EQ(CameraSerialPort::DevicePath(name), name) << name;
+    EXPECT_EQ(CameraSerialPort::DevicePath(nullptr), "");
+}
+
+TEST(CameraSerialPortNames, MissingPortsDoNotOpen) {
+    for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", ""}) {
+        CameraSerialPort port(name, Settings(9600));
+        EXPECT_FALSE(port.IsOpen()) << name;
+        EXPECT_EQ(port.SendCommand("A", "|", 0), 0) << name;
+    }
+    CameraSerialPort unnamed(nullptr, Settings(9600));
+    EXPECT_FALSE(unnamed.IsOpen());
+}
+
+TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRate) {
+    // Opening must undo what a terminal starts with, including restart on any character.
+    camera_.SetPortInputFlags(IXANY | ICRNL | IXON);
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(19200));
+    ASSERT_TRUE(port.IsOpen());
+    const termios line = camera_.LineSettings();
+    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B19200));
+    EXPECT_EQ(cfgetispeed(&line), static_cast<speed_t>(B19200));
+    EXPECT_EQ(line.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(line.c_cflag & (PARENB | CSTOPB), 0u);
+    EXPECT_EQ(line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN), 0u);
+    EXPECT_EQ(line.c_oflag & OPOST, 0u);
+    EXPECT_EQ(line.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXON | IXOFF | IXANY), 0u);
+}
+
+TEST_F(CameraSerialPortTest, FlowBitsChooseEachSideOfXonXoff) {
+    struct Case {
+        uint32_t flowBits;
+        tcflag_t expected;
+    };
+    for (const Case& c :
+         {Case{0, 0}, Case{CameraSerialPort::kXonXoffOutput, IXON},
+          Case{CameraSerialPort::kXonXoffInput, IXOFF},
+          Case{CameraSerialPort::kXonXoffOutput | CameraSerialPort::kXonXoffInput, IXON | IXOFF}}) {
+        CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600, c.flowBits));
+        ASSERT_TRUE(port.IsOpen());
+        const termios line = camera_.LineSettings();
+        EXPECT_EQ(line.c_iflag & (IXON | IXOFF | IXANY), c.expected) << c.flowBits;
+        EXPECT_EQ(line.c_cc[VSTART], kXon);
+        EXPECT_EQ(line.c_cc[VSTOP], kXoff);
+        EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B9600));
+    }
+}
+
+TEST_F(CameraSerialPortTest, RateTheLineCannotSetFailsTheOpen) {
+    for (uint32_t rate : {0u, 12345u, 9601u}) {
+        CameraSerialPort port(camera_.PortPath().c_str(), Settings(rate));
+        EXPECT_FALSE(port.IsOpen()) << rate;
+    }
+    // Nothing was left held.
+    EXPECT_FALSE(camera_.IsExclusive());
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(115200));
+    EXPECT_TRUE(port.IsOpen());
+}
+
+TEST_F(CameraSerialPortTest, PortIsHeldExclusivelyUntilClosed) {
+    CameraSerialPort first(camera_.PortPath().c_str(), Settings(9600));
+    ASSERT_TRUE(first.IsOpen());
+    EXPECT_TRUE(camera_.IsExclusive());
+    {
+        CameraSerialPort second(camera_.PortPath().c_str(), Settings(9600));
+        EXPECT_FALSE(second.IsOpen());
+    }
+    // The refused opener left the holder's claim alone.
+    EXPECT_TRUE(camera_.IsExclusive());
+    first.Close();
+    EXPECT_FALSE(first.IsOpen());
+    EXPECT_FALSE(camera_.IsExclusive());
+    CameraSerialPort third(camera_.PortPath().c_str(), Settings(9600));
+    EXPECT_TRUE(third.IsOpen());
+}
+
+TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
+    struct Case {
+        const char* text;
+        const char* expected;
+    };
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    ASSERT_TRUE(port.IsOpen());
+    for (const Case& c :
+         {Case{"ABC", "ABC\r"}, Case{"A|", "A\r"}, Case{"|", "\r"}, Case{"A|B|", "A\rB\r"},
+          Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"}}) {
+        camera_.StartRecording();
+        EXPECT_EQ(port.SendCommand(c.text, "|", 0), 1) << c.text;
+        EXPECT_EQ(Bytes(camera_.StopRecording()), c.expected) << c.text;
+    }
+}
+
+TEST_F(CameraSerialPortTest, OnlyTheFirstSeparatorCharacterCounts) {
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    ASSERT_TRUE(port.IsOpen());
+    camera_.StartRecording();
+    EXPECT_EQ(port.SendCommand("A;B|C", ";|", 0), 1);
+    EXPECT_EQ(port.SendCommand("A|B", "", 0), 1);
+    EXPECT_EQ(port.SendCommand("A|B", nullptr, 0), 1);
+    EXPECT_EQ(Bytes(camera_.StopRecording()), "A\rB|C\rA|B\rA|B\r");
+}
+
+TEST_F(CameraSerialPortTest, LongPieceIsSentWhole) {
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    ASSERT_TRUE(port.IsOpen());
+    std::string longPiece;
+    for (int i = 0; i < 150; ++i)
+        longPiece.push_back(static_cast<char>('a' + i % 26));
+    const std::string text = longPiece + "|Z";
+    camera_.StartRecording();
+    EXPECT_EQ(port.SendCommand(text.c_str(), "|", 0), 1);
+    EXPECT_EQ(Bytes(camera_.StopRecording()), longPiece + "\rZ\r");
+}
+
+TEST_F(CameraSerialPortTest, BytesAreAtLeastAMillisecondApart) {
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    ASSERT_TRUE(port.IsOpen());
+    const std::string text = "0123456789ABCDEFGHIJ";
+    camera_.StartRecording();
+    const auto start = Clock::now();
+    EXPECT_EQ(port.WriteBytes(reinterpret_cast<const uint8_t*>(text.data()),
+                              static_cast<uint32_t>(text.size())),
+              1);
+    const std::vector<ReceivedByte> received = camera_.StopRecording();
+    ASSERT_EQ(Bytes(received), text);
+    // Byte k cannot leave before k milliseconds have passed, however late the camera reads.
+    for (size_t k = 0; k < received.size(); ++k)
+        EXPECT_GE(Since(start, received[k].at).count(), static_cast<long>(k)) << k;
+}
+
+TEST_F(CameraSerialPortTest, PausesFollowOnlyPiecesEndedBySeparator) {
+    constexpr uint32_t kDelayMs = 60;
+    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    ASSERT_TRUE(port.IsOpen());
+
+    camera_.StartRecording();
+    auto start = Clock::now();
+    EXPECT_EQ(port.SendCommand("A|B|", "|", kDelayMs), 1);
+    auto end = Clock::now();
+    std::vector<ReceivedByte> received = camera_.StopRecording();
+    ASSERT_EQ(Bytes(received), "A\rB\r");
+    // "A\r" takes two byte slots, then the pause, then "B".
+    EXPECT_GE(Since(start, received[2].at).count(), static_cast<long>(kDelayMs + 2));
+    EXPECT_GE(Since(start, end).count(), static_cast<long>(2 * kDelayMs + 4));
+
+    // No separator, no pause: far below the delay even on a loaded machine.
+    constexpr uint32_t kLongDelayMs = 3000;
+    start = Clock::now();
+    EXPECT_EQ(port.SendCommand("ABC", "|", kLongDelayMs), 1);
+    EXPECT_LT(Since(start, Clock::now()).count(), static_cast<long>(kLongDelayMs / 2));
+}
+
+TEST_F(CameraSerialPortTest, ByteTheLineDoesNotTakeWithinASecondFails) {
+    CameraSerialPort port(camera_.PortPath().c_str(),
+                          Settings(9600, CameraSerialPort::kXonXoffOutput));
+    ASSERT_TRUE(port.IsOpen());
+    camera_.SendToPort(kXoff);
+    ASSERT_TRUE(camera_.WaitForPortWritable(false));
+    camera_.StartRecording();
+    const uint8_t byte = 'A';
+    const auto start = Clock::now();
+    EXPECT_EQ(port.WriteBytes(&byte, 1), 0);
+    EXPECT_GE(Since(start, Clock::now()).count(), 990);
+    EXPECT_EQ(Bytes(camera_.StopRecording(20)), "");
+}
+
+// The line itself, with short time-outs: XOFF stops output, XON and nothing else restarts it.
+TEST_F(CameraSerialPortTest, OutputFlowControlStopsAndResumesOnlyOnXon) {
+    SerialPort::Settings settings;
+    settings.xonXoffOutput = true;
+    std::unique_ptr<SerialPort> port = SerialPort::Open(camera_.PortPath(), settings);
+    ASSERT_NE(port, nullptr);
+    camera_.StartRecording();
+    camera_.SendToPort(kXoff);
+    ASSERT_TRUE(camera_.WaitForPortWritable(false));
+    EXPECT_FALSE(port->WriteByte('A', 100));
+    camera_.SendToPort('x');
+    EXPECT_FALSE(port->WriteByte('B', 100));
+    camera_.SendToPort(kXon);
+    ASSERT_TRUE(camera_.WaitForPortWritable(true));
+    EXPECT_TRUE(port->WriteByte('C', 100));
+    EXPECT_EQ(Bytes(camera_.StopRecording()), "C");
+}
+
+TEST_F(CameraSerialPortTest, WithoutFlowControlXoffIsJustData) {
+    std::unique_ptr<SerialPort> port = SerialPort::Open(camera_.PortPath(), {});
+    ASSERT_NE(port, nullptr);
+    camera_.StartRecording();
+    camera_.SendToPort(kXoff);
+    EXPECT_TRUE(port->WriteByte('A', 100));
+    EXPECT_EQ(Bytes(camera_.StopRecording()), "A");
+}

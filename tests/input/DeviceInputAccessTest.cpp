@@ -1,0 +1,139 @@
+#include "device/CAcqDevice.h"
+#include "input/CAcqCameraDevice.h"
+#include "input/CAcqInputDeviceList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+using vidrune::CAcqCameraDevice;
+using vidrune::CAcqDevice;
+
+namespace {
+
+// The generic device with the board's operations left out.
+class TestDevice : public CAcqDevice {
+public:
+    TestDevice() : CAcqDevice("TEST DEVICE", 1) {}
+    int LoadInputDevices(const char*) override { return 0; }
+    int AcquireStart(const void*) override { return 0; }
+    int AcquireStop() override { return 0; }
+    int ReadDevice(void*) override { return 0; }
+};
+
+// A device with one camera (current, with one mode) whose "ROTATEDATA" is given.
+class DeviceInputAccessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        cameraId_ = device_.NextInputDeviceId();
+        auto camera = std::make_unique<CAcqCameraDevice>("Cam", cameraId_);
+        modeId_ = camera->AddCameraMode("Mode", "mode.cam", 25.0);
+        camera->SetNumeric("ROTATEDATA", 1.0);
+        camera->SetNumeric("WIDTH", 100);
+        camera->SetNumeric("HEIGHT", 200);
+        camera->SetModeNumeric(modeId_, "MAX WIDTH", 1000);
+        camera->SetModeNumeric(modeId_, "MAX HEIGHT", 2000);
+        ASSERT_EQ(device_.InputDevices()->AddInputDevice(std::move(camera)), 1);
+        device_.CommitInputDeviceId();
+        device_.SetNumeric("X DATA SCALE", 0.5);
+        device_.SetNumeric("Y DATA SCALE", 0.25);
+        device_.SetNumeric("width", 7);
+    }
+
+    void Rotate(double value) {
+        device_.InputDevices()->SetNumeric(cameraId_, "ROTATEDATA", value);
+    }
+
+    double DeviceValue(const char* name, int translate) {
+        double value = -1;
+        return device_.AcqDeviceQuery(name, &value, translate) ? value : -1;
+    }
+
+    TestDevice device_;
+    uint32_t cameraId_ = 0;
+    uint32_t modeId_ = 0;
+};
+
+} // namespace
+
+TEST(DeviceIdentifiersTest, InputDeviceNumbersRunOut) {
+    TestDevice device;
+    EXPECT_EQ(device.NextInputDeviceId(), 0x10100u);
+    device.CommitInputDeviceId();
+    EXPECT_EQ(device.NextInputDeviceId(), 0x10101u);
+    for (uint32_t offset = 0x101; offset < 0xFF00; ++offset)
+        device.CommitInputDeviceId();
+    EXPECT_EQ(device.NextInputDeviceId(), 0x1FF00u);
+    device.CommitInputDeviceId();
+    EXPECT_EQ(device.NextInputDeviceId(), 0u);
+}
+
+TEST(DeviceIdentifiersTest, WithoutCurrentCameraNothingIsReached) {
+    TestDevice device;
+    double value = 0;
+    EXPECT_EQ(device.OpenDevice(), 11u);
+    EXPECT_EQ(device.CloseDevice(), 11u);
+    EXPECT_EQ(device.AcqInputDeviceQuery("NAME", &value, 0), 0);
+    EXPECT_EQ(device.AcqInputModeQuery("NAME", &value, 0), 0);
+    EXPECT_EQ(device.SetCurrentInputMode(0x10101), 0);
+    EXPECT_EQ(device.GetFirstInputModeName(), nullptr);
+    EXPECT_EQ(device.GetNumInputModes(), 0u);
+}
+
+TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNames) {
+    ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
+    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.25);
+    EXPECT_EQ(DeviceValue("Y DATA SCALE", 1), 0.5);
+    EXPECT_EQ(DeviceValue("X DATA SCALE", 0), 0.5);
+    // Only exact names trade places.
+    EXPECT_EQ(DeviceValue("width", 1), 7);
+
+    double value = 0;
+    ASSERT_EQ(device_.AcqInputDeviceQuery("WIDTH", &value, 1), 1);
+    EXPECT_EQ(value, 200);
+    ASSERT_EQ(device_.AcqInputModeQuery("MAX HEIGHT", &value, 1), 1);
+    EXPECT_EQ(value, 1000);
+
+    // A set goes to the partner as well.
+    double width = 640;
+    ASSERT_EQ(device_.AcqInputModeSet("MAX WIDTH", &width, 1), 1);
+    ASSERT_EQ(device_.AcqInputModeQuery("MAX HEIGHT", &value, 0), 1);
+    EXPECT_EQ(value, 640);
+
+    char translated[CAcqDevice::kNameBufferSize];
+    EXPECT_EQ(device_.TranslateAttributeName(cameraId_, "MAX DISPLAY HEIGHT", translated, 1), 1);
+    EXPECT_STREQ(translated, "MAX DISPLAY WIDTH");
+    EXPECT_EQ(device_.TranslateAttributeName(cameraId_ + 1, "WIDTH", translated, 1), 0);
+    EXPECT_STREQ(translated, "WIDTH");
+}
+
+TEST_F(DeviceInputAccessTest, NamesStayWhenTheCameraIsNotRotated) {
+    ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
+    Rotate(0.0);
+    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
+    Rotate(-1.0);
+    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
+    // A text "ROTATEDATA" does not count.
+    auto textual = std::make_unique<CAcqCameraDevice>("Text", cameraId_ + 1);
+    textual->SetString("ROTATEDATA", "1");
+    textual->AddCameraMode("Mode", "mode.cam", 25.0);
+    ASSERT_EQ(device_.InputDevices()->AddInputDevice(std::move(textual)), 1);
+    ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_ + 1), 1);
+    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
+
+    // The device's own "ROTATEDATA" is the board's business, not the name swap's.
+    device_.SetNumeric("ROTATEDATA", 1.0);
+    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
+}
+
+TEST_F(DeviceInputAccessTest, LongAndUnknownNamesAreRefused) {
+    ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
+    const std::string longName(CAcqDevice::kNameBufferSize, 'W');
+    double value = 1;
+    EXPECT_EQ(device_.AcqDeviceQuery(longName.c_str(), &value, 1), 0);
+    EXPECT_EQ(device_.AcqDeviceSet(longName.c_str(), &value, 1), 0);
+    EXPECT_EQ(device_.AcqDeviceSet("NEW", &value, 0), 0);
+    EXPECT_EQ(device_.Attributes().Find("NEW"), nullptr);
+    EXPECT_EQ(device_.AcqInputModeQueryById(cameraId_, modeId_ + 1, "NAME", &value, 0), 0);
+}

@@ -1,0 +1,188 @@
+#include "input/CAcqCameraDevice.h"
+#include "input/CAcqInputDeviceList.h"
+#include "input/CAcqInputModeList.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using vidrune::CAcqCameraDevice;
+using vidrune::CAcqInputDevice;
+using vidrune::CAcqInputDeviceList;
+using vidrune::CAcqInputMode;
+using vidrune::CAcqInputModeList;
+
+namespace {
+
+constexpr uint32_t kFirstCamera = 0x10100;
+
+std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id) {
+    return std::make_unique<CAcqCameraDevice>(name, id);
+}
+
+} // namespace
+
+TEST(InputDeviceTest, ModeIdentifiersRunOutAfter255) {
+    CAcqInputDevice device("Cam", 1, kFirstCamera);
+    EXPECT_EQ(device.NextModeId(), kFirstCamera + 1);
+    // Asking does not use an identifier up; committing does.
+    EXPECT_EQ(device.NextModeId(), kFirstCamera + 1);
+    device.CommitModeId();
+    EXPECT_EQ(device.NextModeId(), kFirstCamera + 2);
+    for (int i = 1; i < 254; ++i)
+        device.CommitModeId();
+    EXPECT_EQ(device.NextModeId(), kFirstCamera + 255);
+    device.CommitModeId();
+    EXPECT_EQ(device.NextModeId(), 0u);
+}
+
+TEST(InputDeviceTest, ValidityNeedsTypeNameAndInputDeviceNumber) {
+    EXPECT_TRUE(CAcqInputDevice("Cam", 0, kFirstCamera).IsValid());
+    EXPECT_TRUE(CAcqInputDevice("Cam", 1, 0x1FF00).IsValid());
+    EXPECT_FALSE(CAcqInputDevice("Cam", 2, kFirstCamera).IsValid());
+    EXPECT_FALSE(CAcqInputDevice("", 1, kFirstCamera).IsValid());
+    EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x10000).IsValid());
+    EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x100FF).IsValid());
+
+    EXPECT_TRUE(CAcqInputMode("Mode", kFirstCamera + 1, 1).IsValid());
+    EXPECT_FALSE(CAcqInputMode("Mode", kFirstCamera, 1).IsValid());
+    EXPECT_FALSE(CAcqInputMode("", kFirstCamera + 1, 1).IsValid());
+    EXPECT_FALSE(CAcqInputMode("Mode", kFirstCamera + 1, 2).IsValid());
+}
+
+TEST(InputDeviceListTest, OnlyValidDevicesEnterAndBecomeCurrent) {
+    CAcqInputDeviceList list;
+    EXPECT_EQ(list.AddInputDevice(nullptr), 0);
+    EXPECT_EQ(list.AddInputDevice(Camera("", kFirstCamera)), 0);
+    EXPECT_EQ(list.AddInputDevice(Camera("Cam", 0x10000)), 0);
+    EXPECT_EQ(list.GetNumInputDevices(), 0u);
+
+    ASSERT_EQ(list.AddInputDevice(Camera("A", kFirstCamera)), 1);
+    ASSERT_EQ(list.AddInputDevice(Camera("B", kFirstCamera + 1)), 1);
+    // Adding makes nothing current.
+    EXPECT_EQ(list.GetCurrentInputDevice(), 0u);
+    EXPECT_EQ(list.GetCurrent(), nullptr);
+    EXPECT_EQ(list.OpenCurrent(), 11u);
+    EXPECT_EQ(list.CloseCurrent(), 11u);
+
+    ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera + 1), 1);
+    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera + 7), 0);
+    EXPECT_EQ(list.SetCurrentInputDevice(0), 0);
+    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
+    EXPECT_STREQ(list.GetCurrent()->GetName(), "B");
+
+    // A device that turned invalid after it was added can no longer be chosen.
+    list.FindById(kFirstCamera)->SetString("NAME", "");
+    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera), 0);
+    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
+}
+
+TEST(InputDeviceListTest, EnumerationRestartsAndLookupsAreExact) {
+    CAcqInputDeviceList list;
+    EXPECT_EQ(list.GetFirstInputDeviceName(), nullptr);
+    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
+    list.AddInputDevice(Camera("Camera", kFirstCamera));
+    list.AddInputDevice(Camera("Second", kFirstCamera + 1));
+    list.AddInputDevice(Camera("Camera", kFirstCamera + 2));
+
+    EXPECT_STREQ(list.GetFirstInputDeviceName(), "Camera");
+    EXPECT_STREQ(list.GetNextInputDeviceName(), "Second");
+    EXPECT_STREQ(list.GetFirstInputDeviceName(), "Camera");
+    EXPECT_STREQ(list.GetNextInputDeviceName(), "Second");
+    EXPECT_STREQ(list.GetNextInputDeviceName(), "Camera");
+    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
+    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
+
+    // The first from the head wins; letter case and blanks matter.
+    EXPECT_EQ(list.GetInputDeviceId("Camera"), kFirstCamera);
+    EXPECT_EQ(list.GetInputDeviceId("camera"), 0u);
+    EXPECT_EQ(list.GetInputDeviceId("Camera "), 0u);
+    EXPECT_EQ(list.GetInputDeviceId(nullptr), 0u);
+}
+
+TEST(InputDeviceListTest, ModeAccessFollowsTheCurrentDevice) {
+    CAcqInputDeviceList list;
+    auto first = std::make_unique<CAcqCameraDevice>("A", kFirstCamera);
+    first->AddCameraMode("Fast", "fast.cam", 60.0);
+    first->AddCameraMode("Slow", "slow.cam", 10.0);
+    auto second = std::make_unique<CAcqCameraDevice>("B", kFirstCamera + 1);
+    second->AddCameraMode("One", "one.cam", 25.0);
+    second->AddCameraMode("Two", "two.cam", 25.0);
+    list.AddInputDevice(std::move(first));
+    list.AddInputDevice(std::move(second));
+
+    EXPECT_EQ(list.GetNumInputModes(), 0u);
+    EXPECT_EQ(list.GetFirstInputModeName(), nullptr);
+    EXPECT_EQ(list.GetInputModeId("Fast"), 0u);
+    EXPECT_EQ(list.GetCurrentInputMode(), 0u);
+    EXPECT_EQ(list.SetCurrentInputMode(kFirstCamera + 1), 0);
+    EXPECT_EQ(list.GetInputDeviceType(), 0u);
+
+    list.SetCurrentInputDevice(kFirstCamera);
+    EXPECT_EQ(list.GetInputDeviceType(), 1u);
+    EXPECT_EQ(list.GetNumInputModes(), 2u);
+    EXPECT_STREQ(list.GetFirstInputModeName(), "Fast");
+    EXPECT_STREQ(list.GetNextInputModeName(), "Slow");
+    EXPECT_EQ(list.GetNextInputModeName(), nullptr);
+    EXPECT_STREQ(list.GetFirstInputModeName(), "Fast");
+    EXPECT_EQ(list.GetInputModeId("Slow"), kFirstCamera + 2);
+    EXPECT_EQ(list.GetInputModeId("slow"), 0u);
+    EXPECT_EQ(list.SetCurrentInputMode(kFirstCamera + 3), 0);
+
+    // Each device keeps its own current mode. Mode numbers count within their device, so
+    // the second camera's modes start one above its own identifier.
+    list.SetCurrentInputDevice(kFirstCamera + 1);
+    EXPECT_EQ(list.GetCurrentInputMode(), kFirstCamera + 2);
+    ASSERT_EQ(list.SetCurrentInputMode(kFirstCamera + 3), 1);
+    list.SetCurrentInputDevice(kFirstCamera);
+    EXPECT_EQ(list.GetCurrentInputMode(), kFirstCamera + 1);
+    list.SetCurrentInputDevice(kFirstCamera + 1);
+    EXPECT_EQ(list.GetCurrentInputMode(), kFirstCamera + 3);
+}
+
+TEST(InputModeListTest, RefusesInvalidModesAndRemoves) {
+    CAcqInputModeList list(1);
+    EXPECT_EQ(list.AddMode(nullptr), 0);
+    EXPECT_EQ(list.CreateMode("Zero", kFirstCamera), 0);
+    EXPECT_EQ(list.CreateMode("", kFirstCamera + 1), 0);
+    EXPECT_EQ(CAcqInputModeList(2).CreateMode("Typed", kFirstCamera + 1), 0);
+    ASSERT_EQ(list.CreateMode("Mode", kFirstCamera + 1), 1);
+    EXPECT_EQ(list.FindById(kFirstCamera + 1)->GetType(), 1u);
+    EXPECT_EQ(list.GetCount(), 1u);
+
+    EXPECT_EQ(list.SetCurrent(kFirstCamera), 0);
+    EXPECT_EQ(list.SetCurrent(kFirstCamera + 2), 0);
+    EXPECT_EQ(list.GetCurrent(), 0u);
+    ASSERT_EQ(list.SetCurrent(kFirstCamera + 1), 1);
+
+    EXPECT_EQ(list.RemoveMode(kFirstCamera + 2), 0);
+    EXPECT_EQ(list.RemoveMode(kFirstCamera + 1), 1);
+    EXPECT_EQ(list.GetCount(), 0u);
+    EXPECT_EQ(list.GetFirstName(), nullptr);
+    double value = 0;
+    EXPECT_EQ(list.GetNumeric(kFirstCamera + 1, "NAME", &value), 0);
+}
+
+TEST(InputDeviceTest, TypedSetChangesOnlyExistingAttributes) {
+    CAcqCameraDevice camera("Cam", kFirstCamera);
+    double gain = 2.0;
+    EXPECT_EQ(camera.AcqSet("GAIN", &gain), 0);
+    EXPECT_EQ(camera.Attributes().Find("GAIN"), nullptr);
+    camera.SetNumeric("GAIN", 1.0);
+    EXPECT_EQ(camera.AcqSet("GAIN", &gain), 1);
+    double stored = 0;
+    ASSERT_EQ(camera.AcqQuery("GAIN", &stored), 1);
+    EXPECT_EQ(stored, 2.0);
+    char port[] = "/dev/ttyUSB1";
+    camera.SetString("COM PORT", "COM1");
+    EXPECT_EQ(camera.AcqSet("COM PORT", port), 1);
+    const char* text = nullptr;
+    ASSERT_EQ(camera.AcqQuery("COM PORT", &text), 1);
+    EXPECT_STREQ(text, "/dev/ttyUSB1");
+
+    // The mode commands are switches, not attributes, and never get stored.
+    EXPECT_EQ(camera.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(camera.AcqSet("CONT MODE", &gain), 1);
+    EXPECT_EQ(camera.Attributes().Find("NORM MODE"), nullptr);
+    EXPECT_EQ(camera.AcqSet("norm mode", &gain), 0);
+}
