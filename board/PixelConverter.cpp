@@ -144,48 +144,36 @@ RowFunction PickRowFunction(uint32_t bytesPerPixel, uint32_t xs) {
     }
 }
 
-// Destination rectangle [rowBegin, rowEnd) x [columnBegin, columnEnd) of a quarter turn, one
-// pixel at a time; used for the edges that do not fill a whole tile.
-template <std::size_t Bytes>
-void RotateRectangle(const uint8_t* source, uint8_t* destination, std::size_t width,
-                     std::size_t height, std::size_t rowBegin, std::size_t rowEnd,
-                     std::size_t columnBegin, std::size_t columnEnd) {
-    // Column-major order reads each source row contiguously.
-    for (std::size_t c = columnBegin; c < columnEnd; ++c) {
-        const uint8_t* sourceRow = source + (width - 1 - c) * height * Bytes;
-        for (std::size_t r = rowBegin; r < rowEnd; ++r)
-            std::memcpy(destination + (r * width + c) * Bytes, sourceRow + r * Bytes, Bytes);
-    }
-}
-
-void RotateRectangleAnySize(const uint8_t* source, uint8_t* destination, std::size_t width,
-                            std::size_t height, std::size_t bytesPerPixel) {
-    for (std::size_t c = 0; c < width; ++c) {
-        const uint8_t* sourceRow = source + (width - 1 - c) * height * bytesPerPixel;
-        for (std::size_t r = 0; r < height; ++r)
-            std::memcpy(destination + (r * width + c) * bytesPerPixel,
-                        sourceRow + r * bytesPerPixel, bytesPerPixel);
-    }
-}
-
 #if defined(VIDRUNE_PIXEL_SSE2)
 
-// Turns one 16 x 16 tile of bytes: destination rows r0.., columns c0.. .
-void RotateTile8(const uint8_t* source, uint8_t* destination, std::size_t width, std::size_t height,
-                 std::size_t r0, std::size_t c0) {
-    // v[k]: 16 pixels of the source row that becomes destination column c0 + k.
-    __m128i v[16];
-    const uint8_t* sourceRow = source + (width - 1 - c0) * height + r0;
-    for (int k = 0; k < 16; ++k)
-        v[k] = Load(sourceRow - k * height);
+// The tile loops must be unrolled completely so that their arrays live in registers.
+#if defined(__GNUC__)
+#define VIDRUNE_UNROLL _Pragma("GCC unroll 16")
+#else
+#define VIDRUNE_UNROLL
+#endif
 
+// A tile function transposes one square tile: input row k (at in + k * inStride) becomes output
+// column k, output row j starts at out + j * outStride.
+using TileFunction = void (*)(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
+                              std::ptrdiff_t outStride);
+
+// 16 x 16 bytes.
+void TransposeTile8(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
+                    std::ptrdiff_t outStride) {
+    __m128i v[16];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 16; ++k)
+        v[k] = Load(in + k * inStride);
     __m128i a[16];
+    VIDRUNE_UNROLL
     for (int k = 0; k < 16; k += 2) {
         a[k] = _mm_unpacklo_epi8(v[k], v[k + 1]);
         a[k + 1] = _mm_unpackhi_epi8(v[k], v[k + 1]);
     }
     // b[4m + q]: columns 4q..4q+3, four bytes each from rows 4m..4m+3.
     __m128i b[16];
+    VIDRUNE_UNROLL
     for (int m = 0; m < 4; ++m) {
         b[4 * m] = _mm_unpacklo_epi16(a[4 * m], a[4 * m + 2]);
         b[4 * m + 1] = _mm_unpackhi_epi16(a[4 * m], a[4 * m + 2]);
@@ -194,62 +182,121 @@ void RotateTile8(const uint8_t* source, uint8_t* destination, std::size_t width,
     }
     // c[8g + p]: columns 2p and 2p+1, eight bytes each from rows 8g..8g+7.
     __m128i c[16];
+    VIDRUNE_UNROLL
     for (int g = 0; g < 2; ++g) {
+        VIDRUNE_UNROLL
         for (int q = 0; q < 4; ++q) {
             c[8 * g + 2 * q] = _mm_unpacklo_epi32(b[8 * g + q], b[8 * g + 4 + q]);
             c[8 * g + 2 * q + 1] = _mm_unpackhi_epi32(b[8 * g + q], b[8 * g + 4 + q]);
         }
     }
-    uint8_t* destinationRow = destination + r0 * width + c0;
+    VIDRUNE_UNROLL
     for (int p = 0; p < 8; ++p) {
-        Store(destinationRow + (2 * p) * width, _mm_unpacklo_epi64(c[p], c[8 + p]));
-        Store(destinationRow + (2 * p + 1) * width, _mm_unpackhi_epi64(c[p], c[8 + p]));
+        Store(out + (2 * p) * outStride, _mm_unpacklo_epi64(c[p], c[8 + p]));
+        Store(out + (2 * p + 1) * outStride, _mm_unpackhi_epi64(c[p], c[8 + p]));
     }
 }
 
-// Turns one 8 x 8 tile of 16-bit pixels.
-void RotateTile16(const uint8_t* source, uint8_t* destination, std::size_t width,
-                  std::size_t height, std::size_t r0, std::size_t c0) {
+// 8 x 8 16-bit pixels.
+void TransposeTile16(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
+                     std::ptrdiff_t outStride) {
     __m128i v[8];
-    const uint8_t* sourceRow = source + ((width - 1 - c0) * height + r0) * 2;
+    VIDRUNE_UNROLL
     for (int k = 0; k < 8; ++k)
-        v[k] = Load(sourceRow - k * height * 2);
-
+        v[k] = Load(in + k * inStride);
     __m128i a[8];
+    VIDRUNE_UNROLL
     for (int k = 0; k < 8; k += 2) {
         a[k] = _mm_unpacklo_epi16(v[k], v[k + 1]);
         a[k + 1] = _mm_unpackhi_epi16(v[k], v[k + 1]);
     }
     // b[4g + q]: columns 2q and 2q+1, four pixels each from rows 4g..4g+3.
     __m128i b[8];
+    VIDRUNE_UNROLL
     for (int g = 0; g < 2; ++g) {
         b[4 * g] = _mm_unpacklo_epi32(a[4 * g], a[4 * g + 2]);
         b[4 * g + 1] = _mm_unpackhi_epi32(a[4 * g], a[4 * g + 2]);
         b[4 * g + 2] = _mm_unpacklo_epi32(a[4 * g + 1], a[4 * g + 3]);
         b[4 * g + 3] = _mm_unpackhi_epi32(a[4 * g + 1], a[4 * g + 3]);
     }
-    uint8_t* destinationRow = destination + (r0 * width + c0) * 2;
+    VIDRUNE_UNROLL
     for (int q = 0; q < 4; ++q) {
-        Store(destinationRow + (2 * q) * width * 2, _mm_unpacklo_epi64(b[q], b[4 + q]));
-        Store(destinationRow + (2 * q + 1) * width * 2, _mm_unpackhi_epi64(b[q], b[4 + q]));
+        Store(out + (2 * q) * outStride, _mm_unpacklo_epi64(b[q], b[4 + q]));
+        Store(out + (2 * q + 1) * outStride, _mm_unpackhi_epi64(b[q], b[4 + q]));
     }
 }
 
-using TileFunction = void (*)(const uint8_t*, uint8_t*, std::size_t, std::size_t, std::size_t,
-                              std::size_t);
+#endif
 
-// Whole tiles in blocks of kBlock x kBlock destination pixels, so that the source lines a
-// block reads and the destination lines it writes stay in the first-level cache.
-template <std::size_t Tile, std::size_t Block, TileFunction Turn>
-void RotateTiles(const uint8_t* source, uint8_t* destination, std::size_t width, std::size_t height,
-                 std::size_t rows, std::size_t columns) {
-    for (std::size_t rb = 0; rb < rows; rb += Block) {
-        const std::size_t rowEnd = rb + Block < rows ? rb + Block : rows;
-        for (std::size_t cb = 0; cb < columns; cb += Block) {
-            const std::size_t columnEnd = cb + Block < columns ? cb + Block : columns;
-            for (std::size_t r0 = rb; r0 < rowEnd; r0 += Tile)
-                for (std::size_t c0 = cb; c0 < columnEnd; c0 += Tile)
-                    Turn(source, destination, width, height, r0, c0);
+// One quarter turn: the source has `width` rows of `height` pixels.
+struct Turn {
+    const uint8_t* source;
+    uint8_t* destination;
+    std::size_t width;
+    std::size_t height;
+};
+
+// Destination rectangle [rowBegin, rowEnd) x [columnBegin, columnEnd), one pixel at a time;
+// used for the edges that do not fill a whole tile.
+template <std::size_t Bytes>
+void TurnPixels(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::size_t columnBegin,
+                std::size_t columnEnd) {
+    // Column by column, so that each source row is read front to back.
+    for (std::size_t c = columnBegin; c < columnEnd; ++c) {
+        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.height * Bytes;
+        for (std::size_t r = rowBegin; r < rowEnd; ++r)
+            std::memcpy(t.destination + (r * t.width + c) * Bytes, sourceRow + r * Bytes, Bytes);
+    }
+}
+
+void TurnPixelsOfAnySize(const Turn& t, std::size_t bytesPerPixel) {
+    for (std::size_t c = 0; c < t.width; ++c) {
+        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.height * bytesPerPixel;
+        for (std::size_t r = 0; r < t.height; ++r)
+            std::memcpy(t.destination + (r * t.width + c) * bytesPerPixel,
+                        sourceRow + r * bytesPerPixel, bytesPerPixel);
+    }
+}
+
+#if defined(VIDRUNE_PIXEL_SSE2)
+
+// Pixels on a side of a block: each source row of a block is read in one run of 128 pixels,
+// long enough for the hardware prefetcher, and the block's buffer (16 or 32 KB) stays in the
+// first-level cache.
+constexpr std::size_t kBlock = 128;
+
+// Whole tiles over a destination rectangle, read straight from the source.
+template <std::size_t Bytes, std::size_t Tile, TileFunction Transpose>
+void TurnTiles(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::size_t columnBegin,
+               std::size_t columnEnd) {
+    const auto inStride = -static_cast<std::ptrdiff_t>(t.height * Bytes);
+    const auto outStride = static_cast<std::ptrdiff_t>(t.width * Bytes);
+    for (std::size_t r0 = rowBegin; r0 < rowEnd; r0 += Tile)
+        for (std::size_t c0 = columnBegin; c0 < columnEnd; c0 += Tile)
+            Transpose(t.source + ((t.width - 1 - c0) * t.height + r0) * Bytes, inStride,
+                      t.destination + (r0 * t.width + c0) * Bytes, outStride);
+}
+
+// Whole blocks. A block's source lines are first copied into a small contiguous
+// buffer: read in place from a frame whose row length is a power of two, the block's rows fall
+// into the same few cache sets and evict each other before they are used up.
+template <std::size_t Bytes, std::size_t Tile, TileFunction Transpose>
+void TurnBlocks(const Turn& t, std::size_t rows, std::size_t columns) {
+    constexpr std::ptrdiff_t kLocalStride = kBlock * Bytes;
+    alignas(16) uint8_t local[kBlock * kLocalStride];
+    const auto outStride = static_cast<std::ptrdiff_t>(t.width * Bytes);
+    for (std::size_t rb = 0; rb < rows; rb += kBlock) {
+        for (std::size_t cb = 0; cb < columns; cb += kBlock) {
+            // Local row k: the source row that becomes destination column cb + k.
+            for (std::size_t k = 0; k < kBlock; ++k)
+                std::memcpy(local + k * kLocalStride,
+                            t.source + ((t.width - 1 - cb - k) * t.height + rb) * Bytes,
+                            kLocalStride);
+            uint8_t* out = t.destination + (rb * t.width + cb) * Bytes;
+            for (std::size_t r0 = 0; r0 < kBlock; r0 += Tile)
+                for (std::size_t c0 = 0; c0 < kBlock; c0 += Tile)
+                    Transpose(local + c0 * kLocalStride + r0 * Bytes, kLocalStride,
+                              out + r0 * outStride + c0 * Bytes, outStride);
         }
     }
 }
@@ -257,22 +304,22 @@ void RotateTiles(const uint8_t* source, uint8_t* destination, std::size_t width,
 #endif
 
 template <std::size_t Bytes>
-void RotatePixels(const uint8_t* source, uint8_t* destination, std::size_t width,
-                  std::size_t height) {
+void TurnImage(const Turn& t) {
     std::size_t rows = 0;    // destination rows covered by whole tiles
     std::size_t columns = 0; // destination columns covered by whole tiles
 #if defined(VIDRUNE_PIXEL_SSE2)
     constexpr std::size_t kTile = Bytes == 1 ? 16 : 8;
-    constexpr std::size_t kBlock = 64;
-    rows = height - height % kTile;
-    columns = width - width % kTile;
-    if constexpr (Bytes == 1)
-        RotateTiles<kTile, kBlock, RotateTile8>(source, destination, width, height, rows, columns);
-    else
-        RotateTiles<kTile, kBlock, RotateTile16>(source, destination, width, height, rows, columns);
+    constexpr TileFunction kTranspose = Bytes == 1 ? TransposeTile8 : TransposeTile16;
+    rows = t.height - t.height % kTile;
+    columns = t.width - t.width % kTile;
+    const std::size_t blockRows = t.height - t.height % kBlock;
+    const std::size_t blockColumns = t.width - t.width % kBlock;
+    TurnBlocks<Bytes, kTile, kTranspose>(t, blockRows, blockColumns);
+    TurnTiles<Bytes, kTile, kTranspose>(t, 0, blockRows, blockColumns, columns);
+    TurnTiles<Bytes, kTile, kTranspose>(t, blockRows, rows, 0, columns);
 #endif
-    RotateRectangle<Bytes>(source, destination, width, height, 0, rows, columns, width);
-    RotateRectangle<Bytes>(source, destination, width, height, rows, height, 0, width);
+    TurnPixels<Bytes>(t, 0, rows, columns, t.width);
+    TurnPixels<Bytes>(t, rows, t.height, 0, t.width);
 }
 
 } // namespace
@@ -316,16 +363,14 @@ void PixelConverter::RotateClockwise(const void* source, void* destination, int3
                                      int32_t height, uint32_t bytesPerPixel) {
     if (width <= 0 || height <= 0)
         return;
-    const auto* in = static_cast<const uint8_t*>(source);
-    auto* out = static_cast<uint8_t*>(destination);
-    const auto w = static_cast<std::size_t>(width);
-    const auto h = static_cast<std::size_t>(height);
+    const Turn turn{static_cast<const uint8_t*>(source), static_cast<uint8_t*>(destination),
+                    static_cast<std::size_t>(width), static_cast<std::size_t>(height)};
     if (bytesPerPixel == 1)
-        RotatePixels<1>(in, out, w, h);
+        TurnImage<1>(turn);
     else if (bytesPerPixel == 2)
-        RotatePixels<2>(in, out, w, h);
+        TurnImage<2>(turn);
     else if (bytesPerPixel != 0)
-        RotateRectangleAnySize(in, out, w, h, bytesPerPixel);
+        TurnPixelsOfAnySize(turn, bytesPerPixel);
 }
 
 } // namespace vidrune
