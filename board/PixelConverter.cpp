@@ -30,7 +30,10 @@ void CopyRow(const uint8_t* source, uint8_t* destination, std::size_t width) {
 
 // The vector loops below read whole 16-byte blocks. A block of n destination pixels is taken
 // only while i + n < width, so its last byte still lies within the source pixels that the
-// row addresses: nothing past the region's last pixel is ever read.
+// row addresses: nothing past the region's last pixel is ever read. The remaining pixels are
+// taken by one last block that ends exactly on the last addressed pixel: it is loaded a little
+// early, so that the wanted pixels sit in the high end of their lanes, and it rewrites a few
+// pixels of the block before it with the same values.
 
 #if defined(VIDRUNE_PIXEL_SSE2)
 
@@ -69,6 +72,12 @@ void EverySecond8(const uint8_t* source, uint8_t* destination, std::size_t width
         const __m128i b = _mm_and_si128(Load(s + 16), lowBytes);
         Store(destination + i, _mm_packus_epi16(a, b));
     }
+    if (width > 16) {
+        const uint8_t* s = source + 2 * width - 33;
+        Store(destination + width - 16,
+              _mm_packus_epi16(_mm_srli_epi16(Load(s), 8), _mm_srli_epi16(Load(s + 16), 8)));
+        return;
+    }
 #endif
     CopyEveryNth<1, 2>(source, destination, i, width);
 }
@@ -90,6 +99,12 @@ void EverySecond16(const uint8_t* source, uint8_t* destination, std::size_t widt
         Store(destination + 2 * i,
               _mm_packs_epi32(LowHalfOfPairs(Load(s)), LowHalfOfPairs(Load(s + 16))));
     }
+    if (width > 8) {
+        const uint8_t* s = source + (2 * width - 17) * 2;
+        Store(destination + 2 * (width - 8),
+              _mm_packs_epi32(_mm_srai_epi32(Load(s), 16), _mm_srai_epi32(Load(s + 16), 16)));
+        return;
+    }
 #endif
     CopyEveryNth<2, 2>(source, destination, i, width);
 }
@@ -107,6 +122,16 @@ void EveryFourth8(const uint8_t* source, uint8_t* destination, std::size_t width
         const __m128i d = _mm_and_si128(Load(s + 48), lowBytes);
         Store(destination + i, _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d)));
     }
+    if (width > 16) {
+        const uint8_t* s = source + 4 * width - 67;
+        const __m128i a = _mm_srli_epi32(Load(s), 24);
+        const __m128i b = _mm_srli_epi32(Load(s + 16), 24);
+        const __m128i c = _mm_srli_epi32(Load(s + 32), 24);
+        const __m128i d = _mm_srli_epi32(Load(s + 48), 24);
+        Store(destination + width - 16,
+              _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d)));
+        return;
+    }
 #endif
     CopyEveryNth<1, 4>(source, destination, i, width);
 }
@@ -123,6 +148,18 @@ void EveryFourth16(const uint8_t* source, uint8_t* destination, std::size_t widt
         const __m128i cd = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s + 32), kEvenLanes),
                                               _mm_shuffle_epi32(Load(s + 48), kEvenLanes));
         Store(destination + 2 * i, _mm_packs_epi32(LowHalfOfPairs(ab), LowHalfOfPairs(cd)));
+    }
+    if (width > 8) {
+        // Loaded three pixels early: lanes 1 and 3 hold the wanted pixels in their high halves.
+        constexpr int kOddLanes = _MM_SHUFFLE(3, 1, 3, 1);
+        const uint8_t* s = source + (4 * width - 35) * 2;
+        const __m128i ab = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s), kOddLanes),
+                                              _mm_shuffle_epi32(Load(s + 16), kOddLanes));
+        const __m128i cd = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s + 32), kOddLanes),
+                                              _mm_shuffle_epi32(Load(s + 48), kOddLanes));
+        Store(destination + 2 * (width - 8),
+              _mm_packs_epi32(_mm_srai_epi32(ab, 16), _mm_srai_epi32(cd, 16)));
+        return;
     }
 #endif
     CopyEveryNth<2, 4>(source, destination, i, width);
