@@ -1,46 +1,413 @@
 #include "board/PixelConverter.h"
 
+#include <cstddef>
 #include <cstring>
 
-// Plain per-pixel versions; the fast paths replace them.
+#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
+#define VIDRUNE_PIXEL_SSE2 1
+#include <emmintrin.h>
+#endif
+
 namespace vidrune {
 
-void PixelConverter::ExtractRegion(const void* source, uint32_t sourceWidth,
-                                   uint32_t bytesPerPixel, uint32_t x, uint32_t y,
-                                   uint32_t width, uint32_t height, uint32_t xs, uint32_t ys,
-                                   void* destination) {
-    if ((bytesPerPixel != 1 && bytesPerPixel != 2) || (xs != 1 && xs != 2 && xs != 4))
+namespace {
+
+using RowFunction = void (*)(const uint8_t* source, uint8_t* destination, std::size_t width);
+
+// Copies pixels from destination index `from` on one at a time; 2-byte pixels go through
+// memcpy because the caller's buffers need not be aligned for uint16_t.
+template <std::size_t Bytes, std::size_t Step>
+void CopyEveryNth(const uint8_t* source, uint8_t* destination, std::size_t from,
+                  std::size_t width) {
+    for (std::size_t i = from; i < width; ++i)
+        std::memcpy(destination + i * Bytes, source + i * Step * Bytes, Bytes);
+}
+
+template <std::size_t Bytes>
+void CopyRow(const uint8_t* source, uint8_t* destination, std::size_t width) {
+    std::memcpy(destination, source, width * Bytes);
+}
+
+// The vector loops below read whole 16-byte blocks. A block of n destination pixels is taken
+// only while i + n < width, so its last byte still lies within the source pixels that the
+// row addresses: nothing past the region's last pixel is ever read. The remaining pixels are
+// taken by one last block that ends exactly on the last addressed pixel: it is loaded a little
+// early, so that the wanted pixels sit in the high end of their lanes, and it rewrites a few
+// pixels of the block before it with the same values.
+
+#if defined(VIDRUNE_PIXEL_SSE2)
+
+__m128i Load(const uint8_t* p) {
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+}
+
+void Store(uint8_t* p, __m128i v) {
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), v);
+}
+
+// Low 16 bits of every 32-bit lane, sign-extended so that the signed pack below returns them
+// unchanged (values of 32768 and more included).
+__m128i LowHalfOfPairs(__m128i v) {
+    return _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);
+}
+
+#endif
+
+void EverySecond8(const uint8_t* source, uint8_t* destination, std::size_t width) {
+    std::size_t i = 0;
+#if defined(VIDRUNE_PIXEL_SSE2)
+    const __m128i lowBytes = _mm_set1_epi16(0x00FF);
+    for (; i + 32 < width; i += 32) {
+        const uint8_t* s = source + 2 * i;
+        const __m128i a = _mm_and_si128(Load(s), lowBytes);
+        const __m128i b = _mm_and_si128(Load(s + 16), lowBytes);
+        const __m128i c = _mm_and_si128(Load(s + 32), lowBytes);
+        const __m128i d = _mm_and_si128(Load(s + 48), lowBytes);
+        Store(destination + i, _mm_packus_epi16(a, b));
+        Store(destination + i + 16, _mm_packus_epi16(c, d));
+    }
+    for (; i + 16 < width; i += 16) {
+        const uint8_t* s = source + 2 * i;
+        const __m128i a = _mm_and_si128(Load(s), lowBytes);
+        const __m128i b = _mm_and_si128(Load(s + 16), lowBytes);
+        Store(destination + i, _mm_packus_epi16(a, b));
+    }
+    if (width > 16) {
+        const uint8_t* s = source + 2 * width - 33;
+        Store(destination + width - 16,
+              _mm_packus_epi16(_mm_srli_epi16(Load(s), 8), _mm_srli_epi16(Load(s + 16), 8)));
         return;
-    const auto* src = static_cast<const uint8_t*>(source);
-    auto* dst = static_cast<uint8_t*>(destination);
-    for (uint32_t r = 0; r < height; ++r) {
-        for (uint32_t i = 0; i < width; ++i) {
-            const uint64_t from = (uint64_t{ys} * (y + r)) * sourceWidth + uint64_t{xs} * (x + i);
-            std::memcpy(dst + (uint64_t{r} * width + i) * bytesPerPixel,
-                        src + from * bytesPerPixel, bytesPerPixel);
+    }
+#endif
+    CopyEveryNth<1, 2>(source, destination, i, width);
+}
+
+void EverySecond16(const uint8_t* source, uint8_t* destination, std::size_t width) {
+    std::size_t i = 0;
+#if defined(VIDRUNE_PIXEL_SSE2)
+    for (; i + 16 < width; i += 16) {
+        const uint8_t* s = source + 4 * i;
+        const __m128i a = LowHalfOfPairs(Load(s));
+        const __m128i b = LowHalfOfPairs(Load(s + 16));
+        const __m128i c = LowHalfOfPairs(Load(s + 32));
+        const __m128i d = LowHalfOfPairs(Load(s + 48));
+        Store(destination + 2 * i, _mm_packs_epi32(a, b));
+        Store(destination + 2 * i + 16, _mm_packs_epi32(c, d));
+    }
+    for (; i + 8 < width; i += 8) {
+        const uint8_t* s = source + 4 * i;
+        Store(destination + 2 * i,
+              _mm_packs_epi32(LowHalfOfPairs(Load(s)), LowHalfOfPairs(Load(s + 16))));
+    }
+    if (width > 8) {
+        const uint8_t* s = source + (2 * width - 17) * 2;
+        Store(destination + 2 * (width - 8),
+              _mm_packs_epi32(_mm_srai_epi32(Load(s), 16), _mm_srai_epi32(Load(s + 16), 16)));
+        return;
+    }
+#endif
+    CopyEveryNth<2, 2>(source, destination, i, width);
+}
+
+void EveryFourth8(const uint8_t* source, uint8_t* destination, std::size_t width) {
+    std::size_t i = 0;
+#if defined(VIDRUNE_PIXEL_SSE2)
+    // Masked to 0..255, the values pass both packs unchanged.
+    const __m128i lowBytes = _mm_set1_epi32(0xFF);
+    for (; i + 16 < width; i += 16) {
+        const uint8_t* s = source + 4 * i;
+        const __m128i a = _mm_and_si128(Load(s), lowBytes);
+        const __m128i b = _mm_and_si128(Load(s + 16), lowBytes);
+        const __m128i c = _mm_and_si128(Load(s + 32), lowBytes);
+        const __m128i d = _mm_and_si128(Load(s + 48), lowBytes);
+        Store(destination + i, _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d)));
+    }
+    if (width > 16) {
+        const uint8_t* s = source + 4 * width - 67;
+        const __m128i a = _mm_srli_epi32(Load(s), 24);
+        const __m128i b = _mm_srli_epi32(Load(s + 16), 24);
+        const __m128i c = _mm_srli_epi32(Load(s + 32), 24);
+        const __m128i d = _mm_srli_epi32(Load(s + 48), 24);
+        Store(destination + width - 16,
+              _mm_packus_epi16(_mm_packs_epi32(a, b), _mm_packs_epi32(c, d)));
+        return;
+    }
+#endif
+    CopyEveryNth<1, 4>(source, destination, i, width);
+}
+
+void EveryFourth16(const uint8_t* source, uint8_t* destination, std::size_t width) {
+    std::size_t i = 0;
+#if defined(VIDRUNE_PIXEL_SSE2)
+    constexpr int kEvenLanes = _MM_SHUFFLE(2, 0, 2, 0);
+    for (; i + 8 < width; i += 8) {
+        const uint8_t* s = source + 8 * i;
+        // Lanes 0 and 2 of each block hold pixels 0 and 4 in their low halves.
+        const __m128i ab = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s), kEvenLanes),
+                                              _mm_shuffle_epi32(Load(s + 16), kEvenLanes));
+        const __m128i cd = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s + 32), kEvenLanes),
+                                              _mm_shuffle_epi32(Load(s + 48), kEvenLanes));
+        Store(destination + 2 * i, _mm_packs_epi32(LowHalfOfPairs(ab), LowHalfOfPairs(cd)));
+    }
+    if (width > 8) {
+        // Loaded three pixels early: lanes 1 and 3 hold the wanted pixels in their high halves.
+        constexpr int kOddLanes = _MM_SHUFFLE(3, 1, 3, 1);
+        const uint8_t* s = source + (4 * width - 35) * 2;
+        const __m128i ab = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s), kOddLanes),
+                                              _mm_shuffle_epi32(Load(s + 16), kOddLanes));
+        const __m128i cd = _mm_unpacklo_epi64(_mm_shuffle_epi32(Load(s + 32), kOddLanes),
+                                              _mm_shuffle_epi32(Load(s + 48), kOddLanes));
+        Store(destination + 2 * (width - 8),
+              _mm_packs_epi32(_mm_srai_epi32(ab, 16), _mm_srai_epi32(cd, 16)));
+        return;
+    }
+#endif
+    CopyEveryNth<2, 4>(source, destination, i, width);
+}
+
+RowFunction PickRowFunction(uint32_t bytesPerPixel, uint32_t xs) {
+    const bool wide = bytesPerPixel == 2;
+    if (bytesPerPixel != 1 && !wide)
+        return nullptr;
+    switch (xs) {
+    case 1:
+        return wide ? CopyRow<2> : CopyRow<1>;
+    case 2:
+        return wide ? EverySecond16 : EverySecond8;
+    case 4:
+        return wide ? EveryFourth16 : EveryFourth8;
+    default:
+        return nullptr;
+    }
+}
+
+#if defined(VIDRUNE_PIXEL_SSE2)
+
+// The tile loops must be unrolled completely so that their arrays live in registers.
+#if defined(__GNUC__)
+#define VIDRUNE_UNROLL _Pragma("GCC unroll 16")
+#else
+#define VIDRUNE_UNROLL
+#endif
+
+// A tile function transposes one square tile: input row k (at in + k * inStride) becomes output
+// column k, output row j starts at out + j * outStride.
+using TileFunction = void (*)(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
+                              std::ptrdiff_t outStride);
+
+// 16 x 16 bytes.
+void TransposeTile8(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
+                    std::ptrdiff_t outStride) {
+    __m128i v[16];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 16; ++k)
+        v[k] = Load(in + k * inStride);
+    __m128i a[16];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 16; k += 2) {
+        a[k] = _mm_unpacklo_epi8(v[k], v[k + 1]);
+        a[k + 1] = _mm_unpackhi_epi8(v[k], v[k + 1]);
+    }
+    // b[4m + q]: columns 4q..4q+3, four bytes each from rows 4m..4m+3.
+    __m128i b[16];
+    VIDRUNE_UNROLL
+    for (int m = 0; m < 4; ++m) {
+        b[4 * m] = _mm_unpacklo_epi16(a[4 * m], a[4 * m + 2]);
+        b[4 * m + 1] = _mm_unpackhi_epi16(a[4 * m], a[4 * m + 2]);
+        b[4 * m + 2] = _mm_unpacklo_epi16(a[4 * m + 1], a[4 * m + 3]);
+        b[4 * m + 3] = _mm_unpackhi_epi16(a[4 * m + 1], a[4 * m + 3]);
+    }
+    // c[8g + p]: columns 2p and 2p+1, eight bytes each from rows 8g..8g+7.
+    __m128i c[16];
+    VIDRUNE_UNROLL
+    for (int g = 0; g < 2; ++g) {
+        VIDRUNE_UNROLL
+        for (int q = 0; q < 4; ++q) {
+            c[8 * g + 2 * q] = _mm_unpacklo_epi32(b[8 * g + q], b[8 * g + 4 + q]);
+            c[8 * g + 2 * q + 1] = _mm_unpackhi_epi32(b[8 * g + q], b[8 * g + 4 + q]);
+        }
+    }
+    VIDRUNE_UNROLL
+    for (int p = 0; p < 8; ++p) {
+        Store(out + (2 * p) * outStride, _mm_unpacklo_epi64(c[p], c[8 + p]));
+        Store(out + (2 * p + 1) * outStride, _mm_unpackhi_epi64(c[p], c[8 + p]));
+    }
+}
+
+// 8 x 8 16-bit pixels.
+void TransposeTile16(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
+                     std::ptrdiff_t outStride) {
+    __m128i v[8];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 8; ++k)
+        v[k] = Load(in + k * inStride);
+    __m128i a[8];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 8; k += 2) {
+        a[k] = _mm_unpacklo_epi16(v[k], v[k + 1]);
+        a[k + 1] = _mm_unpackhi_epi16(v[k], v[k + 1]);
+    }
+    // b[4g + q]: columns 2q and 2q+1, four pixels each from rows 4g..4g+3.
+    __m128i b[8];
+    VIDRUNE_UNROLL
+    for (int g = 0; g < 2; ++g) {
+        b[4 * g] = _mm_unpacklo_epi32(a[4 * g], a[4 * g + 2]);
+        b[4 * g + 1] = _mm_unpackhi_epi32(a[4 * g], a[4 * g + 2]);
+        b[4 * g + 2] = _mm_unpacklo_epi32(a[4 * g + 1], a[4 * g + 3]);
+        b[4 * g + 3] = _mm_unpackhi_epi32(a[4 * g + 1], a[4 * g + 3]);
+    }
+    VIDRUNE_UNROLL
+    for (int q = 0; q < 4; ++q) {
+        Store(out + (2 * q) * outStride, _mm_unpacklo_epi64(b[q], b[4 + q]));
+        Store(out + (2 * q + 1) * outStride, _mm_unpackhi_epi64(b[q], b[4 + q]));
+    }
+}
+
+#endif
+
+// One quarter turn: the source has `width` rows of `height` pixels.
+struct Turn {
+    const uint8_t* source;
+    uint8_t* destination;
+    std::size_t width;
+    std::size_t height;
+};
+
+// Destination rectangle [rowBegin, rowEnd) x [columnBegin, columnEnd), one pixel at a time;
+// used for the edges that do not fill a whole tile.
+template <std::size_t Bytes>
+void TurnPixels(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::size_t columnBegin,
+                std::size_t columnEnd) {
+    // Column by column, so that each source row is read front to back.
+    for (std::size_t c = columnBegin; c < columnEnd; ++c) {
+        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.height * Bytes;
+        for (std::size_t r = rowBegin; r < rowEnd; ++r)
+            std::memcpy(t.destination + (r * t.width + c) * Bytes, sourceRow + r * Bytes, Bytes);
+    }
+}
+
+void TurnPixelsOfAnySize(const Turn& t, std::size_t bytesPerPixel) {
+    for (std::size_t c = 0; c < t.width; ++c) {
+        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.height * bytesPerPixel;
+        for (std::size_t r = 0; r < t.height; ++r)
+            std::memcpy(t.destination + (r * t.width + c) * bytesPerPixel,
+                        sourceRow + r * bytesPerPixel, bytesPerPixel);
+    }
+}
+
+#if defined(VIDRUNE_PIXEL_SSE2)
+
+// Pixels on a side of a block: each source row of a block is read in one run of 128 pixels,
+// long enough for the hardware prefetcher, and the block's buffer (16 or 32 KB) stays in the
+// first-level cache.
+constexpr std::size_t kBlock = 128;
+
+// Whole tiles over a destination rectangle, read straight from the source.
+template <std::size_t Bytes, std::size_t Tile, TileFunction Transpose>
+void TurnTiles(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::size_t columnBegin,
+               std::size_t columnEnd) {
+    const auto inStride = -static_cast<std::ptrdiff_t>(t.height * Bytes);
+    const auto outStride = static_cast<std::ptrdiff_t>(t.width * Bytes);
+    for (std::size_t r0 = rowBegin; r0 < rowEnd; r0 += Tile)
+        for (std::size_t c0 = columnBegin; c0 < columnEnd; c0 += Tile)
+            Transpose(t.source + ((t.width - 1 - c0) * t.height + r0) * Bytes, inStride,
+                      t.destination + (r0 * t.width + c0) * Bytes, outStride);
+}
+
+// Whole blocks. A block's source lines are first copied into a small contiguous
+// buffer: read in place from a frame whose row length is a power of two, the block's rows fall
+// into the same few cache sets and evict each other before they are used up.
+template <std::size_t Bytes, std::size_t Tile, TileFunction Transpose>
+void TurnBlocks(const Turn& t, std::size_t rows, std::size_t columns) {
+    constexpr std::ptrdiff_t kLocalStride = kBlock * Bytes;
+    alignas(16) uint8_t local[kBlock * kLocalStride];
+    const auto outStride = static_cast<std::ptrdiff_t>(t.width * Bytes);
+    for (std::size_t rb = 0; rb < rows; rb += kBlock) {
+        for (std::size_t cb = 0; cb < columns; cb += kBlock) {
+            // Local row k: the source row that becomes destination column cb + k.
+            for (std::size_t k = 0; k < kBlock; ++k)
+                std::memcpy(local + k * kLocalStride,
+                            t.source + ((t.width - 1 - cb - k) * t.height + rb) * Bytes,
+                            kLocalStride);
+            uint8_t* out = t.destination + (rb * t.width + cb) * Bytes;
+            for (std::size_t r0 = 0; r0 < kBlock; r0 += Tile)
+                for (std::size_t c0 = 0; c0 < kBlock; c0 += Tile)
+                    Transpose(local + c0 * kLocalStride + r0 * Bytes, kLocalStride,
+                              out + r0 * outStride + c0 * Bytes, outStride);
         }
     }
 }
 
-void PixelConverter::FlipRows(const void* source, void* destination, int32_t width,
-                              int32_t height, uint32_t bytesPerPixel) {
-    const size_t row = static_cast<size_t>(width) * bytesPerPixel;
-    for (int32_t r = 0; r < height; ++r)
-        std::memcpy(static_cast<uint8_t*>(destination) + row * static_cast<size_t>(height - 1 - r),
-                    static_cast<const uint8_t*>(source) + row * static_cast<size_t>(r), row);
+#endif
+
+template <std::size_t Bytes>
+void TurnImage(const Turn& t) {
+    std::size_t rows = 0;    // destination rows covered by whole tiles
+    std::size_t columns = 0; // destination columns covered by whole tiles
+#if defined(VIDRUNE_PIXEL_SSE2)
+    constexpr std::size_t kTile = Bytes == 1 ? 16 : 8;
+    constexpr TileFunction kTranspose = Bytes == 1 ? TransposeTile8 : TransposeTile16;
+    rows = t.height - t.height % kTile;
+    columns = t.width - t.width % kTile;
+    const std::size_t blockRows = t.height - t.height % kBlock;
+    const std::size_t blockColumns = t.width - t.width % kBlock;
+    TurnBlocks<Bytes, kTile, kTranspose>(t, blockRows, blockColumns);
+    TurnTiles<Bytes, kTile, kTranspose>(t, 0, blockRows, blockColumns, columns);
+    TurnTiles<Bytes, kTile, kTranspose>(t, blockRows, rows, 0, columns);
+#endif
+    TurnPixels<Bytes>(t, 0, rows, columns, t.width);
+    TurnPixels<Bytes>(t, rows, t.height, 0, t.width);
+}
+
+} // namespace
+
+void PixelConverter::ExtractRegion(const void* source, uint32_t sourceWidth, uint32_t bytesPerPixel,
+                                   uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                                   uint32_t xs, uint32_t ys, void* destination) {
+    const RowFunction copyRow = PickRowFunction(bytesPerPixel, xs);
+    if (copyRow == nullptr || width == 0 || height == 0)
+        return;
+    const auto* base = static_cast<const uint8_t*>(source);
+    auto* out = static_cast<uint8_t*>(destination);
+    // Offsets in 64 bits: a large frame's byte offsets exceed 2^31.
+    const uint64_t sourceRowBytes = uint64_t{sourceWidth} * bytesPerPixel;
+    const uint64_t firstPixel = uint64_t{xs} * x * bytesPerPixel;
+    const std::size_t outRowBytes = std::size_t{width} * bytesPerPixel;
+    if (xs == 1 && ys == 1 && width == sourceWidth) {
+        // Whole rows that follow each other: one block.
+        std::memcpy(out, base + y * sourceRowBytes + firstPixel, outRowBytes * height);
+        return;
+    }
+    for (uint32_t r = 0; r < height; ++r) {
+        const uint64_t sourceRow = uint64_t{ys} * (uint64_t{y} + r);
+        copyRow(base + sourceRow * sourceRowBytes + firstPixel, out + r * outRowBytes, width);
+    }
+}
+
+void PixelConverter::FlipRows(const void* source, void* destination, int32_t width, int32_t height,
+                              uint32_t bytesPerPixel) {
+    if (width <= 0 || height <= 0)
+        return;
+    const auto* in = static_cast<const uint8_t*>(source);
+    auto* out = static_cast<uint8_t*>(destination);
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    const auto rows = static_cast<std::size_t>(height);
+    for (std::size_t r = 0; r < rows; ++r)
+        std::memcpy(out + (rows - 1 - r) * rowBytes, in + r * rowBytes, rowBytes);
 }
 
 void PixelConverter::RotateClockwise(const void* source, void* destination, int32_t width,
                                      int32_t height, uint32_t bytesPerPixel) {
-    const auto* src = static_cast<const uint8_t*>(source);
-    auto* dst = static_cast<uint8_t*>(destination);
-    for (int32_t r = 0; r < height; ++r) {
-        for (int32_t c = 0; c < width; ++c) {
-            const size_t to = static_cast<size_t>(r) * width + c;
-            const size_t from = static_cast<size_t>(width - 1 - c) * height + r;
-            std::memcpy(dst + to * bytesPerPixel, src + from * bytesPerPixel, bytesPerPixel);
-        }
-    }
+    if (width <= 0 || height <= 0)
+        return;
+    const Turn turn{static_cast<const uint8_t*>(source), static_cast<uint8_t*>(destination),
+                    static_cast<std::size_t>(width), static_cast<std::size_t>(height)};
+    if (bytesPerPixel == 1)
+        TurnImage<1>(turn);
+    else if (bytesPerPixel == 2)
+        TurnImage<2>(turn);
+    else if (bytesPerPixel != 0)
+        TurnPixelsOfAnySize(turn, bytesPerPixel);
 }
 
 } // namespace vidrune

@@ -1,0 +1,231 @@
+#include "board/PixelConverter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace vidrune {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// Bytes behind every destination that no conversion may touch.
+constexpr std::size_t kGuard = 64;
+constexpr uint8_t kUntouched = 0xA5;
+
+// Every byte value occurs, so 2-byte pixels of 32768 and more are everywhere.
+Bytes RandomBytes(std::mt19937& rng, std::size_t count) {
+    std::uniform_int_distribution<int> byte(0, 255);
+    Bytes bytes(count);
+    for (auto& b : bytes)
+        b = static_cast<uint8_t>(byte(rng));
+    return bytes;
+}
+
+uint32_t Pick(std::mt19937& rng, uint32_t low, uint32_t high) {
+    return std::uniform_int_distribution<uint32_t>(low, high)(rng);
+}
+
+Bytes Destination(std::size_t bytes) {
+    return Bytes(bytes + kGuard, kUntouched);
+}
+
+struct Region {
+    uint32_t sourceWidth, bytesPerPixel, x, y, width, height, xs, ys;
+};
+
+void ExtractPerPixel(const Bytes& source, const Region& g, Bytes& destination) {
+    for (uint64_t r = 0; r < g.height; ++r)
+        for (uint64_t i = 0; i < g.width; ++i) {
+            const uint64_t from = g.ys * (g.y + r) * g.sourceWidth + g.xs * (g.x + i);
+            std::memcpy(&destination[(r * g.width + i) * g.bytesPerPixel],
+                        &source[from * g.bytesPerPixel], g.bytesPerPixel);
+        }
+}
+
+void RotatePerPixel(const Bytes& source, int32_t width, int32_t height, uint32_t bytesPerPixel,
+                    Bytes& destination) {
+    for (int64_t r = 0; r < height; ++r)
+        for (int64_t c = 0; c < width; ++c)
+            std::memcpy(&destination[(r * width + c) * bytesPerPixel],
+                        &source[((width - 1 - c) * height + r) * bytesPerPixel], bytesPerPixel);
+}
+
+void FlipPerPixel(const Bytes& source, int32_t width, int32_t height, uint32_t bytesPerPixel,
+                  Bytes& destination) {
+    const std::size_t rowBytes = static_cast<std::size_t>(width) * bytesPerPixel;
+    for (int32_t r = 0; r < height; ++r)
+        std::memcpy(&destination[(height - 1 - r) * rowBytes], &source[r * rowBytes], rowBytes);
+}
+
+Bytes Extract(const Bytes& source, const Region& g, Bytes destination) {
+    PixelConverter::ExtractRegion(source.data(), g.sourceWidth, g.bytesPerPixel, g.x, g.y, g.width,
+                                  g.height, g.xs, g.ys, destination.data());
+    return destination;
+}
+
+// A random region inside a random frame. The source ends right after the last pixel the
+// region addresses, so a read past it shows under AddressSanitizer.
+Region RandomRegion(std::mt19937& rng, uint32_t bytesPerPixel, uint32_t xs) {
+    Region g{};
+    g.bytesPerPixel = bytesPerPixel;
+    g.xs = xs;
+    g.ys = Pick(rng, 1, 5);
+    g.sourceWidth = Pick(rng, xs, Pick(rng, 0, 3) == 0 ? 600 : 150);
+    const uint32_t frameWidth = g.sourceWidth / xs;
+    const uint32_t frameHeight = Pick(rng, 1, 12);
+    g.width = Pick(rng, 1, frameWidth);
+    g.height = Pick(rng, 1, frameHeight);
+    const bool inCorner = Pick(rng, 0, 3) == 0;
+    g.x = inCorner ? frameWidth - g.width : Pick(rng, 0, frameWidth - g.width);
+    g.y = inCorner ? frameHeight - g.height : Pick(rng, 0, frameHeight - g.height);
+    return g;
+}
+
+std::size_t LastPixel(const Region& g) {
+    return std::size_t{g.ys} * (g.y + g.height - 1) * g.sourceWidth + g.xs * (g.x + g.width - 1);
+}
+
+TEST(PixelConverterExtract, MatchesPerPixelCopyForRandomRegions) {
+    std::mt19937 rng(20240601);
+    for (uint32_t bytesPerPixel : {1u, 2u}) {
+        for (uint32_t xs : {1u, 2u, 4u}) {
+            for (int n = 0; n < 250; ++n) {
+                const Region g = RandomRegion(rng, bytesPerPixel, xs);
+                const Bytes source = RandomBytes(rng, (LastPixel(g) + 1) * bytesPerPixel);
+                Bytes expected = Destination(std::size_t{g.width} * g.height * bytesPerPixel);
+                const Bytes actual = Extract(source, g, expected);
+                ExtractPerPixel(source, g, expected);
+                ASSERT_EQ(actual, expected)
+                    << "bpp " << bytesPerPixel << " W " << g.sourceWidth << " region " << g.x << ","
+                    << g.y << " " << g.width << "x" << g.height << " xs " << xs << " ys " << g.ys;
+            }
+        }
+    }
+}
+
+TEST(PixelConverterExtract, TakesTopLeftPixelOfEveryCell) {
+    Bytes source(8 * 5);
+    for (std::size_t i = 0; i < source.size(); ++i)
+        source[i] = static_cast<uint8_t>(i);
+    const Bytes actual = Extract(source, {8, 1, 1, 1, 2, 2, 2, 2}, Destination(4));
+    EXPECT_EQ(Bytes(actual.begin(), actual.begin() + 4), (Bytes{18, 20, 34, 36}));
+}
+
+TEST(PixelConverterExtract, WholeFrameWithoutSubsamplingIsTheSource) {
+    std::mt19937 rng(7);
+    const Bytes source = RandomBytes(rng, 37 * 11 * 2);
+    const Bytes actual = Extract(source, {37, 2, 0, 0, 37, 11, 1, 1}, Destination(source.size()));
+    EXPECT_EQ(Bytes(actual.begin(), actual.begin() + source.size()), source);
+}
+
+TEST(PixelConverterExtract, WidePixelsKeepValuesAboveSignedRange) {
+    // 40000 + k everywhere: a saturating pack would turn them into 32767.
+    constexpr uint32_t kSourceWidth = 200;
+    Bytes source(kSourceWidth * 2);
+    for (uint32_t k = 0; k < kSourceWidth; ++k) {
+        const auto value = static_cast<uint16_t>(40000 + k);
+        std::memcpy(&source[2 * k], &value, 2);
+    }
+    for (uint32_t xs : {2u, 4u}) {
+        const uint32_t width = kSourceWidth / xs;
+        const Bytes actual =
+            Extract(source, {kSourceWidth, 2, 0, 0, width, 1, xs, 1}, Destination(width * 2));
+        for (uint32_t i = 0; i < width; ++i) {
+            uint16_t value = 0;
+            std::memcpy(&value, &actual[2 * i], 2);
+            ASSERT_EQ(value, 40000 + xs * i) << "xs " << xs << " pixel " << i;
+        }
+    }
+}
+
+TEST(PixelConverterExtract, UnsupportedPixelSizeOrFactorLeavesDestinationAlone) {
+    std::mt19937 rng(3);
+    const Bytes source = RandomBytes(rng, 64 * 8 * 4);
+    const struct {
+        uint32_t bytesPerPixel, xs;
+    } unsupported[] = {{1, 3}, {2, 3}, {1, 0}, {2, 8}, {0, 1}, {3, 1}, {4, 2}};
+    for (const auto& u : unsupported) {
+        const Bytes untouched = Destination(64);
+        EXPECT_EQ(Extract(source, {64, u.bytesPerPixel, 0, 0, 8, 4, u.xs, 1}, untouched), untouched)
+            << "bpp " << u.bytesPerPixel << " xs " << u.xs;
+    }
+}
+
+TEST(PixelConverterFlip, MatchesPerPixelFlipForRandomSizes) {
+    std::mt19937 rng(11);
+    for (int n = 0; n < 300; ++n) {
+        const uint32_t bytesPerPixel = Pick(rng, 1, 2);
+        const auto width = static_cast<int32_t>(Pick(rng, 1, 120));
+        const auto height = static_cast<int32_t>(Pick(rng, 1, 40));
+        const Bytes source = RandomBytes(rng, std::size_t(width) * height * bytesPerPixel);
+        Bytes expected = Destination(source.size());
+        Bytes actual = expected;
+        PixelConverter::FlipRows(source.data(), actual.data(), width, height, bytesPerPixel);
+        FlipPerPixel(source, width, height, bytesPerPixel, expected);
+        ASSERT_EQ(actual, expected) << width << "x" << height << " bpp " << bytesPerPixel;
+    }
+}
+
+TEST(PixelConverterFlip, ReversesRowOrder) {
+    const Bytes source{'a', 'b', 'c', 'd', 'e', 'f'};
+    Bytes actual = Destination(6);
+    PixelConverter::FlipRows(source.data(), actual.data(), 2, 3, 1);
+    EXPECT_EQ(Bytes(actual.begin(), actual.begin() + 6), (Bytes{'e', 'f', 'c', 'd', 'a', 'b'}));
+}
+
+TEST(PixelConverterFlip, EmptyImageWritesNothing) {
+    const Bytes source(16, 1);
+    const Bytes untouched = Destination(16);
+    for (const auto& [width, height] : {std::pair{4, 0}, {4, -3}, {0, 4}, {-2, 4}}) {
+        Bytes actual = untouched;
+        PixelConverter::FlipRows(source.data(), actual.data(), width, height, 1);
+        PixelConverter::RotateClockwise(source.data(), actual.data(), width, height, 1);
+        EXPECT_EQ(actual, untouched) << width << "x" << height;
+    }
+}
+
+void ExpectRotationMatches(std::mt19937& rng, int32_t width, int32_t height,
+                           uint32_t bytesPerPixel) {
+    const Bytes source = RandomBytes(rng, std::size_t(width) * height * bytesPerPixel);
+    Bytes expected = Destination(source.size());
+    Bytes actual = expected;
+    PixelConverter::RotateClockwise(source.data(), actual.data(), width, height, bytesPerPixel);
+    RotatePerPixel(source, width, height, bytesPerPixel, expected);
+    ASSERT_EQ(actual, expected) << width << "x" << height << " bpp " << bytesPerPixel;
+}
+
+TEST(PixelConverterRotate, MatchesPerPixelTurnForRandomSizes) {
+    std::mt19937 rng(29);
+    for (int n = 0; n < 400; ++n) {
+        // Mostly below one cache block, some spanning several blocks and partial tiles.
+        const uint32_t limit = Pick(rng, 0, 4) == 0 ? 300 : 70;
+        const auto width = static_cast<int32_t>(Pick(rng, 1, limit));
+        const auto height = static_cast<int32_t>(Pick(rng, 1, limit));
+        ExpectRotationMatches(rng, width, height, n % 8 == 7 ? 4 : Pick(rng, 1, 2));
+    }
+}
+
+TEST(PixelConverterRotate, WholeTilesAndLinesOfOnePixel) {
+    std::mt19937 rng(31);
+    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},  {1, 77},  {77, 1},    {16, 16},
+                                                 {8, 8},  {64, 64}, {128, 192}, {13, 2},
+                                                 {2, 13}, {17, 33}, {256, 8},   {8, 256}};
+    for (const auto& [width, height] : sizes)
+        for (uint32_t bytesPerPixel : {1u, 2u})
+            ExpectRotationMatches(rng, width, height, bytesPerPixel);
+}
+
+TEST(PixelConverterRotate, TurnsQuarterTurnClockwise) {
+    // Two rows "a b c" and "d e f" become the rows "d a", "e b", "f c".
+    const Bytes source{'a', 'b', 'c', 'd', 'e', 'f'};
+    Bytes actual = Destination(6);
+    PixelConverter::RotateClockwise(source.data(), actual.data(), 2, 3, 1);
+    EXPECT_EQ(Bytes(actual.begin(), actual.begin() + 6), (Bytes{'d', 'a', 'e', 'b', 'f', 'c'}));
+}
+
+} // namespace
+} // namespace vidrune
