@@ -46,7 +46,7 @@ typedef enum FgObjectKind {
 #define FG_BUFFER_DISCARD 0x40u
 
 /* Parameter identifiers. */
-#define FG_BUFFER_PRM_ADDRESS 0x80008u    /* 64-bit pixel address */
+#define FG_BUFFER_PRM_ADDRESS 0x80008u   /* 64-bit pixel address */
 #define FG_BUFFER_PRM_TIMESTAMP 0x120004u /* 32-bit microseconds of the board clock */
 #define FG_CAM_PRM_PIXEL_DEPTH 0x60004u
 #define FG_CAM_PRM_START_FIELD 0x90004u
@@ -103,8 +103,8 @@ FG_API FgStatus FgVicGetPrm(FgHandle vic, uint32_t parameter, uint32_t* value);
 FG_API FgStatus FgVicSetPrm(FgHandle vic, uint32_t parameter, uint32_t value);
 FG_API FgStatus FgVicFree(FgHandle vic);
 
-FG_API FgStatus FgBufferNew(FgHandle localServer, uint32_t width, uint32_t height, uint32_t format,
-                            uint32_t type, FgHandle* buffer);
+FG_API FgStatus FgBufferNew(FgHandle localServer, uint32_t width, uint32_t height,
+                            uint32_t format, uint32_t type, FgHandle* buffer);
 /* value: uint64_t* for FG_BUFFER_PRM_ADDRESS, uint32_t* for FG_BUFFER_PRM_TIMESTAMP. */
 FG_API FgStatus FgBufferGetPrm(FgHandle buffer, uint32_t parameter, void* value);
 FG_API FgStatus FgBufferFree(FgHandle buffer);
