@@ -157,7 +157,10 @@ FgStatus FgAcqGetHandle(FgHandle server, uint32_t index, FgHandle* acquisition) 
 }
 
 FgStatus FgAcqRelease(FgHandle acquisition) {
-    return FreeObject(acquisition, FG_KIND_ACQUISITION, "FgAcqRelease");
+    const FgStatus status = FreeObject(acquisition, FG_KIND_ACQUISITION, "FgAcqRelease");
+    if (status == FG_OK)
+        Lib().DropBufferBudget(acquisition);
+    return status;
 }
 
 FgStatus FgAcqGetPrms(FgHandle acquisition, FgHandle vic, FgHandle camera, uint32_t) {
@@ -183,7 +186,7 @@ FgStatus FgAcqSetPrms(FgHandle acquisition, FgHandle vic, FgHandle camera, uint3
         return FG_ERR_INVALID_HANDLE;
     const auto cameraSettings = cameraObject->Settings();
     acq->Program(cameraSettings, vicObject->Settings());
-    Lib().SetBufferBudget(cameraSettings.FailBufferAfter());
+    Lib().SetBufferBudget(acquisition, cameraSettings.FailBufferAfter());
     return FG_OK;
 }
 

@@ -31,10 +31,17 @@ bool Library::BoardPresent() {
     return boards == nullptr || std::string_view(boards) != "0";
 }
 
-void Library::SetBufferBudget(std::optional<uint64_t> limit) {
+void Library::SetBufferBudget(FgHandle acquisition, std::optional<uint64_t> limit) {
     std::lock_guard lock(mutex_);
+    budgetOwner_ = acquisition;
     bufferLimit_ = limit;
     buffersMade_ = 0;
+}
+
+void Library::DropBufferBudget(FgHandle acquisition) {
+    std::lock_guard lock(mutex_);
+    if (acquisition == budgetOwner_)
+        bufferLimit_.reset();
 }
 
 bool Library::TakeBuffer() {

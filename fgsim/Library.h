@@ -30,8 +30,10 @@ public:
     static bool BoardPresent();
 
     // FailBufferAfter of the camera last programmed into an acquisition: that many
-    // buffers are created, the ones after are refused. Reset by each programming.
-    void SetBufferBudget(std::optional<uint64_t> limit);
+    // buffers are created, the ones after are refused. Reset by each programming and
+    // gone with the acquisition that set it.
+    void SetBufferBudget(FgHandle acquisition, std::optional<uint64_t> limit);
+    void DropBufferBudget(FgHandle acquisition);
     bool TakeBuffer();
 
     void SetTimeout(uint32_t milliseconds) { timeoutMs_.store(milliseconds); }
@@ -44,6 +46,7 @@ private:
     FaultInjector faults_;
     std::mutex mutex_;
     FgHandle localServer_ = 0;
+    FgHandle budgetOwner_ = 0;
     std::optional<uint64_t> bufferLimit_;
     uint64_t buffersMade_ = 0;
     std::atomic<uint32_t> timeoutMs_{5000};
