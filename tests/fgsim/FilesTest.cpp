@@ -126,3 +126,18 @@ TEST(FgSimFilesTest, BufferCreationFailsAfterTheProgrammedCount) {
     ASSERT_EQ(FG_OK, FgAcqSetPrms(board.acquisition, board.vic, board.camera, 1));
     board.NewBuffer(4, 4, 8);
 }
+
+TEST(FgSimFilesTest, ShippedExamplesLoad) {
+    SimBoard board;
+    const std::string folder = VIDRUNE_SIM_EXAMPLES;
+    for (const auto& [name, depth, width] :
+         {std::tuple{"mono8", 8u, 640u}, std::tuple{"mono12", 12u, 1024u},
+          std::tuple{"wedge", 8u, 320u}}) {
+        const std::string base = folder + "/" + name;
+        ASSERT_EQ(FG_OK, FgCamLoad(board.camera, (base + ".cam").c_str())) << name;
+        ASSERT_EQ(FG_OK, FgVicLoad(board.vic, (base + ".cvi").c_str())) << name;
+        EXPECT_EQ(depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << name;
+        EXPECT_EQ(width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << name;
+        EXPECT_EQ(depth > 8 ? 0x1000u : 0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
+    }
+}
