@@ -1,0 +1,26 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+
+namespace vidrune::fgsim {
+
+// The board's microsecond clock: 32 bits wide and started five seconds before its
+// wrap, so that code which mishandles the wrap fails within seconds of starting.
+class BoardClock {
+public:
+    using TimePoint = std::chrono::steady_clock::time_point;
+
+    static constexpr uint32_t kStartValue = 0xFFFFFFFFu - 5'000'000u;
+
+    BoardClock();
+
+    uint32_t Now() const { return At(std::chrono::steady_clock::now()); }
+    // The board clock's reading at a moment of the host's steady clock.
+    uint32_t At(TimePoint moment) const;
+
+private:
+    TimePoint origin_;
+};
+
+} // namespace vidrune::fgsim

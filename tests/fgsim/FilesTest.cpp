@@ -1,0 +1,143 @@
+#include "SimBoard.h"
+
+using vidrune::test::SimBoard;
+
+namespace {
+
+uint32_t CamPrm(FgHandle camera, uint32_t parameter) {
+    uint32_t value = 0;
+    EXPECT_EQ(FG_OK, FgCamGetPrm(camera, parameter, &value));
+    return value;
+}
+
+uint32_t VicPrm(FgHandle vic, uint32_t parameter) {
+    uint32_t value = 0;
+    EXPECT_EQ(FG_OK, FgVicGetPrm(vic, parameter, &value));
+    return value;
+}
+
+uint32_t AcqPrm(FgHandle acquisition, uint32_t parameter) {
+    uint32_t value = 0;
+    EXPECT_EQ(FG_OK, FgAcqGetPrm(acquisition, parameter, &value));
+    return value;
+}
+
+} // namespace
+
+TEST(FgSimFilesTest, LoadsCameraAndVicFiles) {
+    SimBoard board;
+    board.Program("PixelDepth = 12\nFrameRate=25\n",
+                  "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n");
+    EXPECT_EQ(12u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(640u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(480u, VicPrm(board.vic, FG_VIC_PRM_MAX_HEIGHT));
+    EXPECT_EQ(0x1000u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
+    EXPECT_EQ(0u, VicPrm(board.vic, FG_VIC_PRM_CROP_LEFT));
+    EXPECT_EQ(0u, VicPrm(board.vic, FG_VIC_PRM_CROP_TOP));
+    EXPECT_EQ(640u, VicPrm(board.vic, FG_VIC_PRM_CROP_WIDTH));
+    EXPECT_EQ(480u, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT));
+}
+
+TEST(FgSimFilesTest, DefaultsApplyToAnEmptySection) {
+    SimBoard board;
+    board.Program("", "");
+    EXPECT_EQ(8u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(1024u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(1024u, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT));
+    EXPECT_EQ(0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
+}
+
+TEST(FgSimFilesTest, MissingFilesSectionsAndBadValuesFailTheLoadAndChangeNothing) {
+    SimBoard board;
+    board.Program("PixelDepth=10\n", "MaxWidth=100\n");
+    const std::string missing = board.dir.File("none.cam");
+    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, missing.c_str()));
+    EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, board.dir.File("none.cvi").c_str()));
+    // Each file kind needs its own section.
+    const std::string vicOnly = board.dir.Write("swapped.cam", "[Vic]\nMaxWidth=5\n");
+    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, vicOnly.c_str()));
+    const std::string camOnly = board.dir.Write("swapped.cvi", "[Camera]\nPixelDepth=9\n");
+    EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, camOnly.c_str()));
+    for (const char* bad :
+         {"PixelDepth=17", "PixelDepth=7", "PixelDepth=12x", "FrameRate=0", "FrameRate=fast",
+          "DropFrames=1,,2", "StallAfter=-1", "NoSignal=2", "Source=nothing-here.pgm"}) {
+        const std::string path = board.dir.Write("bad.cam", std::string("[Camera]\n") + bad + "\n");
+        EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str())) << bad;
+    }
+    const std::string badVic = board.dir.Write("bad.cvi", "[Vic]\nMaxWidth=0\n");
+    EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, badVic.c_str()));
+    EXPECT_EQ(10u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(100u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
+}
+
+TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
+    SimBoard board;
+    board.Program("PixelDepth=14\n", "MaxWidth=300\nMaxHeight=200\nPixelDepth=14\n");
+    ASSERT_EQ(FG_OK, FgCamSetPrm(board.camera, FG_CAM_PRM_START_FIELD, 2));
+    board.SetCrop(10, 20, 100, 50);
+    FgHandle camera = 0;
+    FgHandle vic = 0;
+    ASSERT_EQ(FG_OK, FgCamNew(board.local, &camera));
+    ASSERT_EQ(FG_OK, FgVicNew(board.local, &vic));
+    ASSERT_EQ(FG_OK, FgAcqGetPrms(board.acquisition, vic, camera, 1));
+    EXPECT_EQ(14u, CamPrm(camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(2u, CamPrm(camera, FG_CAM_PRM_START_FIELD));
+    EXPECT_EQ(300u, VicPrm(vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(10u, VicPrm(vic, FG_VIC_PRM_CROP_LEFT));
+    EXPECT_EQ(50u, VicPrm(vic, FG_VIC_PRM_CROP_HEIGHT));
+    FgCamFree(camera);
+    FgVicFree(vic);
+
+    for (uint32_t parameter :
+         {FG_ACQ_PRM_FRAME_COUNT, FG_ACQ_PRM_TRIGGER_MODE, FG_ACQ_PRM_FIELD_CAP,
+          FG_ACQ_PRM_TRIGGER_LEVEL, FG_ACQ_PRM_TRIGGER_DELAY, FG_ACQ_PRM_TRIGGER_SOURCE,
+          FG_ACQ_PRM_TIMING_A, FG_ACQ_PRM_TIMING_B}) {
+        ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, parameter, parameter + 3));
+        EXPECT_EQ(parameter + 3, AcqPrm(board.acquisition, parameter));
+    }
+    uint32_t value = 0;
+    EXPECT_EQ(FG_ERR_PARAMETER, FgAcqGetPrm(board.acquisition, 0x12345, &value));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgAcqSetPrm(board.acquisition, FG_ACQ_PRM_BOARD_KIND, 3));
+    ASSERT_EQ(FG_OK, FgAcqGetCap(board.acquisition, FG_ACQ_PRM_BOARD_KIND, &value));
+    EXPECT_EQ(1u, value);
+    EXPECT_EQ(FG_ERR_PARAMETER, FgVicSetPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT, 0xC00));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgCamSetPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH, 20));
+}
+
+TEST(FgSimFilesTest, SignalReadyBitFollowsNoSignal) {
+    SimBoard board;
+    board.Program("", "");
+    ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, FG_ACQ_PRM_STATUS, 0x3));
+    EXPECT_EQ(0x13u, AcqPrm(board.acquisition, FG_ACQ_PRM_STATUS));
+    board.Program("NoSignal=1\n", "", "dark");
+    EXPECT_EQ(0x3u, AcqPrm(board.acquisition, FG_ACQ_PRM_STATUS));
+}
+
+TEST(FgSimFilesTest, BufferCreationFailsAfterTheProgrammedCount) {
+    SimBoard board;
+    board.Program("FailBufferAfter=2\n", "");
+    board.NewBuffer(4, 4, 8);
+    board.NewBuffer(4, 4, 8);
+    FgHandle buffer = 0;
+    EXPECT_NE(FG_OK, FgBufferNew(board.local, 4, 4, 0x800, FG_BUFFER_RING, &buffer));
+    EXPECT_EQ(0u, buffer);
+    EXPECT_NE(FG_OK, FgBufferNew(board.local, 4, 4, 0x800, FG_BUFFER_DISCARD, &buffer));
+    // Programming the camera again starts the count anew, as a new open does.
+    ASSERT_EQ(FG_OK, FgAcqSetPrms(board.acquisition, board.vic, board.camera, 1));
+    board.NewBuffer(4, 4, 8);
+}
+
+TEST(FgSimFilesTest, ShippedExamplesLoad) {
+    SimBoard board;
+    const std::string folder = VIDRUNE_SIM_EXAMPLES;
+    for (const auto& [name, depth, width] :
+         {std::tuple{"mono8", 8u, 640u}, std::tuple{"mono12", 12u, 1024u},
+          std::tuple{"wedge", 8u, 320u}}) {
+        const std::string base = folder + "/" + name;
+        ASSERT_EQ(FG_OK, FgCamLoad(board.camera, (base + ".cam").c_str())) << name;
+        ASSERT_EQ(FG_OK, FgVicLoad(board.vic, (base + ".cvi").c_str())) << name;
+        EXPECT_EQ(depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << name;
+        EXPECT_EQ(width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << name;
+        EXPECT_EQ(depth > 8 ? 0x1000u : 0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
+    }
+}

@@ -1,0 +1,108 @@
+#include "SimBoard.h"
+
+#include <set>
+
+using vidrune::fgsim::FailNextCall;
+using vidrune::fgsim::LiveObjectCount;
+using vidrune::test::SimBoard;
+
+TEST(FgSimHandleTest, LiveOnlyWhileAllocatedAndOnlyForItsKind) {
+    SimBoard board;
+    EXPECT_EQ(1, FgIsLiveHandle(board.local, FG_KIND_SERVER));
+    EXPECT_EQ(1, FgIsLiveHandle(board.acquisition, FG_KIND_ACQUISITION));
+    EXPECT_EQ(0, FgIsLiveHandle(board.camera, FG_KIND_VIC));
+    EXPECT_EQ(0, FgIsLiveHandle(board.vic, FG_KIND_CAMERA));
+    EXPECT_EQ(0, FgIsLiveHandle(0, FG_KIND_BUFFER));
+    EXPECT_EQ(0, FgIsLiveHandle(0x1234, FG_KIND_BUFFER));
+
+    const FgHandle buffer = board.NewBuffer(8, 8, 8);
+    EXPECT_EQ(1, FgIsLiveHandle(buffer, FG_KIND_BUFFER));
+    EXPECT_EQ(0, FgIsLiveHandle(buffer ^ 1, FG_KIND_BUFFER));
+    ASSERT_EQ(FG_OK, FgBufferFree(buffer));
+    EXPECT_EQ(0, FgIsLiveHandle(buffer, FG_KIND_BUFFER));
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgBufferFree(buffer));
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgCamFree(board.vic)); // a VIC is no camera
+}
+
+TEST(FgSimHandleTest, HandlesAreNeverGivenOutTwice) {
+    SimBoard board;
+    std::set<FgHandle> seen{board.local, board.board, board.acquisition, board.camera, board.vic};
+    for (int i = 0; i < 50; ++i) {
+        FgHandle camera = 0;
+        ASSERT_EQ(FG_OK, FgCamNew(board.local, &camera));
+        EXPECT_TRUE(seen.insert(camera).second);
+        ASSERT_EQ(FG_OK, FgCamFree(camera));
+    }
+    ASSERT_EQ(FG_OK, FgManReleaseServer(board.local));
+    const FgHandle local = FgManGetLocalServer();
+    EXPECT_NE(local, board.local);
+    EXPECT_EQ(local, FgManGetLocalServer()); // the same live local server
+    board.local = local;
+}
+
+TEST(FgSimHandleTest, OnlyTheStravikServerAndItsDeviceZeroExist) {
+    FgHandle server = 1;
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("Stravik-2_2", &server));
+    EXPECT_EQ(0u, server);
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("stravik-2_1", &server));
+    ASSERT_EQ(FG_OK, FgManGetServerByName("Stravik-2_1", &server));
+    FgHandle acquisition = 0;
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgAcqGetHandle(server, 1, &acquisition));
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgAcqGetHandle(FgManGetLocalServer(), 0, &acquisition));
+    ASSERT_EQ(FG_OK, FgAcqGetHandle(server, 0, &acquisition));
+    uint32_t kind = 0;
+    ASSERT_EQ(FG_OK, FgAcqGetPrm(acquisition, FG_ACQ_PRM_BOARD_KIND, &kind));
+    EXPECT_EQ(1u, kind);
+    EXPECT_EQ(FG_OK, FgAcqRelease(acquisition));
+    EXPECT_EQ(FG_OK, FgManReleaseServer(server));
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgManReleaseServer(server));
+}
+
+TEST(FgSimHandleTest, LiveObjectsAreCountedPerKind) {
+    const size_t buffersBefore = LiveObjectCount(FG_KIND_BUFFER);
+    const size_t transfersBefore = LiveObjectCount(FG_KIND_TRANSFER);
+    {
+        SimBoard board;
+        const FgHandle a = board.NewBuffer(4, 4, 8);
+        board.NewBuffer(4, 4, 16);
+        board.NewTransfer({a});
+        EXPECT_EQ(buffersBefore + 2, LiveObjectCount(FG_KIND_BUFFER));
+        EXPECT_EQ(transfersBefore + 1, LiveObjectCount(FG_KIND_TRANSFER));
+    }
+    EXPECT_EQ(buffersBefore, LiveObjectCount(FG_KIND_BUFFER));
+    EXPECT_EQ(transfersBefore, LiveObjectCount(FG_KIND_TRANSFER));
+}
+
+TEST(FgSimHandleTest, AnOrderedFailureHitsTheNextCallOnly) {
+    SimBoard board;
+    FailNextCall("FgCamNew", 0x1234);
+    FgHandle camera = 7;
+    EXPECT_EQ(0x1234u, FgCamNew(board.local, &camera));
+    EXPECT_EQ(0u, camera);
+    EXPECT_EQ(FG_OK, FgCamNew(board.local, &camera));
+    EXPECT_EQ(FG_OK, FgCamFree(camera));
+
+    FailNextCall("FgManGetLocalServer", FG_ERR_INJECTED);
+    EXPECT_EQ(0u, FgManGetLocalServer());
+    EXPECT_EQ(board.local, FgManGetLocalServer());
+
+    FailNextCall("FgVicFree", FG_ERR_INJECTED);
+    FailNextCall("FgVicFree", 0); // withdrawn
+    FgHandle vic = 0;
+    ASSERT_EQ(FG_OK, FgVicNew(board.local, &vic));
+    EXPECT_EQ(FG_OK, FgVicFree(vic));
+}
+
+TEST(FgSimHandleTest, BuffersHaveTheirFormatsSizeAndRefuseBadArguments) {
+    SimBoard board;
+    FgHandle buffer = 0;
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 0, 4, 0x800, FG_BUFFER_RING, &buffer));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 4, 4, 0xC00, FG_BUFFER_RING, &buffer));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 4, 4, 0x800, 2, &buffer));
+    EXPECT_EQ(FG_ERR_NO_MEMORY,
+              FgBufferNew(board.local, 65536, 65536, 0x1000, FG_BUFFER_RING, &buffer));
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgBufferNew(board.vic, 4, 4, 0x800, FG_BUFFER_RING, &buffer));
+    const FgHandle discard = board.NewBuffer(3, 5, 16, FG_BUFFER_DISCARD);
+    EXPECT_NE(nullptr, SimBoard::Pixels(discard));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferGetPrm(discard, 0x1234, &buffer));
+}

@@ -1,0 +1,165 @@
+#include "SimBoard.h"
+
+#include <filesystem>
+
+using vidrune::test::FrameRecorder;
+using vidrune::test::SimBoard;
+
+namespace {
+
+// Runs one counted transfer through the buffers, frame i landing in buffer i.
+void Grab(SimBoard& board, const std::vector<FgHandle>& buffers) {
+    FrameRecorder recorder;
+    const FgHandle transfer = board.NewTransfer(buffers);
+    board.Watch(transfer, buffers.back(), recorder);
+    ASSERT_EQ(FG_OK, FgXferSelect(transfer, board.acquisition, buffers.front(), 0));
+    ASSERT_EQ(FG_OK, FgXferStart(transfer, static_cast<uint32_t>(buffers.size())));
+    ASSERT_TRUE(recorder.WaitFor(1));
+    ASSERT_EQ(FG_OK, FgXferAbort(transfer));
+}
+
+uint8_t Low(uint32_t x, uint32_t y, uint32_t n) {
+    return static_cast<uint8_t>(1 + (x + 3 * y + 5 * n) % 255);
+}
+
+std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
+                const std::vector<uint16_t>& samples) {
+    std::string text = "P5\n# test\n" + std::to_string(width) + " " + std::to_string(height) +
+                       "\n" + std::to_string(maxValue) + "\n";
+    for (uint16_t sample : samples) {
+        if (maxValue > 255)
+            text.push_back(static_cast<char>(sample >> 8));
+        text.push_back(static_cast<char>(sample & 0xFF));
+    }
+    return text;
+}
+
+} // namespace
+
+TEST(FgSimPatternTest, EightBitFramesAreTheCropOfThePatternByteForByte) {
+    SimBoard board;
+    board.Program("FrameRate=500\n", "MaxWidth=600\nMaxHeight=300\n");
+    board.SetCrop(250, 7, 300, 20); // rows wrap the 255 period more than once
+    std::vector<FgHandle> buffers;
+    for (int i = 0; i < 3; ++i)
+        buffers.push_back(board.NewBuffer(300, 20, 8));
+    Grab(board, buffers);
+    for (uint32_t n = 0; n < 3; ++n) {
+        const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
+        for (uint32_t y = 0; y < 20; ++y)
+            for (uint32_t x = 0; x < 300; ++x)
+                ASSERT_EQ(Low(250 + x, 7 + y, n), pixels[y * 300 + x])
+                    << "frame " << n << " x " << x << " y " << y;
+    }
+}
+
+TEST(FgSimPatternTest, SixteenBitFramesCarryTheDepthInTheHighByte) {
+    for (uint32_t depth : {9u, 12u, 16u}) {
+        SimBoard board;
+        const std::string keys = "PixelDepth=" + std::to_string(depth) + "\nFrameRate=500\n";
+        board.Program(keys, "MaxWidth=64\nMaxHeight=600\nPixelDepth=" + std::to_string(depth));
+        board.SetCrop(3, 5, 40, 520);
+        const uint32_t modulus = (1u << (depth - 8)) - 1;
+        std::vector<FgHandle> buffers{board.NewBuffer(40, 520, 16), board.NewBuffer(40, 520, 16)};
+        Grab(board, buffers);
+        for (uint32_t n = 0; n < 2; ++n) {
+            const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
+            for (uint32_t y = 0; y < 520; ++y) {
+                for (uint32_t x = 0; x < 40; ++x) {
+                    const uint8_t* pixel = pixels + 2 * (y * 40 + x);
+                    ASSERT_EQ(Low(3 + x, 5 + y, n), pixel[0]) << depth << " " << x << "," << y;
+                    ASSERT_EQ(1 + (5 + y + n) % modulus, pixel[1]) << depth << " " << x << "," << y;
+                }
+            }
+        }
+    }
+}
+
+TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
+    SimBoard board;
+    board.Program("FrameRate=500\n", "MaxWidth=100\nMaxHeight=100\n");
+    board.SetCrop(0, 0, 100, 100);
+    const FgHandle small = board.NewBuffer(10, 4, 8);
+    Grab(board, {small});
+    const uint8_t* pixels = SimBoard::Pixels(small);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 10; ++x)
+            EXPECT_EQ(Low(x, y, 0), pixels[y * 10 + x]);
+    // A crop smaller than the buffer leaves the rest of each row alone.
+    board.SetCrop(0, 0, 4, 2);
+    const FgHandle wide = board.NewBuffer(6, 3, 8);
+    Grab(board, {wide});
+    const uint8_t* widePixels = SimBoard::Pixels(wide);
+    EXPECT_EQ(Low(3, 1, 0), widePixels[6 + 3]);
+    EXPECT_EQ(0, widePixels[4]);
+    EXPECT_EQ(0, widePixels[2 * 6]);
+}
+
+TEST(FgSimPatternTest, EightBitPgmImagesPlayInALoopTiledOverTheSensor) {
+    SimBoard board;
+    // Two 3 x 2 images in one file.
+    const std::vector<uint16_t> first{10, 11, 12, 13, 14, 15};
+    const std::vector<uint16_t> second{20, 21, 22, 23, 24, 25};
+    board.dir.Write("two.pgm", Pgm(3, 2, 255, first) + Pgm(3, 2, 255, second));
+    board.Program("Source=two.pgm\nFrameRate=500\n", "MaxWidth=8\nMaxHeight=5\n");
+    board.SetCrop(1, 1, 7, 4);
+    std::vector<FgHandle> buffers;
+    for (int i = 0; i < 3; ++i)
+        buffers.push_back(board.NewBuffer(7, 4, 8));
+    Grab(board, buffers);
+    for (uint32_t n = 0; n < 3; ++n) {
+        const auto& image = n % 2 == 0 ? first : second;
+        const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
+        for (uint32_t y = 0; y < 4; ++y)
+            for (uint32_t x = 0; x < 7; ++x)
+                EXPECT_EQ(image[((1 + y) % 2) * 3 + (1 + x) % 3], pixels[y * 7 + x]) << n;
+    }
+}
+
+TEST(FgSimPatternTest, SixteenBitPgmFillsWideBuffersAndGivesItsHighByteToNarrowOnes) {
+    SimBoard board;
+    const std::vector<uint16_t> samples{0x0102, 0x0A0B, 0x0FFF, 0x0800};
+    board.dir.Write("deep.pgm", Pgm(2, 2, 4095, samples));
+    board.Program("Source=deep.pgm\nPixelDepth=12\nFrameRate=500\n", "MaxWidth=2\nMaxHeight=2\n");
+    board.SetCrop(0, 0, 2, 2);
+    const FgHandle wide = board.NewBuffer(2, 2, 16);
+    const FgHandle narrow = board.NewBuffer(2, 2, 8);
+    Grab(board, {wide, narrow});
+    const uint8_t* widePixels = SimBoard::Pixels(wide);
+    const uint8_t* narrowPixels = SimBoard::Pixels(narrow);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        EXPECT_EQ(samples[i] & 0xFF, widePixels[2 * i]); // little-endian
+        EXPECT_EQ(samples[i] >> 8, widePixels[2 * i + 1]);
+        EXPECT_EQ(samples[i] >> 8, narrowPixels[i]);
+    }
+}
+
+TEST(FgSimPatternTest, AFolderOfPgmFilesPlaysInNameOrder) {
+    SimBoard board;
+    board.dir.Write("movie/b.pgm", Pgm(1, 1, 255, {2}));
+    board.dir.Write("movie/a.pgm", Pgm(1, 1, 255, {1}));
+    board.dir.Write("movie/c.PGM", Pgm(1, 1, 255, {3}) + Pgm(1, 1, 255, {4}));
+    board.dir.Write("movie/notes.txt", "not an image");
+    board.Program("Source=movie\nFrameRate=500\n", "MaxWidth=1\nMaxHeight=1\n");
+    std::vector<FgHandle> buffers;
+    for (int i = 0; i < 5; ++i)
+        buffers.push_back(board.NewBuffer(1, 1, 8));
+    Grab(board, buffers);
+    for (uint32_t n = 0; n < 5; ++n)
+        EXPECT_EQ(n % 4 + 1, SimBoard::Pixels(buffers[n])[0]) << n;
+}
+
+TEST(FgSimPatternTest, MalformedPgmSourcesFailTheCameraLoad) {
+    SimBoard board;
+    for (const std::string& bad :
+         {std::string("P2\n1 1\n255\n1"), std::string("P5\n4 4\n255\nshort"),
+          std::string("P5\n0 1\n255\n"), std::string("P5\n1 1\n70000\n\1\1"),
+          Pgm(1, 1, 255, {5}) + "garbage"}) {
+        board.dir.Write("bad.pgm", bad);
+        const std::string path = board.dir.Write("bad.cam", "[Camera]\nSource=bad.pgm\n");
+        EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str())) << bad;
+    }
+    std::filesystem::create_directories(board.dir.File("empty"));
+    const std::string path = board.dir.Write("empty.cam", "[Camera]\nSource=empty\n");
+    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str()));
+}

@@ -1,0 +1,248 @@
+#include "SimBoard.h"
+
+using vidrune::fgsim::BoardClockNow;
+using vidrune::fgsim::FailNextCall;
+using vidrune::fgsim::ReadTransferCounts;
+using vidrune::fgsim::TransferCounts;
+using vidrune::test::FrameRecorder;
+using vidrune::test::SimBoard;
+
+namespace {
+
+constexpr uint32_t kPeriodUs = 5000; // 200 frames per second
+
+TransferCounts Counts(FgHandle transfer) {
+    TransferCounts counts;
+    EXPECT_TRUE(ReadTransferCounts(transfer, &counts));
+    return counts;
+}
+
+bool AllZero(FgHandle buffer, size_t bytes) {
+    const uint8_t* pixels = SimBoard::Pixels(buffer);
+    for (size_t i = 0; i < bytes; ++i)
+        if (pixels[i] != 0)
+            return false;
+    return true;
+}
+
+// A ring of two buffers, each followed by a discard entry, with callbacks on the ring.
+struct SkipRing {
+    explicit SkipRing(SimBoard& board, const std::string& cameraKeys = "") {
+        board.Program("FrameRate=200\n" + cameraKeys, "MaxWidth=16\nMaxHeight=4\n");
+        a = board.NewBuffer(16, 4, 8);
+        b = board.NewBuffer(16, 4, 8);
+        discard = board.NewBuffer(16, 4, 8, FG_BUFFER_DISCARD);
+        transfer = board.NewTransfer({a, discard, b, discard});
+        board.Watch(transfer, a, recorder);
+        board.Watch(transfer, b, recorder);
+        EXPECT_EQ(FG_OK, FgXferSelect(transfer, board.acquisition, a, 0));
+    }
+    FgHandle a = 0;
+    FgHandle b = 0;
+    FgHandle discard = 0;
+    FgHandle transfer = 0;
+    FrameRecorder recorder;
+};
+
+} // namespace
+
+TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePosition) {
+    SimBoard board;
+    SkipRing ring(board);
+    const uint32_t before = BoardClockNow();
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 5)); // a, discard, b, discard, a
+    EXPECT_EQ(FG_ERR_BUSY, FgXferStart(ring.transfer, 5));
+    ASSERT_TRUE(ring.recorder.WaitFor(3));
+    const auto frames = ring.recorder.Frames();
+    ASSERT_EQ(3u, frames.size());
+    EXPECT_EQ(ring.a, frames[0].buffer);
+    EXPECT_EQ(ring.b, frames[1].buffer);
+    EXPECT_EQ(ring.a, frames[2].buffer);
+    // Stamps are the camera's schedule on the board clock: two periods per kept frame.
+    EXPECT_EQ(2 * kPeriodUs, frames[1].stamp - frames[0].stamp);
+    EXPECT_EQ(2 * kPeriodUs, frames[2].stamp - frames[1].stamp);
+    EXPECT_LT(frames[0].stamp - before, 1'000'000u);
+
+    // The run ends by itself; the next one starts where the next frame would land (b's
+    // discard entry), so b is the first watched buffer to be filled.
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 2));
+    ASSERT_TRUE(ring.recorder.WaitFor(4));
+    EXPECT_EQ(ring.b, ring.recorder.Frames()[3].buffer);
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    EXPECT_EQ(2u, Counts(ring.transfer).delivered);
+    EXPECT_FALSE(Counts(ring.transfer).running);
+}
+
+TEST(FgSimTransferTest, BoardClockStartsFiveSecondsBeforeItsWrap) {
+    const uint32_t now = BoardClockNow();
+    // Either still before the wrap or past it: in both cases within minutes of it.
+    EXPECT_LT(now + 5'000'000u, 600'000'000u);
+}
+
+TEST(FgSimTransferTest, EndlessStartRunsUntilAbortAndNoCallbackComesAfterIt) {
+    SimBoard board;
+    SkipRing ring(board);
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
+    ASSERT_TRUE(ring.recorder.WaitFor(6));
+    EXPECT_TRUE(Counts(ring.transfer).running);
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    const size_t seen = ring.recorder.Frames().size();
+    const uint64_t delivered = Counts(ring.transfer).delivered;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(seen, ring.recorder.Frames().size());
+    EXPECT_EQ(delivered, Counts(ring.transfer).delivered);
+    EXPECT_FALSE(Counts(ring.transfer).running);
+    EXPECT_GE(delivered, 11u);
+    // Alternating ring buffers, each two periods after the previous one.
+    const auto frames = ring.recorder.Frames();
+    for (size_t i = 1; i < frames.size(); ++i) {
+        EXPECT_NE(frames[i - 1].buffer, frames[i].buffer);
+        EXPECT_EQ(2 * kPeriodUs, frames[i].stamp - frames[i - 1].stamp);
+    }
+    EXPECT_EQ(FG_OK, FgXferAbort(ring.transfer)); // nothing to stop
+}
+
+TEST(FgSimTransferTest, DroppedFramesTakeNoEntryAndLeaveAGapInTheStamps) {
+    SimBoard board;
+    SkipRing ring(board, "DropFrames=2, 3\n");
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 5));
+    ASSERT_TRUE(ring.recorder.WaitFor(3));
+    const auto frames = ring.recorder.Frames();
+    // Camera frames 0, 1, 4, 5, 6 arrive: a gets 0, b gets 4, a gets 6.
+    EXPECT_EQ(ring.b, frames[1].buffer);
+    EXPECT_EQ(4 * kPeriodUs, frames[1].stamp - frames[0].stamp);
+    EXPECT_EQ(2 * kPeriodUs, frames[2].stamp - frames[1].stamp);
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    // b shows camera frame 4 of the pattern.
+    EXPECT_EQ(1 + (5 * 4) % 255, SimBoard::Pixels(ring.b)[0]);
+}
+
+TEST(FgSimTransferTest, BlankFramesAreAllZeroAndOthersHaveNoZeroByte) {
+    SimBoard board;
+    SkipRing ring(board, "BlankFrames=2\n");
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 3)); // a: frame 0, b: frame 2
+    ASSERT_TRUE(ring.recorder.WaitFor(2));
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    EXPECT_TRUE(AllZero(ring.b, 64));
+    const uint8_t* pixels = SimBoard::Pixels(ring.a);
+    for (size_t i = 0; i < 64; ++i)
+        EXPECT_NE(0, pixels[i]);
+}
+
+TEST(FgSimTransferTest, StalledCameraDeliversNothingMoreUntilAborted) {
+    SimBoard board;
+    SkipRing ring(board, "StallAfter=3\n");
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 10));
+    ASSERT_TRUE(ring.recorder.WaitFor(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(60));
+    EXPECT_EQ(2u, ring.recorder.Frames().size());
+    EXPECT_EQ(3u, Counts(ring.transfer).delivered);
+    EXPECT_TRUE(Counts(ring.transfer).running);
+    EXPECT_EQ(FG_ERR_BUSY, FgXferSelect(ring.transfer, board.acquisition, ring.a, 0));
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    EXPECT_FALSE(Counts(ring.transfer).running);
+    EXPECT_EQ(FG_OK, FgXferSelect(ring.transfer, board.acquisition, ring.a, 0));
+}
+
+TEST(FgSimTransferTest, ALateThreadDeliversEveryFrameWithItsScheduledStamp) {
+    SimBoard board;
+    SkipRing ring(board);
+    ring.recorder.SetDelay(std::chrono::milliseconds(25)); // five periods per callback
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 9));
+    ASSERT_TRUE(ring.recorder.WaitFor(5));
+    const auto frames = ring.recorder.Frames();
+    for (size_t i = 1; i < frames.size(); ++i)
+        EXPECT_EQ(2 * kPeriodUs, frames[i].stamp - frames[i - 1].stamp);
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    EXPECT_EQ(9u, Counts(ring.transfer).delivered);
+    EXPECT_GE(Counts(ring.transfer).late, 3u);
+}
+
+TEST(FgSimTransferTest, TriggeredAcquisitionRunsAtTheTriggerRate) {
+    SimBoard board;
+    board.Program("FrameRate=200\nTriggerRate=100\n", "MaxWidth=4\nMaxHeight=4\n");
+    const FgHandle a = board.NewBuffer(4, 4, 8);
+    const FgHandle transfer = board.NewTransfer({a});
+    FrameRecorder recorder;
+    board.Watch(transfer, a, recorder);
+    ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, FG_ACQ_PRM_TRIGGER_MODE, 8));
+    ASSERT_EQ(FG_OK, FgXferStart(transfer, 2));
+    ASSERT_TRUE(recorder.WaitFor(2));
+    const auto frames = recorder.Frames();
+    EXPECT_EQ(10'000u, frames[1].stamp - frames[0].stamp);
+}
+
+namespace {
+
+struct Reentry {
+    FgHandle transfer = 0;
+    std::atomic<FgStatus> abortStatus{FG_OK};
+    std::atomic<int> calls{0};
+};
+
+FgStatus AbortFromCallback(void* context, uint32_t, FgHandle) {
+    auto* reentry = static_cast<Reentry*>(context);
+    reentry->abortStatus.store(FgXferAbort(reentry->transfer));
+    reentry->calls.fetch_add(1);
+    return 0;
+}
+
+} // namespace
+
+TEST(FgSimTransferTest, AbortFromInsideItsOwnCallbackIsRefusedInsteadOfHanging) {
+    SimBoard board;
+    board.Program("FrameRate=200\n", "MaxWidth=4\nMaxHeight=4\n");
+    const FgHandle a = board.NewBuffer(4, 4, 8);
+    Reentry reentry;
+    reentry.transfer = board.NewTransfer({a});
+    ASSERT_EQ(FG_OK, FgXferRegisterCallback(reentry.transfer, FG_EVENT_END_OF_TRANSFER,
+                                            &AbortFromCallback, &reentry));
+    ASSERT_EQ(FG_OK, FgXferStart(reentry.transfer, FG_XFER_ENDLESS));
+    while (reentry.calls.load() < 2)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_EQ(FG_ERR_BUSY, reentry.abortStatus.load());
+    // Freeing a running transfer stops it first.
+    ASSERT_EQ(FG_OK, FgXferFree(reentry.transfer));
+    const int calls = reentry.calls.load();
+    std::this_thread::sleep_for(std::chrono::milliseconds(30));
+    EXPECT_EQ(calls, reentry.calls.load());
+}
+
+TEST(FgSimTransferTest, ListOperationsCheckTheirArgumentsAndState) {
+    SimBoard board;
+    board.Program("", "MaxWidth=4\nMaxHeight=4\n");
+    const FgHandle a = board.NewBuffer(4, 4, 8);
+    const FgHandle other = board.NewBuffer(4, 4, 8);
+    FgHandle transfer = 0;
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE,
+              FgXferNew(board.local, board.acquisition, a, nullptr, &transfer));
+    ASSERT_EQ(FG_OK, FgXferNew(board.board, board.acquisition, a, nullptr, &transfer));
+    EXPECT_EQ(FG_ERR_BUSY, FgXferStart(transfer, 1)); // not connected
+    ASSERT_EQ(FG_OK, FgXferConnect(transfer));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgXferStart(transfer, 0));
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgXferSelect(transfer, board.acquisition, other, 0));
+    EXPECT_EQ(FG_ERR_PARAMETER,
+              FgXferRegisterCallback(transfer, 1, &FrameRecorder::OnFrame, nullptr));
+    EXPECT_EQ(FG_OK, FgXferSetPrm(transfer, FG_XFER_PRM_C, 0));
+    EXPECT_EQ(FG_OK, FgXferSetPrm(transfer, FG_XFER_PRM_D, 2000));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgXferSetPrm(transfer, 0x1234, 1));
+    FailNextCall("FgXferStart", 0x4711);
+    EXPECT_EQ(0x4711u, FgXferStart(transfer, 1));
+    EXPECT_EQ(FG_OK, FgXferDisconnect(transfer));
+    EXPECT_EQ(FG_OK, FgXferFree(transfer));
+    EXPECT_EQ(0, FgIsLiveHandle(transfer, FG_KIND_TRANSFER));
+    TransferCounts counts;
+    EXPECT_FALSE(ReadTransferCounts(transfer, &counts));
+}
+
+TEST(FgSimTransferTest, FreeingAListedBufferNeverLetsTheBoardWriteFreedMemory) {
+    SimBoard board;
+    board.Program("FrameRate=500\n", "MaxWidth=64\nMaxHeight=64\n");
+    FgHandle a = 0;
+    ASSERT_EQ(FG_OK, FgBufferNew(board.local, 64, 64, 0x800, FG_BUFFER_RING, &a));
+    const FgHandle transfer = board.NewTransfer({a});
+    ASSERT_EQ(FG_OK, FgXferStart(transfer, FG_XFER_ENDLESS));
+    ASSERT_EQ(FG_OK, FgBufferFree(a));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // AddressSanitizer watches
+    ASSERT_EQ(FG_OK, FgXferAbort(transfer));
+}
