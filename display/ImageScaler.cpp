@@ -22,6 +22,20 @@ void WalkColumns(int dw, int sw, OnCrossing onCrossing) {
     }
 }
 
+// Overlays are mostly empty: a row without marks adds nothing to the accumulator.
+bool RowIsBlank(const uint8_t* row, size_t length) {
+    uint64_t any = 0;
+    size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, row + i, sizeof word);
+        any |= word;
+    }
+    for (; i < length; ++i)
+        any |= row[i];
+    return any == 0;
+}
+
 } // namespace
 
 const std::vector<int32_t>& ImageScaler::TakenColumns(int dw, int sw) {
@@ -74,12 +88,14 @@ void ImageScaler::ReduceOverlay(int dw, int dh, int sw, int sh, const uint8_t* s
     size_t rowCounter = 0;
     for (int32_t y = 0; y < sh; ++y) {
         const uint8_t* row = src + static_cast<size_t>(y) * static_cast<size_t>(sw);
-        int32_t x = 0;
-        for (size_t g = 0; g < k; ++g) {
-            uint8_t c = 0;
-            for (const int32_t end = groups[g]; x < end; ++x)
-                c |= row[x];
-            accumulator[g] |= c;
+        if (!RowIsBlank(row, static_cast<size_t>(sw))) {
+            int32_t x = 0;
+            for (size_t g = 0; g < k; ++g) {
+                uint8_t c = 0;
+                for (const int32_t end = groups[g]; x < end; ++x)
+                    c |= row[x];
+                accumulator[g] |= c;
+            }
         }
         ay += dh;
         if (ay >= sh) {
