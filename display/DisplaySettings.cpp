@@ -1,0 +1,101 @@
+#include "display/DisplaySettings.h"
+
+#include "platform/FileSystem.h"
+#include "platform/Profile.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+namespace vidrune {
+
+namespace {
+
+using platform::FileSystem;
+using platform::Profile;
+
+constexpr const char* kVendorFolder = "Vorn";
+constexpr const char* kProductFolder = "Quorvane";
+constexpr const char* kFileName = "LiveDisplay.ini";
+
+std::string Decimal(int32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d", value);
+    return text;
+}
+
+} // namespace
+
+std::string DisplaySettings::FilePath() {
+    const std::string folder = FileSystem::LocalAppDataFolder();
+    if (folder.empty())
+        return {};
+    const char separator = FileSystem::kSeparator;
+    return folder + separator + kVendorFolder + separator + kProductFolder + separator + kFileName;
+}
+
+std::string DisplaySettings::SectionName(const SettingsKey& key) {
+    char section[64];
+    std::snprintf(section, sizeof section, "Mode%d_%d_%d", static_cast<int>(key.deviceId),
+                  static_cast<int>(key.inputDeviceId), static_cast<int>(key.modeId));
+    return section;
+}
+
+bool DisplaySettings::PositionVisible(int32_t left, int32_t top, int32_t preferredClientWidth,
+                                      float aspect, const MonitorLayout& monitors) {
+    int64_t height = 0;
+    if (aspect != 0.0f) {
+        // Truncated; a degenerate aspect must not turn into an undefined conversion.
+        const float quotient = static_cast<float>(preferredClientWidth) / aspect;
+        height = std::isfinite(quotient)
+                     ? static_cast<int64_t>(std::clamp(quotient, -4.0e9f, 4.0e9f))
+                     : 0;
+    }
+    const Rect& a = monitors.primary;
+    const Rect& b = monitors.secondary;
+    return left >= int64_t{std::min(a.left, b.left)} - preferredClientWidth &&
+           top >= std::min(a.top, b.top) - height && left <= std::max(a.right, b.right) &&
+           top <= std::max(a.bottom, b.bottom);
+}
+
+bool DisplaySettings::Load(const SettingsKey& key, float aspect, const MonitorLayout& monitors,
+                           DisplaySettingsValues& values) {
+    const std::string path = FilePath();
+    if (path.empty() || FileSystem::KindOf(path) != FileSystem::Kind::File)
+        return false;
+    const std::string section = SectionName(key);
+    values.left = Profile::GetInt(path, section, "Xoffset", -1);
+    values.top = Profile::GetInt(path, section, "Yoffset", -1);
+    values.preferredClientWidth = Profile::GetInt(path, section, "Xpixels", 0);
+    values.windowState = Profile::GetInt(path, section, "State", values.windowState);
+    values.onTop = Profile::GetInt(path, section, "OnTop", 1);
+    if (PositionVisible(values.left, values.top, values.preferredClientWidth, aspect, monitors))
+        return true;
+    values.left = -1;
+    values.top = -1;
+    return false;
+}
+
+bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& values) {
+    const std::string folder = FileSystem::LocalAppDataFolder();
+    if (folder.empty())
+        return false;
+    const char separator = FileSystem::kSeparator;
+    const std::string vendor = folder + separator + kVendorFolder;
+    FileSystem::CreateDirectory(vendor);
+    FileSystem::CreateDirectory(vendor + separator + kProductFolder);
+
+    const std::string path = FilePath();
+    const std::string section = SectionName(key);
+    bool written = Profile::WriteString(path, section, "Xoffset", Decimal(values.left));
+    written = Profile::WriteString(path, section, "Yoffset", Decimal(values.top)) && written;
+    written =
+        Profile::WriteString(path, section, "Xpixels", Decimal(values.preferredClientWidth)) &&
+        written;
+    written = Profile::WriteString(path, section, "State", Decimal(values.windowState)) && written;
+    written = Profile::WriteString(path, section, "OnTop", Decimal(values.onTop)) && written;
+    return written;
+}
+
+} // namespace vidrune

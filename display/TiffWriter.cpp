@@ -1,0 +1,128 @@
+#include "display/TiffWriter.h"
+
+#include <cstring>
+#include <fstream>
+#include <limits>
+
+namespace vidrune {
+
+namespace {
+
+constexpr uint16_t kShort = 3;
+constexpr uint16_t kLong = 4;
+constexpr uint16_t kRational = 5;
+constexpr uint16_t kAscii = 2;
+
+constexpr uint32_t kEntryCount = 18;
+constexpr uint32_t kXResolutionOffset = 230;
+constexpr uint32_t kYResolutionOffset = 238;
+constexpr uint32_t kSoftwareOffset = 246;
+constexpr uint32_t kSoftwareLength = 50;
+constexpr uint32_t kColourMapOffset = 296;
+constexpr const char* kSoftware = "Vidrune";
+
+class ByteWriter {
+public:
+    explicit ByteWriter(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+
+    void U16(uint32_t value) {
+        bytes_.push_back(static_cast<uint8_t>(value));
+        bytes_.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    void U32(uint32_t value) {
+        U16(value & 0xFFFF);
+        U16(value >> 16);
+    }
+    // A short value sits in the first two bytes of the four-byte field.
+    void Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+        U16(tag);
+        U16(type);
+        U32(count);
+        if (type == kShort && count == 1) {
+            U16(value);
+            U16(0);
+        } else {
+            U32(value);
+        }
+    }
+
+private:
+    std::vector<uint8_t>& bytes_;
+};
+
+} // namespace
+
+std::vector<uint8_t> TiffWriter::Encode(int32_t width, int32_t height, const uint8_t* pixels,
+                                        const Palette& palette) {
+    std::vector<uint8_t> bytes;
+    if (width <= 0 || height <= 0 || pixels == nullptr)
+        return bytes;
+    const uint64_t pixelBytes =
+        uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height);
+    if (pixelBytes > std::numeric_limits<uint32_t>::max() - kPixelOffset)
+        return bytes; // the strip's byte count and offsets are 32-bit
+    const auto w = static_cast<uint32_t>(width);
+    const auto h = static_cast<uint32_t>(height);
+
+    bytes.reserve(kPixelOffset + static_cast<size_t>(pixelBytes));
+    ByteWriter out(bytes);
+    bytes.push_back('I');
+    bytes.push_back('I');
+    out.U16(42);
+    out.U32(8);
+    out.U16(kEntryCount);
+    out.Entry(254, kLong, 1, 0);
+    out.Entry(256, kLong, 1, w);
+    out.Entry(257, kLong, 1, h);
+    out.Entry(258, kShort, 1, 8);
+    out.Entry(259, kShort, 1, 1);
+    out.Entry(262, kShort, 1, 3);
+    out.Entry(273, kLong, 1, kPixelOffset);
+    out.Entry(277, kShort, 1, 1);
+    out.Entry(278, kLong, 1, h);
+    out.Entry(279, kLong, 1, static_cast<uint32_t>(pixelBytes));
+    out.Entry(280, kShort, 1, 0);
+    out.Entry(281, kShort, 1, 255);
+    out.Entry(282, kRational, 1, kXResolutionOffset);
+    out.Entry(283, kRational, 1, kYResolutionOffset);
+    out.Entry(284, kShort, 1, 1);
+    out.Entry(296, kShort, 1, 2);
+    out.Entry(305, kAscii, kSoftwareLength, kSoftwareOffset);
+    out.Entry(320, kShort, 3 * Palette::kSize, kColourMapOffset);
+    out.U32(0);
+    out.U32(w);
+    out.U32(1);
+    out.U32(h);
+    out.U32(1);
+
+    const size_t software = bytes.size();
+    bytes.resize(software + kSoftwareLength, 0);
+    std::memcpy(bytes.data() + software, kSoftware, std::strlen(kSoftware));
+
+    for (const PaletteEntry& entry : palette.Colours())
+        out.U16(entry.red * 256u);
+    for (const PaletteEntry& entry : palette.Colours())
+        out.U16(entry.green * 256u);
+    for (const PaletteEntry& entry : palette.Colours())
+        out.U16(entry.blue * 256u);
+
+    bytes.insert(bytes.end(), pixels, pixels + pixelBytes);
+    return bytes;
+}
+
+bool TiffWriter::WriteTiff(const std::string& path, int32_t width, int32_t height,
+                           const uint8_t* pixels, const Palette& palette) {
+    const std::vector<uint8_t> bytes = Encode(width, height, pixels, palette);
+    if (bytes.empty())
+        return false;
+    // Truncating: a shorter picture over an older, longer file must not keep its tail.
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return false;
+    file.write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    file.close();
+    return !file.fail();
+}
+
+} // namespace vidrune

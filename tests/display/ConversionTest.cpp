@@ -1,0 +1,174 @@
+#include "display/ImageConverter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+using vidrune::ContrastSettings;
+using vidrune::ImageConverter;
+
+namespace {
+
+// Little-endian 16-bit frame as the device delivers it.
+std::vector<uint8_t> Frame(const std::vector<uint16_t>& values) {
+    std::vector<uint8_t> bytes(values.size() * 2);
+    for (size_t i = 0; i < values.size(); ++i) {
+        bytes[2 * i] = static_cast<uint8_t>(values[i]);
+        bytes[2 * i + 1] = static_cast<uint8_t>(values[i] >> 8);
+    }
+    return bytes;
+}
+
+// The contrast formula evaluated in 64 bits and wrapped to 32 only where the display's
+// arithmetic wraps.
+uint8_t Reference(uint16_t v, int32_t gain, int32_t offset, int32_t invert) {
+    uint8_t out;
+    if (gain == 0) {
+        out = static_cast<uint8_t>(v >> 8);
+    } else {
+        const int64_t scaled = (int64_t{v} - offset) * 256;
+        const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(scaled));
+        out = static_cast<uint8_t>(static_cast<uint64_t>(int64_t{wrapped} / gain));
+    }
+    return invert ? static_cast<uint8_t>(~out) : out;
+}
+
+// Countdown 0: no automatic levels, the given settings apply.
+void Fix(ContrastSettings& settings, int32_t gain, int32_t offset, int32_t invert) {
+    settings.autoLevelCountdown = 0;
+    settings.gain = gain;
+    settings.offset = offset;
+    settings.invert = invert;
+}
+
+std::vector<uint16_t> Levels(std::initializer_list<std::pair<uint16_t, int>> bands) {
+    // Each band: ten neighbouring values from `first`, each `count` times.
+    std::vector<uint16_t> values;
+    for (const auto& [first, count] : bands)
+        for (int v = 0; v < 10; ++v)
+            for (int n = 0; n < count; ++n)
+                values.push_back(static_cast<uint16_t>(first + v));
+    return values;
+}
+
+} // namespace
+
+TEST(ConversionTest, TwelveBitsWithoutAutoLevelsIsDivisionBySixteen) {
+    ContrastSettings settings;
+    settings.RestartAutoLevels(ContrastSettings::kOpenCountdown);
+    settings.invert = 1; // reset by the full-depth mapping
+    ImageConverter converter(settings);
+    std::vector<uint16_t> values(4096);
+    for (size_t v = 0; v < values.size(); ++v)
+        values[v] = static_cast<uint16_t>(v);
+    std::vector<uint8_t> frame = Frame(values);
+
+    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), values.size(), 12, false));
+    EXPECT_EQ(settings.gain, 4096);
+    EXPECT_EQ(settings.offset, 0);
+    EXPECT_EQ(settings.invert, 0);
+    EXPECT_EQ(settings.autoLevelCountdown, 1);
+    for (size_t v = 0; v < values.size(); ++v)
+        ASSERT_EQ(frame[v], v / 16) << v;
+}
+
+TEST(ConversionTest, ValuesOutsideTheWindowWrapAround) {
+    ContrastSettings settings;
+    Fix(settings, 1000, 2000, 0);
+    ImageConverter converter(settings);
+    // Below the offset: negative quotients wrap to high bytes; above offset + gain: past 255.
+    std::vector<uint8_t> frame = Frame({1999, 1500, 1000, 2000, 2500, 2999, 3000, 3500, 5});
+    EXPECT_FALSE(converter.ConvertTo8Bit(frame.data(), 9, 16, true));
+    const uint8_t expected[] = {0, 128, 0, 0, 128, 255, 0, 128, static_cast<uint8_t>(-510)};
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(frame[i], expected[i]) << i;
+}
+
+TEST(ConversionTest, GainZeroTakesTheHighByteAndInvertComplementsIt) {
+    EXPECT_EQ(ImageConverter::ConvertPixel(0x1234, 0, 500, 0), 0x12);
+    EXPECT_EQ(ImageConverter::ConvertPixel(0x1234, 0, 500, 1), 0xED);
+    EXPECT_EQ(ImageConverter::ConvertPixel(0xFFFF, 0, 0, 1), 0x00);
+    // The quotient that would trap (INT32_MIN / -1) wraps instead.
+    EXPECT_EQ(ImageConverter::ConvertPixel(0, -1, -8388608, 0), 0);
+}
+
+TEST(ConversionTest, TableMatchesTheFormulaForEveryInput) {
+    struct Setting {
+        int32_t gain, offset, invert, bits;
+    };
+    const Setting settingsList[] = {
+        {4096, 0, 0, 12},       {1000, -500, 0, 12},     {3, 7, 1, 10},         {-300, 100, 0, 16},
+        {65536, -70000, 1, 16}, {1, 0, 0, 16},           {-1, -8388608, 0, 16}, {0, 0, 1, 14},
+        {255, 40000, 0, 16},    {7, -2147483647, 1, 16}, {1000, 2000, 0, 12},
+    };
+    ContrastSettings settings;
+    ImageConverter converter(settings); // one converter: the table is rebuilt each time
+    std::vector<uint16_t> values(65536 + 5);
+    for (size_t v = 0; v < values.size(); ++v)
+        values[v] = static_cast<uint16_t>(v * 40503u); // every value, in scrambled order
+    for (const Setting& s : settingsList) {
+        Fix(settings, s.gain, s.offset, s.invert);
+        std::vector<uint8_t> frame = Frame(values);
+        converter.ConvertTo8Bit(frame.data(), values.size(), s.bits, false);
+        for (size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(frame[i], Reference(values[i], s.gain, s.offset, s.invert))
+                << "gain " << s.gain << " offset " << s.offset << " value " << values[i];
+    }
+}
+
+TEST(AutoLevelTest, UniformImageGivesTheMinimumRange) {
+    const std::vector<uint16_t> values(1000, 500);
+    for (int32_t invert : {0, 1}) {
+        ContrastSettings settings;
+        settings.RestartAutoLevels(1);
+        settings.invert = invert;
+        ImageConverter converter(settings);
+        std::vector<uint8_t> frame = Frame(values);
+        converter.ConvertTo8Bit(frame.data(), values.size(), 16, true);
+        EXPECT_EQ(ImageConverter::FindHigh(converter.Histogram()), 0);
+        EXPECT_EQ(ImageConverter::FindLow(converter.Histogram()), 65535);
+        EXPECT_EQ(settings.gain, 256);
+        EXPECT_EQ(settings.offset, invert ? 100 : 65435);
+        EXPECT_EQ(converter.Histogram()[500], 1000u);
+    }
+}
+
+TEST(AutoLevelTest, TwoLevelImageSpansBothLevels) {
+    ContrastSettings settings;
+    settings.RestartAutoLevels(1);
+    ImageConverter converter(settings);
+    // Isolated outliers (a single count, or counts without neighbours) are not levels.
+    std::vector<uint16_t> values = Levels({{1000, 10}, {3000, 10}});
+    values.insert(values.end(), {60000, 60000, 60000, 20, 20});
+    std::vector<uint8_t> frame = Frame(values);
+    converter.ConvertTo8Bit(frame.data(), values.size(), 16, true);
+    EXPECT_EQ(ImageConverter::FindHigh(converter.Histogram()), 3009);
+    EXPECT_EQ(ImageConverter::FindLow(converter.Histogram()), 1000);
+    EXPECT_EQ(settings.gain, 2009 + 2009 / 2);
+    EXPECT_EQ(settings.offset, 900);
+    // The frame was converted with the new levels.
+    EXPECT_EQ(frame[0], Reference(1000, 3013, 900, 0));
+}
+
+TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
+    ContrastSettings settings;
+    settings.RestartAutoLevels(2);
+    settings.invert = 1;
+    ImageConverter converter(settings);
+    const std::vector<uint16_t> first = Levels({{1000, 10}, {3000, 10}});  // range 3013
+    const std::vector<uint16_t> second = Levels({{2000, 10}, {6000, 10}}); // range 6013
+    std::vector<uint8_t> frame = Frame(first);
+    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), first.size(), 16, true));
+    EXPECT_EQ(settings.gain, 3013);
+    EXPECT_EQ(settings.offset, 3109); // inverted: high + 100
+    frame = Frame(second);
+    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), second.size(), 16, true));
+    EXPECT_EQ(settings.autoLevelFrameCount, 2);
+    EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
+    EXPECT_EQ(settings.offset, (3109 + 6109) / 2);
+    frame = Frame(first);
+    EXPECT_FALSE(converter.ConvertTo8Bit(frame.data(), first.size(), 16, true));
+    EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
+    EXPECT_EQ(settings.autoLevelFrameCount, 2);
+}

@@ -1,0 +1,231 @@
+#include "display/ImageComposer.h"
+#include "display/ImageScaler.h"
+#include "display/Palette.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <random>
+#include <vector>
+
+using vidrune::ImageComposer;
+using vidrune::ImageScaler;
+using vidrune::Palette;
+
+namespace {
+
+std::vector<uint8_t> Ramp(int width, int height) {
+    std::vector<uint8_t> image(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            image[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(y * 16 + x);
+    return image;
+}
+
+std::vector<uint8_t> Sparse(size_t count, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<uint8_t> plane(count);
+    for (uint8_t& b : plane)
+        b = random() % 17 == 0 ? static_cast<uint8_t>(1u << (random() % 8)) : 0;
+    return plane;
+}
+
+// The selection procedures written out literally, one pixel at a time.
+std::vector<uint8_t> LiteralDecimate(int dw, int dh, int sw, int sh,
+                                     const std::vector<uint8_t>& src) {
+    std::vector<uint8_t> dst;
+    int64_t ax = 0, ay = 0;
+    for (int y = 0; y < sh; ++y) {
+        ay += dh;
+        if (ay < sh)
+            continue;
+        ay -= sh;
+        for (int x = 0; x < sw; ++x) {
+            ax += dw;
+            if (ax >= sw) {
+                ax -= sw;
+                dst.push_back(src[static_cast<size_t>(y) * sw + x]);
+            }
+        }
+    }
+    return dst;
+}
+
+std::vector<uint8_t> LiteralReduce(int dw, int dh, int sw, int sh,
+                                   const std::vector<uint8_t>& src) {
+    std::vector<uint8_t> dst(src.size(), 0xEE), acc(sw, 0);
+    int64_t ax = 0, ay = 0;
+    size_t rows = 0, written = 0;
+    for (int y = 0; y < sh; ++y) {
+        uint8_t c = 0;
+        size_t k = 0;
+        for (int x = 0; x < sw; ++x) {
+            c |= src[static_cast<size_t>(y) * sw + x];
+            ax += dw;
+            if (ax >= sw) {
+                acc[k++] |= c;
+                c = 0;
+                ax -= sw;
+            }
+        }
+        ay += dh;
+        if (ay >= sh) {
+            ay -= sh;
+            std::copy(acc.begin(), acc.begin() + static_cast<long>(k), dst.begin() + k * rows);
+            std::fill(acc.begin(), acc.end(), 0);
+            ++rows;
+            written = k * rows;
+        }
+    }
+    dst.resize(written);
+    return dst;
+}
+
+} // namespace
+
+TEST(PaletteTest, SaturatedGrayShowsRed) {
+    Palette palette;
+    const Palette::GrayTable& table = palette.GrayToPalette();
+    EXPECT_EQ(table[0], 3);
+    EXPECT_EQ(table[85], 82);   // 85 x 237 / 255 = 79 exactly
+    EXPECT_EQ(table[128], 121); // 118.96 truncated
+    EXPECT_EQ(table[254], 239);
+    EXPECT_EQ(table[255], 240);
+    EXPECT_EQ(palette[240].red, 240);
+    EXPECT_EQ(palette[240].green, 0);
+    EXPECT_EQ(palette[240].blue, 0);
+    for (int i = 0; i < 256; ++i) {
+        if (i != 240) {
+            EXPECT_TRUE(palette[i].red == i && palette[i].green == i && palette[i].blue == i);
+        }
+        if (i < 255) {
+            EXPECT_NE(table[i], 240) << i; // only saturation reaches red
+        }
+    }
+}
+
+TEST(ComposeTest, PaletteLookupOredWithOverlay) {
+    Palette palette;
+    const Palette::GrayTable& table = palette.GrayToPalette();
+    const size_t count = 1003; // not a multiple of the unrolled step
+    std::vector<uint8_t> image(count), overlay = Sparse(count, 7), bitmap(count);
+    for (size_t i = 0; i < count; ++i)
+        image[i] = static_cast<uint8_t>(i * 37);
+    overlay[0] = 255; // white over anything
+    overlay[5] = 240; // red over near-black
+    image[5] = 0;
+    image[9] = 255;
+    overlay[9] = 0;
+    ImageComposer::Compose(image.data(), overlay.data(), count, table, bitmap.data());
+    for (size_t i = 0; i < count; ++i)
+        ASSERT_EQ(bitmap[i], table[image[i]] | overlay[i]) << i;
+    EXPECT_EQ(bitmap[0], 255);
+    EXPECT_EQ(bitmap[5], 243);
+    EXPECT_EQ(bitmap[9], Palette::kSaturatedEntry);
+}
+
+TEST(ComposeTest, PadsRowsToFourBytes) {
+    Palette palette;
+    const std::vector<uint8_t> image = Ramp(5, 3);
+    const std::vector<uint8_t> overlay(15, 0);
+    EXPECT_EQ(ImageComposer::BitmapStride(5), 8u);
+    EXPECT_EQ(ImageComposer::BitmapStride(640), 640u);
+    std::vector<uint8_t> bitmap(24, 0xAA);
+    ImageComposer::ComposeRows(image.data(), overlay.data(), 5, 3, palette.GrayToPalette(),
+                               bitmap.data(), 8);
+    for (int y = 0; y < 3; ++y) {
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(bitmap[y * 8 + x], palette.GrayToPalette()[image[y * 5 + x]]);
+        for (int x = 5; x < 8; ++x)
+            EXPECT_EQ(bitmap[y * 8 + x], 0);
+    }
+}
+
+TEST(ComposeTest, IncludeOverlayOrsIntoTheImage) {
+    std::vector<uint8_t> image = {0, 200, 255, 17};
+    const std::vector<uint8_t> overlay = {240, 255, 0, 0};
+    ImageComposer::IncludeOverlay(image.data(), overlay.data(), image.size());
+    EXPECT_EQ(image, (std::vector<uint8_t>{240, 255, 255, 17}));
+}
+
+TEST(ScaleTest, DoubleStretchReplicatesRowsAndColumns) {
+    const std::vector<uint8_t> src = Ramp(3, 2);
+    std::vector<uint8_t> dst(6 * 4);
+    ImageScaler scaler;
+    scaler.Stretch(src.data(), 3, 2, 3, dst.data(), 6, 4, 6);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(dst[y * 6 + x], src[(y / 2) * 3 + x / 2]) << x << "," << y;
+}
+
+TEST(ScaleTest, HalfSizeKeepsOddRowsAndColumns) {
+    const std::vector<uint8_t> src = Ramp(8, 6);
+    std::vector<uint8_t> dst(48, 0xEE);
+    ImageScaler scaler;
+    scaler.Decimate(4, 3, 8, 6, src.data(), dst.data());
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 4; ++x)
+            EXPECT_EQ(dst[y * 4 + x], src[(2 * y + 1) * 8 + 2 * x + 1]);
+    EXPECT_EQ(dst[12], 0xEE); // nothing beyond 4 x 3
+}
+
+TEST(ScaleTest, DecimationFollowsTheRunningAccumulators) {
+    const int sizes[][4] = {{3, 2, 7, 5}, {212, 159, 640, 480}, {10, 10, 10, 10},    {8, 9, 5, 6},
+                            {1, 1, 9, 9}, {0, 3, 4, 4},         {100, 75, 333, 250}, {4, 3, 4, 0}};
+    ImageScaler scaler; // one scaler across sizes: its column plan must follow them
+    for (const auto& s : sizes) {
+        const std::vector<uint8_t> src = Sparse(static_cast<size_t>(s[2]) * s[3], 3);
+        const std::vector<uint8_t> expected = LiteralDecimate(s[0], s[1], s[2], s[3], src);
+        std::vector<uint8_t> dst(src.size() + 1, 0xEE);
+        scaler.Decimate(s[0], s[1], s[2], s[3], src.data(), dst.data());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin()))
+            << s[0] << "x" << s[1] << " from " << s[2] << "x" << s[3];
+        EXPECT_EQ(dst[expected.size()], 0xEE);
+    }
+}
+
+TEST(ScaleTest, OverlayReductionKeepsThinLines) {
+    std::vector<uint8_t> overlay(64, 0);
+    overlay[5 * 8 + 2] = 4; // a point at (2, 5)
+    for (int y = 0; y < 8; ++y)
+        overlay[y * 8 + 6] = 255; // a one-pixel vertical line at x = 6
+    std::vector<uint8_t> reduced(64, 0xEE);
+    ImageScaler scaler;
+    scaler.ReduceOverlay(4, 4, 8, 8, overlay.data(), reduced.data());
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const uint8_t expected = x == 3 ? 255 : (x == 1 && y == 2 ? 4 : 0);
+            EXPECT_EQ(reduced[y * 4 + x], expected) << x << "," << y;
+        }
+    }
+}
+
+TEST(ScaleTest, OverlayReductionFollowsTheRunningAccumulators) {
+    const int sizes[][4] = {{3, 2, 7, 5}, {212, 159, 640, 480}, {10, 10, 10, 10},
+                            {8, 9, 5, 6}, {1, 1, 9, 9},         {100, 75, 333, 250}};
+    ImageScaler scaler;
+    for (const auto& s : sizes) {
+        const std::vector<uint8_t> src = Sparse(static_cast<size_t>(s[2]) * s[3], 11);
+        const std::vector<uint8_t> expected = LiteralReduce(s[0], s[1], s[2], s[3], src);
+        std::vector<uint8_t> dst(src.size(), 0xEE);
+        scaler.ReduceOverlay(s[0], s[1], s[2], s[3], src.data(), dst.data());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin()))
+            << s[0] << "x" << s[1] << " from " << s[2] << "x" << s[3];
+    }
+}
+
+TEST(ScaleTest, RefreshPausesDrawingAndRestoresTheFlag) {
+    std::vector<uint8_t> overlay(16, 0), reduced(16, 0xEE);
+    overlay[15] = 9;
+    std::atomic<int32_t> renderEnabled{1};
+    ImageScaler scaler;
+    EXPECT_TRUE(
+        scaler.RefreshReducedOverlay(renderEnabled, overlay.data(), 4, 4, 2, 2, reduced.data()));
+    EXPECT_EQ(renderEnabled, 1);
+    EXPECT_EQ(reduced[3], 9);
+    renderEnabled = 0;
+    EXPECT_TRUE(
+        scaler.RefreshReducedOverlay(renderEnabled, overlay.data(), 4, 4, 2, 2, reduced.data()));
+    EXPECT_EQ(renderEnabled, 0);
+    EXPECT_FALSE(scaler.RefreshReducedOverlay(renderEnabled, nullptr, 4, 4, 2, 2, reduced.data()));
+}

@@ -1,0 +1,143 @@
+#include "display/Palette.h"
+#include "display/TiffWriter.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+using vidrune::Palette;
+using vidrune::TiffWriter;
+using vidrune::test::TempDir;
+
+namespace {
+
+std::vector<uint8_t> Image(int width, int height) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(x ^ (y * 3));
+    return pixels;
+}
+
+uint32_t U32(const std::string& bytes, size_t offset) {
+    uint32_t value;
+    std::memcpy(&value, bytes.data() + offset, 4);
+    return value; // the test machine is little-endian, like the file
+}
+
+uint16_t U16(const std::string& bytes, size_t offset) {
+    uint16_t value;
+    std::memcpy(&value, bytes.data() + offset, 2);
+    return value;
+}
+
+} // namespace
+
+TEST(TiffTest, LayoutIsByteExact) {
+    TempDir dir;
+    const std::vector<uint8_t> pixels = Image(640, 480);
+    ASSERT_TRUE(TiffWriter::WriteTiff(dir.File("a.tif"), 640, 480, pixels.data(), Palette()));
+    const std::string file = dir.Read("a.tif");
+    ASSERT_EQ(file.size(), 1832u + 307200u);
+    EXPECT_EQ(file.substr(0, 2), "II");
+    EXPECT_EQ(U16(file, 2), 42);
+    EXPECT_EQ(U32(file, 4), 8u);
+    EXPECT_EQ(U16(file, 8), 18);
+    const uint16_t tags[] = {254, 256, 257, 258, 259, 262, 273, 277, 278,
+                             279, 280, 281, 282, 283, 284, 296, 305, 320};
+    for (int i = 0; i < 18; ++i)
+        EXPECT_EQ(U16(file, 10 + 12 * i), tags[i]) << i;
+    // BitsPerSample: SHORT 8 in the first half of the value field.
+    EXPECT_EQ(U16(file, 10 + 12 * 3 + 2), 3);
+    EXPECT_EQ(U32(file, 10 + 12 * 3 + 8), 8u);
+    EXPECT_EQ(U32(file, 10 + 12 * 9 + 8), 307200u);
+    EXPECT_EQ(U32(file, 10 + 12 * 16 + 4), 50u);
+    EXPECT_EQ(U32(file, 10 + 12 * 16 + 8), 246u);
+    EXPECT_EQ(U32(file, 10 + 12 * 17 + 4), 768u);
+    EXPECT_EQ(U32(file, 226), 0u);
+    EXPECT_EQ(U32(file, 230), 640u);
+    EXPECT_EQ(U32(file, 234), 1u);
+    EXPECT_EQ(U32(file, 238), 480u);
+    EXPECT_EQ(U32(file, 242), 1u);
+    EXPECT_EQ(file.substr(246, 50), std::string("Vidrune") + std::string(43, '\0'));
+    EXPECT_EQ(U16(file, 296 + 2 * 100), 100 * 256);        // red of gray 100
+    EXPECT_EQ(U16(file, 296 + 2 * 240), 240 * 256);        // red of entry 240
+    EXPECT_EQ(U16(file, 296 + 512 + 2 * 240), 0);          // its green
+    EXPECT_EQ(U16(file, 296 + 1024 + 2 * 255), 255 * 256); // blue of white
+    EXPECT_EQ(std::memcmp(file.data() + 1832, pixels.data(), pixels.size()), 0);
+}
+
+TEST(TiffTest, LibtiffReadsAPaletteImage) {
+    TempDir dir;
+    const int width = 641; // odd width: rows are not padded
+    const int height = 37;
+    const std::vector<uint8_t> pixels = Image(width, height);
+    const std::string path = dir.File("b.tif");
+    ASSERT_TRUE(TiffWriter::WriteTiff(path, width, height, pixels.data(), Palette()));
+
+    TIFF* tiff = TIFFOpen(path.c_str(), "r");
+    ASSERT_NE(tiff, nullptr);
+    uint32_t w = 0, h = 0;
+    uint16_t bits = 0, photometric = 0, samples = 0, unit = 0;
+    float xres = 0, yres = 0;
+    const char* software = nullptr;
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &w), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &h), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_BITSPERSAMPLE, &bits), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &xres), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_YRESOLUTION, &yres), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_RESOLUTIONUNIT, &unit), 1);
+    EXPECT_EQ(TIFFGetField(tiff, TIFFTAG_SOFTWARE, &software), 1);
+    EXPECT_EQ(w, 641u);
+    EXPECT_EQ(h, 37u);
+    EXPECT_EQ(bits, 8);
+    EXPECT_EQ(photometric, PHOTOMETRIC_PALETTE);
+    EXPECT_EQ(samples, 1);
+    EXPECT_FLOAT_EQ(xres, 641.0f);
+    EXPECT_FLOAT_EQ(yres, 37.0f);
+    EXPECT_EQ(unit, RESUNIT_INCH);
+    EXPECT_STREQ(software, "Vidrune");
+
+    uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
+    ASSERT_EQ(TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue), 1);
+    const Palette palette;
+    for (int i = 0; i < 256; ++i) {
+        EXPECT_EQ(red[i], palette[i].red * 256);
+        EXPECT_EQ(green[i], palette[i].green * 256);
+        EXPECT_EQ(blue[i], palette[i].blue * 256);
+    }
+    std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff)));
+    ASSERT_EQ(row.size(), 641u);
+    for (int y = 0; y < height; ++y) {
+        ASSERT_EQ(TIFFReadScanline(tiff, row.data(), static_cast<uint32_t>(y), 0), 1);
+        ASSERT_EQ(std::memcmp(row.data(), pixels.data() + static_cast<size_t>(y) * width, 641), 0)
+            << y;
+    }
+    TIFFClose(tiff);
+}
+
+TEST(TiffTest, RewritingAShorterImageLeavesNoStaleBytes) {
+    TempDir dir;
+    const std::string path = dir.File("c.tif");
+    const std::vector<uint8_t> large = Image(200, 100);
+    const std::vector<uint8_t> small = Image(20, 10);
+    ASSERT_TRUE(TiffWriter::WriteTiff(path, 200, 100, large.data(), Palette()));
+    ASSERT_TRUE(TiffWriter::WriteTiff(path, 20, 10, small.data(), Palette()));
+    EXPECT_EQ(std::filesystem::file_size(path), 1832u + 200u);
+}
+
+TEST(TiffTest, UnwritableRequestsAreRefused) {
+    TempDir dir;
+    const std::vector<uint8_t> pixels = Image(4, 4);
+    EXPECT_FALSE(
+        TiffWriter::WriteTiff(dir.File("no/folder/d.tif"), 4, 4, pixels.data(), Palette()));
+    EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("e.tif"), 0, 4, pixels.data(), Palette()));
+    EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("f.tif"), 4, 4, nullptr, Palette()));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("e.tif")));
+}
