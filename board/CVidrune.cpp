@@ -20,11 +20,11 @@ constexpr uint32_t kGrabThreadEndMs = 3000;
 
 // Written when the device opens, removed when it closes.
 constexpr const char* kOpenAttributes[] = {
-    "MAX WIDTH",      "MAX HEIGHT",      "WIDTH",          "HEIGHT",           "MAX USER WIDTH",
-    "MAX USER HEIGHT", "DATA RESOLUTION", "DATA SIZE",      "DATA SKIP",        "DATA SCALE",
-    "X DATA SCALE",   "Y DATA SCALE",    "DATA SET SIZE",  "TRIGGER MODE",     "TRIGGER LEVEL",
-    "TRIGGER SOURCE", "START GRAB FIELD", "DISPLAY MODE",  "DATA INTERLACE",   "INVERTXY",
-    "ROTATEDATA",     "FLIPDATA",
+    "MAX WIDTH",       "MAX HEIGHT",       "WIDTH",         "HEIGHT",         "MAX USER WIDTH",
+    "MAX USER HEIGHT", "DATA RESOLUTION",  "DATA SIZE",     "DATA SKIP",      "DATA SCALE",
+    "X DATA SCALE",    "Y DATA SCALE",     "DATA SET SIZE", "TRIGGER MODE",   "TRIGGER LEVEL",
+    "TRIGGER SOURCE",  "START GRAB FIELD", "DISPLAY MODE",  "DATA INTERLACE", "INVERTXY",
+    "ROTATEDATA",      "FLIPDATA",
 };
 
 // The camera file's extension becomes "cvi"; a '.' in a folder name is not an extension.
@@ -98,9 +98,9 @@ void CVidrune::ReleaseServers() {
 }
 
 bool CVidrune::CreateEvents() {
-    std::unique_ptr<platform::Event>* events[] = {&doneEvent_, &startedEvent_, &exitEvent_,
-                                                  &idleEvent_, &goEvent_, &liveStopEvent_,
-                                                  &liveStartedEvent_};
+    std::unique_ptr<platform::Event>* events[] = {
+        &doneEvent_, &startedEvent_,  &exitEvent_,       &idleEvent_,
+        &goEvent_,   &liveStopEvent_, &liveStartedEvent_};
     for (auto* event : events) {
         event->reset(new (std::nothrow) platform::Event(platform::Event::Mode::ManualReset));
         if (!*event) {

@@ -125,9 +125,10 @@ private:
     void Deliver(GrabBuffer* buffer, ReadRequest& request, uint32_t xs, uint32_t ys);
     int FinishRead(uint32_t error);
     bool RegionInsideFrame(const ReadRequest& request) const;
-    // Frames per second and frames kept: never zero or negative in the arithmetic.
+    // Frames per second, never zero or negative in the arithmetic.
     double EffectiveRate() const;
-    int32_t EffectiveSkip() const;
+    // Camera frames per kept frame: the kept one and the discard entries after it.
+    int32_t FramesPerKept() const;
 
     // Board attributes.
     int ReadBoardSettings();

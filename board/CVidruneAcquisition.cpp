@@ -1,6 +1,5 @@
 // Starting and stopping acquisitions, the grab and live threads, and reading frames.
 #include "board/CVidrune.h"
-
 #include "board/PixelConverter.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
@@ -41,8 +40,13 @@ double CVidrune::EffectiveRate() const {
     return frameRate_ > 0.0 ? frameRate_ : 1.0;
 }
 
-int32_t CVidrune::EffectiveSkip() const {
-    return frameSkip_ >= 1.0 ? static_cast<int32_t>(frameSkip_) : 1;
+int32_t CVidrune::FramesPerKept() const {
+    // Counted like the discard entries of the transfer list, so that a fractional skip
+    // (2.5 keeps one frame in three) asks the board for the frames the list consumes.
+    int32_t discarded = 0;
+    while (frameSkip_ - 1.0 > discarded)
+        ++discarded;
+    return discarded + 1;
 }
 
 int CVidrune::AcquireStart(const void* request) {
@@ -103,7 +107,7 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         return 0;
 
     idleEvent_->Reset();
-    const int64_t cameraFrames = int64_t{EffectiveSkip()} * (count - 1) + 1;
+    const int64_t cameraFrames = int64_t{FramesPerKept()} * (count - 1) + 1;
     RecordFgStatus(FgAcqSetPrm(acquisition_, FG_ACQ_PRM_FRAME_COUNT,
                                static_cast<uint32_t>(std::min<int64_t>(cameraFrames, kInfinite))));
     doneCount_ = 0;
@@ -144,13 +148,14 @@ void CVidrune::RunNormalAcquisition() {
 
     previousStamp_ = 0;
     const int32_t count = requestedCount_;
-    const int32_t skip = EffectiveSkip();
+    const int32_t skip = FramesPerKept();
     const double rate = EffectiveRate();
-    const double expectedMs = std::trunc(count * frameSkip_ / rate * 1000.0);
+    const double expectedMs = std::trunc(static_cast<double>(count) * skip / rate * 1000.0);
     const uint32_t timeout = ClampToWait(expectedMs + std::trunc(expectedMs / 7) + 1000.0);
     const int64_t length = int64_t{count - 1} * skip + 1;
     if (frameRate_ >= 1.0) {
-        gapLimit_ = static_cast<uint32_t>(int64_t{skip} * 1500000 / static_cast<int64_t>(frameRate_));
+        gapLimit_ =
+            static_cast<uint32_t>(int64_t{skip} * 1500000 / static_cast<int64_t>(frameRate_));
     } else if (frameRate_ > 0.0) {
         // Below one frame a second the limit comes from the real rate.
         gapLimit_ = ClampToWait(skip * 1500000.0 / frameRate_);

@@ -1,7 +1,6 @@
 // The board's attributes: geometry and depth read at open, the settings programmed into
 // the board, the host's attribute sets and the choice of camera and mode.
 #include "board/CVidrune.h"
-
 #include "platform/Event.h"
 
 #include <cmath>
@@ -124,7 +123,8 @@ int CVidrune::ApplyBoardSettings() {
     // The crop window is centred on the sensor. Each setting is checked on its own.
     bool cropFailed = false;
     auto crop = [&](uint32_t parameter, double value) {
-        cropFailed |= RecordFgStatus(FgVicSetPrm(vic_, parameter, static_cast<uint32_t>(value))) != 0;
+        cropFailed |=
+            RecordFgStatus(FgVicSetPrm(vic_, parameter, static_cast<uint32_t>(value))) != 0;
     };
     crop(FG_VIC_PRM_CROP_LEFT, std::trunc((maxWidth - width) * 0.5));
     crop(FG_VIC_PRM_CROP_TOP, std::trunc((maxHeight - height) * 0.5));
@@ -134,7 +134,8 @@ int CVidrune::ApplyBoardSettings() {
 
     const double interlace = ModeNumericOr("DATA INTERLACE", 0.0);
     if (!cropFailed && interlace != 0 && (startField == 1 || startField == 2))
-        RecordFgStatus(FgCamSetPrm(camera_, FG_CAM_PRM_START_FIELD, static_cast<uint32_t>(startField)));
+        RecordFgStatus(
+            FgCamSetPrm(camera_, FG_CAM_PRM_START_FIELD, static_cast<uint32_t>(startField)));
     SetNumeric("DATA INTERLACE", interlace);
 
     uint32_t fieldCapability = 0;
@@ -249,8 +250,8 @@ int CVidrune::SetTriggerMode(double mode) {
         if (current != 1)
             set(FG_ACQ_PRM_TRIGGER_MODE, 1);
     } else if (mode == 2.0 && GetNumeric("TRIGGER LEVEL", &mode)) {
-        const uint32_t level = NumericOr("TRIGGER LEVEL", 2) == 1.0 ? kTriggerLevelHigh
-                                                                    : kTriggerLevelLow;
+        const uint32_t level =
+            NumericOr("TRIGGER LEVEL", 2) == 1.0 ? kTriggerLevelHigh : kTriggerLevelLow;
         set(FG_ACQ_PRM_TRIGGER_SOURCE, 0);
         set(FG_ACQ_PRM_TRIGGER_DELAY, 30);
         set(FG_ACQ_PRM_TRIGGER_MODE, 8);
@@ -304,7 +305,8 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, void* value) 
     if (Is(name, "WIDTH") || Is(name, "HEIGHT")) {
         if (IsUnchanged(name, number))
             return Unchanged;
-        const double maximum = NumericOr(Is(name, "WIDTH") ? "MAX USER WIDTH" : "MAX USER HEIGHT", 0);
+        const double maximum =
+            NumericOr(Is(name, "WIDTH") ? "MAX USER WIDTH" : "MAX USER HEIGHT", 0);
         return number >= 1 && number <= maximum ? Rebuild : Rejected;
     }
     if (Is(name, "MAN SHUTTER")) {

@@ -1,7 +1,6 @@
 // The ring of frame buffers, the discard buffer, the display frame buffer, the transfer
 // into them and its end-of-frame callback.
 #include "board/CVidrune.h"
-
 #include "platform/Diagnostics.h"
 #include "platform/Event.h"
 
@@ -152,7 +151,7 @@ void CVidrune::FreeTransfer() {
 FgStatus CVidrune::AppendDiscardEntries() {
     // Skipped camera frames land in the one discard buffer: k - 1 entries for a skip of k.
     FgStatus failure = FG_OK;
-    for (int i = 0; frameSkip_ - 1.0 > i; ++i) {
+    for (int32_t i = 1; i < FramesPerKept(); ++i) {
         const FgStatus status =
             RecordFgStatus(FgXferAppend(transfer_, acquisition_, discardBuffer_, 0));
         if (status != FG_OK)

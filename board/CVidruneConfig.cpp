@@ -1,15 +1,14 @@
 // The configuration file: device, camera, mode and display sections, and the folder of
 // the camera control files.
 #include "board/CVidrune.h"
-
 #include "input/CAcqCameraDevice.h"
 #include "input/CAcqInputDeviceList.h"
 #include "platform/FileSystem.h"
 #include "platform/Profile.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 
 namespace vidrune {
@@ -128,9 +127,10 @@ int CVidrune::ReadCameraSection(const char* path, const char* section, CAcqCamer
     if (!(pixelSize > kSmallestPixelSize) || name == kNoData)
         return 0;
 
-    bool stored = camera.SetString("NAME", name.c_str()) && camera.SetNumeric("PIXEL SIZE", pixelSize) &&
-                  camera.SetNumeric("INVERTXY", invertXY) && camera.SetNumeric("ROTATEDATA", rotate) &&
-                  camera.SetNumeric("FLIPDATA", flip);
+    bool stored = camera.SetString("NAME", name.c_str()) &&
+                  camera.SetNumeric("PIXEL SIZE", pixelSize) &&
+                  camera.SetNumeric("INVERTXY", invertXY) &&
+                  camera.SetNumeric("ROTATEDATA", rotate) && camera.SetNumeric("FLIPDATA", flip);
     if (stored && port != kNoData) {
         camera.SetString("COM PORT", port.c_str());
         camera.SetNumeric("COM BAUD", baud);

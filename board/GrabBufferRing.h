@@ -49,7 +49,9 @@ public:
     // Forgets every buffer without releasing the library's buffers; callers release first.
     void Clear();
     // Hands the slot's buffer back to the caller for release.
-    std::unique_ptr<GrabBuffer> TakeSlot(int32_t i) { return std::move(slots_[static_cast<size_t>(i)]); }
+    std::unique_ptr<GrabBuffer> TakeSlot(int32_t i) {
+        return std::move(slots_[static_cast<size_t>(i)]);
+    }
 
 private:
     int32_t count_ = 0;

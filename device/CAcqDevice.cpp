@@ -106,8 +106,7 @@ int CAcqDevice::TranslateAttributeName(uint32_t inputDeviceId, const char* name,
     if (!translate || !FitsBuffer(name))
         return 0;
     double rotate = 0.0;
-    if (!GetInputDeviceNumeric(inputDeviceId, "ROTATEDATA", &rotate) ||
-        !(rotate > 0.0))
+    if (!GetInputDeviceNumeric(inputDeviceId, "ROTATEDATA", &rotate) || !(rotate > 0.0))
         return 0;
     const char* partner = PartnerOf(name);
     if (partner == nullptr)
@@ -116,8 +115,7 @@ int CAcqDevice::TranslateAttributeName(uint32_t inputDeviceId, const char* name,
     return 1;
 }
 
-bool CAcqDevice::Translate(uint32_t inputDeviceId, const char* name, char* buffer,
-                           int translate) {
+bool CAcqDevice::Translate(uint32_t inputDeviceId, const char* name, char* buffer, int translate) {
     if (name == nullptr || !FitsBuffer(name))
         return false;
     TranslateAttributeName(inputDeviceId, name, buffer, translate);
@@ -240,8 +238,7 @@ uint32_t CAcqDevice::GetCurrentInputMode() const {
     return inputDevices_ ? inputDevices_->GetCurrentInputMode() : 0;
 }
 
-int CAcqDevice::GetInputDeviceNumeric(uint32_t inputDeviceId, const char* name,
-                                      double* out) const {
+int CAcqDevice::GetInputDeviceNumeric(uint32_t inputDeviceId, const char* name, double* out) const {
     return inputDevices_ ? inputDevices_->GetNumeric(inputDeviceId, name, out) : 0;
 }
 

@@ -70,7 +70,9 @@ public:
     uint32_t NextInputDeviceId() const;
     void CommitInputDeviceId() { ++nextInputDeviceOffset_; }
 
-    int GetNumeric(const char* name, double* out) const { return attributes_.GetNumeric(name, out); }
+    int GetNumeric(const char* name, double* out) const {
+        return attributes_.GetNumeric(name, out);
+    }
     int GetString(const char* name, const char** out) const {
         return attributes_.GetString(name, out);
     }

@@ -24,10 +24,12 @@ public:
 } // namespace vidrune
 
 // Gives a class its run-time class record; the matching definition goes into its source.
-#define VIDRUNE_DECLARE_RUNTIME_CLASS()                                                           \
+#define VIDRUNE_DECLARE_RUNTIME_CLASS()                                                            \
 public:                                                                                            \
     static const ::vidrune::RuntimeClass kRuntimeClass;                                            \
-    const ::vidrune::RuntimeClass* GetRuntimeClass() const override { return &kRuntimeClass; }
+    const ::vidrune::RuntimeClass* GetRuntimeClass() const override {                              \
+        return &kRuntimeClass;                                                                     \
+    }
 
-#define VIDRUNE_IMPLEMENT_RUNTIME_CLASS(Class, Base)                                              \
+#define VIDRUNE_IMPLEMENT_RUNTIME_CLASS(Class, Base)                                               \
     const ::vidrune::RuntimeClass Class::kRuntimeClass{#Class, &Base::kRuntimeClass};

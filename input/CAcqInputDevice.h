@@ -45,13 +45,17 @@ public:
     uint32_t NextModeId() const;
     void CommitModeId() { ++nextModeOffset_; }
 
-    int GetNumeric(const char* name, double* out) const { return attributes_.GetNumeric(name, out); }
+    int GetNumeric(const char* name, double* out) const {
+        return attributes_.GetNumeric(name, out);
+    }
     int GetString(const char* name, const char** out) const {
         return attributes_.GetString(name, out);
     }
     int SetNumeric(const char* name, double value) { return attributes_.SetNumeric(name, value); }
     int SetString(const char* name, const char* text) { return attributes_.SetString(name, text); }
-    int AcqQuery(const char* name, void* value) const { return attributes_.TypedQuery(name, value); }
+    int AcqQuery(const char* name, void* value) const {
+        return attributes_.TypedQuery(name, value);
+    }
     const CAcqDimList& Attributes() const { return attributes_; }
 
     uint32_t GetNumInputModes() const { return modes_ ? modes_->GetCount() : 0; }

@@ -47,7 +47,9 @@ public:
         return current_ ? current_->GetInputModeId(name) : 0;
     }
     uint32_t GetCurrentInputMode() const { return current_ ? current_->GetCurrentInputMode() : 0; }
-    int SetCurrentInputMode(uint32_t id) { return current_ ? current_->SetCurrentInputMode(id) : 0; }
+    int SetCurrentInputMode(uint32_t id) {
+        return current_ ? current_->SetCurrentInputMode(id) : 0;
+    }
 
     uint32_t OpenCurrent();
     uint32_t CloseCurrent();

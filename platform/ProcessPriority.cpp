@@ -1,7 +1,8 @@
 #include "platform/ProcessPriority.h"
 
-#include <cerrno>
 #include <sys/resource.h>
+
+#include <cerrno>
 
 namespace vidrune::platform {
 

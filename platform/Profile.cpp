@@ -166,8 +166,8 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value) {
     bool exists = false;
     std::vector<Line> lines = ReadLines(path, exists);
-    const bool crlf = std::any_of(lines.begin(), lines.end(),
-                                  [](const Line& l) { return l.end == "\r\n"; });
+    const bool crlf =
+        std::any_of(lines.begin(), lines.end(), [](const Line& l) { return l.end == "\r\n"; });
     const std::string eol = crlf ? "\r\n" : "\n";
     const std::string entry = key + "=" + value;
 

@@ -1,9 +1,8 @@
 // The 29 exports: each forwards to the one device object. Null arguments that the
 // device would dereference are refused here with 0 (or null), touching nothing.
-#include "vidrune.h"
-
 #include "device/CAcqDevice.h"
 #include "plugin/Plugin.h"
+#include "vidrune.h"
 
 using vidrune::CAcqDevice;
 using vidrune::Plugin;
@@ -131,8 +130,7 @@ const char* GetNextInputDeviceName(void) {
 }
 
 const char* GetNextInputModeName(void) {
-    return WithDevice<const char*>(nullptr,
-                                   [](CAcqDevice& d) { return d.GetNextInputModeName(); });
+    return WithDevice<const char*>(nullptr, [](CAcqDevice& d) { return d.GetNextInputModeName(); });
 }
 
 uint32_t GetNumInputDevices(void) {

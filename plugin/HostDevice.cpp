@@ -61,17 +61,13 @@ const VidruneDeviceOps kOps = {
     [](VidruneDevice* self, const char* name, void* value, int32_t translate) -> int32_t {
         return Dev(self)->AcqInputDeviceQuery(name, value, translate);
     },
-    [](VidruneDevice* self, uint32_t id, const char* name, void* value,
-       int32_t translate) -> int32_t {
-        return Dev(self)->AcqInputDeviceQueryById(id, name, value, translate);
-    },
+    [](VidruneDevice* self, uint32_t id, const char* name, void* value, int32_t translate)
+        -> int32_t { return Dev(self)->AcqInputDeviceQueryById(id, name, value, translate); },
     [](VidruneDevice* self, const char* name, void* value, int32_t translate) -> int32_t {
         return Dev(self)->AcqInputDeviceSet(name, value, translate);
     },
-    [](VidruneDevice* self, uint32_t id, const char* name, void* value,
-       int32_t translate) -> int32_t {
-        return Dev(self)->AcqInputDeviceSetById(id, name, value, translate);
-    },
+    [](VidruneDevice* self, uint32_t id, const char* name, void* value, int32_t translate)
+        -> int32_t { return Dev(self)->AcqInputDeviceSetById(id, name, value, translate); },
     [](VidruneDevice* self, const char* name, void* value, int32_t translate) -> int32_t {
         return Dev(self)->AcqInputModeQuery(name, value, translate);
     },
@@ -86,10 +82,8 @@ const VidruneDeviceOps kOps = {
        int32_t translate) -> int32_t {
         return Dev(self)->AcqInputModeSetById(id, modeId, name, value, translate);
     },
-    [](VidruneDevice* self, uint32_t id, const char* name, char* translated,
-       int32_t translate) -> int32_t {
-        return Dev(self)->TranslateAttributeName(id, name, translated, translate);
-    },
+    [](VidruneDevice* self, uint32_t id, const char* name, char* translated, int32_t translate)
+        -> int32_t { return Dev(self)->TranslateAttributeName(id, name, translated, translate); },
 };
 
 } // namespace

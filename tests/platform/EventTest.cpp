@@ -1,9 +1,11 @@
-#include "platform/Clock.h"
 #include "platform/Event.h"
+
+#include "platform/Clock.h"
 #include "platform/Thread.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
+
+#include <atomic>
 #include <vector>
 
 using vidrune::platform::Clock;
@@ -49,9 +51,7 @@ TEST(EventTest, TimeoutIsHonoured) {
 TEST(EventTest, SetWakesAnInfiniteWait) {
     Event event(Event::Mode::ManualReset);
     std::atomic<bool> woke{false};
-    Thread waiter([&] {
-        woke = event.Wait(kInfinite);
-    });
+    Thread waiter([&] { woke = event.Wait(kInfinite); });
     Clock::Sleep(20);
     EXPECT_FALSE(woke);
     event.Set();

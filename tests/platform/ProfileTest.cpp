@@ -1,4 +1,5 @@
 #include "platform/Profile.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -44,17 +45,17 @@ TEST(ProfileTest, ReadsStringsByTheProfileRules) {
     const std::string path = dir.Write("sample.ini", kSample);
     const StringCase cases[] = {
         {"Camera1", "Name", "Left camera"},
-        {"CAMERA1", "NAME", "Left camera"},         // names ignore case
-        {"Camera1", "Quoted", "  spaced  "},         // quotes removed, inside kept
+        {"CAMERA1", "NAME", "Left camera"},  // names ignore case
+        {"Camera1", "Quoted", "  spaced  "}, // quotes removed, inside kept
         {"Camera1", "Single", "x"},
-        {"Camera1", "Mismatched", "\"abc'"},         // only a matching pair goes
-        {"Camera1", "Empty", ""},                    // present and empty
+        {"Camera1", "Mismatched", "\"abc'"}, // only a matching pair goes
+        {"Camera1", "Empty", ""},            // present and empty
         {"Camera1", "Trailing", "value ; not a comment"},
         {"Camera1", "; indented comment", "<default>"},
-        {"Camera1", "Dup", "first"},                 // the first key wins
-        {"Camera1", "Late", "<default>"},            // only the first section counts
-        {"Numbers", "a", "42"},                      // blanks around the section name
-        {"Numbers", "h", "-0x10"},                   // last line without a newline
+        {"Camera1", "Dup", "first"},      // the first key wins
+        {"Camera1", "Late", "<default>"}, // only the first section counts
+        {"Numbers", "a", "42"},           // blanks around the section name
+        {"Numbers", "h", "-0x10"},        // last line without a newline
         {"Missing", "a", "<default>"},
         {"Numbers", "zz", "<default>"},
     };
@@ -77,8 +78,8 @@ TEST(ProfileTest, ReadsIntegersAsTheWindowsReaderDoes) {
     TempDir dir;
     const std::string path = dir.Write("sample.ini", kSample);
     const std::pair<const char*, int> cases[] = {
-        {"a", 42}, {"b", -7}, {"c", 12}, {"d", 0}, {"e", 31}, {"f", 5}, {"g", 99}, {"h", -16},
-        {"missing", 99},
+        {"a", 42}, {"b", -7}, {"c", 12},  {"d", 0},        {"e", 31},
+        {"f", 5},  {"g", 99}, {"h", -16}, {"missing", 99},
     };
     for (const auto& [key, expected] : cases)
         EXPECT_EQ(Profile::GetInt(path, "Numbers", key, 99), expected) << key;

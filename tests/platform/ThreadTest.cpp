@@ -1,6 +1,7 @@
+#include "platform/Thread.h"
+
 #include "platform/Clock.h"
 #include "platform/Event.h"
-#include "platform/Thread.h"
 
 #include <gtest/gtest.h>
 

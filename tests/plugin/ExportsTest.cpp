@@ -2,8 +2,9 @@
 // every function called by name.
 #include "support/PluginLibrary.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <string>
 
 using vidrune::test::PluginLibrary;

@@ -1,0 +1,133 @@
+// The board's attributes as the host sets them through the exports.
+#include "BoardHost.h"
+
+using vidrune::test::BoardHost;
+using vidrune::test::SimBoardFiles;
+using vidrune::test::SimCamera;
+using vidrune::test::SimMode;
+
+using AttributeTest = BoardHost;
+
+TEST_F(AttributeTest, SettingsNeedAnOpenDevice) {
+    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
+    EXPECT_EQ(Set("DATA SCALE", 2), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 6u);
+}
+
+TEST_F(AttributeTest, ScalesAreCheckedAndApplied) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    EXPECT_EQ(Set("DATA SCALE", 2), 1);
+    EXPECT_EQ(Numeric("X DATA SCALE"), 2);
+    EXPECT_EQ(Numeric("Y DATA SCALE"), 2);
+    EXPECT_EQ(Numeric("DATA SET SIZE"), 32.0 * 24.0); // trunc(64/2 + 0.5) x trunc(48/2 + 0.5)
+    EXPECT_EQ(Set("DATA SCALE", 3), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    EXPECT_EQ(Numeric("DATA SCALE"), 2);
+    EXPECT_EQ(Set("Y DATA SCALE", 0), 0);
+    EXPECT_EQ(Set("X DATA SCALE", 4), 1);
+    EXPECT_EQ(Set("DATA SKIP", 0.5), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    EXPECT_EQ(Set("DATA SKIP", 3), 1);
+    EXPECT_EQ(Numeric("DATA SKIP"), 3);
+}
+
+TEST_F(AttributeTest, ReadOnlyAndUnknownAttributesAreRejected) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    for (const char* name : {"TRIGGER SOURCE", "DATA SIZE", "MAX WIDTH", "DATA RESOLUTION",
+                             "GRAB DATA BUFFERS", "NO SUCH THING"}) {
+        EXPECT_EQ(Set(name, 1), 0) << name;
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << name;
+    }
+    EXPECT_EQ(plugin.AcqDeviceSet("NAME", const_cast<char*>("renamed")), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+}
+
+TEST_F(AttributeTest, WidthAndHeightAreLimitedToTheUserMaxima) {
+    SimCamera camera;
+    camera.maxWidth = 1024;
+    camera.maxHeight = 512;
+    SimMode mode;
+    mode.width = 2000; // more than the sensor: limited to it
+    mode.height = 480;
+    ASSERT_TRUE(Open(files.WriteSingle(camera, mode)));
+    EXPECT_EQ(Numeric("MAX WIDTH"), 1024);
+    EXPECT_EQ(Numeric("MAX USER WIDTH"), 1024);
+    EXPECT_EQ(Numeric("WIDTH"), 1024);
+    EXPECT_EQ(Numeric("HEIGHT"), 480);
+    EXPECT_EQ(Set("WIDTH", 1025), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    EXPECT_EQ(Set("WIDTH", 0), 0);
+    EXPECT_EQ(Set("WIDTH", 640), 1);
+    EXPECT_EQ(Numeric("WIDTH"), 640);
+    EXPECT_EQ(Set("WIDTH", 640), 1); // unchanged
+    EXPECT_EQ(Numeric("DATA SET SIZE"), 640.0 * 480.0);
+}
+
+TEST_F(AttributeTest, DeepPixelsCountTwiceInTheDataSetSize) {
+    SimCamera camera;
+    camera.depth = 12;
+    camera.maxWidth = 640;
+    camera.maxHeight = 480;
+    SimMode mode;
+    mode.width = 640;
+    mode.height = 480;
+    ASSERT_TRUE(Open(files.WriteSingle(camera, mode)));
+    EXPECT_EQ(Numeric("DATA SET SIZE"), 1281.0 * 961.0);
+}
+
+TEST_F(AttributeTest, ARotatedCameraSwapsTheNamesTheHostUses) {
+    SimCamera camera;
+    camera.maxWidth = 80;
+    camera.maxHeight = 60;
+    SimMode mode;
+    mode.width = 80;
+    mode.height = 40;
+    ASSERT_TRUE(Open(files.WriteSingle(camera, mode, "ROTATEDATA=1\n")));
+    // The host's WIDTH is the camera's height: limited by MAX USER HEIGHT (40).
+    EXPECT_EQ(Set("WIDTH", 50), 0);
+    EXPECT_EQ(Set("WIDTH", 30), 1);
+    EXPECT_EQ(Numeric("WIDTH"), 30);
+    EXPECT_EQ(Numeric("HEIGHT"), 80);
+    double rawHeight = 0;
+    VidruneDevice* device = plugin.GetDeviceHandle();
+    ASSERT_EQ(device->ops->AcqDeviceQuery(device, "HEIGHT", &rawHeight, 0), 1);
+    EXPECT_EQ(rawHeight, 30);
+    // Names outside the table are never swapped.
+    EXPECT_EQ(Numeric("DATA SIZE"), 1);
+}
+
+TEST_F(AttributeTest, DisplayModeCommands) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    EXPECT_EQ(Numeric("DISPLAY MODE"), 1);
+    GraphicsCommand command{};
+    command.type = 10;
+    command.displayMode = 5;
+    EXPECT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
+    EXPECT_EQ(Numeric("DISPLAY MODE"), 1);
+    command.displayMode = 4;
+    EXPECT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
+    EXPECT_EQ(Numeric("DISPLAY MODE"), 4);
+    // Drawing without a display does nothing and is no error.
+    command.type = 1;
+    EXPECT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
+}
+
+TEST_F(AttributeTest, TriggerSettings) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    EXPECT_EQ(Numeric("TRIGGER MODE"), 1);
+    EXPECT_EQ(Numeric("TRIGGER LEVEL"), 2);
+    EXPECT_EQ(Set("TRIGGER MODE", 2), 1);
+    EXPECT_EQ(Numeric("TRIGGER MODE"), 2);
+    EXPECT_EQ(Set("TRIGGER MODE", 3), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    EXPECT_EQ(Set("TRIGGER LEVEL", 1), 1);
+    EXPECT_EQ(Set("TRIGGER LEVEL", 3), 0);
+    EXPECT_EQ(Set("TRIGGER MODE", 1), 1);
+    // A triggered acquisition still runs (the simulated camera fires at its trigger rate).
+    EXPECT_EQ(Acquire(2, true), 1);
+}
+
+TEST_F(AttributeTest, ShutterIsOfferedToTheCamera) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    EXPECT_EQ(Set("MAN SHUTTER", 500), 1);
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "support/PluginLibrary.h"
+#include "support/SimBoardFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace vidrune::test {
+
+// A host on the simulated board: the plug-in loaded by name, and helpers for the
+// calling order every host follows.
+class BoardHost : public ::testing::Test {
+protected:
+    // Initialises with the configuration and makes the named camera (default: the first)
+    // and its first mode current.
+    bool Initialize(const std::string& config, const char* camera = nullptr) {
+        if (!plugin.InitializeDevice(config.c_str()))
+            return false;
+        const char* name = camera != nullptr ? camera : plugin.GetFirstInputDeviceName();
+        return name != nullptr && plugin.SetCurrentInputDevice(plugin.GetInputDeviceId(name));
+    }
+
+    bool Open(const std::string& config, const char* camera = nullptr) {
+        return Initialize(config, camera) && plugin.OpenDevice() == 0 &&
+               plugin.AcqGetLastError() == 0;
+    }
+
+    double Numeric(const char* name) {
+        double value = -12345;
+        EXPECT_EQ(plugin.AcqDeviceQuery(name, &value), 1) << name;
+        return value;
+    }
+
+    int Set(const char* name, double value) { return plugin.AcqDeviceSet(name, &value); }
+
+    int Acquire(int32_t frames, bool wait) {
+        AcquireRequest request{};
+        request.kind = VIDRUNE_ACQUIRE_NORMAL;
+        request.frameCount = frames;
+        request.waitFlag = wait ? 1 : 0;
+        return plugin.AcquireStart(&request);
+    }
+
+    int StartContinuous() {
+        AcquireRequest request{};
+        request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+        return plugin.AcquireStart(&request);
+    }
+
+    // Reads a region into memory of the device's pixel size.
+    int Read(uint32_t kind, int32_t index, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+             std::vector<uint8_t>& out, int32_t timeoutMs = 2000) {
+        const auto bytes = static_cast<uint32_t>(Numeric("DATA SIZE"));
+        out.assign(size_t{width} * height * bytes + 16, 0xEE);
+        ReadRequest request{};
+        request.kind = kind;
+        request.index = index;
+        request.timeoutMs = timeoutMs;
+        request.x = x;
+        request.y = y;
+        request.width = width;
+        request.height = height;
+        request.copyFlag = 1;
+        request.data = out.data();
+        return plugin.ReadDevice(&request);
+    }
+
+    SimBoardFiles files;
+    PluginLibrary plugin;
+};
+
+} // namespace vidrune::test

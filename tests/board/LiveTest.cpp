@@ -1,0 +1,49 @@
+// A continuous acquisition keeps converting the newest frame for the display.
+#include "board/CVidrune.h"
+#include "platform/Clock.h"
+#include "support/SimBoardFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using vidrune::CVidrune;
+using vidrune::platform::Clock;
+using vidrune::test::SimBoardFiles;
+using vidrune::test::SimCamera;
+using vidrune::test::SimMode;
+
+TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
+    SimBoardFiles files;
+    SimCamera camera;
+    camera.frameRate = 60;
+    SimMode mode;
+    mode.frameRate = "60";
+    CVidrune device("STRAVIK2 MONO");
+    ASSERT_EQ(device.InitializeDevice(files.WriteSingle(camera, mode).c_str()), 1);
+    device.SetCurrentInputDevice(device.GetInputDeviceId("Cam"));
+    ASSERT_EQ(device.OpenDevice(), 0u);
+
+    AcquireRequest request{};
+    request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+    ASSERT_EQ(device.AcquireStart(&request), 1);
+    std::vector<uint8_t> frame(64 * 48);
+    ReadRequest read{};
+    read.kind = VIDRUNE_READ_LATEST;
+    read.width = 64;
+    read.height = 48;
+    read.copyFlag = 1;
+    read.data = frame.data();
+    const uint32_t start = Clock::TickCount();
+    int reads = 0;
+    while (Clock::TickCount() - start < 10000) {
+        reads += device.ReadDevice(&read);
+        Clock::Sleep(20);
+    }
+    ASSERT_EQ(device.AcquireStop(), 1);
+    const uint32_t conversions = device.LiveConversions();
+    EXPECT_GE(conversions, 150u);
+    EXPECT_LE(conversions, 205u);
+    EXPECT_GT(reads, 100);
+    EXPECT_EQ(device.AcquisitionState(), CVidrune::kIdle);
+}
