@@ -136,7 +136,7 @@ private:
     int RebuildBuffers();
     int UpdateDataSetSize();
     void SetDisplayModeAttr(int32_t mode);
-    void ForwardGraphicsCommand(const GraphicsCommand& command);
+    void ForwardGraphicsCommand(GraphicsCommand& command);
     // What an attribute set leads to once its value was checked.
     enum class SetOutcome { Rejected, Unchanged, Store, Apply, Rebuild };
     SetOutcome SetBoardAttribute(const char* name, void* value);

@@ -226,7 +226,7 @@ void CVidrune::SetDisplayModeAttr(int32_t mode) {
     SetNumeric("DISPLAY MODE", mode);
 }
 
-void CVidrune::ForwardGraphicsCommand(const GraphicsCommand& command) {
+void CVidrune::ForwardGraphicsCommand(GraphicsCommand& command) {
     if (command.type == 10)
         SetDisplayModeAttr(command.displayMode);
     else if (display_)
@@ -338,7 +338,7 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         return 0;
     }
     if (Is(translated, "GRAPHICS COMMAND")) {
-        ForwardGraphicsCommand(*static_cast<const GraphicsCommand*>(value));
+        ForwardGraphicsCommand(*static_cast<GraphicsCommand*>(value));
         return 1;
     }
     const SetOutcome outcome = SetBoardAttribute(translated, value);

@@ -2,6 +2,7 @@
 
 #include "vidrune.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -34,11 +35,13 @@ public:
     virtual int32_t Reserved() = 0;
     virtual void NewFrame(const DisplayFrameDesc& desc) = 0;
     virtual void ResumeUpdate(const DisplayFrameDesc& desc) = 0;
-    virtual void DrawGraphic(const GraphicsCommand& command) = 0;
+    // The command's bitmap scale field receives the factor used when it was 0.
+    virtual void DrawGraphic(GraphicsCommand& command) = 0;
 
     int32_t GetParamInt(int32_t index) const;
 
 protected:
+    // Flags the host's thread sets while the update thread reads them are atomic.
     int32_t maxDisplayWidth_ = 0;
     int32_t maxDisplayHeight_ = 0;
     int32_t imageWidth_ = 0;
@@ -46,11 +49,11 @@ protected:
     int32_t parameter4_ = 0;
     int32_t product45_ = 0;
     int32_t parameter5_ = 0;
-    int32_t rotateFlag_ = 0;
-    int32_t doubleWidthFlag_ = 0;
-    int32_t bitsPerPixel_ = 8;
-    int32_t autoLevelFlag_ = 0;
-    int32_t continuousFlag_ = 1;
+    std::atomic<int32_t> rotateFlag_{0};
+    std::atomic<int32_t> doubleWidthFlag_{0};
+    std::atomic<int32_t> bitsPerPixel_{8};
+    std::atomic<int32_t> autoLevelFlag_{0};
+    std::atomic<int32_t> continuousFlag_{1};
 };
 
 } // namespace vidrune
