@@ -47,6 +47,9 @@ public:
     virtual ContrastSettings& Contrast() = 0;
     // Significant bits of the frames (8: the contrast commands stay grayed).
     virtual int32_t BitsPerPixel() const = 0;
+    // Image width / image height, which the window keeps while the user resizes it; 0 while
+    // unknown (the window then keeps its current proportions).
+    virtual float Aspect() const { return 0.0f; }
 };
 
 // The window system side of the live display: creating and placing the window, putting
