@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+namespace vidrune::test {
+
+// The tests' own Qt application on the offscreen platform: the window lives on the test's
+// thread, as in a host that runs Qt itself.
+inline QApplication& TestApp() {
+    static int argc = 1;
+    static char name[] = "qt_window_tests";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+// Lets queued calls and timers run.
+inline void Settle() {
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
+}
+
+// Acts on the next modal dialog once it is up (dialogs run their own loop); a dialog that
+// is still open after a few seconds is rejected so that a failing test cannot hang.
+inline void WhenModal(std::function<void(QWidget*)> act) {
+    auto* poll = new QTimer;
+    auto started = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, started, act = std::move(act)] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr) {
+            poll->deleteLater();
+            poll->stop();
+            act(modal);
+            return;
+        }
+        if (++*started > 500) {
+            poll->stop();
+            poll->deleteLater();
+        }
+    });
+    poll->start(10);
+}
+
+} // namespace vidrune::test
