@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -36,6 +37,11 @@ inline void WhenModal(std::function<void(QWidget*)> act) {
             poll->deleteLater();
             poll->stop();
             act(modal);
+            // An act that failed half-way must not leave the dialog's loop running.
+            QTimer::singleShot(3000, [] {
+                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                    dialog->reject();
+            });
             return;
         }
         if (++*started > 500) {

@@ -93,7 +93,7 @@ TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
         ASSERT_NE(dialog, nullptr);
         offered = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
         dialog->findChild<QCheckBox*>("includeOverlay")->setChecked(true);
-        dialog->selectFile(QString::fromStdString(first));
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(first));
         static_cast<QDialog*>(dialog)->accept();
     });
     window->ExecuteCommand(40003);
@@ -112,7 +112,7 @@ TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
         auto* overlay = dialog->findChild<QCheckBox*>("includeOverlay");
         overlayOffered = overlay->isChecked();
         overlay->setChecked(false);
-        dialog->selectFile(QString::fromStdString(second));
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(second));
         static_cast<QDialog*>(dialog)->accept();
     });
     window->ExecuteCommand(40003);
