@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config binutils
     libgtest-dev libgmock-dev libbenchmark-dev
     libtiff-dev libtiff-tools libcli11-dev
-    qt6-base-dev xvfb xauth
+    qt6-base-dev xvfb xauth poppler-utils
 )
 # Comparison libraries for the benchmarks only; the product never links them.
 bench_packages=(libopencv-dev libyuv-dev)

@@ -55,7 +55,9 @@ ScreenMetrics ComputeMetrics() {
     // stands in for it so that window and client sizes always convert the same way.
     metrics.sizingFrameWidth = style->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth);
     metrics.sizingFrameHeight = metrics.sizingFrameWidth;
-    const QMenuBar menu;
+    // An empty menu bar has no height; one menu gives the height the window's bar has.
+    QMenuBar menu;
+    menu.addMenu(QStringLiteral("Image"));
     metrics.menuHeight = menu.sizeHint().height();
     return metrics;
 }

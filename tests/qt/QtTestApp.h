@@ -16,8 +16,10 @@ inline QApplication& TestApp() {
     static char* argv[] = {name, nullptr};
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
+    // Never destroyed: its helpers (file system watchers, print support) would otherwise
+    // be torn down after the globals they use at exit.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // Lets queued calls and timers run.

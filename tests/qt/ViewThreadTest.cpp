@@ -1,0 +1,139 @@
+#include "display/DisplayView.h"
+#include "display/WindowGeometry.h"
+#include "display/qt/DisplayWindow.h"
+#include "display/qt/ImageArea.h"
+#include "display/qt/QtView.h"
+#include "platform/DynamicLibrary.h"
+#include "qt/FakeWindowEvents.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QThread>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <thread>
+
+namespace vidrune::test {
+namespace {
+
+using Factory = DisplayView* (*)();
+
+// Each case runs in a process without a Qt application of its own: the view starts one.
+class ViewThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(QCoreApplication::instance(), nullptr);
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+        unsetenv("VIDRUNE_DISPLAY");
+        ASSERT_TRUE(module.IsLoaded()) << module.Error();
+        create = reinterpret_cast<Factory>(module.Symbol("VidruneCreateDisplayView"));
+        ASSERT_NE(create, nullptr);
+    }
+
+    ViewPlacement Normal(const DisplayView& view) const {
+        const FrameExtra extra = WindowGeometry::FrameExtraFor(view.Metrics());
+        return ViewPlacement{20, 20, 320 + extra.width, 240 + extra.height, 0, true};
+    }
+
+    platform::DynamicLibrary module{VIDRUNE_QTVIEW_PATH};
+    Factory create = nullptr;
+    FakeWindowEvents events;
+};
+
+TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndEndsWithTheView) {
+    std::unique_ptr<DisplayView> view(create());
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(QCoreApplication::instance(), nullptr);
+    EXPECT_NE(QCoreApplication::instance()->thread(), QThread::currentThread());
+
+    const ScreenMetrics metrics = view->Metrics();
+    EXPECT_GT(metrics.screenWidth, 0);
+    EXPECT_GT(metrics.menuHeight, 0);
+    const std::vector<MonitorInfo> monitors = view->Monitors();
+    ASSERT_FALSE(monitors.empty());
+    EXPECT_TRUE(monitors.front().primary);
+    EXPECT_EQ(monitors.front().bounds.Width(), metrics.screenWidth);
+
+    ASSERT_TRUE(view->Create(events, Normal(*view), "Cam", 2000));
+    EXPECT_TRUE(view->Exists());
+    int32_t width = 0;
+    int32_t height = 0;
+    view->ClientSize(width, height);
+    EXPECT_EQ(width, 320);
+    EXPECT_EQ(height, 240);
+    EXPECT_EQ(view->WindowState(), 0);
+    EXPECT_TRUE(view->OnTop());
+
+    const FrameExtra extra = WindowGeometry::FrameExtraFor(metrics);
+    view->Resize(161 + extra.width, 121 + extra.height);
+    view->ClientSize(width, height);
+    EXPECT_EQ(width, 160);
+    EXPECT_EQ(height, 120);
+
+    // Frames come from another thread; the window shows the last one.
+    Palette palette;
+    std::vector<uint8_t> bitmap(160 * 120, 200);
+    bitmap[0] = Palette::kSaturatedEntry;
+    std::thread update([&] { view->Present(bitmap.data(), 160, 120, 160, palette); });
+    update.join();
+    auto* qtView = dynamic_cast<QtView*>(view.get());
+    ASSERT_NE(qtView, nullptr);
+    QImage shown;
+    // Repaints are queued; a second round trip lets the first one run.
+    qtView->RunOnWindowThread([] {});
+    qtView->RunOnWindowThread([&] { shown = qtView->Window()->Area()->grab().toImage(); });
+    ASSERT_EQ(shown.width(), 160);
+    EXPECT_EQ(shown.pixelColor(0, 0), QColor(240, 0, 0));
+    EXPECT_EQ(shown.pixelColor(80, 60), QColor(200, 200, 200));
+
+    view.reset();
+    // The window thread took its application with it.
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+}
+
+TEST_F(ViewThreadTest, CreationThatMissesItsTimeOutLeavesNoWindow) {
+    std::unique_ptr<DisplayView> view(create());
+    ASSERT_NE(view, nullptr);
+    auto* qtView = dynamic_cast<QtView*>(view.get());
+    ASSERT_NE(qtView, nullptr);
+    const ViewPlacement placement = Normal(*view);
+    qtView->PostToWindowThread([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+    EXPECT_FALSE(view->Create(events, placement, "Cam", 20));
+    EXPECT_FALSE(view->Exists());
+    // Once the window thread got to the late request, still nothing was made.
+    int windows = -1;
+    qtView->RunOnWindowThread([&] {
+        windows = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            windows += dynamic_cast<DisplayWindow*>(widget) != nullptr ? 1 : 0;
+    });
+    EXPECT_EQ(windows, 0);
+    // A later attempt with time to spare succeeds.
+    EXPECT_TRUE(view->Create(events, placement, "Cam", 2000));
+    EXPECT_TRUE(view->Exists());
+    view->Destroy();
+    EXPECT_FALSE(view->Exists());
+}
+
+TEST_F(ViewThreadTest, FactoryDeclinesWithoutADisplayOrWhenHeadlessIsAsked) {
+    setenv("VIDRUNE_DISPLAY", "headless", 1);
+    EXPECT_EQ(create(), nullptr);
+    unsetenv("VIDRUNE_DISPLAY");
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("DISPLAY");
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(create(), nullptr);
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+}
+
+TEST_F(ViewThreadTest, FactoryDeclinesAnUnreachableDisplayInsteadOfEndingTheProcess) {
+    unsetenv("QT_QPA_PLATFORM");
+    unsetenv("WAYLAND_DISPLAY");
+    setenv("DISPLAY", ":97", 1);
+    EXPECT_EQ(create(), nullptr);
+}
+
+} // namespace
+} // namespace vidrune::test
