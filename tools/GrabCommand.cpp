@@ -74,10 +74,11 @@ int GrabCommand::Run() {
         summary.StartFailed(code);
         progress.Note("acquisition: " + ErrorText::Line(code));
     }
+    const uint32_t startError = summary.StartError();
     const double waited = Seconds(started);
     const double arrival = ReadFrames(session, region, timeoutMs, writer, summary, progress);
     // A waiting start returns once the last frame is in: its frames came in while it waited.
-    summary.SetArrivalSeconds(options_.wait ? waited : arrival);
+    summary.SetArrivalSeconds(options_.wait && startError == 0 ? waited : arrival);
     progress.Finish();
     if (const uint32_t code = session.Stop(); code != 0)
         err_ << "stopping the acquisition: " << ErrorText::Line(code) << "\n";
@@ -122,8 +123,10 @@ double GrabCommand::ReadFrames(DeviceSession& session, const Region& region, int
         if (code == kFrameTimedOut) {
             // The acquisition has stalled or ended: later frames will not come either.
             if (index + 1 < options_.frames)
-                progress.Note("frames " + std::to_string(index + 1) + " to " +
-                              std::to_string(options_.frames - 1) + " not read");
+                progress.Note(index + 2 == options_.frames
+                                  ? "frame " + std::to_string(index + 1) + " not read"
+                                  : "frames " + std::to_string(index + 1) + " to " +
+                                        std::to_string(options_.frames - 1) + " not read");
             break;
         }
     }

@@ -39,11 +39,14 @@ void GrabSummary::Print(std::ostream& out) const {
         if (const std::string hint = ErrorText::Hint(code); !hint.empty())
             out << "  what to do about error " << code << ": " << hint << "\n";
     }
-    const double rate = seconds_ > 0 && delivered_ > 1 ? (delivered_ - 1) / seconds_ : 0;
-    out << std::fixed << std::setprecision(1) << "  achieved: " << rate << " frames per second";
+    out << std::fixed << std::setprecision(1) << "  achieved: ";
+    if (seconds_ > 0 && delivered_ > 1)
+        out << (delivered_ - 1) / seconds_ << " frames per second";
+    else
+        out << "too few frames to measure a rate";
     if (expectedRate_ > 0)
         out << " (camera delivers " << expectedRate_ << ")";
-    out << " in " << std::setprecision(3) << seconds_ << " s\n";
+    out << "\n";
     if (files_ == 1)
         out << "  file: " << firstFile_ << "\n";
     else if (files_ > 1)

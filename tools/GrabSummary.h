@@ -17,6 +17,7 @@ public:
     void Record(uint32_t code, bool delivered);
     // The start itself reported an error (the acquisition ended early).
     void StartFailed(uint32_t code) { startError_ = code; }
+    uint32_t StartError() const { return startError_; }
     void FileWritten(const std::string& path);
     // The time over which the delivered frames came in: from the first to the last.
     void SetArrivalSeconds(double seconds) { seconds_ = seconds; }

@@ -23,6 +23,29 @@ void AddSessionOptions(CLI::App& command, SessionOptions& options, bool withSets
                            "NAME=VALUE: set a board attribute after opening (repeatable)");
 }
 
+// A number greater than 0, with a message that says so.
+CLI::Validator Positive() {
+    return CLI::Validator(
+        [](std::string& text) {
+            double value = 0;
+            return CLI::detail::lexical_cast(text, value) && value > 0
+                       ? std::string()
+                       : "must be a number greater than 0, not " + text;
+        },
+        "POSITIVE");
+}
+
+CLI::Validator NotNegative() {
+    return CLI::Validator(
+        [](std::string& text) {
+            double value = 0;
+            return CLI::detail::lexical_cast(text, value) && value >= 0
+                       ? std::string()
+                       : "must be 0 or more, not " + text;
+        },
+        "NOT NEGATIVE");
+}
+
 } // namespace
 
 int GrabTool::Run(int argc, char** argv) {
@@ -42,13 +65,13 @@ int GrabTool::Run(int argc, char** argv) {
     CLI::App* grab = app.add_subcommand("grab", "grab a counted number of frames to files");
     AddSessionOptions(*grab, grabOptions.session, true);
     grab->add_option("--frames", grabOptions.frames, "number of frames (default 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(Positive());
     grab->add_flag("--wait", grabOptions.wait,
                    "the start waits until all frames are in (at most GRAB DATA BUFFERS frames)");
     grab->add_option("--region", grabOptions.region, "X,Y,W,H in frame pixels (default: all)");
     grab->add_option("--timeout", grabOptions.timeoutMs,
                      "milliseconds to wait for each frame (default: from the frame rate)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(NotNegative());
     grab->add_option("--out", grabOptions.out, "output folder (default: the current one)");
     grab->add_option("--format", grabOptions.format, "tiff (default) or pgm")
         ->check(CLI::IsMember({"tiff", "pgm"}));
@@ -56,10 +79,9 @@ int GrabTool::Run(int argc, char** argv) {
     LiveCommand::Options liveOptions;
     CLI::App* live = app.add_subcommand("live", "run a continuous acquisition for a while");
     AddSessionOptions(*live, liveOptions.session, true);
-    live->add_option("--seconds", liveOptions.seconds, "how long (default 5)")
-        ->check(CLI::PositiveNumber);
+    live->add_option("--seconds", liveOptions.seconds, "how long (default 5)")->check(Positive());
     live->add_option("--rate", liveOptions.rate, "newest-frame reads per second (default 10)")
-        ->check(CLI::PositiveNumber);
+        ->check(Positive());
     live->add_option("--region", liveOptions.region, "X,Y,W,H in frame pixels (default: all)");
 
     try {

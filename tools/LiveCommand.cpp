@@ -13,6 +13,13 @@
 
 namespace vidrune::tool {
 
+namespace {
+
+// The code whose advice fits a camera that delivers nothing.
+constexpr uint32_t kNoFrames = 16;
+
+} // namespace
+
 LiveCommand::LiveCommand(Options options, std::ostream& out, std::ostream& err)
     : options_(std::move(options)), out_(out), err_(err) {}
 
@@ -46,7 +53,12 @@ int LiveCommand::Run() {
         ++stopped.errors[code];
     }
     Report(stopped, seconds, session.ModeNumeric("DATA RATE").value_or(0));
-    return stopped.errors.empty() ? 0 : ToolError::kAcquisitionFailed;
+    // Newest-frame reads never wait, so a silent camera shows only as frames that never
+    // change.
+    if (stopped.newFrames == 0 && stopped.reads > 0)
+        err_ << "no frame arrived: " << ErrorText::Hint(kNoFrames) << "\n";
+    const bool good = stopped.errors.empty() && (stopped.newFrames > 0 || stopped.reads == 0);
+    return good ? 0 : ToolError::kAcquisitionFailed;
 }
 
 LiveCommand::Tally LiveCommand::ReadForAWhile(DeviceSession& session, const Region& region,
