@@ -70,7 +70,8 @@ int GrabCommand::Run() {
     if (const uint32_t code = session.Start(request); code != 0) {
         // A waiting start that ended early leaves the frames that did come in the ring.
         if (!options_.wait)
-            throw ToolError::Failed("cannot start the acquisition: " + ErrorText::Line(code));
+            throw ToolError::Failed("cannot start the acquisition: " + ErrorText::Line(code) +
+                                    "\n  " + ErrorText::Hint(code));
         summary.StartFailed(code);
         progress.Note("acquisition: " + ErrorText::Line(code));
     }
