@@ -103,6 +103,9 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         return 0;
     }
     requestedCount_ = count;
+    // The display must be done with the buffers the board is about to refill.
+    if (display_)
+        display_->Quiesce();
     if (!ResetGrabBufferRing())
         return 0;
 
@@ -197,6 +200,8 @@ int CVidrune::StartContinuousAcquisition() {
         acquisitionState_ = kContinuous;
         liveStopEvent_->Reset();
         liveStartedEvent_->Reset();
+        if (display_)
+            display_->Quiesce();
         ResetGrabBufferRing();
         liveThread_ = std::make_unique<platform::Thread>([this] { LiveThreadProc(); });
         liveStartedEvent_->Wait(kLiveStartMs);

@@ -348,14 +348,18 @@ void CDispWin::UpdateThreadProc() {
 }
 
 void CDispWin::UpdateOnce(ReadRequest& request) {
-    if (!(continuousFlag_ || frameReady_) || view_->WindowState() == kMinimized || !renderEnabled_)
+    if (view_->WindowState() == kMinimized || !renderEnabled_)
         return;
-    frameReady_ = 0;
     CAcqDevice* device = device_;
     if (device == nullptr)
         return;
     {
         std::lock_guard lock(imageLock_);
+        // Checked under the lock: once Quiesce has returned, no read starts before the next
+        // frame is announced.
+        const bool announced = frameReady_.exchange(0) != 0;
+        if (!continuousFlag_ && !announced)
+            return;
         request.data = image_.data();
         if (!device->ReadDevice(&request))
             return;
@@ -364,6 +368,11 @@ void CDispWin::UpdateOnce(ReadRequest& request) {
             view_->ShowContrast(contrast_.gain, contrast_.offset);
     }
     RenderImage();
+}
+
+void CDispWin::Quiesce() {
+    std::lock_guard lock(imageLock_);
+    frameReady_ = 0;
 }
 
 void CDispWin::RenderImage() {

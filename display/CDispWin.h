@@ -40,6 +40,7 @@ public:
     void NewFrame(const DisplayFrameDesc& desc) override;
     void ResumeUpdate(const DisplayFrameDesc& desc) override;
     void DrawGraphic(GraphicsCommand& command) override;
+    void Quiesce() override;
 
     // Resizes the window for a zoom percentage, limited to what fits the monitor.
     void ApplyZoom(int32_t zoom);
