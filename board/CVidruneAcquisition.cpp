@@ -24,6 +24,7 @@ constexpr uint32_t kLiveStartMs = 1000;
 constexpr uint32_t kLiveStopMs = 1000;
 constexpr uint32_t kCameraSignalMs = 2000;
 constexpr uint32_t kLivePeriodMs = 50;
+constexpr uint32_t kFirstLiveFrameMs = 100;
 constexpr uint32_t kDefaultFrameWaitMs = 1000;
 constexpr uint32_t kLongestTransfer = 65535;
 constexpr uint32_t kTriggeredMode = 8;
@@ -103,6 +104,9 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         return 0;
     }
     requestedCount_ = count;
+    // The display must be done with the buffers the board is about to refill.
+    if (display_)
+        display_->Quiesce();
     if (!ResetGrabBufferRing())
         return 0;
 
@@ -197,11 +201,14 @@ int CVidrune::StartContinuousAcquisition() {
         acquisitionState_ = kContinuous;
         liveStopEvent_->Reset();
         liveStartedEvent_->Reset();
+        if (display_)
+            display_->Quiesce();
         ResetGrabBufferRing();
         liveThread_ = std::make_unique<platform::Thread>([this] { LiveThreadProc(); });
         liveStartedEvent_->Wait(kLiveStartMs);
-        // The display switches to continuous update here, on the host's thread, so that
-        // the device's attributes are only ever changed by the host's calls.
+        // The display switches to continuous update once the first frame is in, here on the
+        // host's thread, so that the device's attributes are only changed by host calls.
+        ring_->Slot(0)->frameEvent->Wait(kFirstLiveFrameMs);
         SetDisplayModeAttr(4);
         if (display_)
             display_->ResumeUpdate(frameDesc_);
@@ -225,7 +232,7 @@ void CVidrune::LiveThreadProc() {
     RecordFgStatus(FgXferSelect(transfer_, acquisition_, first->buffer, 0));
     RecordFgStatus(FgXferStart(transfer_, FG_XFER_ENDLESS));
     liveStartedEvent_->Set();
-    first->frameEvent->Wait(100);
+    first->frameEvent->Wait(kFirstLiveFrameMs);
 
     bool stop = liveStopEvent_->Wait(kLivePeriodMs);
     while (!stop) {

@@ -176,6 +176,8 @@ int CVidrune::RebuildBuffers() {
 
     const uint32_t wasReady = GetReadyFlag();
     SetReadyFlag(0);
+    if (display_)
+        display_->Quiesce();
     // The transfer goes before the buffers it points into.
     FreeTransfer();
     ReleaseGrabBuffers();

@@ -217,11 +217,14 @@ void CVidrune::HandleTransferEnd() {
         GrabBuffer* next = buffer->next;
         ring_->SetCurrent(next);
         ++next->armCount;
-    } else {
-        complete_ = 1;
-        doneEvent_->Set();
+        buffer->frameEvent->Set();
+        return;
     }
+    complete_ = 1;
+    // The frame is marked filled before the acquisition ends, so that a start that waited
+    // for the end finds every frame of it ready.
     buffer->frameEvent->Set();
+    doneEvent_->Set();
 }
 
 } // namespace vidrune

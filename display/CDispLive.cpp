@@ -1,9 +1,12 @@
 #include "display/CDispLive.h"
 
+#include "display/CDispWin.h"
+#include "display/DisplayViewLoader.h"
+
 namespace vidrune {
 
 std::unique_ptr<CDispLive> CDispLive::Create() {
-    return nullptr;
+    return std::make_unique<CDispWin>(DisplayViewLoader::Load());
 }
 
 void CDispLive::SetParamInt(int32_t value, int32_t index) {

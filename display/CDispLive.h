@@ -38,6 +38,10 @@ public:
     // The command's bitmap scale field receives the factor used when it was 0.
     virtual void DrawGraphic(GraphicsCommand& command) = 0;
 
+    // The board is about to refill or rebuild its buffers: a read under way is finished and
+    // nothing more is read until the next new frame or continuous update.
+    virtual void Quiesce() {}
+
     int32_t GetParamInt(int32_t index) const;
 
 protected:

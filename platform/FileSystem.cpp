@@ -1,5 +1,7 @@
 #include "platform/FileSystem.h"
 
+#include <dlfcn.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -24,6 +26,15 @@ std::string FileSystem::ExecutablePath() {
     std::error_code error;
     auto path = std::filesystem::read_symlink("/proc/self/exe", error);
     return error ? std::string() : path.string();
+}
+
+std::string FileSystem::ModulePathOf(const void* address) {
+    Dl_info info{};
+    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
+        return {};
+    std::error_code error;
+    auto path = std::filesystem::canonical(info.dli_fname, error);
+    return error ? std::string(info.dli_fname) : path.string();
 }
 
 bool FileSystem::CreateDirectory(const std::string& path) {

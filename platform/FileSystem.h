@@ -12,6 +12,8 @@ public:
     static bool Exists(const std::string& path) { return KindOf(path) != Kind::None; }
     // Full path of the running executable; empty when it cannot be found.
     static std::string ExecutablePath();
+    // Full path of the loaded module (executable or shared library) holding the address.
+    static std::string ModulePathOf(const void* address);
     // True when the directory exists afterwards.
     static bool CreateDirectory(const std::string& path);
     // The user's local (non-roaming) application-data folder.

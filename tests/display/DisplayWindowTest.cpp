@@ -1,0 +1,233 @@
+// The live display on the simulated board, drawing into memory.
+#include "board/CVidrune.h"
+#include "display/CDispWin.h"
+#include "display/HeadlessView.h"
+#include "display/Palette.h"
+#include "platform/Clock.h"
+#include "platform/Profile.h"
+#include "support/SimBoardFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+using vidrune::CDispWin;
+using vidrune::CVidrune;
+using vidrune::HeadlessView;
+using vidrune::Palette;
+using vidrune::platform::Clock;
+using vidrune::test::Pattern16;
+using vidrune::test::Pattern8;
+using vidrune::test::SimBoardFiles;
+using vidrune::test::SimCamera;
+using vidrune::test::SimMode;
+
+namespace {
+
+class DisplayWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override { setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1); }
+
+    // A 64 x 48 camera and a display titled "Live".
+    void Open(const SimCamera& camera = SimCamera{}, const std::string& display = "") {
+        SimMode mode;
+        mode.controlFile = camera.file;
+        mode.width = static_cast<int>(camera.maxWidth);
+        mode.height = static_cast<int>(camera.maxHeight);
+        files.WriteCamera(camera);
+        const std::string config =
+            files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                              SimBoardFiles::ModeSection("CAMERA1_MODE1", mode) +
+                              "[EXTDISPLAY]\nMPX=0\nDISPNAME=Live\n" + display);
+        ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);
+        ASSERT_EQ(device.SetCurrentInputDevice(device.GetInputDeviceId("Cam")), 1);
+        ASSERT_EQ(device.OpenDevice(), 0u);
+        window = dynamic_cast<CDispWin*>(device.Display());
+        ASSERT_NE(window, nullptr);
+        view = dynamic_cast<HeadlessView*>(&window->View());
+        ASSERT_NE(view, nullptr);
+    }
+
+    void StartContinuous() {
+        AcquireRequest request{};
+        request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+        ASSERT_EQ(device.AcquireStart(&request), 1);
+    }
+
+    // The camera frame the screen shows, when every pixel is the pattern through the palette.
+    std::optional<uint32_t>
+    ShownFrame(const std::function<uint8_t(uint32_t, uint32_t, uint32_t)>& value) {
+        int32_t width = 0;
+        int32_t height = 0;
+        const std::vector<uint8_t> screen = view->Screen(width, height);
+        if (width == 0 || height == 0)
+            return std::nullopt;
+        const auto& table = palette.GrayToPalette();
+        for (uint32_t n = 0; n < 255; ++n) {
+            bool all = true;
+            for (int32_t y = 0; y < height && all; ++y)
+                for (int32_t x = 0; x < width && all; ++x)
+                    all = screen[static_cast<size_t>(y * width + x)] == table[value(x, y, n)];
+            if (all)
+                return n;
+        }
+        return std::nullopt;
+    }
+
+    SimBoardFiles files;
+    CVidrune device{"STRAVIK2 MONO"};
+    CDispWin* window = nullptr;
+    HeadlessView* view = nullptr;
+    Palette palette;
+};
+
+} // namespace
+
+TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASecond) {
+    SimCamera camera;
+    camera.frameRate = 60;
+    Open(camera);
+    // No saved placement and two monitors: normal state, the client as wide as the image.
+    EXPECT_EQ(view->WindowState(), 0);
+    EXPECT_EQ(view->Title(), "Live  (100%)");
+    EXPECT_TRUE(view->SaveAndPrintEnabled());
+    const uint32_t before = window->Draws();
+    StartContinuous();
+    Clock::Sleep(2000);
+    const uint32_t draws = window->Draws() - before;
+    const auto frame =
+        ShownFrame([](uint32_t x, uint32_t y, uint32_t n) { return Pattern8(x, y, n); });
+    ASSERT_EQ(device.AcquireStop(), 1);
+    EXPECT_GE(draws, 30u);
+    EXPECT_LE(draws, 42u);
+    ASSERT_TRUE(frame.has_value());
+    EXPECT_GT(*frame, 0u); // the newest frame, not the first
+
+    // Saturated pixels (255) show the red palette entry.
+    EXPECT_EQ(palette.GrayToPalette()[255], Palette::kSaturatedEntry);
+    EXPECT_EQ(palette.Colours()[Palette::kSaturatedEntry].red, 240);
+    EXPECT_EQ(palette.Colours()[Palette::kSaturatedEntry].green, 0);
+}
+
+TEST_F(DisplayWindowTest, AnOverlayRectangleShowsWhite) {
+    Open();
+    StartContinuous();
+    GraphicsCommand command{};
+    command.type = 9;
+    command.a = 10;
+    command.b = 5;
+    command.c = 8;
+    command.d = 4;
+    command.colour = 255;
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
+    Clock::Sleep(200);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint8_t> screen = view->Screen(width, height);
+    ASSERT_EQ(width, 64);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            const bool inside = x >= 10 && x < 18 && y >= 5 && y < 9;
+            if (inside)
+                ASSERT_EQ(screen[static_cast<size_t>(y * width + x)], 255) << x << "," << y;
+            else
+                ASSERT_NE(screen[static_cast<size_t>(y * width + x)], 255) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(DisplayWindowTest, TwelveBitFramesAreShownAsTheirHighBits) {
+    SimCamera camera;
+    camera.file = "deep.cam";
+    camera.depth = 12;
+    Open(camera);
+    StartContinuous();
+    Clock::Sleep(300);
+    const auto frame = ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
+        return static_cast<uint8_t>(Pattern16(x, y, n, 12) / 16);
+    });
+    ASSERT_EQ(device.AcquireStop(), 1);
+    EXPECT_TRUE(frame.has_value());
+}
+
+TEST_F(DisplayWindowTest, BelowFullSizeTheImageIsDecimated) {
+    Open();
+    window->ApplyZoom(50);
+    EXPECT_EQ(view->Title(), "Live  ( 50%)");
+    StartContinuous();
+    Clock::Sleep(300);
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint8_t> screen = view->Screen(width, height);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    ASSERT_EQ(width, 32);
+    ASSERT_EQ(height, 24);
+    // Rows and columns 1, 3, 5, ... of the image are kept.
+    const auto& table = palette.GrayToPalette();
+    bool matched = false;
+    for (uint32_t n = 0; n < 255 && !matched; ++n) {
+        matched = true;
+        for (int32_t y = 0; y < height && matched; ++y)
+            for (int32_t x = 0; x < width && matched; ++x)
+                matched = screen[static_cast<size_t>(y * width + x)] ==
+                          table[Pattern8(2 * x + 1, 2 * y + 1, n)];
+    }
+    EXPECT_TRUE(matched);
+}
+
+TEST_F(DisplayWindowTest, SettingsAreSavedAtCloseAndRestoredPerMode) {
+    Open();
+    EXPECT_EQ(device.CloseDevice(), 0u);
+    EXPECT_FALSE(view->SaveAndPrintEnabled());
+    const std::string file = files.Dir().Path() + "/Vorn/Quorvane/LiveDisplay.ini";
+    const std::string section = "Mode65536_65792_65793";
+    const int left = vidrune::platform::Profile::GetInt(file, section, "Xoffset", -99);
+    EXPECT_NE(left, -99);
+    EXPECT_EQ(vidrune::platform::Profile::GetInt(file, section, "Xpixels", -99), 64);
+    EXPECT_EQ(vidrune::platform::Profile::GetInt(file, section, "State", -99), 0);
+
+    // A position the user chose comes back at the next open.
+    vidrune::platform::Profile::WriteString(file, section, "Xoffset", "2000");
+    vidrune::platform::Profile::WriteString(file, section, "Yoffset", "100");
+    ASSERT_EQ(device.OpenDevice(), 0u);
+    int32_t x = 0;
+    int32_t y = 0;
+    view->Position(x, y);
+    EXPECT_EQ(x, 2000);
+    EXPECT_EQ(y, 100);
+}
+
+TEST_F(DisplayWindowTest, StoppingWaitsForTheDrawUnderWay) {
+    Open();
+    StartContinuous();
+    Clock::Sleep(200);
+    const uint32_t start = Clock::TickCount();
+    ASSERT_EQ(device.AcquireStop(), 1);
+    EXPECT_LT(Clock::TickCount() - start, 1000u);
+    const uint32_t draws = window->Draws();
+    Clock::Sleep(200);
+    EXPECT_EQ(window->Draws(), draws); // no more continuous drawing
+}
+
+TEST_F(DisplayWindowTest, AMinimizedWindowDrawsNothing) {
+    Open();
+    view->SetWindowState(1);
+    EXPECT_EQ(view->Title(), "Live");
+    const uint32_t draws = window->Draws();
+    StartContinuous();
+    Clock::Sleep(200);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    EXPECT_EQ(window->Draws(), draws);
+}
+
+TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
+    Open();
+    StartContinuous();
+    Clock::Sleep(200);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    const std::string path = files.Dir().File("shot.tif");
+    ASSERT_TRUE(window->WindowEvents().OnSave(path, false));
+    EXPECT_EQ(files.Dir().Read("shot.tif").size(), 1832u + 64u * 48u);
+}

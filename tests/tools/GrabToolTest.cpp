@@ -1,0 +1,407 @@
+// vidrune-grab as a user runs it: the files it writes, its summary, its error lines and its
+// exit status, on the simulated board.
+#include "support/ProcessRunner.h"
+#include "tools/ToolFiles.h"
+
+#include <gtest/gtest.h>
+#include <tiffio.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vidrune::test {
+namespace {
+
+// An image file read back: its size, sample depth and pixels.
+struct Image {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t bits = 0;
+    std::vector<uint16_t> pixels;
+
+    uint16_t At(uint32_t x, uint32_t y) const { return pixels[size_t{y} * width + x]; }
+};
+
+Image ReadTiff(const std::string& path) {
+    Image image;
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.c_str(), "r"), TIFFClose);
+    if (!tiff)
+        return image;
+    uint16_t bits = 0;
+    uint16_t samples = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &image.width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &image.height);
+    TIFFGetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    image.bits = samples == 1 ? bits : 0;
+    std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff.get())));
+    for (uint32_t y = 0; y < image.height; ++y) {
+        TIFFReadScanline(tiff.get(), row.data(), y, 0);
+        for (uint32_t x = 0; x < image.width; ++x) {
+            uint16_t value = row[x];
+            if (bits == 16)
+                std::memcpy(&value, row.data() + 2 * x, 2);
+            image.pixels.push_back(value);
+        }
+    }
+    return image;
+}
+
+Image ReadPgm(const std::string& path) {
+    Image image;
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    uint32_t maxval = 0;
+    in >> magic >> image.width >> image.height >> maxval;
+    in.get();
+    if (magic != "P5")
+        return image;
+    image.bits = maxval > 255 ? 16 : 8;
+    for (size_t i = 0; i < size_t{image.width} * image.height; ++i) {
+        const int high = image.bits == 16 ? in.get() : 0;
+        image.pixels.push_back(static_cast<uint16_t>(high << 8 | in.get()));
+    }
+    return in ? image : Image{};
+}
+
+// Where the host's frame pixels come from on the sensor.
+struct View {
+    uint32_t cropLeft = 0;
+    uint32_t cropTop = 0;
+    uint32_t xs = 1;
+    uint32_t ys = 1;
+    uint32_t frameHeight = 0; // of the unturned frame
+    bool rotate = false;
+    bool flip = false;
+    int depth = 8;
+
+    uint16_t Expected(uint32_t x, uint32_t y, uint32_t n) const {
+        uint32_t fx = x;
+        uint32_t fy = y;
+        if (rotate) {
+            fx = y;
+            fy = frameHeight - 1 - x;
+        } else if (flip) {
+            fy = frameHeight - 1 - y;
+        }
+        return SensorPixel(cropLeft + xs * fx, cropTop + ys * fy, n, depth);
+    }
+};
+
+// Empty when the image is the region (x, y) of camera frame n as the view sees it.
+std::string Compare(const Image& image, const View& view, uint32_t x, uint32_t y, uint32_t n) {
+    for (uint32_t r = 0; r < image.height; ++r) {
+        for (uint32_t c = 0; c < image.width; ++c) {
+            const uint16_t want = view.Expected(x + c, y + r, n);
+            if (image.At(c, r) != want)
+                return "pixel (" + std::to_string(c) + "," + std::to_string(r) + ") of frame " +
+                       std::to_string(n) + " is " + std::to_string(image.At(c, r)) + ", want " +
+                       std::to_string(want);
+        }
+    }
+    return {};
+}
+
+class GrabToolTest : public ::testing::Test {
+protected:
+    ProcessResult Grab(const std::string& config, std::vector<std::string> args) {
+        args.insert(args.begin(), {"grab", config, "--out", out_});
+        return Tool(args);
+    }
+
+    static ProcessResult Tool(const std::vector<std::string>& args) {
+        return ProcessRunner::Run(VIDRUNE_GRAB_PATH, args);
+    }
+
+    std::string Frame(int index, const char* extension = ".tif") const {
+        char name[32];
+        std::snprintf(name, sizeof name, "/frame-%04d%s", index, extension);
+        return out_ + name;
+    }
+
+    size_t FilesWritten() const {
+        std::error_code error;
+        if (!std::filesystem::is_directory(out_, error))
+            return 0;
+        const auto entries = std::filesystem::directory_iterator(out_);
+        return static_cast<size_t>(std::distance(begin(entries), end(entries)));
+    }
+
+    ToolFiles files;
+    std::string out_ = files.Path("out");
+};
+
+TEST_F(GrabToolTest, WaitingGrabWritesEachFrameOfTheCentredCrop) {
+    files.WriteCamera({});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const ProcessResult run = Grab(config, {"--frames", "3", "--wait"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("frames read: 3 of 3 without error"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("missed frames: 0"), std::string::npos) << run.out;
+    const View view{.cropLeft = 8, .cropTop = 6};
+    for (uint32_t n = 0; n < 3; ++n) {
+        const Image image = ReadTiff(Frame(static_cast<int>(n)));
+        ASSERT_EQ(image.width, 64u);
+        ASSERT_EQ(image.height, 48u);
+        ASSERT_EQ(image.bits, 8u);
+        EXPECT_EQ(Compare(image, view, 0, 0, n), "");
+    }
+    EXPECT_EQ(FilesWritten(), 3u);
+}
+
+TEST_F(GrabToolTest, RegionOfSubSampledSkipped12BitFramesReadAsTheyArrive) {
+    files.WriteCamera({.depth = 12, .extra = ""});
+    const std::string config = files.WriteConfig(
+        ToolFiles::Camera(1, "Cam") +
+        ToolFiles::Mode(1, 1, "Binned", "cam.cam", 64, 48,
+                        "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n"));
+    // More frames than the ring's four buffers: each is read as it arrives.
+    const ProcessResult run = Grab(config, {"--frames", "6", "--region", "3,2,10,8"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("frames read: 6 of 6 without error"), std::string::npos) << run.out;
+    const View view{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12};
+    for (uint32_t index = 0; index < 6; ++index) {
+        const Image image = ReadTiff(Frame(static_cast<int>(index)));
+        ASSERT_EQ(image.width, 10u);
+        ASSERT_EQ(image.height, 8u);
+        ASSERT_EQ(image.bits, 16u);
+        EXPECT_EQ(Compare(image, view, 3, 2, index * 2), "") << "frame " << index;
+    }
+}
+
+TEST_F(GrabToolTest, RotatedCameraGivesTheTurnedFrame) {
+    files.WriteCamera({});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Side", "ROTATEDATA=1\n") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    // The host sees 48 x 64; the region is in that frame.
+    const ProcessResult run = Grab(config, {"--frames", "2", "--region", "5,7,12,9"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("frame 48 x 64"), std::string::npos) << run.out;
+    const View view{.cropLeft = 8, .cropTop = 6, .frameHeight = 48, .rotate = true};
+    for (uint32_t n = 0; n < 2; ++n) {
+        const Image image = ReadTiff(Frame(static_cast<int>(n)));
+        ASSERT_EQ(image.width, 12u);
+        ASSERT_EQ(image.height, 9u);
+        EXPECT_EQ(Compare(image, view, 5, 7, n), "");
+    }
+}
+
+TEST_F(GrabToolTest, FlippedCameraWrittenAsBigEndianPgm) {
+    files.WriteCamera({.depth = 10, .extra = ""});
+    const std::string config =
+        files.WriteConfig(ToolFiles::Camera(1, "Down", "FLIPDATA=1\n") +
+                          ToolFiles::Mode(1, 1, "Full", "cam.cam", 80, 60, "RESOLUTION=10\n"));
+    const ProcessResult run =
+        Grab(config, {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const View view{.frameHeight = 60, .flip = true, .depth = 10};
+    for (uint32_t n = 0; n < 2; ++n) {
+        const Image image = ReadPgm(Frame(static_cast<int>(n), ".pgm"));
+        ASSERT_EQ(image.width, 70u);
+        ASSERT_EQ(image.height, 10u);
+        ASSERT_EQ(image.bits, 16u);
+        EXPECT_EQ(Compare(image, view, 4, 50, n), "");
+    }
+}
+
+TEST_F(GrabToolTest, SetsApplyBeforeTheGrab) {
+    files.WriteCamera({});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const ProcessResult run =
+        Grab(config, {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    const Image image = ReadTiff(Frame(0));
+    ASSERT_EQ(image.width, 32u);
+    ASSERT_EQ(image.height, 24u);
+    // The narrower crop stays centred on the sensor.
+    EXPECT_EQ(Compare(image, View{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0, 0), "");
+}
+
+struct Fault {
+    const char* key;
+    const char* waitFlag;
+    const char* frameLine; // the error line of the first frame that has it
+    const char* summaryLine;
+    const char* missed;
+};
+
+class GrabFaultTest : public GrabToolTest, public ::testing::WithParamInterface<Fault> {};
+
+TEST_P(GrabFaultTest, FaultShowsAsErrorLinesAndStatusOne) {
+    const Fault& fault = GetParam();
+    files.WriteCamera({.extra = fault.key});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    std::vector<std::string> args = {"--frames", "4"};
+    if (*fault.waitFlag != '\0')
+        args.emplace_back(fault.waitFlag);
+    const ProcessResult run = Grab(config, args);
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.err.find(fault.frameLine), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find(fault.summaryLine), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find(fault.missed), std::string::npos) << run.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    CameraFaults, GrabFaultTest,
+    ::testing::Values(Fault{"BlankFrames=1\n", "", "frame 1: error 18: the frame looks blank",
+                            "error 18: the frame looks blank (all zero) (1 frame)",
+                            "missed frames: 0"},
+                      Fault{"BlankFrames=2\n", "--wait", "frame 2: error 18: the frame looks blank",
+                            "frames read: 3 of 4 without error", "missed frames: 0"},
+                      Fault{"DropFrames=2\n", "", "frame 2: error 21: frames were lost",
+                            "error 21: frames were lost", "missed frames: 0"},
+                      Fault{"StallAfter=2\n", "", "frame 2: error 16: timed out",
+                            "frames read: 2 of 4 without error", "missed frames: 2"},
+                      Fault{"StallAfter=2\n", "--wait", "acquisition: error 16: timed out",
+                            "error 16: timed out waiting for the acquisition or a frame (1 frame)",
+                            "missed frames: 2"}));
+
+TEST_F(GrabToolTest, BlankFrameIsStillWrittenAsItCame) {
+    files.WriteCamera({.extra = "BlankFrames=1\n"});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    EXPECT_EQ(Grab(config, {"--frames", "2", "--wait"}).status, 1);
+    const Image blank = ReadTiff(Frame(1));
+    ASSERT_EQ(blank.pixels.size(), 64u * 48u);
+    EXPECT_EQ(std::count(blank.pixels.begin(), blank.pixels.end(), 0), 64 * 48);
+    EXPECT_EQ(Compare(ReadTiff(Frame(0)), View{.cropLeft = 8, .cropTop = 6}, 0, 0, 0), "");
+}
+
+struct BadInput {
+    const char* name;
+    std::vector<std::string> args; // after "grab CONFIG"; "@" stands for the test's folder
+    std::vector<std::string> messages;
+};
+
+class GrabBadInputTest : public GrabToolTest, public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(GrabBadInputTest, SaysWhatIsWrongAndExitsWithTwo) {
+    files.WriteCamera({});
+    files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                          ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48) +
+                          ToolFiles::Mode(1, 2, "Lost", "lost.cam", 64, 48),
+                      "DATABUFFERS=2\n");
+    std::ofstream(files.Path("plain.txt")) << "not a folder";
+    std::ofstream(files.Path("none.ini")) << "[CAMERA1]\nNAME=Cam\n";
+    // "--config FILE" replaces the configuration; without "--out" the frames go to out_.
+    std::vector<std::string> args = {"grab", files.Path("vidrune.ini")};
+    bool outGiven = false;
+    for (size_t i = 0; i < GetParam().args.size(); ++i) {
+        const std::string& arg = GetParam().args[i];
+        const std::string value = arg.starts_with("@") ? files.Path(arg.substr(1)) : arg;
+        if (arg == "--config") {
+            const std::string& file = GetParam().args[++i];
+            args[1] = files.Path(file.substr(1));
+            continue;
+        }
+        outGiven |= arg == "--out";
+        args.push_back(value);
+    }
+    if (!outGiven)
+        args.insert(args.end(), {"--out", out_});
+    const ProcessResult run = Tool(args);
+    EXPECT_EQ(run.status, 2) << run.out << run.err;
+    for (const std::string& message : GetParam().messages)
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    EXPECT_EQ(FilesWritten(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    UserMistakes, GrabBadInputTest,
+    ::testing::Values(
+        BadInput{"MissingConfig", {"--config", "@absent.ini"}, {"absent.ini does not exist"}},
+        BadInput{"FolderAsConfig", {"--config", "@"}, {"is a folder, not a configuration file"}},
+        BadInput{"NoUsableCamera",
+                 {"--config", "@none.ini"},
+                 {"no usable camera in", "PIXELSIZE greater than 0"}},
+        BadInput{"UnknownCamera", {"--camera", "Nope"}, {"no camera \"Nope\"", "cameras: \"Cam\""}},
+        BadInput{"UnknownMode",
+                 {"--mode", "Nope"},
+                 {"camera \"Cam\" has no mode \"Nope\"", "modes: \"Full\", \"Lost\""}},
+        BadInput{"MissingControlFile",
+                 {"--mode", "Lost"},
+                 {"error 23", "the control file \"lost.cam\" of mode \"Lost\"",
+                  "(the folder of the configuration file)"}},
+        BadInput{"UnknownAttribute",
+                 {"--set", "GAIN=2"},
+                 {"unknown attribute \"GAIN\"", "attributes you can set: \"WIDTH\""}},
+        BadInput{
+            "MisspelledAttribute", {"--set", "x data scale=2"}, {"did you mean \"X DATA SCALE\"?"}},
+        BadInput{"ReadOnlyAttribute", {"--set", "DATA SIZE=2"}, {"\"DATA SIZE\" is read-only"}},
+        BadInput{"RejectedScale",
+                 {"--set", "X DATA SCALE=3"},
+                 {"the board rejects \"X DATA SCALE\" = 3", "allowed: 1, 2 or 4"}},
+        BadInput{"RejectedWidth", {"--set", "WIDTH=65"}, {"allowed: 1 to 64 (MAX USER WIDTH)"}},
+        BadInput{"SetWithoutValue", {"--set", "WIDTH"}, {"is not NAME=VALUE"}},
+        BadInput{"SetOfText", {"--set", "WIDTH=wide"}, {"\"wide\" is not a number"}},
+        BadInput{"RegionOutsideFrame",
+                 {"--region", "60,0,8,8"},
+                 {"--region 60,0,8,8 leaves the frame of 64 x 48 pixels"}},
+        BadInput{"MalformedRegion", {"--region", "1,2,3"}, {"is not X,Y,W,H"}},
+        BadInput{"EmptyRegion", {"--region", "0,0,0,8"}, {"is empty"}},
+        BadInput{"UnwritableOutput",
+                 {"--out", "@plain.txt/frames"},
+                 {"cannot create the output folder"}},
+        BadInput{"MoreWaitedFramesThanBuffers",
+                 {"--frames", "3", "--wait"},
+                 {"needs as many frame buffers, but the device has 2", "GRAB DATA BUFFERS"}},
+        BadInput{"NoFrames", {"--frames", "0"}, {"must be a number greater than 0"}},
+        BadInput{"UnknownFormat", {"--format", "jpeg"}, {"--format"}},
+        BadInput{"MissingLibrary",
+                 {"--library", "@libnothing.so"},
+                 {"cannot load the plug-in", "--library PATH"}}),
+    [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
+
+TEST_F(GrabToolTest, InfoListsCamerasModesAndTheOpenBoard) {
+    files.WriteCamera({.file = "deep.cam", .depth = 12, .extra = ""});
+    files.WriteCamera({});
+    const std::string config = files.WriteConfig(
+        ToolFiles::Camera(1, "Cam") + ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48) +
+        ToolFiles::Mode(1, 2, "Half", "cam.cam", 64, 48, "XSUBSAMPLE=2\n") +
+        ToolFiles::Camera(2, "Deep", "ROTATEDATA=1\n") +
+        ToolFiles::Mode(2, 1, "Full", "deep.cam", 80, 60, "RESOLUTION=12\n"));
+    const ProcessResult run = Tool({"info", config, "--camera", "Deep"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    for (const char* line :
+         {"Device \"STRAVIK2 MONO\" (id 0x10000, type 1)", "Camera \"Cam\" (id 0x10100, type 1)",
+          "Mode \"Half\" (id 0x10102)", "X DATA SCALE         2",
+          "Camera \"Deep\" (id 0x10101, type 1)", "CONTROL FILE         \"deep.cam\"",
+          "Board attributes with camera \"Deep\", mode \"Full\" open", "DATA SIZE            2",
+          "DATA RESOLUTION      12", "WIDTH                60", "frame 60 x 80 pixels"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+}
+
+TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRate) {
+    files.WriteCamera({});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const ProcessResult run = Tool({"live", config, "--seconds", "0.5", "--rate", "20"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_NE(run.out.find("reads: 10 in"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("errors: none"), std::string::npos) << run.out;
+    // At 200 frames per second every read at 20 per second finds a newer frame.
+    EXPECT_NE(run.out.find("new frames seen: 10"), std::string::npos) << run.out;
+}
+
+TEST_F(GrabToolTest, LiveReportsAFailingCamera) {
+    files.WriteCamera({.extra = "StallAfter=0\n"});
+    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
+                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const ProcessResult run = Tool({"live", config, "--seconds", "0.3", "--rate", "10"});
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("new frames seen: 0"), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("no frame arrived: the camera stopped delivering frames"),
+              std::string::npos)
+        << run.err;
+}
+
+} // namespace
+} // namespace vidrune::test
