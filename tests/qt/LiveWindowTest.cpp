@@ -1,0 +1,158 @@
+#include "board/BoardHost.h"
+#include "display/Palette.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMetaObject>
+#include <QScreen>
+#include <QThread>
+#include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+namespace vidrune::test {
+namespace {
+
+constexpr int kWidth = 320;
+constexpr int kHeight = 240;
+const QRect kOverlay(100, 50, 40, 30);
+
+// The simulated board's 8-bit pattern of camera frame n.
+int Pattern(int x, int y, int n) {
+    return 1 + (x + 3 * y + 5 * n) % 255;
+}
+
+// How the display shows an image value: through the palette, 255 red.
+QColor Shown(int value, const Palette& palette) {
+    const PaletteEntry& entry = palette[palette.GrayToPalette()[value]];
+    return QColor(entry.red, entry.green, entry.blue);
+}
+
+// The plug-in with its display window on a real X server (run under xvfb-run).
+class LiveWindowTest : public BoardHost {
+protected:
+    void SetUp() override {
+        if (std::getenv("DISPLAY") == nullptr)
+            GTEST_SKIP() << "needs an X server";
+        unsetenv("QT_QPA_PLATFORM");
+        unsetenv("VIDRUNE_DISPLAY");
+        // Settings of earlier runs must not place the window.
+        setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1);
+    }
+
+    // Runs work on the display's window thread (the module runs Qt there).
+    static void OnWindowThread(const std::function<void()>& work) {
+        QCoreApplication* app = QCoreApplication::instance();
+        ASSERT_NE(app, nullptr);
+        ASSERT_NE(app->thread(), QThread::currentThread());
+        QMetaObject::invokeMethod(app, work, Qt::BlockingQueuedConnection);
+    }
+
+    static QWidget* DisplayWindow() {
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->windowTitle().startsWith("Vidrune live"))
+                return widget;
+        return nullptr;
+    }
+};
+
+TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay) {
+    SimCamera camera;
+    camera.file = "live8.cam";
+    camera.depth = 8;
+    camera.frameRate = 60;
+    camera.maxWidth = kWidth;
+    camera.maxHeight = kHeight;
+    files.WriteCamera(camera);
+    SimMode mode;
+    mode.controlFile = camera.file;
+    mode.frameRate = "60";
+    mode.width = kWidth;
+    mode.height = kHeight;
+    const std::string config = files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                                                 SimBoardFiles::ModeSection("CAMERA1_MODE1", mode) +
+                                                 "[EXTDISPLAY]\nMPX=0\nDISPNAME=Vidrune live\n");
+    ASSERT_TRUE(Open(config));
+    ASSERT_NE(QCoreApplication::instance(), nullptr) << "the Qt window module was not loaded";
+
+    // With one monitor and no saved place the window starts minimized; the user opens it.
+    OnWindowThread([] {
+        QWidget* window = DisplayWindow();
+        ASSERT_NE(window, nullptr);
+        window->showNormal();
+        window->raise();
+    });
+    ASSERT_EQ(StartContinuous(), 1);
+    GraphicsCommand command{};
+    command.type = 9;
+    command.a = kOverlay.x();
+    command.b = kOverlay.y();
+    command.c = kOverlay.width();
+    command.d = kOverlay.height();
+    command.colour = 255;
+    ASSERT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+
+    QString title;
+    QImage client;
+    QImage whole;
+    OnWindowThread([&] {
+        QWidget* window = DisplayWindow();
+        ASSERT_NE(window, nullptr);
+        title = window->windowTitle();
+        QWidget* image = nullptr;
+        for (QWidget* child : window->findChildren<QWidget*>())
+            if (child->size() == QSize(kWidth, kHeight))
+                image = child;
+        ASSERT_NE(image, nullptr) << "no client area of the image's size";
+        QScreen* screen = window->screen();
+        const QPoint origin = image->mapToGlobal(QPoint(0, 0));
+        client = screen->grabWindow(0, origin.x(), origin.y(), kWidth, kHeight).toImage();
+        const QRect frame = window->frameGeometry();
+        whole =
+            screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).toImage();
+    });
+    ASSERT_EQ(AcquireStop(), 1);
+    if (const char* shot = std::getenv("VIDRUNE_SCREENSHOT"))
+        whole.save(QString::fromLocal8Bit(shot));
+
+    EXPECT_EQ(title, "Vidrune live  (100%)");
+    ASSERT_EQ(client.size(), QSize(kWidth, kHeight));
+
+    // The frame shown is one of the camera's: find which and compare every pixel.
+    Palette palette;
+    int best = -1;
+    int bestMatches = -1;
+    for (int n = 0; n < 51; ++n) {
+        int matches = 0;
+        for (int y = 0; y < kHeight; y += 7)
+            for (int x = 0; x < kWidth; x += 5)
+                matches += client.pixelColor(x, y) == Shown(Pattern(x, y, n), palette) ? 1 : 0;
+        if (matches > bestMatches) {
+            bestMatches = matches;
+            best = n;
+        }
+    }
+    int wrong = 0;
+    int red = 0;
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            const QColor pixel = client.pixelColor(x, y);
+            if (kOverlay.contains(x, y)) {
+                wrong += pixel == QColor(255, 255, 255) ? 0 : 1;
+                continue;
+            }
+            const int value = Pattern(x, y, best);
+            wrong += pixel == Shown(value, palette) ? 0 : 1;
+            red += value == 255 && pixel == QColor(240, 0, 0) ? 1 : 0;
+        }
+    EXPECT_EQ(wrong, 0) << "frame " << best;
+    EXPECT_GT(red, 200); // one pixel in 255 is saturated
+}
+
+} // namespace
+} // namespace vidrune::test
