@@ -116,7 +116,7 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
         whole =
             screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height()).toImage();
     });
-    ASSERT_EQ(AcquireStop(), 1);
+    ASSERT_EQ(plugin.AcquireStop(), 1);
     if (const char* shot = std::getenv("VIDRUNE_SCREENSHOT"))
         whole.save(QString::fromLocal8Bit(shot));
 
