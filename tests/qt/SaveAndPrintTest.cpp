@@ -9,9 +9,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -67,6 +70,22 @@ protected:
         return in && header[0] == 'I' && header[1] == 'I' && header[2] == 42 && header[3] == 0;
     }
 
+    // Types the file name as a user does. The dialog reads its folder in the background and
+    // then selects the offered file, whose selection would win over the typed name; a user
+    // typing into the focused box clears it, which offscreen windows cannot be relied on for.
+    static void TypeFileName(QFileDialog* dialog, const std::string& path) {
+        const QString name = QString::fromStdString(path);
+        QElapsedTimer settle;
+        settle.start();
+        while (settle.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
+            if (view->selectionModel() != nullptr)
+                view->selectionModel()->clearSelection();
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(name);
+        EXPECT_EQ(dialog->selectedFiles().value(0), name);
+    }
+
     // The first page of a PDF as pixels, or a null image without pdftoppm.
     QImage RenderPage(const std::string& pdf) {
         if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
@@ -93,7 +112,7 @@ TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
         ASSERT_NE(dialog, nullptr);
         offered = dialog->findChild<QLineEdit*>("fileNameEdit")->text();
         dialog->findChild<QCheckBox*>("includeOverlay")->setChecked(true);
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(first));
+        TypeFileName(dialog, first);
         static_cast<QDialog*>(dialog)->accept();
     });
     window->ExecuteCommand(40003);
@@ -112,7 +131,7 @@ TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
         auto* overlay = dialog->findChild<QCheckBox*>("includeOverlay");
         overlayOffered = overlay->isChecked();
         overlay->setChecked(false);
-        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(second));
+        TypeFileName(dialog, second);
         static_cast<QDialog*>(dialog)->accept();
     });
     window->ExecuteCommand(40003);
