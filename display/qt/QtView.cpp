@@ -79,6 +79,18 @@ bool OnApplicationThread() {
     return app != nullptr && QThread::currentThread() == app->thread();
 }
 
+// Sets its event when the last copy of the call that holds it goes, run or not.
+class DoneSignal {
+public:
+    explicit DoneSignal(std::shared_ptr<platform::Event> event) : event_(std::move(event)) {}
+    ~DoneSignal() { event_->Set(); }
+    DoneSignal(const DoneSignal&) = delete;
+    DoneSignal& operator=(const DoneSignal&) = delete;
+
+private:
+    std::shared_ptr<platform::Event> event_;
+};
+
 // Creation hands its window over only while the caller still waits for it.
 struct CreateRequest {
     std::mutex lock;
@@ -118,10 +130,19 @@ void QtView::RunOnWindowThread(const std::function<void()>& work) const {
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || !usable_)
         return;
-    if (OnApplicationThread())
+    if (OnApplicationThread()) {
         work();
-    else
-        QMetaObject::invokeMethod(app, work, Qt::BlockingQueuedConnection);
+        return;
+    }
+    // Waiting on an event of our own rather than Qt's blocking connection keeps the hand-over
+    // visible to the thread checker; the event is set when the call ran or was dropped
+    // (an application that ended before it got to the call).
+    auto done = std::make_shared<platform::Event>(platform::Event::Mode::ManualReset);
+    auto signal = std::make_shared<DoneSignal>(done);
+    QMetaObject::invokeMethod(
+        app, [&work, signal] { work(); }, Qt::QueuedConnection);
+    signal.reset();
+    done->Wait(platform::kInfinite);
 }
 
 void QtView::PostToWindowThread(std::function<void()> work) const {
