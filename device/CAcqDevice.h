@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/CAcqDimList.h"
+#include "device/AttributeOwner.h"
 
 #include <atomic>
 #include <cstdint>
@@ -13,7 +13,7 @@ class CAcqInputDeviceList;
 // The generic acquisition device: named attributes, last error, state flags, the input
 // devices with the current one, and the typed attribute protocol at device, input device
 // and mode level with the X/Y name translation for rotated images.
-class CAcqDevice : public CObject {
+class CAcqDevice : public CObject, public AttributeOwner {
     VIDRUNE_DECLARE_RUNTIME_CLASS()
 
 public:
@@ -70,16 +70,7 @@ public:
     uint32_t NextInputDeviceId() const;
     void CommitInputDeviceId() { ++nextInputDeviceOffset_; }
 
-    int GetNumeric(const char* name, double* out) const {
-        return attributes_.GetNumeric(name, out);
-    }
-    int GetString(const char* name, const char** out) const {
-        return attributes_.GetString(name, out);
-    }
-    int SetNumeric(const char* name, double value) { return attributes_.SetNumeric(name, value); }
-    int SetString(const char* name, const char* text) { return attributes_.SetString(name, text); }
     int RemoveAttribute(const char* name) { return attributes_.RemoveAttribute(name); }
-    const CAcqDimList& Attributes() const { return attributes_; }
 
     uint32_t GetNumInputDevices() const;
     const char* GetFirstInputDeviceName();
@@ -109,7 +100,6 @@ private:
     uint32_t id_ = 0x10000;
     uint32_t nextInputDeviceOffset_ = 0x100;
     uint32_t type_;
-    CAcqDimList attributes_;
     // Flags and the last error are read and written by the host's thread, the grab
     // thread and the display's update thread.
     std::atomic<uint32_t> openFlag_{0};

@@ -119,6 +119,9 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
     PlaceWindow(previousState);
 
     stopEvent_.Reset();
+    // Cleared here rather than by the new thread, so that a continuous update asked for
+    // before the thread gets to run is not lost.
+    continuousFlag_ = 0;
     updateThread_ = std::make_unique<platform::Thread>([this] { UpdateThreadProc(); });
     if (view_->Exists()) {
         view_->SetSaveAndPrintEnabled(true);
@@ -333,7 +336,6 @@ void CDispWin::UpdateThreadProc() {
     request.height = static_cast<uint32_t>(imageHeight_);
     request.currentScale = 0;
     request.copyFlag = 1;
-    continuousFlag_ = 0;
 
     platform::Event* wakers[] = {&stopEvent_, &frameEvent_};
     for (;;) {

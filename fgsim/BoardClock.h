@@ -11,7 +11,7 @@ class BoardClock {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
 
-    static constexpr uint32_t kStartValue = 0xFFFFFFFFu - 5'000'000u;
+    static constexpr uint32_t kStartValue = static_cast<uint32_t>((uint64_t{1} << 32) - 5'000'000u);
 
     BoardClock();
 

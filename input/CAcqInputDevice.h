@@ -1,6 +1,6 @@
 #pragma once
 
-#include "device/CAcqDimList.h"
+#include "device/AttributeOwner.h"
 #include "input/CAcqInputModeList.h"
 
 #include <cstdint>
@@ -12,7 +12,7 @@ class CameraSerialPort;
 
 // An input device (a camera): identifier, attributes, its modes with the current one,
 // and while open the serial port its set-up commands go through.
-class CAcqInputDevice : public CObject {
+class CAcqInputDevice : public CObject, public AttributeOwner {
     VIDRUNE_DECLARE_RUNTIME_CLASS()
 
 public:
@@ -45,19 +45,6 @@ public:
     uint32_t NextModeId() const;
     void CommitModeId() { ++nextModeOffset_; }
 
-    int GetNumeric(const char* name, double* out) const {
-        return attributes_.GetNumeric(name, out);
-    }
-    int GetString(const char* name, const char** out) const {
-        return attributes_.GetString(name, out);
-    }
-    int SetNumeric(const char* name, double value) { return attributes_.SetNumeric(name, value); }
-    int SetString(const char* name, const char* text) { return attributes_.SetString(name, text); }
-    int AcqQuery(const char* name, void* value) const {
-        return attributes_.TypedQuery(name, value);
-    }
-    const CAcqDimList& Attributes() const { return attributes_; }
-
     uint32_t GetNumInputModes() const { return modes_ ? modes_->GetCount() : 0; }
     const char* GetFirstInputModeName() { return modes_ ? modes_->GetFirstName() : nullptr; }
     const char* GetNextInputModeName() { return modes_ ? modes_->GetNextName() : nullptr; }
@@ -84,7 +71,6 @@ private:
     uint32_t activeFlag_ = 0;
     uint32_t openFlag_ = 0;
     uint32_t readyFlag_ = 0;
-    CAcqDimList attributes_;
     uint32_t nextModeOffset_ = 1;
     uint32_t spare_ = 0;
     std::unique_ptr<CameraSerialPort> serialPort_;

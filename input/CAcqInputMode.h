@@ -1,13 +1,13 @@
 #pragma once
 
-#include "device/CAcqDimList.h"
+#include "device/AttributeOwner.h"
 
 #include <cstdint>
 
 namespace vidrune {
 
 // One mode (video format) of an input device, with its own attributes.
-class CAcqInputMode : public CObject {
+class CAcqInputMode : public CObject, public AttributeOwner {
     VIDRUNE_DECLARE_RUNTIME_CLASS()
 
 public:
@@ -20,24 +20,11 @@ public:
     uint32_t GetType() const { return type_; }
     const char* GetName() const;
 
-    int GetNumeric(const char* name, double* out) const {
-        return attributes_.GetNumeric(name, out);
-    }
-    int GetString(const char* name, const char** out) const {
-        return attributes_.GetString(name, out);
-    }
-    int SetNumeric(const char* name, double value) { return attributes_.SetNumeric(name, value); }
-    int SetString(const char* name, const char* text) { return attributes_.SetString(name, text); }
-    int AcqQuery(const char* name, void* value) const {
-        return attributes_.TypedQuery(name, value);
-    }
     int AcqSet(const char* name, void* value) { return attributes_.TypedSet(name, value); }
-    const CAcqDimList& Attributes() const { return attributes_; }
 
 private:
     uint32_t id_;
     uint32_t type_;
-    CAcqDimList attributes_;
 };
 
 } // namespace vidrune

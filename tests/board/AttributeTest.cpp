@@ -112,7 +112,7 @@ TEST_F(AttributeTest, DisplayModeCommands) {
     EXPECT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
 }
 
-TEST_F(AttributeTest, TriggerSettings) {
+TEST_F(AttributeTest, TriggerAndShutterSettings) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
     EXPECT_EQ(Numeric("TRIGGER MODE"), 1);
     EXPECT_EQ(Numeric("TRIGGER LEVEL"), 2);
@@ -125,9 +125,5 @@ TEST_F(AttributeTest, TriggerSettings) {
     EXPECT_EQ(Set("TRIGGER MODE", 1), 1);
     // A triggered acquisition still runs (the simulated camera fires at its trigger rate).
     EXPECT_EQ(Acquire(2, true), 1);
-}
-
-TEST_F(AttributeTest, ShutterIsOfferedToTheCamera) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    EXPECT_EQ(Set("MAN SHUTTER", 500), 1);
+    EXPECT_EQ(Set("MAN SHUTTER", 500), 1); // offered to the camera
 }

@@ -100,23 +100,13 @@ TEST(CameraDeviceTest, ModeNumbersRunOut) {
     EXPECT_EQ(camera.GetCurrentInputMode(), kCameraId + 1);
 }
 
-TEST(CameraDeviceTest, OpenWithoutCurrentModeChangesNothing) {
+TEST(CameraDeviceTest, OpenFailsWithoutModeOrPortAndChangesNothing) {
     CAcqCameraDevice camera("Cam", kCameraId);
-    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
-    EXPECT_EQ(camera.Open(), 10u);
-    EXPECT_EQ(camera.GetOpenFlag(), 0u);
-    EXPECT_EQ(camera.GetReadyFlag(), 0u);
-    EXPECT_FALSE(camera.HasSerialPort());
-}
-
-TEST(CameraDeviceTest, PortThatCannotOpenFailsTheOpen) {
-    CAcqCameraDevice camera("Cam", kCameraId);
-    camera.AddCameraMode("Mode", "mode.cam", 30.0);
     camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
     camera.SetNumeric("COM BAUD", 9600);
-    camera.SetNumeric("COM FLOW", 0);
-    camera.SetNumeric("COM DELAY", 0);
-    EXPECT_EQ(camera.Open(), 1u);
+    EXPECT_EQ(camera.Open(), 10u); // no current mode
+    camera.AddCameraMode("Mode", "mode.cam", 30.0);
+    EXPECT_EQ(camera.Open(), 1u); // a port that cannot open
     EXPECT_FALSE(camera.HasSerialPort());
     EXPECT_EQ(camera.GetOpenFlag(), 0u);
     EXPECT_EQ(camera.GetReadyFlag(), 0u);

@@ -128,40 +128,24 @@ TEST_F(CameraSerialPortTest, PortIsHeldExclusivelyUntilClosed) {
 
 TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
     struct Case {
-        const char* text;
-        const char* expected;
+        std::string text;
+        std::string expected;
+        const char* separator = "|"; // only its first character counts
     };
+    std::string longPiece; // longer than any internal chunk, sent whole
+    for (int i = 0; i < 150; ++i)
+        longPiece.push_back(static_cast<char>('a' + i % 26));
     CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
     ASSERT_TRUE(port.IsOpen());
     for (const Case& c :
          {Case{"ABC", "ABC\r"}, Case{"A|", "A\r"}, Case{"|", "\r"}, Case{"A|B|", "A\rB\r"},
-          Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"}}) {
+          Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"},
+          Case{"A;B|C", "A\rB|C\r", ";|"}, Case{"A|B", "A|B\r", ""}, Case{"A|B", "A|B\r", nullptr},
+          Case{longPiece + "|Z", longPiece + "\rZ\r"}}) {
         camera_.StartRecording();
-        EXPECT_EQ(port.SendCommand(c.text, "|", 0), 1) << c.text;
+        EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, 0), 1) << c.text;
         EXPECT_EQ(Bytes(camera_.StopRecording()), c.expected) << c.text;
     }
-}
-
-TEST_F(CameraSerialPortTest, OnlyTheFirstSeparatorCharacterCounts) {
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
-    ASSERT_TRUE(port.IsOpen());
-    camera_.StartRecording();
-    EXPECT_EQ(port.SendCommand("A;B|C", ";|", 0), 1);
-    EXPECT_EQ(port.SendCommand("A|B", "", 0), 1);
-    EXPECT_EQ(port.SendCommand("A|B", nullptr, 0), 1);
-    EXPECT_EQ(Bytes(camera_.StopRecording()), "A\rB|C\rA|B\rA|B\r");
-}
-
-TEST_F(CameraSerialPortTest, LongPieceIsSentWhole) {
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
-    ASSERT_TRUE(port.IsOpen());
-    std::string longPiece;
-    for (int i = 0; i < 150; ++i)
-        longPiece.push_back(static_cast<char>('a' + i % 26));
-    const std::string text = longPiece + "|Z";
-    camera_.StartRecording();
-    EXPECT_EQ(port.SendCommand(text.c_str(), "|", 0), 1);
-    EXPECT_EQ(Bytes(camera_.StopRecording()), longPiece + "\rZ\r");
 }
 
 TEST_F(CameraSerialPortTest, BytesAreAtLeastAMillisecondApart) {

@@ -22,20 +22,6 @@ std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id) {
 
 } // namespace
 
-TEST(InputDeviceTest, ModeIdentifiersRunOutAfter255) {
-    CAcqInputDevice device("Cam", 1, kFirstCamera);
-    EXPECT_EQ(device.NextModeId(), kFirstCamera + 1);
-    // Asking does not use an identifier up; committing does.
-    EXPECT_EQ(device.NextModeId(), kFirstCamera + 1);
-    device.CommitModeId();
-    EXPECT_EQ(device.NextModeId(), kFirstCamera + 2);
-    for (int i = 1; i < 254; ++i)
-        device.CommitModeId();
-    EXPECT_EQ(device.NextModeId(), kFirstCamera + 255);
-    device.CommitModeId();
-    EXPECT_EQ(device.NextModeId(), 0u);
-}
-
 TEST(InputDeviceTest, ValidityNeedsTypeNameAndInputDeviceNumber) {
     EXPECT_TRUE(CAcqInputDevice("Cam", 0, kFirstCamera).IsValid());
     EXPECT_TRUE(CAcqInputDevice("Cam", 1, 0x1FF00).IsValid());

@@ -6,6 +6,38 @@
 #include <stdexcept>
 #include <string>
 
+// Every export a host resolves by name.
+#define VIDRUNE_PLUGIN_EXPORTS(X)                                                                  \
+    X(AcqDeviceQuery)                                                                              \
+    X(AcqDeviceSet)                                                                                \
+    X(AcqGetLastError)                                                                             \
+    X(AcqInputDeviceQuery)                                                                         \
+    X(AcqInputDeviceSet)                                                                           \
+    X(AcqInputModeQuery)                                                                           \
+    X(AcqInputModeSet)                                                                             \
+    X(AcquireStart)                                                                                \
+    X(AcquireStop)                                                                                 \
+    X(CloseDevice)                                                                                 \
+    X(FreeDeviceResources)                                                                         \
+    X(GetAcqDeviceId)                                                                              \
+    X(GetAcqDeviceType)                                                                            \
+    X(GetCurrentInputDevice)                                                                       \
+    X(GetCurrentInputMode)                                                                         \
+    X(GetDeviceHandle)                                                                             \
+    X(GetFirstInputDeviceName)                                                                     \
+    X(GetFirstInputModeName)                                                                       \
+    X(GetInputDeviceId)                                                                            \
+    X(GetInputDeviceType)                                                                          \
+    X(GetInputModeId)                                                                              \
+    X(GetNextInputDeviceName)                                                                      \
+    X(GetNextInputModeName)                                                                        \
+    X(GetNumInputDevices)                                                                          \
+    X(GetNumInputModes)                                                                            \
+    X(InitializeDevice)                                                                            \
+    X(OpenDevice)                                                                                  \
+    X(ReadDevice)                                                                                  \
+    X(SetCurrentInputDevice)
+
 namespace vidrune::test {
 
 // libvidrune.so loaded as a host loads it, with every export resolved by name.
@@ -14,35 +46,9 @@ public:
     PluginLibrary() : library_(VIDRUNE_LIBRARY_PATH) {
         if (!library_.IsLoaded())
             throw std::runtime_error("cannot load the plug-in: " + library_.Error());
-        Resolve(AcqDeviceQuery, "AcqDeviceQuery");
-        Resolve(AcqDeviceSet, "AcqDeviceSet");
-        Resolve(AcqGetLastError, "AcqGetLastError");
-        Resolve(AcqInputDeviceQuery, "AcqInputDeviceQuery");
-        Resolve(AcqInputDeviceSet, "AcqInputDeviceSet");
-        Resolve(AcqInputModeQuery, "AcqInputModeQuery");
-        Resolve(AcqInputModeSet, "AcqInputModeSet");
-        Resolve(AcquireStart, "AcquireStart");
-        Resolve(AcquireStop, "AcquireStop");
-        Resolve(CloseDevice, "CloseDevice");
-        Resolve(FreeDeviceResources, "FreeDeviceResources");
-        Resolve(GetAcqDeviceId, "GetAcqDeviceId");
-        Resolve(GetAcqDeviceType, "GetAcqDeviceType");
-        Resolve(GetCurrentInputDevice, "GetCurrentInputDevice");
-        Resolve(GetCurrentInputMode, "GetCurrentInputMode");
-        Resolve(GetDeviceHandle, "GetDeviceHandle");
-        Resolve(GetFirstInputDeviceName, "GetFirstInputDeviceName");
-        Resolve(GetFirstInputModeName, "GetFirstInputModeName");
-        Resolve(GetInputDeviceId, "GetInputDeviceId");
-        Resolve(GetInputDeviceType, "GetInputDeviceType");
-        Resolve(GetInputModeId, "GetInputModeId");
-        Resolve(GetNextInputDeviceName, "GetNextInputDeviceName");
-        Resolve(GetNextInputModeName, "GetNextInputModeName");
-        Resolve(GetNumInputDevices, "GetNumInputDevices");
-        Resolve(GetNumInputModes, "GetNumInputModes");
-        Resolve(InitializeDevice, "InitializeDevice");
-        Resolve(OpenDevice, "OpenDevice");
-        Resolve(ReadDevice, "ReadDevice");
-        Resolve(SetCurrentInputDevice, "SetCurrentInputDevice");
+#define VIDRUNE_RESOLVE(name) Resolve(name, #name);
+        VIDRUNE_PLUGIN_EXPORTS(VIDRUNE_RESOLVE)
+#undef VIDRUNE_RESOLVE
     }
 
     // The mode is chosen through the device object, as a host does.
@@ -51,35 +57,9 @@ public:
         return device->ops->SetCurrentInputMode(device, modeId);
     }
 
-    decltype(&::AcqDeviceQuery) AcqDeviceQuery = nullptr;
-    decltype(&::AcqDeviceSet) AcqDeviceSet = nullptr;
-    decltype(&::AcqGetLastError) AcqGetLastError = nullptr;
-    decltype(&::AcqInputDeviceQuery) AcqInputDeviceQuery = nullptr;
-    decltype(&::AcqInputDeviceSet) AcqInputDeviceSet = nullptr;
-    decltype(&::AcqInputModeQuery) AcqInputModeQuery = nullptr;
-    decltype(&::AcqInputModeSet) AcqInputModeSet = nullptr;
-    decltype(&::AcquireStart) AcquireStart = nullptr;
-    decltype(&::AcquireStop) AcquireStop = nullptr;
-    decltype(&::CloseDevice) CloseDevice = nullptr;
-    decltype(&::FreeDeviceResources) FreeDeviceResources = nullptr;
-    decltype(&::GetAcqDeviceId) GetAcqDeviceId = nullptr;
-    decltype(&::GetAcqDeviceType) GetAcqDeviceType = nullptr;
-    decltype(&::GetCurrentInputDevice) GetCurrentInputDevice = nullptr;
-    decltype(&::GetCurrentInputMode) GetCurrentInputMode = nullptr;
-    decltype(&::GetDeviceHandle) GetDeviceHandle = nullptr;
-    decltype(&::GetFirstInputDeviceName) GetFirstInputDeviceName = nullptr;
-    decltype(&::GetFirstInputModeName) GetFirstInputModeName = nullptr;
-    decltype(&::GetInputDeviceId) GetInputDeviceId = nullptr;
-    decltype(&::GetInputDeviceType) GetInputDeviceType = nullptr;
-    decltype(&::GetInputModeId) GetInputModeId = nullptr;
-    decltype(&::GetNextInputDeviceName) GetNextInputDeviceName = nullptr;
-    decltype(&::GetNextInputModeName) GetNextInputModeName = nullptr;
-    decltype(&::GetNumInputDevices) GetNumInputDevices = nullptr;
-    decltype(&::GetNumInputModes) GetNumInputModes = nullptr;
-    decltype(&::InitializeDevice) InitializeDevice = nullptr;
-    decltype(&::OpenDevice) OpenDevice = nullptr;
-    decltype(&::ReadDevice) ReadDevice = nullptr;
-    decltype(&::SetCurrentInputDevice) SetCurrentInputDevice = nullptr;
+#define VIDRUNE_DECLARE(name) decltype(&::name) name = nullptr;
+    VIDRUNE_PLUGIN_EXPORTS(VIDRUNE_DECLARE)
+#undef VIDRUNE_DECLARE
 
 private:
     template <typename Function>

@@ -1,7 +1,7 @@
 // vidrune-grab as a user runs it: the files it writes, its summary, its error lines and its
 // exit status, on the simulated board.
 #include "support/ProcessRunner.h"
-#include "tools/ToolFiles.h"
+#include "support/SimBoardFiles.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -89,7 +89,9 @@ struct View {
         } else if (flip) {
             fy = frameHeight - 1 - y;
         }
-        return SensorPixel(cropLeft + xs * fx, cropTop + ys * fy, n, depth);
+        const uint32_t sx = cropLeft + xs * fx;
+        const uint32_t sy = cropTop + ys * fy;
+        return depth == 8 ? Pattern8(sx, sy, n) : Pattern16(sx, sy, n, depth);
     }
 };
 
@@ -107,8 +109,42 @@ std::string Compare(const Image& image, const View& view, uint32_t x, uint32_t y
     return {};
 }
 
+// A 64 x 48 mode on an 80 x 60 sensor is its centred crop, at (8, 6).
+SimCamera Sensor(int depth = 8, const std::string& extra = "",
+                 const std::string& file = "cam.cam") {
+    return SimCamera{.file = file, .depth = depth, .maxWidth = 80, .maxHeight = 60, .extra = extra};
+}
+
+std::string Mode(int camera, int mode, const std::string& name, int width = 64, int height = 48,
+                 const std::string& extra = "", const std::string& controlFile = "cam.cam") {
+    return SimBoardFiles::ModeSection("CAMERA" + std::to_string(camera) + "_MODE" +
+                                          std::to_string(mode),
+                                      SimMode{.name = name,
+                                              .controlFile = controlFile,
+                                              .width = width,
+                                              .height = height,
+                                              .extra = extra});
+}
+
+std::string Camera(int n, const std::string& name, const std::string& extra = "") {
+    return SimBoardFiles::CameraSection("CAMERA" + std::to_string(n), name, extra);
+}
+
 class GrabToolTest : public ::testing::Test {
 protected:
+    // The configuration; no display window, so the tests run without a screen.
+    std::string WriteConfig(const std::string& sections, const std::string& device = "") {
+        return files.WriteConfig("[STRAVIK2]\n" + device + sections + "[EXTDISPLAY]\nMPX=1\n");
+    }
+
+    // One camera "Cam" with one mode "Full" on the sensor.
+    std::string Single(const SimCamera& sensor = Sensor(), const std::string& cameraKeys = "",
+                       const std::string& modeKeys = "", int width = 64, int height = 48) {
+        files.WriteCamera(sensor);
+        return WriteConfig(Camera(1, "Cam", cameraKeys) +
+                           Mode(1, 1, "Full", width, height, modeKeys));
+    }
+
     ProcessResult Grab(const std::string& config, std::vector<std::string> args) {
         args.insert(args.begin(), {"grab", config, "--out", out_});
         return Tool(args);
@@ -132,14 +168,12 @@ protected:
         return static_cast<size_t>(std::distance(begin(entries), end(entries)));
     }
 
-    ToolFiles files;
-    std::string out_ = files.Path("out");
+    SimBoardFiles files;
+    std::string out_ = files.Dir().File("out");
 };
 
 TEST_F(GrabToolTest, WaitingGrabWritesEachFrameOfTheCentredCrop) {
-    files.WriteCamera({});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single();
     const ProcessResult run = Grab(config, {"--frames", "3", "--wait"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("frames read: 3 of 3 without error"), std::string::npos) << run.out;
@@ -156,11 +190,8 @@ TEST_F(GrabToolTest, WaitingGrabWritesEachFrameOfTheCentredCrop) {
 }
 
 TEST_F(GrabToolTest, RegionOfSubSampledSkipped12BitFramesReadAsTheyArrive) {
-    files.WriteCamera({.depth = 12, .extra = ""});
-    const std::string config = files.WriteConfig(
-        ToolFiles::Camera(1, "Cam") +
-        ToolFiles::Mode(1, 1, "Binned", "cam.cam", 64, 48,
-                        "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n"));
+    const std::string config =
+        Single(Sensor(12), "", "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n");
     // More frames than the ring's four buffers: each is read as it arrives.
     const ProcessResult run = Grab(config, {"--frames", "6", "--region", "3,2,10,8"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -176,9 +207,7 @@ TEST_F(GrabToolTest, RegionOfSubSampledSkipped12BitFramesReadAsTheyArrive) {
 }
 
 TEST_F(GrabToolTest, RotatedCameraGivesTheTurnedFrame) {
-    files.WriteCamera({});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Side", "ROTATEDATA=1\n") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single(Sensor(), "ROTATEDATA=1\n");
     // The host sees 48 x 64; the region is in that frame.
     const ProcessResult run = Grab(config, {"--frames", "2", "--region", "5,7,12,9"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -193,10 +222,7 @@ TEST_F(GrabToolTest, RotatedCameraGivesTheTurnedFrame) {
 }
 
 TEST_F(GrabToolTest, FlippedCameraWrittenAsBigEndianPgm) {
-    files.WriteCamera({.depth = 10, .extra = ""});
-    const std::string config =
-        files.WriteConfig(ToolFiles::Camera(1, "Down", "FLIPDATA=1\n") +
-                          ToolFiles::Mode(1, 1, "Full", "cam.cam", 80, 60, "RESOLUTION=10\n"));
+    const std::string config = Single(Sensor(10), "FLIPDATA=1\n", "RESOLUTION=10\n", 80, 60);
     const ProcessResult run =
         Grab(config, {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -211,9 +237,7 @@ TEST_F(GrabToolTest, FlippedCameraWrittenAsBigEndianPgm) {
 }
 
 TEST_F(GrabToolTest, SetsApplyBeforeTheGrab) {
-    files.WriteCamera({});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single();
     const ProcessResult run =
         Grab(config, {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
@@ -236,9 +260,7 @@ class GrabFaultTest : public GrabToolTest, public ::testing::WithParamInterface<
 
 TEST_P(GrabFaultTest, FaultShowsAsErrorLinesAndStatusOne) {
     const Fault& fault = GetParam();
-    files.WriteCamera({.extra = fault.key});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single(Sensor(8, fault.key));
     std::vector<std::string> args = {"--frames", "4"};
     if (*fault.waitFlag != '\0')
         args.emplace_back(fault.waitFlag);
@@ -265,9 +287,7 @@ INSTANTIATE_TEST_SUITE_P(
                             "missed frames: 2"}));
 
 TEST_F(GrabToolTest, BlankFrameIsStillWrittenAsItCame) {
-    files.WriteCamera({.extra = "BlankFrames=1\n"});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single(Sensor(8, "BlankFrames=1\n"));
     EXPECT_EQ(Grab(config, {"--frames", "2", "--wait"}).status, 1);
     const Image blank = ReadTiff(Frame(1));
     ASSERT_EQ(blank.pixels.size(), 64u * 48u);
@@ -284,22 +304,20 @@ struct BadInput {
 class GrabBadInputTest : public GrabToolTest, public ::testing::WithParamInterface<BadInput> {};
 
 TEST_P(GrabBadInputTest, SaysWhatIsWrongAndExitsWithTwo) {
-    files.WriteCamera({});
-    files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                          ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48) +
-                          ToolFiles::Mode(1, 2, "Lost", "lost.cam", 64, 48),
-                      "DATABUFFERS=2\n");
-    std::ofstream(files.Path("plain.txt")) << "not a folder";
-    std::ofstream(files.Path("none.ini")) << "[CAMERA1]\nNAME=Cam\n";
+    files.WriteCamera(Sensor());
+    WriteConfig(Camera(1, "Cam") + Mode(1, 1, "Full") + Mode(1, 2, "Lost", 64, 48, "", "lost.cam"),
+                "DATABUFFERS=2\n");
+    std::ofstream(files.Dir().File("plain.txt")) << "not a folder";
+    std::ofstream(files.Dir().File("none.ini")) << "[CAMERA1]\nNAME=Cam\n";
     // "--config FILE" replaces the configuration; without "--out" the frames go to out_.
-    std::vector<std::string> args = {"grab", files.Path("vidrune.ini")};
+    std::vector<std::string> args = {"grab", files.Dir().File("vidrune.ini")};
     bool outGiven = false;
     for (size_t i = 0; i < GetParam().args.size(); ++i) {
         const std::string& arg = GetParam().args[i];
-        const std::string value = arg.starts_with("@") ? files.Path(arg.substr(1)) : arg;
+        const std::string value = arg.starts_with("@") ? files.Dir().File(arg.substr(1)) : arg;
         if (arg == "--config") {
             const std::string& file = GetParam().args[++i];
-            args[1] = files.Path(file.substr(1));
+            args[1] = files.Dir().File(file.substr(1));
             continue;
         }
         outGiven |= arg == "--out";
@@ -361,13 +379,12 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
 
 TEST_F(GrabToolTest, InfoListsCamerasModesAndTheOpenBoard) {
-    files.WriteCamera({.file = "deep.cam", .depth = 12, .extra = ""});
-    files.WriteCamera({});
-    const std::string config = files.WriteConfig(
-        ToolFiles::Camera(1, "Cam") + ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48) +
-        ToolFiles::Mode(1, 2, "Half", "cam.cam", 64, 48, "XSUBSAMPLE=2\n") +
-        ToolFiles::Camera(2, "Deep", "ROTATEDATA=1\n") +
-        ToolFiles::Mode(2, 1, "Full", "deep.cam", 80, 60, "RESOLUTION=12\n"));
+    files.WriteCamera(Sensor(12, "", "deep.cam"));
+    files.WriteCamera(Sensor());
+    const std::string config = WriteConfig(
+        Camera(1, "Cam") + Mode(1, 1, "Full") + Mode(1, 2, "Half", 64, 48, "XSUBSAMPLE=2\n") +
+        Camera(2, "Deep", "ROTATEDATA=1\n") +
+        Mode(2, 1, "Full", 80, 60, "RESOLUTION=12\n", "deep.cam"));
     const ProcessResult run = Tool({"info", config, "--camera", "Deep"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     for (const char* line :
@@ -380,9 +397,7 @@ TEST_F(GrabToolTest, InfoListsCamerasModesAndTheOpenBoard) {
 }
 
 TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRate) {
-    files.WriteCamera({});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single();
     const ProcessResult run = Tool({"live", config, "--seconds", "0.5", "--rate", "20"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("reads: 10 in"), std::string::npos) << run.out;
@@ -392,9 +407,7 @@ TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRate) {
 }
 
 TEST_F(GrabToolTest, LiveReportsAFailingCamera) {
-    files.WriteCamera({.extra = "StallAfter=0\n"});
-    const std::string config = files.WriteConfig(ToolFiles::Camera(1, "Cam") +
-                                                 ToolFiles::Mode(1, 1, "Full", "cam.cam", 64, 48));
+    const std::string config = Single(Sensor(8, "StallAfter=0\n"));
     const ProcessResult run = Tool({"live", config, "--seconds", "0.3", "--rate", "10"});
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_NE(run.out.find("new frames seen: 0"), std::string::npos) << run.out;
