@@ -65,6 +65,7 @@ private:
                     int32_t& height) override;
     ContrastSettings& Contrast() override { return contrast_; }
     int32_t BitsPerPixel() const override { return bitsPerPixel_; }
+    float Aspect() const override { return aspect_; }
 
     void UpdateThreadProc();
     void UpdateOnce(ReadRequest& request);
@@ -115,7 +116,7 @@ private:
     std::atomic<int32_t> preferredClientWidth_{320};
     std::atomic<int32_t> clientWidth_{0};
     std::atomic<int32_t> clientHeight_{0};
-    float aspect_ = 1.0f;
+    std::atomic<float> aspect_{1.0f};
     ScreenMetrics metrics_;
     MonitorLayout monitors_;
     FrameExtra extra_;
