@@ -343,6 +343,15 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         ForwardGraphicsCommand(*static_cast<GraphicsCommand*>(value));
         return 1;
     }
+    // Saving the shown image as the window's Save command does, for hosts and tools that
+    // have no hand on the window; the value is the file's path.
+    const bool withOverlay = Is(translated, "SAVE DISPLAY IMAGE WITH OVERLAY");
+    if (withOverlay || Is(translated, "SAVE DISPLAY IMAGE")) {
+        if (display_ && display_->SaveImage(static_cast<const char*>(value), withOverlay))
+            return 1;
+        SetLastError(12);
+        return 0;
+    }
     const SetOutcome outcome = SetBoardAttribute(translated, value);
     if (outcome == SetOutcome::Rejected) {
         SetLastError(12);

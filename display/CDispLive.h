@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace vidrune {
 
@@ -41,6 +42,8 @@ public:
     // The board is about to refill or rebuild its buffers: a read under way is finished and
     // nothing more is read until the next new frame or continuous update.
     virtual void Quiesce() {}
+    // Saves the image shown as the window's Save command does; false when nothing was saved.
+    virtual bool SaveImage(const std::string&, bool) { return false; }
 
     int32_t GetParamInt(int32_t index) const;
 

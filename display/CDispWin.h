@@ -41,6 +41,9 @@ public:
     void ResumeUpdate(const DisplayFrameDesc& desc) override;
     void DrawGraphic(GraphicsCommand& command) override;
     void Quiesce() override;
+    bool SaveImage(const std::string& path, bool includeOverlay) override {
+        return OnSave(path, includeOverlay);
+    }
 
     // Resizes the window for a zoom percentage, limited to what fits the monitor.
     void ApplyZoom(int32_t zoom);

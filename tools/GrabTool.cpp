@@ -83,6 +83,9 @@ int GrabTool::Run(int argc, char** argv) {
     live->add_option("--rate", liveOptions.rate, "newest-frame reads per second (default 10)")
         ->check(Positive());
     live->add_option("--region", liveOptions.region, "X,Y,W,H in frame pixels (default: all)");
+    live->add_option("--snapshot", liveOptions.snapshot,
+                     "save the image the display shows at the end as a TIFF file");
+    live->add_flag("--overlay", liveOptions.overlay, "the snapshot includes the overlay graphics");
 
     try {
         app.parse(argc, argv);

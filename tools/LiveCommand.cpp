@@ -45,6 +45,8 @@ int LiveCommand::Run() {
 
     const auto started = std::chrono::steady_clock::now();
     const Tally tally = ReadForAWhile(session, region, image);
+    // The display clears its image when the acquisition stops: save it before.
+    const bool saved = options_.snapshot.empty() || SaveSnapshot(api);
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     Tally stopped = tally;
@@ -57,7 +59,8 @@ int LiveCommand::Run() {
     // change.
     if (stopped.newFrames == 0 && stopped.reads > 0)
         err_ << "no frame arrived: " << ErrorText::Hint(kNoFrames) << "\n";
-    const bool good = stopped.errors.empty() && (stopped.newFrames > 0 || stopped.reads == 0);
+    const bool good =
+        saved && stopped.errors.empty() && (stopped.newFrames > 0 || stopped.reads == 0);
     return good ? 0 : ToolError::kAcquisitionFailed;
 }
 
@@ -97,6 +100,20 @@ LiveCommand::Tally LiveCommand::ReadForAWhile(DeviceSession& session, const Regi
         }
     }
     return tally;
+}
+
+bool LiveCommand::SaveSnapshot(const PluginApi& api) const {
+    const char* attribute =
+        options_.overlay ? "SAVE DISPLAY IMAGE WITH OVERLAY" : "SAVE DISPLAY IMAGE";
+    std::string path = options_.snapshot;
+    if (api.AcqDeviceSet(attribute, path.data())) {
+        out_ << "snapshot of the display: " << path << "\n";
+        return true;
+    }
+    err_ << "no snapshot: the configuration shows no display window ([EXTDISPLAY] MPX=0), "
+            "or "
+         << path << " cannot be written\n";
+    return false;
 }
 
 void LiveCommand::Report(const Tally& tally, double seconds, double cameraRate) const {

@@ -10,6 +10,7 @@
 namespace vidrune::tool {
 
 class DeviceSession;
+class PluginApi;
 struct FrameImage;
 struct Region;
 
@@ -21,8 +22,10 @@ public:
     struct Options {
         SessionOptions session;
         double seconds = 5;
-        double rate = 10;   // reads per second
-        std::string region; // "X,Y,W,H"; empty: the whole frame
+        double rate = 10;     // reads per second
+        std::string region;   // "X,Y,W,H"; empty: the whole frame
+        std::string snapshot; // TIFF file of the image the display shows at the end
+        bool overlay = false; // the snapshot includes the overlay graphics
     };
 
     LiveCommand(Options options, std::ostream& out, std::ostream& err);
@@ -37,6 +40,7 @@ private:
 
     Tally ReadForAWhile(DeviceSession& session, const Region& region, FrameImage& image);
     void Report(const Tally& tally, double seconds, double cameraRate) const;
+    bool SaveSnapshot(const PluginApi& api) const;
 
     Options options_;
     std::ostream& out_;

@@ -416,5 +416,34 @@ TEST_F(GrabToolTest, LiveReportsAFailingCamera) {
         << run.err;
 }
 
+TEST_F(GrabToolTest, LiveSavesWhatTheDisplayShows) {
+    files.WriteCamera(Sensor());
+    const std::string config =
+        files.WriteConfig("[STRAVIK2]\n" + Camera(1, "Cam") + Mode(1, 1, "Full", 64, 48) +
+                          "[EXTDISPLAY]\nMPX=0\nDISPNAME=Live\n");
+    const std::string snapshot = files.Dir().File("shown.tif");
+    const ProcessResult run =
+        Tool({"live", config, "--seconds", "0.5", "--snapshot", snapshot, "--overlay"});
+    ASSERT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(std::filesystem::file_size(snapshot), 1832u + 64u * 48u);
+    const Image image = ReadTiff(snapshot);
+    ASSERT_EQ(image.width, 64u);
+    ASSERT_EQ(image.bits, 8u);
+    // The newest frame as the display shows it: the pattern of one camera frame, cropped.
+    bool matches = false;
+    for (uint32_t frame = 0; frame < 255 && !matches; ++frame) {
+        matches = true;
+        for (uint32_t y = 0; y < 48 && matches; ++y)
+            for (uint32_t x = 0; x < 64 && matches; ++x)
+                matches = image.At(x, y) == Pattern8(8 + x, 6 + y, frame);
+    }
+    EXPECT_TRUE(matches);
+
+    // Without a display there is nothing to save: said, and the run fails.
+    const ProcessResult none = Tool({"live", Single(), "--seconds", "0.2", "--snapshot", snapshot});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("no snapshot"), std::string::npos) << none.err;
+}
+
 } // namespace
 } // namespace vidrune::test
