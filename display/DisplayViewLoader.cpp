@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 
 namespace vidrune {
 
@@ -14,22 +13,32 @@ namespace {
 
 using Factory = DisplayView* (*)();
 
-// The module stays loaded for the life of the process: views made by it may live as long.
+// Loaded at most once and never unloaded: Qt keeps process-wide state that must outlive
+// every view, and a window system library does not take being unloaded well.
 platform::DynamicLibrary* ViewModule() {
-    static std::once_flag once;
-    static std::unique_ptr<platform::DynamicLibrary> module;
-    std::call_once(once, [] {
+    static platform::DynamicLibrary* const module = [] {
         using platform::FileSystem;
         const std::string self =
             FileSystem::ModulePathOf(reinterpret_cast<const void*>(&ViewModule));
         const size_t slash = self.find_last_of(FileSystem::kSeparator);
         if (slash == std::string::npos)
-            return;
+            return static_cast<platform::DynamicLibrary*>(nullptr);
         const std::string path = self.substr(0, slash + 1) + DisplayViewLoader::kModuleName;
-        if (FileSystem::KindOf(path) == FileSystem::Kind::File)
-            module = std::make_unique<platform::DynamicLibrary>(path);
-    });
-    return module && module->IsLoaded() ? module.get() : nullptr;
+        if (FileSystem::KindOf(path) != FileSystem::Kind::File)
+            return static_cast<platform::DynamicLibrary*>(nullptr);
+        return new platform::DynamicLibrary(path);
+    }();
+    return module != nullptr && module->IsLoaded() ? module : nullptr;
+}
+
+// Whether a window system could be reached at all; without one the module is not loaded.
+bool WindowSystemNamed() {
+    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        const char* value = std::getenv(variable);
+        if (value != nullptr && *value != '\0')
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -43,7 +52,7 @@ std::unique_ptr<DisplayView> DisplayViewLoader::Headless() {
 
 std::unique_ptr<DisplayView> DisplayViewLoader::Load() {
     const char* wanted = std::getenv("VIDRUNE_DISPLAY");
-    if (wanted != nullptr && std::strcmp(wanted, "headless") == 0)
+    if ((wanted != nullptr && std::strcmp(wanted, "headless") == 0) || !WindowSystemNamed())
         return Headless();
     if (platform::DynamicLibrary* module = ViewModule()) {
         if (auto factory = reinterpret_cast<Factory>(module->Symbol(kFactoryName))) {
