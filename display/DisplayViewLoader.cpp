@@ -16,19 +16,20 @@ using Factory = DisplayView* (*)();
 // Loaded at most once and never unloaded: Qt keeps process-wide state that must outlive
 // every view, and a window system library does not take being unloaded well.
 platform::DynamicLibrary* ViewModule() {
-    static platform::DynamicLibrary* const module = [] {
+    static const std::unique_ptr<platform::DynamicLibrary> module =
+        []() -> std::unique_ptr<platform::DynamicLibrary> {
         using platform::FileSystem;
         const std::string self =
             FileSystem::ModulePathOf(reinterpret_cast<const void*>(&ViewModule));
         const size_t slash = self.find_last_of(FileSystem::kSeparator);
         if (slash == std::string::npos)
-            return static_cast<platform::DynamicLibrary*>(nullptr);
+            return nullptr;
         const std::string path = self.substr(0, slash + 1) + DisplayViewLoader::kModuleName;
         if (FileSystem::KindOf(path) != FileSystem::Kind::File)
-            return static_cast<platform::DynamicLibrary*>(nullptr);
-        return new platform::DynamicLibrary(path);
+            return nullptr;
+        return std::make_unique<platform::DynamicLibrary>(path, true);
     }();
-    return module != nullptr && module->IsLoaded() ? module : nullptr;
+    return module && module->IsLoaded() ? module.get() : nullptr;
 }
 
 // Whether a window system could be reached at all; without one the module is not loaded.

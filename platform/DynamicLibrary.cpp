@@ -4,8 +4,8 @@
 
 namespace vidrune::platform {
 
-DynamicLibrary::DynamicLibrary(const std::string& path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+DynamicLibrary::DynamicLibrary(const std::string& path, bool keepLoaded) {
+    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | (keepLoaded ? RTLD_NODELETE : 0));
     if (handle_ == nullptr) {
         const char* message = dlerror();
         error_ = message != nullptr ? message : "cannot load " + path;

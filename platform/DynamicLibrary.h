@@ -7,7 +7,9 @@ namespace vidrune::platform {
 // A shared library loaded at run time; unloaded when the object goes.
 class DynamicLibrary {
 public:
-    explicit DynamicLibrary(const std::string& path);
+    // keepLoaded: the library stays in the process when this object goes, for libraries
+    // whose state must outlive their users.
+    explicit DynamicLibrary(const std::string& path, bool keepLoaded = false);
     ~DynamicLibrary();
     DynamicLibrary(const DynamicLibrary&) = delete;
     DynamicLibrary& operator=(const DynamicLibrary&) = delete;
