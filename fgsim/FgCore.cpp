@@ -184,8 +184,8 @@ FgStatus FgAcqSetPrms(FgHandle acquisition, FgHandle vic, FgHandle camera, uint3
     auto cameraObject = Find<Camera>(camera, FG_KIND_CAMERA);
     if (!acq || !vicObject || !cameraObject)
         return FG_ERR_INVALID_HANDLE;
-    const auto cameraSettings = cameraObject->Settings();
-    acq->Program(cameraSettings, vicObject->Settings());
+    const auto cameraSettings = cameraObject->Current();
+    acq->Program(cameraSettings, vicObject->Current());
     Lib().SetBufferBudget(acquisition, cameraSettings.FailBufferAfter());
     return FG_OK;
 }
