@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake pkg-config binutils
     libgtest-dev libgmock-dev libbenchmark-dev
-    libtiff-dev libtiff-tools libcli11-dev
+    libtiff-dev libtiff-tools libcli11-dev ccache
     qt6-base-dev xvfb xauth poppler-utils
 )
 # Comparison libraries for the benchmarks only; the product never links them.
