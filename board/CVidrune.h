@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -139,8 +140,10 @@ private:
     void AnnounceDisplayFrame(const FrameGeometry& geometry);
     // How a wait for one frame of a slot ended.
     enum class FrameWait { Arrived, Gone, TimedOut };
-    static FrameWait WaitForFrame(const GrabBufferRing& ring, GrabBuffer& buffer, int64_t frame,
-                                  int32_t timeoutMs);
+    // Waits until judge, given the number of the frame the slot holds, says Arrived or Gone;
+    // TimedOut from judge means "not yet".
+    static FrameWait AwaitSlot(const GrabBufferRing& ring, GrabBuffer& buffer, int32_t timeoutMs,
+                               const std::function<FrameWait(int64_t)>& judge);
     // One read on one geometry snapshot. The readers put their error code into error; only
     // the host's reads make it the device's last error.
     struct Read {

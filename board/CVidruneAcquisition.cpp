@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace vidrune {
@@ -465,18 +466,17 @@ int CVidrune::FinishRead(const Read& read) {
     return read.error == 0 ? 1 : 0;
 }
 
-CVidrune::FrameWait CVidrune::WaitForFrame(const GrabBufferRing& ring, GrabBuffer& buffer,
-                                           int64_t frame, int32_t timeoutMs) {
+CVidrune::FrameWait CVidrune::AwaitSlot(const GrabBufferRing& ring, GrabBuffer& buffer,
+                                        int32_t timeoutMs,
+                                        const std::function<FrameWait(int64_t)>& judge) {
     const uint32_t limit = timeoutMs == 0 ? kDefaultFrameWaitMs : static_cast<uint32_t>(timeoutMs);
     const uint32_t start = Clock::TickCount();
     for (;;) {
         if (ring.Retired())
             return FrameWait::Gone;
-        const int64_t held = buffer.frameNumber;
-        if (held == frame)
-            return FrameWait::Arrived;
-        if (held > frame)
-            return FrameWait::Gone;
+        const FrameWait verdict = judge(buffer.frameNumber);
+        if (verdict != FrameWait::TimedOut)
+            return verdict;
         const uint32_t elapsed = Clock::TickCount() - start;
         if (elapsed >= limit)
             return FrameWait::TimedOut;
@@ -492,12 +492,22 @@ CVidrune::FrameWait CVidrune::WaitForFrame(const GrabBufferRing& ring, GrabBuffe
 int CVidrune::ReadCurrentFrame(Read& read) {
     const GrabBufferRing& ring = *read.geometry.ring;
     GrabBuffer* buffer = ring.Current();
-    const uint32_t limit = read.request.timeoutMs == 0
-                               ? kDefaultFrameWaitMs
-                               : static_cast<uint32_t>(read.request.timeoutMs);
-    if (buffer == nullptr || !buffer->frameEvent->Wait(limit))
+    if (buffer == nullptr) {
         read.error = 16;
-    else if (ring.Retired())
+        return FinishRead(read);
+    }
+    // While frames come, the frame being filled is the next one to land in the current
+    // slot, not what an earlier lap left there; once a counted acquisition is complete it
+    // is its last frame.
+    const int64_t held = buffer->frameNumber;
+    const bool filling = acquisitionState_ == kContinuous || doneCount_ < requestedCount_;
+    const FrameWait wait = AwaitSlot(ring, *buffer, read.request.timeoutMs, [&](int64_t now) {
+        const bool landed = filling ? now != held && now >= 0 : now >= 0;
+        return landed ? FrameWait::Arrived : FrameWait::TimedOut;
+    });
+    if (wait == FrameWait::TimedOut)
+        read.error = 16;
+    else if (wait == FrameWait::Gone)
         read.error = 17;
     else
         Deliver(read, *buffer);
@@ -520,7 +530,11 @@ int CVidrune::ReadFrameByIndex(Read& read) {
     GrabBuffer& buffer = *ring.Slot(index % count);
     if (display_ && index % count == 1)
         AnnounceDisplayFrame(read.geometry);
-    const FrameWait wait = WaitForFrame(ring, buffer, index, read.request.timeoutMs);
+    const FrameWait wait = AwaitSlot(ring, buffer, read.request.timeoutMs, [index](int64_t now) {
+        return now == index  ? FrameWait::Arrived
+               : now > index ? FrameWait::Gone
+                             : FrameWait::TimedOut;
+    });
     if (display_ && requestedCount_ == 1)
         AnnounceDisplayFrame(read.geometry);
     if (wait == FrameWait::TimedOut) {
