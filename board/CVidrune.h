@@ -3,6 +3,7 @@
 #include "board/FrameGeometry.h"
 #include "board/GrabBufferRing.h"
 #include "board/ScratchImage.h"
+#include "board/ThreadLink.h"
 #include "device/CAcqDevice.h"
 #include "display/CDispLive.h"
 #include "fgcore.h"
@@ -55,9 +56,9 @@ public:
     // The latest library status of the calling thread, overwritten by every recorded call.
     // Kept per thread so that the display's and the board's own threads never hand their
     // statuses to (or take them from) a host call.
-    uint32_t RecordFgStatus(uint32_t status);
+    static uint32_t RecordFgStatus(uint32_t status);
     // 0 when no failure is pending on this thread; otherwise clears it and gives 1.
-    int TakeFgError();
+    static int TakeFgError();
 
     // Internal state, for tests and diagnostics.
     const GrabBufferRing* Ring() const { return ring_.get(); }
@@ -121,10 +122,17 @@ private:
     int StopNormalAcquisition();
     int StopContinuousAcquisition();
     bool WaitForCameraSignal();
-    void GrabThreadProc();
-    void RunNormalAcquisition();
+    // The events the grab thread waits on and signals, shared with it so that they outlive
+    // a device that stopped waiting for the thread.
+    struct GrabEvents {
+        std::shared_ptr<platform::Event> go, exit, idle, started, done;
+    };
+    void GrabThreadProc(ThreadLink& link, const GrabEvents& events);
+    // False when the device was detached from the thread meanwhile.
+    bool RunNormalAcquisition(ThreadLink& link, const GrabEvents& events);
     void UpdateGapLimit(int32_t skip, bool triggered);
-    void LiveThreadProc();
+    void LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stop,
+                        const std::shared_ptr<platform::Event>& started);
     // Restarts the continuous acquisition a geometry change stopped; 1 when none was stopped.
     int RestartContinuous(bool wasContinuous);
     void ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buffer);
@@ -200,13 +208,15 @@ private:
     std::atomic<uint32_t> missedFrame_{0};
     std::unique_ptr<platform::Thread> grabThread_;
     std::unique_ptr<platform::Thread> liveThread_;
-    std::unique_ptr<platform::Event> doneEvent_;
-    std::unique_ptr<platform::Event> startedEvent_;
-    std::unique_ptr<platform::Event> exitEvent_;
-    std::unique_ptr<platform::Event> idleEvent_;
-    std::unique_ptr<platform::Event> goEvent_;
-    std::unique_ptr<platform::Event> liveStopEvent_;
-    std::unique_ptr<platform::Event> liveStartedEvent_;
+    std::shared_ptr<ThreadLink> grabLink_;
+    std::shared_ptr<ThreadLink> liveLink_;
+    std::shared_ptr<platform::Event> doneEvent_;
+    std::shared_ptr<platform::Event> startedEvent_;
+    std::shared_ptr<platform::Event> exitEvent_;
+    std::shared_ptr<platform::Event> idleEvent_;
+    std::shared_ptr<platform::Event> goEvent_;
+    std::shared_ptr<platform::Event> liveStopEvent_;
+    std::shared_ptr<platform::Event> liveStartedEvent_;
 
     double frameRate_ = -1.0;
     double frameSkip_ = 1.0;

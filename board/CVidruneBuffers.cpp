@@ -130,6 +130,8 @@ std::shared_ptr<const FrameGeometry> CVidrune::Geometry() const {
 }
 
 void CVidrune::PublishGeometry() {
+    if (!ring_ || ring_->Count() == 0)
+        return; // nothing to read until buffers are built
     auto geometry = std::make_shared<FrameGeometry>();
     geometry->ring = ring_;
     geometry->displayFrame = displayFrameBuffer_;
