@@ -333,7 +333,11 @@ int CVidrune::StopNormalAcquisition() {
     if (!GetReadyFlag())
         SetLastError(7);
     doneEvent_->Set();
-    return idleEvent_->Wait(kStopNormalMs) ? 1 : 0;
+    if (idleEvent_->Wait(kStopNormalMs))
+        return 1;
+    // Said, so that a close that cannot stop the acquisition does not pass for a success.
+    SetLastError(5);
+    return 0;
 }
 
 int CVidrune::StopContinuousAcquisition() {
