@@ -48,21 +48,19 @@ std::vector<Line> ReadLines(const std::string& path, bool& exists) {
     std::stringstream buffer;
     buffer << in.rdbuf();
     const std::string content = buffer.str();
+    // A line ends at LF, CR LF or a lone CR, as text editors on every system treat them.
     size_t start = 0;
     while (start < content.size()) {
-        size_t newline = content.find('\n', start);
+        const size_t stop = content.find_first_of("\r\n", start);
         Line line;
-        if (newline == std::string::npos) {
+        if (stop == std::string::npos) {
             line.text = content.substr(start);
             start = content.size();
         } else {
-            line.text = content.substr(start, newline - start);
-            line.end = "\n";
-            start = newline + 1;
-        }
-        if (!line.text.empty() && line.text.back() == '\r') {
-            line.text.pop_back();
-            line.end = "\r" + line.end;
+            line.text = content.substr(start, stop - start);
+            const bool crlf = content.compare(stop, 2, "\r\n") == 0;
+            line.end = crlf ? "\r\n" : content.substr(stop, 1);
+            start = stop + line.end.size();
         }
         lines.push_back(std::move(line));
     }

@@ -115,3 +115,22 @@ TEST(ProfileTest, WriteCreatesTheFile) {
     EXPECT_EQ(dir.Read("fresh.ini"), "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\n");
     EXPECT_FALSE(Profile::WriteString(dir.File("no/such/folder/x.ini"), "S", "K", "V"));
 }
+
+TEST(ProfileTest, ALoneCarriageReturnEndsALine) {
+    // Files from old Mac editors, or cut short after a CR: each line stays its own.
+    const std::pair<const char*, const char*> files[] = {
+        {"last.ini", "[Old]\nKey=1\r"},
+        {"only.ini", "[Old]\rKey=1\rOther=2\r"},
+        {"mixed.ini", "[Old]\r\nKey=1\rOther=2\n"},
+    };
+    TempDir dir;
+    for (const auto& [name, text] : files) {
+        const std::string path = dir.Write(name, text);
+        EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
+        ASSERT_TRUE(Profile::WriteString(path, "New", "Key", "v")) << name;
+        ASSERT_TRUE(Profile::WriteString(path, "Old", "Added", "3")) << name;
+        EXPECT_EQ(Profile::GetString(path, "New", "Key", "", 64), "v") << name;
+        EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
+        EXPECT_EQ(Profile::GetString(path, "Old", "Added", "", 64), "3") << name;
+    }
+}
