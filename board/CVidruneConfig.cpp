@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 
 namespace vidrune {
@@ -29,8 +28,9 @@ std::string SectionName(const std::string& stem, int number) {
     return name;
 }
 
+// Configuration files are written with a '.' whatever locale the host runs in.
 double ToNumber(const std::string& text) {
-    return std::atof(text.c_str());
+    return Profile::ParseNumber(text);
 }
 
 bool EqualsIgnoringCase(const std::string& a, const char* b) {

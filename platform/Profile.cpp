@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -150,6 +152,18 @@ int Profile::ParseInt(const std::string& text) {
     if (negative)
         value = 0u - value;
     return static_cast<int>(value);
+}
+
+double Profile::ParseNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    // from_chars takes a '-' but no '+'; neither ever depends on the locale.
+    if (i + 1 < text.size() && text[i] == '+' && text[i + 1] != '-')
+        ++i;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data() + i, text.data() + text.size(), value);
+    return error == std::errc() && std::isfinite(value) ? value : 0.0;
 }
 
 int Profile::GetInt(const std::string& path, const std::string& section, const std::string& key,

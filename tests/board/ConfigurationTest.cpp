@@ -1,9 +1,11 @@
 // The configuration file as a host sees it through the exports.
 #include "BoardHost.h"
+#include "support/ScopedLocale.h"
 
 #include <cstring>
 
 using vidrune::test::BoardHost;
+using vidrune::test::ScopedLocale;
 using vidrune::test::SimBoardFiles;
 using vidrune::test::SimMode;
 
@@ -175,4 +177,24 @@ TEST_F(ConfigurationTest, CameraKeysBecomeCameraAttributes) {
     ASSERT_EQ(plugin.AcqInputModeQuery("NORM INIT", &text), 1);
     EXPECT_STREQ(text, "N");
     EXPECT_EQ(plugin.AcqInputModeQuery("CONT INIT", &text), 0);
+}
+
+TEST_F(ConfigurationTest, NumbersReadAlikeUnderADecimalCommaLocale) {
+    ScopedLocale german(ScopedLocale::kGerman);
+    if (!german.Available())
+        GTEST_SKIP() << "locale " << ScopedLocale::kGerman
+                     << " is not installed (scripts/deps.sh generates it)";
+    SimMode mode;
+    mode.frameRate = "29.97";
+    mode.extra = "SHUTTERUS=12.5\n";
+    const std::string config =
+        files.WriteConfig("[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.01\n" + Mode(1, 1, mode));
+    ASSERT_TRUE(Initialize(config));
+    double value = 0;
+    ASSERT_EQ(plugin.AcqInputDeviceQuery("PIXEL SIZE", &value), 1);
+    EXPECT_EQ(value, 0.01);
+    ASSERT_EQ(plugin.AcqInputModeQuery("DATA RATE", &value), 1);
+    EXPECT_EQ(value, 29.97);
+    ASSERT_EQ(plugin.AcqInputModeQuery("MAN SHUTTER US", &value), 1);
+    EXPECT_EQ(value, 12.5);
 }

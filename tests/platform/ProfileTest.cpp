@@ -1,10 +1,12 @@
 #include "platform/Profile.h"
 
+#include "support/ScopedLocale.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using vidrune::platform::Profile;
+using vidrune::test::ScopedLocale;
 using vidrune::test::TempDir;
 
 namespace {
@@ -133,4 +135,22 @@ TEST(ProfileTest, ALoneCarriageReturnEndsALine) {
         EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
         EXPECT_EQ(Profile::GetString(path, "Old", "Added", "", 64), "3") << name;
     }
+}
+
+TEST(ProfileTest, NumbersReadTheSameUnderEveryLocale) {
+    const std::pair<const char*, double> cases[] = {
+        {"0.01", 0.01},  {" 29.97", 29.97}, {"+1.5", 1.5},  {"-2.5e2", -250.0}, {".5", 0.5},
+        {"12abc", 12.0}, {"1,5", 1.0},      {"abc", 0.0},   {"", 0.0},          {"+-5", 0.0},
+        {"inf", 0.0},    {"nan", 0.0},      {"1e999", 0.0},
+    };
+    auto check = [&](const char* locale) {
+        for (const auto& [text, expected] : cases)
+            EXPECT_EQ(Profile::ParseNumber(text), expected) << '"' << text << "\" in " << locale;
+    };
+    check("C");
+    ScopedLocale german(ScopedLocale::kGerman);
+    if (!german.Available())
+        GTEST_SKIP() << "locale " << ScopedLocale::kGerman
+                     << " is not installed (scripts/deps.sh generates it)";
+    check(ScopedLocale::kGerman);
 }
