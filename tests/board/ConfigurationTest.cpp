@@ -63,7 +63,8 @@ TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndHowManyCamerasTheyGive
     };
     const Case cases[] = {
         {"[STRAVIK2]\nNAME=Board\n", 0, 0, 23}, // no usable first camera
-        {Camera(1, "Lonely"), 1, 0, 0},         // a first camera without modes still counts
+        {Camera(1, "Lonely"), 0, 0, 23},        // cameras without modes are no camera
+        {Camera(1, "Cam") + "[CAMERA1_MODE1]\nNAME=Typo\nCONTROLFILE=mono8.cam\n", 0, 0, 23},
         {Camera(1, "Cam") + Mode(1, 1) + "[CAMERA2]\nNAME=NoPixel\nPIXELSIZE=0\n" + Mode(2, 1) +
              Camera(3, "Never") + Mode(3, 1),
          1, 1, 0}, // a pixel size of 0 ends the enumeration
@@ -118,8 +119,8 @@ TEST_F(ConfigurationTest, ResolutionOutsideEightToSixteenIsRefused) {
         const std::string config = files.WriteConfig(Camera(1, "Cam") + Mode(1, 1, mode),
                                                      "r" + std::to_string(resolution) + ".ini");
         plugin.FreeDeviceResources();
-        ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
         const bool usable = resolution >= 8 && resolution <= 16;
+        EXPECT_EQ(plugin.InitializeDevice(config.c_str()), usable ? 1 : 0) << resolution;
         EXPECT_EQ(plugin.GetNumInputDevices(), usable ? 1u : 0u) << resolution;
     }
 }
