@@ -140,6 +140,12 @@ void CVidrune::EndGrabThread() {
 
 int CVidrune::InitializeDevice(const char* path) {
     SetLastError(0);
+    // Initialised already: the cameras, the control-file folder and the board handles of
+    // the first initialisation stay, whatever file this call names.
+    if (GetInitFlag()) {
+        AcquireStop();
+        return 1;
+    }
     if (!ResolveConfigPath(path)) {
         SetLastError(7);
         return 0;
@@ -150,10 +156,6 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
     }
     RecordFgStatus(FgManSetTimeout(kLibraryTimeoutMs));
-    if (GetInitFlag()) {
-        AcquireStop();
-        return 1;
-    }
     // A device freed and initialised again reads its cameras afresh.
     ResetInputDevices();
     if (!LoadInputDevices(path))
@@ -177,7 +179,6 @@ int CVidrune::InitializeDevice(const char* path) {
 
 uint32_t CVidrune::OpenDevice() {
     SetLastError(0);
-    frameRate_ = -1.0;
     if (!startedFlag_) {
         SetLastError(7);
         return 0;
@@ -190,6 +191,9 @@ uint32_t CVidrune::OpenDevice() {
         SetLastError(1);
         return 0;
     }
+    // Only an open that goes ahead forgets the rate: a refused one leaves the open device
+    // timing its acquisitions as before.
+    frameRate_ = -1.0;
     const uint32_t cameraResult = CAcqDevice::OpenDevice();
     if (cameraResult != 0) {
         SetLastError(cameraResult);
