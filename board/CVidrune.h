@@ -139,7 +139,7 @@ private:
     void ForwardGraphicsCommand(GraphicsCommand& command);
     // What an attribute set leads to once its value was checked.
     enum class SetOutcome { Rejected, Unchanged, Store, Apply, Rebuild };
-    SetOutcome SetBoardAttribute(const char* name, void* value);
+    SetOutcome SetBoardAttribute(const char* name, double number);
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;

@@ -143,3 +143,22 @@ TEST_F(LifecycleTest, OpenWithoutCurrentCameraOrModeIsRefused) {
     EXPECT_EQ(plugin.OpenDevice(), 11);
     EXPECT_EQ(plugin.AcqGetLastError(), 11u);
 }
+
+TEST_F(LifecycleTest, ModeValuesTheBoardCannotUseFailTheOpen) {
+    files.WriteCamera(SimCamera{});
+    for (const char* extra : {"FRAMESKIP=1001\n"}) {
+        SimMode bad;
+        bad.name = "Bad";
+        bad.extra = extra;
+        const std::string config =
+            files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                              SimBoardFiles::ModeSection("CAMERA1_MODE1", bad) +
+                              SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{}));
+        ASSERT_TRUE(Initialize(config)) << extra;
+        EXPECT_EQ(plugin.OpenDevice(), 12) << extra;
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << extra;
+        ASSERT_EQ(plugin.SetCurrentInputMode(plugin.GetInputModeId("Full")), 1) << extra;
+        EXPECT_EQ(plugin.OpenDevice(), 0) << extra;
+        plugin.FreeDeviceResources();
+    }
+}
