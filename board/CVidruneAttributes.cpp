@@ -322,7 +322,9 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number
         return Store;
     }
     if (Is(name, "DATA SCALE")) {
-        if (IsUnchanged(name, number))
+        // The set always sets both scales: it is unchanged only when they agree with it.
+        if (IsUnchanged(name, number) && IsUnchanged("X DATA SCALE", number) &&
+            IsUnchanged("Y DATA SCALE", number))
             return Unchanged;
         if (!IsScale(number))
             return Rejected;

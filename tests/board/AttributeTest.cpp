@@ -132,6 +132,17 @@ TEST_F(AttributeTest, TriggerAndShutterSettings) {
     EXPECT_EQ(Set("MAN SHUTTER", 500), 1); // offered to the camera
 }
 
+TEST_F(AttributeTest, DataScaleAlwaysSetsBothScales) {
+    SimMode mode;
+    mode.extra = "XSUBSAMPLE=2\nYSUBSAMPLE=2\n"; // "DATA SCALE" stays 1
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, mode)));
+    ASSERT_EQ(Numeric("DATA SCALE"), 1);
+    EXPECT_EQ(Set("DATA SCALE", 1), 1);
+    EXPECT_EQ(Numeric("X DATA SCALE"), 1);
+    EXPECT_EQ(Numeric("Y DATA SCALE"), 1);
+    EXPECT_EQ(Numeric("DATA SET SIZE"), 64.0 * 48.0);
+}
+
 TEST_F(AttributeTest, NumbersOutsideWhatASettingHoldsAreRefused) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
     constexpr double kInf = std::numeric_limits<double>::infinity();
