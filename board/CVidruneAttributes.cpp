@@ -141,10 +141,15 @@ int CVidrune::ApplyBoardSettings() {
     SetRotationFlag(NumericOr("ROTATEDATA", 0) > 0 ? 1 : 0);
     flipFlag_ = NumericOr("FLIPDATA", 0) > 0 ? 1 : 0;
 
-    // A scale of 0 or less from the mode must never reach the divisions below.
-    if (std::trunc(xScale) <= 0 || std::trunc(yScale) <= 0) {
-        SetLastError(12);
-        return 0;
+    // Only these reach the divisions below and the readers' sub-sampling, whichever way
+    // the mode came by its values.
+    for (const auto& [attribute, scale] :
+         {std::pair{"X DATA SCALE", xScale}, {"Y DATA SCALE", yScale}}) {
+        if (!IsScale(scale)) {
+            ReportUnusableModeValue(attribute, "1, 2 or 4");
+            SetLastError(12);
+            return 0;
+        }
     }
     yScale_ = static_cast<int32_t>(yScale);
     xScale_ = static_cast<int32_t>(xScale);

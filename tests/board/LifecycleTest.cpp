@@ -146,7 +146,8 @@ TEST_F(LifecycleTest, OpenWithoutCurrentCameraOrModeIsRefused) {
 
 TEST_F(LifecycleTest, ModeValuesTheBoardCannotUseFailTheOpen) {
     files.WriteCamera(SimCamera{});
-    for (const char* extra : {"FRAMESKIP=1001\n"}) {
+    for (const char* extra :
+         {"XSUBSAMPLE=3\n", "YSUBSAMPLE=3\n", "XSUBSAMPLE=0\n", "FRAMESKIP=1001\n"}) {
         SimMode bad;
         bad.name = "Bad";
         bad.extra = extra;
@@ -161,4 +162,10 @@ TEST_F(LifecycleTest, ModeValuesTheBoardCannotUseFailTheOpen) {
         EXPECT_EQ(plugin.OpenDevice(), 0) << extra;
         plugin.FreeDeviceResources();
     }
+
+    // A host that gives the mode such a value meets the same refusal.
+    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
+    double scale = 3;
+    ASSERT_EQ(plugin.AcqInputModeSet("X DATA SCALE", &scale), 1);
+    EXPECT_EQ(plugin.OpenDevice(), 12);
 }
