@@ -27,6 +27,9 @@ constexpr const char* kOpenAttributes[] = {
     "ROTATEDATA",      "FLIPDATA",
 };
 
+// The latest library status of each thread (there is one device per process).
+thread_local uint32_t tFgStatus = 0;
+
 // The camera file's extension becomes "cvi"; a '.' in a folder name is not an extension.
 std::string VicPathFor(const std::string& cameraPath) {
     const size_t slash = cameraPath.find_last_of('/');
@@ -39,7 +42,7 @@ std::string VicPathFor(const std::string& cameraPath) {
 } // namespace
 
 CVidrune::CVidrune(const char* name)
-    : CAcqDevice(name, 1), ring_(std::make_unique<GrabBufferRing>()) {}
+    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {}
 
 CVidrune::~CVidrune() {
     // A host that unloads without freeing must not leave threads running on a dead object.
@@ -52,14 +55,14 @@ CVidrune::~CVidrune() {
 }
 
 uint32_t CVidrune::RecordFgStatus(uint32_t status) {
-    lastFgStatus_ = status;
+    tFgStatus = status;
     return status;
 }
 
 int CVidrune::TakeFgError() {
-    if (lastFgStatus_ == 0)
+    if (tFgStatus == 0)
         return 0;
-    lastFgStatus_ = 0;
+    tFgStatus = 0;
     return 1;
 }
 
@@ -127,15 +130,28 @@ void CVidrune::StartGrabThread() {
     idleEvent_->Set();
 }
 
-void CVidrune::EndGrabThread() {
+bool CVidrune::EndGrabThread() {
     if (!grabThread_)
-        return;
-    if (exitEvent_) {
-        exitEvent_->Set();
-        goEvent_->Set();
-        grabThread_->Join(kGrabThreadEndMs);
-    }
+        return true;
+    exitEvent_->Set();
+    doneEvent_->Set(); // an acquisition under way ends now, not at its own time-out
+    goEvent_->Set();
+    if (!grabThread_->Join(kGrabThreadEndMs))
+        return false; // it still uses the events: they stay
     grabThread_.reset();
+    return true;
+}
+
+bool CVidrune::StopThreads() {
+    // The flags a host can set through the device table do not tell whether threads run.
+    if (liveThread_) {
+        liveStopEvent_->Set();
+        if (!liveThread_->Join(kGrabThreadEndMs))
+            return false;
+        liveThread_.reset();
+        acquisitionState_ = kIdle;
+    }
+    return EndGrabThread();
 }
 
 int CVidrune::InitializeDevice(const char* path) {
@@ -162,9 +178,10 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
 
     grabBufferCount_ = static_cast<int32_t>(NumericOr("GRAB DATA BUFFERS", 4.0));
-    if (!ring_)
-        ring_ = std::make_unique<GrabBufferRing>();
     ClearGrabBufferRing();
+    // A grab thread that outlived an earlier free may have ended since.
+    if (grabThread_ && grabThread_->HasEnded())
+        grabThread_.reset();
     if (!grabThread_ && CreateEvents())
         StartGrabThread();
 
@@ -223,6 +240,7 @@ uint32_t CVidrune::OpenDevice() {
                     ResetGrabBufferRing();
                     xScaleOpen_ = xScale_.load();
                     yScaleOpen_ = yScale_.load();
+                    PublishGeometry();
                     if (display_) {
                         display_->SetParamInt(static_cast<int32_t>(GetRotationFlag()), 6);
                         display_->SetParamInt(static_cast<int32_t>(pixelDepth_), 8);
@@ -296,11 +314,15 @@ void CVidrune::ReleaseDisplay() {
 
 int CVidrune::FreeDeviceResources() {
     CloseDevice();
-    ReleaseGrabBuffers();
+    // Whatever CloseDevice left running (it trusts the flags) ends before anything it uses
+    // goes; a thread that does not end keeps its events and buffers.
+    const bool ended = StopThreads();
+    FreeTransfer();
     ReleaseDisplay();
-    ring_.reset();
-    EndGrabThread();
-    CloseEvents();
+    if (ended) {
+        ReleaseGrabBuffers();
+        CloseEvents();
+    }
     if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
         RecordFgStatus(FgAcqRelease(acquisition_));
     acquisition_ = 0;

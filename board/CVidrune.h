@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/FrameGeometry.h"
 #include "board/GrabBufferRing.h"
 #include "board/ScratchImage.h"
 #include "device/CAcqDevice.h"
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace vidrune {
@@ -50,13 +52,17 @@ public:
     int SetCurrentInputDevice(uint32_t id) override;
     int AcqDeviceSet(const char* name, void* value, int translate) override;
 
-    // The latest library status, overwritten by every recorded call.
+    // The latest library status of the calling thread, overwritten by every recorded call.
+    // Kept per thread so that the display's and the board's own threads never hand their
+    // statuses to (or take them from) a host call.
     uint32_t RecordFgStatus(uint32_t status);
-    // 0 when no failure is pending; otherwise clears it and gives 1.
+    // 0 when no failure is pending on this thread; otherwise clears it and gives 1.
     int TakeFgError();
 
-    // What tests and tools may look at.
+    // Internal state, for tests and diagnostics.
     const GrabBufferRing* Ring() const { return ring_.get(); }
+    // The frame layout reads work with now; null while the device has no buffers.
+    std::shared_ptr<const FrameGeometry> Geometry() const;
     CDispLive* Display() const { return display_.get(); }
     uint32_t AcquisitionState() const { return acquisitionState_; }
     int32_t DoneCount() const { return doneCount_; }
@@ -87,7 +93,10 @@ private:
     bool CreateEvents();
     void CloseEvents();
     void StartGrabThread();
-    void EndGrabThread();
+    // False when the thread did not end in time; it then keeps what it uses.
+    bool EndGrabThread();
+    // Ends the live and grab threads whatever the device's flags say.
+    bool StopThreads();
     void ReleaseDisplay();
     void FreeBoardObjects();
 
@@ -96,12 +105,13 @@ private:
     int BuildGrabBuffers(uint32_t width, uint32_t height);
     std::unique_ptr<GrabBuffer> CreateGrabBuffer(uint32_t width, uint32_t height);
     int InitGrabBuffer(GrabBuffer& buffer);
-    void ReleaseGrabBuffer(std::unique_ptr<GrabBuffer> buffer);
     int ReleaseGrabBuffers();
     int ResetGrabBufferRing();
     int BuildTransfer();
     void FreeTransfer();
     FgStatus AppendDiscardEntries();
+    // Readers see the buffers and scales in force from here on.
+    void PublishGeometry();
     static FgStatus OnTransferEnd(void* context, uint32_t eventType, FgHandle buffer);
     void HandleTransferEnd();
 
@@ -113,18 +123,34 @@ private:
     bool WaitForCameraSignal();
     void GrabThreadProc();
     void RunNormalAcquisition();
+    void UpdateGapLimit(int32_t skip, bool triggered);
     void LiveThreadProc();
-    void ConvertForDisplay(GrabBuffer* buffer);
-    int WaitGrabBuffer(GrabBuffer* buffer, int32_t timeoutMs);
-    // The readers put their error code into error; only the host's reads make it the
-    // device's last error.
-    int ReadCurrentFrame(ReadRequest& request, uint32_t& error);
-    int ReadFrameByIndex(ReadRequest& request, uint32_t& error);
-    int ReadLatestFrame(ReadRequest& request, uint32_t& error);
-    int ReadByKind(ReadRequest& request, uint32_t& error);
-    void Deliver(GrabBuffer* buffer, ReadRequest& request, uint32_t xs, uint32_t ys);
-    int FinishRead(uint32_t error);
-    bool RegionInsideFrame(const ReadRequest& request) const;
+    // Restarts the continuous acquisition a geometry change stopped; 1 when none was stopped.
+    int RestartContinuous(bool wasContinuous);
+    void ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buffer);
+    void AnnounceDisplayFrame(const FrameGeometry& geometry);
+    // How a wait for one frame of a slot ended.
+    enum class FrameWait { Arrived, Gone, TimedOut };
+    static FrameWait WaitForFrame(const GrabBufferRing& ring, GrabBuffer& buffer, int64_t frame,
+                                  int32_t timeoutMs);
+    // One read on one geometry snapshot. The readers put their error code into error; only
+    // the host's reads make it the device's last error.
+    struct Read {
+        const FrameGeometry& geometry;
+        ReadRequest& request;
+        uint32_t xs;
+        uint32_t ys;
+        bool live;
+        uint32_t error = 0;
+    };
+    int ReadCurrentFrame(Read& read);
+    int ReadFrameByIndex(Read& read);
+    int ReadLatestFrame(Read& read);
+    int ReadByKind(Read& read);
+    static void Deliver(const Read& read, const GrabBuffer& buffer);
+    int FinishRead(const Read& read);
+    static bool RegionInsideFrame(const FrameGeometry& geometry, const ReadRequest& request,
+                                  uint32_t xs, uint32_t ys);
     // Frames per second, never zero or negative in the arithmetic.
     double EffectiveRate() const;
     // Camera frames per kept frame: the kept one and the discard entries after it.
@@ -138,18 +164,24 @@ private:
     void SetDisplayModeAttr(int32_t mode);
     void ForwardGraphicsCommand(GraphicsCommand& command);
     // What an attribute set leads to once its value was checked.
-    enum class SetOutcome { Rejected, Unchanged, Store, Apply, Rebuild };
+    // Failed: the set was tried and failed with its own code.
+    enum class SetOutcome { Rejected, Failed, Unchanged, Store, Apply, Rebuild };
     SetOutcome SetBoardAttribute(const char* name, double number);
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;
     double NumericOr(const char* name, double fallback) const;
     double ModeNumericOr(const char* name, double fallback);
-    void StopContinuousForRebuild();
+    // True when a continuous acquisition was running and has been stopped.
+    bool StopContinuousForRebuild();
+    void ReopenDisplay();
 
+    // Turned and flipped reads pass through a scratch image: one for the host's reads, one
+    // for the display's; a read that finds its scratch busy uses a temporary one.
     ScratchImage scratch_;
-    // Live-display reads turn their frames here, apart from the host's reads.
     ScratchImage liveScratch_;
+    std::mutex scratchMutex_;
+    std::mutex liveScratchMutex_;
     std::atomic<uint32_t> flipFlag_{0};
     DisplayFrameDesc frameDesc_;
     std::unique_ptr<CDispLive> display_;
@@ -161,7 +193,7 @@ private:
     FgHandle vic_ = 0;
     FgHandle transfer_ = 0;
     FgHandle discardBuffer_ = 0;
-    std::unique_ptr<uint8_t[]> displayFrameBuffer_;
+    std::shared_ptr<uint8_t[]> displayFrameBuffer_;
 
     std::atomic<uint32_t> startedFlag_{0};
     std::atomic<uint32_t> complete_{0};
@@ -178,10 +210,11 @@ private:
 
     double frameRate_ = -1.0;
     double frameSkip_ = 1.0;
-    std::atomic<uint32_t> lastFgStatus_{0};
     std::atomic<uint32_t> acquisitionState_{kIdle};
     std::atomic<int32_t> doneCount_{0};
     std::atomic<int32_t> requestedCount_{0};
+    // Frames filled since the continuous acquisition started.
+    std::atomic<int64_t> liveFrames_{0};
     int32_t grabBufferCount_ = 4;
 
     // Geometry, read by the readers on the host's and the display's threads.
@@ -204,7 +237,11 @@ private:
     std::atomic<uint32_t> gapLimit_{0};
     std::atomic<uint32_t> liveConversions_{0};
 
-    std::unique_ptr<GrabBufferRing> ring_;
+    // The ring the board fills, used on the device's own threads; readers go through the
+    // published geometry, which shares ownership of it.
+    std::shared_ptr<GrabBufferRing> ring_;
+    mutable std::mutex geometryMutex_;
+    std::shared_ptr<const FrameGeometry> geometry_;
 };
 
 } // namespace vidrune

@@ -220,3 +220,44 @@ TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
     ASSERT_TRUE(window->WindowEvents().OnSave(path, false));
     EXPECT_EQ(files.Dir().Read("shot.tif").size(), 1832u + 64u * 48u);
 }
+
+TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisition) {
+    Open();
+    StartContinuous();
+    // Sub-sampled, then a narrower sensor window: each time the window shows whole frames
+    // of the new geometry while the acquisition goes on.
+    struct Change {
+        const char* name;
+        double value;
+        uint32_t width;
+        uint32_t xs;
+        uint32_t ys;
+        uint32_t left;
+    };
+    for (const Change& change :
+         {Change{"DATA SCALE", 2, 32, 2, 2, 0}, Change{"WIDTH", 48, 24, 2, 2, 8},
+          Change{"X DATA SCALE", 1, 48, 1, 2, 8}}) {
+        double value = change.value;
+        ASSERT_EQ(device.AcqDeviceSet(change.name, &value, 1), 1) << change.name;
+        EXPECT_EQ(window->ImageWidth(), static_cast<int32_t>(change.width)) << change.name;
+        std::optional<uint32_t> shown;
+        for (int i = 0; i < 40 && !shown; ++i) {
+            Clock::Sleep(50);
+            // The screen shows the image at the window's zoom.
+            int32_t screenWidth = 0;
+            int32_t screenHeight = 0;
+            view->Screen(screenWidth, screenHeight);
+            if (screenWidth <= 0)
+                continue;
+            const uint32_t scaled = static_cast<uint32_t>(screenWidth);
+            shown = ShownFrame([&](uint32_t x, uint32_t y, uint32_t n) {
+                const uint32_t ix = x * change.width / scaled;
+                const uint32_t iy = y * change.width / scaled;
+                return Pattern8(change.left + change.xs * ix, change.ys * iy, n);
+            });
+        }
+        EXPECT_TRUE(shown.has_value()) << change.name;
+    }
+    EXPECT_EQ(device.AcquisitionState(), CVidrune::kContinuous);
+    EXPECT_EQ(device.AcquireStop(), 1);
+}
