@@ -42,12 +42,17 @@ std::string VicPathFor(const std::string& cameraPath) {
 } // namespace
 
 CVidrune::CVidrune(const char* name)
-    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {}
+    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {
+    // Read-only for hosts (the board's set refuses unlisted names): a host learns which
+    // library it loaded without an export of its own for it.
+    SetString("VERSION", VIDRUNE_VERSION_STRING);
+}
 
 CVidrune::~CVidrune() {
     // A host that unloads without freeing must not leave threads running on a dead object.
     if (startedFlag_)
         FreeDeviceResources();
+    // Threads that did not end in time were detached by then and touch nothing of ours.
     if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
         FgAcqRelease(acquisition_);
     acquisition_ = 0;
@@ -101,7 +106,7 @@ void CVidrune::ReleaseServers() {
 }
 
 bool CVidrune::CreateEvents() {
-    std::unique_ptr<platform::Event>* events[] = {
+    std::shared_ptr<platform::Event>* events[] = {
         &doneEvent_, &startedEvent_,  &exitEvent_,       &idleEvent_,
         &goEvent_,   &liveStopEvent_, &liveStartedEvent_};
     for (auto* event : events) {
@@ -125,7 +130,10 @@ void CVidrune::CloseEvents() {
 }
 
 void CVidrune::StartGrabThread() {
-    grabThread_ = std::make_unique<platform::Thread>([this] { GrabThreadProc(); });
+    grabLink_ = std::make_shared<ThreadLink>();
+    GrabEvents events{goEvent_, exitEvent_, idleEvent_, startedEvent_, doneEvent_};
+    grabThread_ = std::make_unique<platform::Thread>(
+        [this, link = grabLink_, events] { GrabThreadProc(*link, events); });
     startedFlag_ = 1;
     idleEvent_->Set();
 }
@@ -136,22 +144,25 @@ bool CVidrune::EndGrabThread() {
     exitEvent_->Set();
     doneEvent_->Set(); // an acquisition under way ends now, not at its own time-out
     goEvent_->Set();
-    if (!grabThread_->Join(kGrabThreadEndMs))
-        return false; // it still uses the events: they stay
+    const bool ended = grabThread_->Join(kGrabThreadEndMs);
+    if (!ended)
+        grabLink_->Detach(); // held up in the library: it runs on without us
     grabThread_.reset();
-    return true;
+    return ended;
 }
 
 bool CVidrune::StopThreads() {
     // The flags a host can set through the device table do not tell whether threads run.
+    bool ended = true;
     if (liveThread_) {
         liveStopEvent_->Set();
-        if (!liveThread_->Join(kGrabThreadEndMs))
-            return false;
+        ended = liveThread_->Join(kGrabThreadEndMs);
+        if (!ended)
+            liveLink_->Detach();
         liveThread_.reset();
         acquisitionState_ = kIdle;
     }
-    return EndGrabThread();
+    return EndGrabThread() && ended;
 }
 
 int CVidrune::InitializeDevice(const char* path) {
@@ -179,9 +190,6 @@ int CVidrune::InitializeDevice(const char* path) {
 
     grabBufferCount_ = static_cast<int32_t>(NumericOr("GRAB DATA BUFFERS", 4.0));
     ClearGrabBufferRing();
-    // A grab thread that outlived an earlier free may have ended since.
-    if (grabThread_ && grabThread_->HasEnded())
-        grabThread_.reset();
     if (!grabThread_ && CreateEvents())
         StartGrabThread();
 
@@ -315,14 +323,12 @@ void CVidrune::ReleaseDisplay() {
 int CVidrune::FreeDeviceResources() {
     CloseDevice();
     // Whatever CloseDevice left running (it trusts the flags) ends before anything it uses
-    // goes; a thread that does not end keeps its events and buffers.
-    const bool ended = StopThreads();
+    // goes; a thread that does not end in time is detached and keeps its events and ring.
+    StopThreads();
     FreeTransfer();
     ReleaseDisplay();
-    if (ended) {
-        ReleaseGrabBuffers();
-        CloseEvents();
-    }
+    ReleaseGrabBuffers();
+    CloseEvents();
     if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
         RecordFgStatus(FgAcqRelease(acquisition_));
     acquisition_ = 0;

@@ -3,6 +3,7 @@
 #include "board/FrameGeometry.h"
 #include "board/GrabBufferRing.h"
 #include "board/ScratchImage.h"
+#include "board/ThreadLink.h"
 #include "device/CAcqDevice.h"
 #include "display/CDispLive.h"
 #include "fgcore.h"
@@ -10,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -55,9 +57,9 @@ public:
     // The latest library status of the calling thread, overwritten by every recorded call.
     // Kept per thread so that the display's and the board's own threads never hand their
     // statuses to (or take them from) a host call.
-    uint32_t RecordFgStatus(uint32_t status);
+    static uint32_t RecordFgStatus(uint32_t status);
     // 0 when no failure is pending on this thread; otherwise clears it and gives 1.
-    int TakeFgError();
+    static int TakeFgError();
 
     // Internal state, for tests and diagnostics.
     const GrabBufferRing* Ring() const { return ring_.get(); }
@@ -121,18 +123,27 @@ private:
     int StopNormalAcquisition();
     int StopContinuousAcquisition();
     bool WaitForCameraSignal();
-    void GrabThreadProc();
-    void RunNormalAcquisition();
+    // The events the grab thread waits on and signals, shared with it so that they outlive
+    // a device that stopped waiting for the thread.
+    struct GrabEvents {
+        std::shared_ptr<platform::Event> go, exit, idle, started, done;
+    };
+    void GrabThreadProc(ThreadLink& link, const GrabEvents& events);
+    // False when the device was detached from the thread meanwhile.
+    bool RunNormalAcquisition(ThreadLink& link, const GrabEvents& events);
     void UpdateGapLimit(int32_t skip, bool triggered);
-    void LiveThreadProc();
+    void LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stop,
+                        const std::shared_ptr<platform::Event>& started);
     // Restarts the continuous acquisition a geometry change stopped; 1 when none was stopped.
     int RestartContinuous(bool wasContinuous);
     void ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buffer);
     void AnnounceDisplayFrame(const FrameGeometry& geometry);
     // How a wait for one frame of a slot ended.
     enum class FrameWait { Arrived, Gone, TimedOut };
-    static FrameWait WaitForFrame(const GrabBufferRing& ring, GrabBuffer& buffer, int64_t frame,
-                                  int32_t timeoutMs);
+    // Waits until judge, given the number of the frame the slot holds, says Arrived or Gone;
+    // TimedOut from judge means "not yet".
+    static FrameWait AwaitSlot(const GrabBufferRing& ring, GrabBuffer& buffer, int32_t timeoutMs,
+                               const std::function<FrameWait(int64_t)>& judge);
     // One read on one geometry snapshot. The readers put their error code into error; only
     // the host's reads make it the device's last error.
     struct Read {
@@ -148,6 +159,10 @@ private:
     int ReadLatestFrame(Read& read);
     int ReadByKind(Read& read);
     static void Deliver(const Read& read, const GrabBuffer& buffer);
+    // True when the slot still held the frame after a copy from it and was not being refilled.
+    bool CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer, int64_t frame) const;
+    // Frames are still coming: a continuous acquisition, or a counted one not complete.
+    bool Filling() const;
     int FinishRead(const Read& read);
     static bool RegionInsideFrame(const FrameGeometry& geometry, const ReadRequest& request,
                                   uint32_t xs, uint32_t ys);
@@ -200,13 +215,15 @@ private:
     std::atomic<uint32_t> missedFrame_{0};
     std::unique_ptr<platform::Thread> grabThread_;
     std::unique_ptr<platform::Thread> liveThread_;
-    std::unique_ptr<platform::Event> doneEvent_;
-    std::unique_ptr<platform::Event> startedEvent_;
-    std::unique_ptr<platform::Event> exitEvent_;
-    std::unique_ptr<platform::Event> idleEvent_;
-    std::unique_ptr<platform::Event> goEvent_;
-    std::unique_ptr<platform::Event> liveStopEvent_;
-    std::unique_ptr<platform::Event> liveStartedEvent_;
+    std::shared_ptr<ThreadLink> grabLink_;
+    std::shared_ptr<ThreadLink> liveLink_;
+    std::shared_ptr<platform::Event> doneEvent_;
+    std::shared_ptr<platform::Event> startedEvent_;
+    std::shared_ptr<platform::Event> exitEvent_;
+    std::shared_ptr<platform::Event> idleEvent_;
+    std::shared_ptr<platform::Event> goEvent_;
+    std::shared_ptr<platform::Event> liveStopEvent_;
+    std::shared_ptr<platform::Event> liveStartedEvent_;
 
     double frameRate_ = -1.0;
     double frameSkip_ = 1.0;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace vidrune {
@@ -27,6 +28,7 @@ constexpr uint32_t kLivePeriodMs = 50;
 constexpr uint32_t kFirstLiveFrameMs = 100;
 constexpr uint32_t kDefaultFrameWaitMs = 1000;
 constexpr uint32_t kFrameRecheckMs = 50;
+constexpr int kNewestAttempts = 3;
 constexpr uint32_t kLongestTransfer = 65535;
 constexpr uint32_t kTriggeredMode = 8;
 
@@ -135,15 +137,17 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
     return GetLastError() == 0 ? 1 : 0;
 }
 
-void CVidrune::GrabThreadProc() {
+void CVidrune::GrabThreadProc(ThreadLink& link, const GrabEvents& events) {
     for (;;) {
-        goEvent_->Wait(kInfinite);
-        if (exitEvent_->Wait(0))
+        events.go->Wait(kInfinite);
+        if (events.exit->Wait(0) || !RunNormalAcquisition(link, events))
             return;
-        RunNormalAcquisition();
+        const auto hold = link.Hold();
+        if (!link.Attached(hold))
+            return;
         acquisitionState_ = kIdle;
-        goEvent_->Reset();
-        idleEvent_->Set();
+        events.go->Reset();
+        events.idle->Set();
     }
 }
 
@@ -160,10 +164,14 @@ void CVidrune::UpdateGapLimit(int32_t skip, bool triggered) {
     }
 }
 
-void CVidrune::RunNormalAcquisition() {
+bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) {
+    // The device is touched only while the link is held; library calls and waits, which
+    // can hold the thread up, run without it on copies of what they need.
+    auto hold = link.Hold();
+    if (!link.Attached(hold))
+        return false;
     const uint32_t priority = platform::ProcessPriority::GetClass();
     platform::ProcessPriority::SetClass(platform::ProcessPriority::kHigh);
-
     previousStamp_ = 0;
     const int32_t count = requestedCount_;
     const int32_t skip = FramesPerKept();
@@ -171,29 +179,42 @@ void CVidrune::RunNormalAcquisition() {
     const double expectedMs = std::trunc(static_cast<double>(count) * skip / rate * 1000.0);
     const uint32_t timeout = ClampToWait(expectedMs + std::trunc(expectedMs / 7) + 1000.0);
     const int64_t length = int64_t{count - 1} * skip + 1;
+    const FgHandle transfer = transfer_;
+    const FgHandle acquisition = acquisition_;
+    const std::shared_ptr<GrabBufferRing> ring = ring_;
+    hold.unlock();
+
     uint32_t triggerMode = 0;
-    RecordFgStatus(FgAcqGetPrm(acquisition_, FG_ACQ_PRM_TRIGGER_MODE, &triggerMode));
-    UpdateGapLimit(skip, triggerMode == kTriggeredMode);
-
-    GrabBuffer* current = ring_->Current();
+    RecordFgStatus(FgAcqGetPrm(acquisition, FG_ACQ_PRM_TRIGGER_MODE, &triggerMode));
+    const bool triggered = triggerMode == kTriggeredMode;
+    const bool counted = triggered || length <= kLongestTransfer;
+    GrabBuffer* current = ring->Current();
     // A transfer that ended a moment ago may still be winding down.
-    FgXferAbort(transfer_);
-    FgXferSelect(transfer_, acquisition_, current->buffer, 0);
+    FgXferAbort(transfer);
+    FgXferSelect(transfer, acquisition, current->buffer, 0);
     current->armCount = 1;
-    const bool counted = triggerMode == kTriggeredMode || length <= kLongestTransfer;
+    hold.lock();
+    if (!link.Attached(hold))
+        return false;
+    UpdateGapLimit(skip, triggered);
+    hold.unlock();
     RecordFgStatus(
-        FgXferStart(transfer_, counted ? static_cast<uint32_t>(length) : FG_XFER_ENDLESS));
+        FgXferStart(transfer, counted ? static_cast<uint32_t>(length) : FG_XFER_ENDLESS));
 
-    startedEvent_->Set();
-    const bool done = doneEvent_->Wait(timeout);
+    events.started->Set();
+    const bool done = events.done->Wait(timeout);
     platform::ProcessPriority::SetClass(priority);
-    if (!complete_) {
+    hold.lock();
+    if (!link.Attached(hold))
+        return false;
+    const bool complete = complete_ != 0;
+    if (!complete)
         SetLastError(done ? 19 : 16);
-        FgXferAbort(transfer_);
-    } else if (!counted) {
-        // An endless transfer would go on filling the ring after the last frame.
-        FgXferAbort(transfer_);
-    }
+    hold.unlock();
+    // An endless transfer would go on filling the ring after the last frame.
+    if (!complete || !counted)
+        FgXferAbort(transfer);
+    return true;
 }
 
 int CVidrune::StartContinuousAcquisition() {
@@ -210,7 +231,11 @@ int CVidrune::StartContinuousAcquisition() {
         if (display_)
             display_->Quiesce();
         ResetGrabBufferRing();
-        liveThread_ = std::make_unique<platform::Thread>([this] { LiveThreadProc(); });
+        liveLink_ = std::make_shared<ThreadLink>();
+        liveThread_ = std::make_unique<platform::Thread>(
+            [this, link = liveLink_, stop = liveStopEvent_, started = liveStartedEvent_] {
+                LiveThreadProc(*link, stop, started);
+            });
         liveStartedEvent_->Wait(kLiveStartMs);
         // The display switches to continuous update once the first frame is in, here on the
         // host's thread, so that the device's attributes are only changed by host calls.
@@ -243,25 +268,39 @@ void CVidrune::AnnounceDisplayFrame(const FrameGeometry& geometry) {
     display_->NewFrame(frameDesc_);
 }
 
-void CVidrune::LiveThreadProc() {
-    FgXferAbort(transfer_);
-    GrabBuffer* first = ring_->Slot(0);
-    RecordFgStatus(FgXferSelect(transfer_, acquisition_, first->buffer, 0));
-    RecordFgStatus(FgXferStart(transfer_, FG_XFER_ENDLESS));
-    liveStartedEvent_->Set();
+void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stopEvent,
+                              const std::shared_ptr<platform::Event>& startedEvent) {
+    auto hold = link.Hold();
+    if (!link.Attached(hold))
+        return;
+    const FgHandle transfer = transfer_;
+    const FgHandle acquisition = acquisition_;
+    const std::shared_ptr<GrabBufferRing> ring = ring_;
+    hold.unlock();
+
+    FgXferAbort(transfer);
+    GrabBuffer* first = ring->Slot(0);
+    RecordFgStatus(FgXferSelect(transfer, acquisition, first->buffer, 0));
+    RecordFgStatus(FgXferStart(transfer, FG_XFER_ENDLESS));
+    startedEvent->Set();
     first->frameEvent->Wait(kFirstLiveFrameMs);
 
-    bool stop = liveStopEvent_->Wait(kLivePeriodMs);
+    bool stop = stopEvent->Wait(kLivePeriodMs);
     while (!stop) {
         const uint32_t start = Clock::TickCount();
+        hold.lock();
+        if (!link.Attached(hold))
+            return;
         // Scales can change while the acquisition runs; the snapshot keeps one consistent.
-        if (const auto geometry = Geometry())
-            ConvertForDisplay(*geometry, ring_->Last());
+        const auto geometry = Geometry();
+        if (geometry && geometry->ring == ring)
+            ConvertForDisplay(*geometry, ring->Last());
         ++liveConversions_;
+        hold.unlock();
         const uint32_t took = Clock::TickCount() - start;
-        stop = liveStopEvent_->Wait(took <= kLivePeriodMs ? kLivePeriodMs - took : 1);
+        stop = stopEvent->Wait(took <= kLivePeriodMs ? kLivePeriodMs - took : 1);
     }
-    RecordFgStatus(FgXferAbort(transfer_));
+    RecordFgStatus(FgXferAbort(transfer));
 }
 
 int CVidrune::AcquireStop() {
@@ -426,18 +465,17 @@ int CVidrune::FinishRead(const Read& read) {
     return read.error == 0 ? 1 : 0;
 }
 
-CVidrune::FrameWait CVidrune::WaitForFrame(const GrabBufferRing& ring, GrabBuffer& buffer,
-                                           int64_t frame, int32_t timeoutMs) {
+CVidrune::FrameWait CVidrune::AwaitSlot(const GrabBufferRing& ring, GrabBuffer& buffer,
+                                        int32_t timeoutMs,
+                                        const std::function<FrameWait(int64_t)>& judge) {
     const uint32_t limit = timeoutMs == 0 ? kDefaultFrameWaitMs : static_cast<uint32_t>(timeoutMs);
     const uint32_t start = Clock::TickCount();
     for (;;) {
         if (ring.Retired())
             return FrameWait::Gone;
-        const int64_t held = buffer.frameNumber;
-        if (held == frame)
-            return FrameWait::Arrived;
-        if (held > frame)
-            return FrameWait::Gone;
+        const FrameWait verdict = judge(buffer.frameNumber);
+        if (verdict != FrameWait::TimedOut)
+            return verdict;
         const uint32_t elapsed = Clock::TickCount() - start;
         if (elapsed >= limit)
             return FrameWait::TimedOut;
@@ -453,15 +491,29 @@ CVidrune::FrameWait CVidrune::WaitForFrame(const GrabBufferRing& ring, GrabBuffe
 int CVidrune::ReadCurrentFrame(Read& read) {
     const GrabBufferRing& ring = *read.geometry.ring;
     GrabBuffer* buffer = ring.Current();
-    const uint32_t limit = read.request.timeoutMs == 0
-                               ? kDefaultFrameWaitMs
-                               : static_cast<uint32_t>(read.request.timeoutMs);
-    if (buffer == nullptr || !buffer->frameEvent->Wait(limit))
+    if (buffer == nullptr) {
         read.error = 16;
-    else if (ring.Retired())
+        return FinishRead(read);
+    }
+    // While frames come, the frame being filled is the next one to land in the current
+    // slot, not what an earlier lap left there; once a counted acquisition is complete it
+    // is its last frame.
+    const int64_t held = buffer->frameNumber;
+    const bool filling = Filling();
+    const FrameWait wait = AwaitSlot(ring, *buffer, read.request.timeoutMs, [&](int64_t now) {
+        const bool landed = filling ? now != held && now >= 0 : now >= 0;
+        return landed ? FrameWait::Arrived : FrameWait::TimedOut;
+    });
+    if (wait == FrameWait::TimedOut) {
+        read.error = 16;
+    } else if (wait == FrameWait::Gone) {
         read.error = 17;
-    else
+    } else {
+        const int64_t frame = buffer->frameNumber;
         Deliver(read, *buffer);
+        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, frame))
+            read.error = 17;
+    }
     return FinishRead(read);
 }
 
@@ -481,7 +533,11 @@ int CVidrune::ReadFrameByIndex(Read& read) {
     GrabBuffer& buffer = *ring.Slot(index % count);
     if (display_ && index % count == 1)
         AnnounceDisplayFrame(read.geometry);
-    const FrameWait wait = WaitForFrame(ring, buffer, index, read.request.timeoutMs);
+    const FrameWait wait = AwaitSlot(ring, buffer, read.request.timeoutMs, [index](int64_t now) {
+        return now == index  ? FrameWait::Arrived
+               : now > index ? FrameWait::Gone
+                             : FrameWait::TimedOut;
+    });
     if (display_ && requestedCount_ == 1)
         AnnounceDisplayFrame(read.geometry);
     if (wait == FrameWait::TimedOut) {
@@ -516,14 +572,33 @@ int CVidrune::ReadFrameByIndex(Read& read) {
     return FinishRead(read);
 }
 
+bool CVidrune::Filling() const {
+    return acquisitionState_ == kContinuous || doneCount_ < requestedCount_;
+}
+
+bool CVidrune::CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer,
+                           int64_t frame) const {
+    // The board refills a slot only while it is the transfer's current target, and a refill
+    // that ended changed the frame number: either means the copy may mix two frames.
+    return buffer.frameNumber == frame && !(Filling() && ring.Current() == &buffer);
+}
+
 int CVidrune::ReadLatestFrame(Read& read) {
-    GrabBuffer* buffer = read.geometry.ring->Last();
-    // Nothing has landed since the buffers were reset: there is no newest frame yet.
-    if (buffer == nullptr || buffer->frameNumber < 0) {
-        read.error = 16;
-        return FinishRead(read);
+    const GrabBufferRing& ring = *read.geometry.ring;
+    // The newest slot is refilled one lap later; a reader held up that long tries again.
+    for (int attempt = 0; attempt < kNewestAttempts; ++attempt) {
+        GrabBuffer* buffer = ring.Last();
+        const int64_t frame = buffer != nullptr ? buffer->frameNumber.load() : GrabBuffer::kNoFrame;
+        // Nothing has landed since the buffers were reset: there is no newest frame yet.
+        if (frame < 0) {
+            read.error = 16;
+            return FinishRead(read);
+        }
+        Deliver(read, *buffer);
+        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, frame))
+            return FinishRead(read);
     }
-    Deliver(read, *buffer);
+    read.error = 17;
     return FinishRead(read);
 }
 

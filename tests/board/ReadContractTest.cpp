@@ -153,3 +153,19 @@ TEST_F(ReadContractTest, TriggeredFramesComeWhenTriggeredWithoutAGapError) {
         EXPECT_EQ(plugin.AcqGetLastError(), 0u) << i;
     }
 }
+
+TEST_F(ReadContractTest, TheFrameBeingFilledIsNeverOneOfAnEarlierLap) {
+    ASSERT_TRUE(OpenSlowCamera());
+    ASSERT_EQ(StartContinuous(), 1);
+    Clock::Sleep(500); // the ring has gone round more than once
+    std::vector<uint8_t> frame;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, frame), 1);
+        const uint32_t newest = (frame[0] - 1) / 5; // pixel (0, 0) of frame n is 1 + 5n
+        ASSERT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, 64, 48, frame, 500), 1);
+        const uint32_t filled = (frame[0] - 1) / 5;
+        EXPECT_GT(filled, newest) << i;
+        EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, filled), "");
+    }
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+}

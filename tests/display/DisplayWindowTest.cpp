@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 using vidrune::CDispWin;
@@ -260,4 +262,50 @@ TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisit
     }
     EXPECT_EQ(device.AcquisitionState(), CVidrune::kContinuous);
     EXPECT_EQ(device.AcquireStop(), 1);
+}
+
+namespace {
+
+// A view whose next state query hangs, as a window busy in the user's hands does.
+class StallingView : public HeadlessView {
+public:
+    int32_t WindowState() const override {
+        if (stallNext_.exchange(false)) {
+            stalled_ = true;
+            Clock::Sleep(1500); // longer than the display's wait for its update thread
+        }
+        return HeadlessView::WindowState();
+    }
+
+    void StallNext() { stallNext_ = true; }
+    bool Stalled() const { return stalled_; }
+
+private:
+    mutable std::atomic<bool> stallNext_{false};
+    mutable std::atomic<bool> stalled_{false};
+};
+
+} // namespace
+
+TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
+    SimBoardFiles files;
+    setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1);
+    CVidrune device("STRAVIK2 MONO");
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);
+    auto owned = std::make_unique<StallingView>();
+    StallingView* view = owned.get();
+    device.SetDisplay(std::make_unique<CDispWin>(std::move(owned)));
+    device.SetCurrentInputDevice(device.GetInputDeviceId("Cam"));
+    ASSERT_EQ(device.OpenDevice(), 0u);
+    AcquireRequest request{};
+    request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+    ASSERT_EQ(device.AcquireStart(&request), 1);
+    view->StallNext();
+    for (int i = 0; i < 100 && !view->Stalled(); ++i)
+        Clock::Sleep(10);
+    ASSERT_TRUE(view->Stalled());
+    // Frees the display while its update thread is inside the view.
+    EXPECT_EQ(device.FreeDeviceResources(), 0);
+    Clock::Sleep(2000); // whatever the thread does next happens now
 }
