@@ -24,7 +24,8 @@ platform::DynamicLibrary* ViewModule() {
         const size_t slash = self.find_last_of(FileSystem::kSeparator);
         if (slash == std::string::npos)
             return nullptr;
-        const std::string path = self.substr(0, slash + 1) + DisplayViewLoader::kModuleName;
+        const std::string path = self.substr(0, slash + 1) + DisplayViewLoader::kModuleFolder +
+                                 FileSystem::kSeparator + DisplayViewLoader::kModuleName;
         if (FileSystem::KindOf(path) != FileSystem::Kind::File)
             return nullptr;
         return std::make_unique<platform::DynamicLibrary>(path, true);

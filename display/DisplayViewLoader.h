@@ -6,11 +6,13 @@
 
 namespace vidrune {
 
-// Finds the window system for the live display: the Qt view module beside the plug-in
-// when a display server can be reached, otherwise a window in memory.
+// Finds the window system for the live display: the Qt view module in the vidrune/ folder
+// beside the plug-in when a display server can be reached, otherwise a window in memory.
 class DisplayViewLoader {
 public:
-    // The module's file name and the function it exports.
+    // The module's folder (below the plug-in's), file name and the function it exports. The
+    // folder keeps the module, which only the plug-in loads, out of the linker's way in lib/.
+    static constexpr const char* kModuleFolder = "vidrune";
     static constexpr const char* kModuleName = "libvidrune-qtview.so";
     static constexpr const char* kFactoryName = "VidruneCreateDisplayView";
 
