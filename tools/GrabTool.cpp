@@ -5,6 +5,7 @@
 #include "tools/LiveCommand.h"
 #include "tools/PluginApi.h"
 #include "tools/ToolError.h"
+#include "vidrune.h"
 
 #include <CLI/CLI.hpp>
 #include <functional>
@@ -53,8 +54,11 @@ int GrabTool::Run(int argc, char** argv) {
                  "grabs frames to files, runs live acquisitions"};
     app.require_subcommand(1);
     app.fallthrough();
+    app.set_version_flag("--version", std::string("vidrune-grab ") + VIDRUNE_VERSION_STRING,
+                         "print the version and exit");
     std::string library = PluginApi::DefaultLibraryPath();
-    app.add_option("--library", library, "the plug-in to load (default: beside the tool)");
+    app.add_option("--library", library,
+                   "the plug-in to load (default: beside the tool, or in ../lib)");
 
     SessionOptions infoOptions;
     CLI::App* info =

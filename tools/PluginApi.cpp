@@ -5,12 +5,29 @@
 
 namespace vidrune::tool {
 
+namespace {
+
+constexpr const char* kLibraryName = "libvidrune.so";
+
+// VIDRUNE_TOOL_TO_LIBRARY, from the build: the way from the installed tool's folder to the
+// installed plug-in's ("../lib").
+
+} // namespace
+
 std::string PluginApi::DefaultLibraryPath() {
     using platform::FileSystem;
     const std::string executable = FileSystem::ExecutablePath();
     const size_t slash = executable.find_last_of(FileSystem::kSeparator);
-    const std::string folder = slash == std::string::npos ? "." : executable.substr(0, slash);
-    return folder + FileSystem::kSeparator + "libvidrune.so";
+    const std::string folder =
+        (slash == std::string::npos ? "." : executable.substr(0, slash)) + FileSystem::kSeparator;
+    // The build tree keeps the plug-in beside the tool; an installed tree keeps it in lib/.
+    const std::string beside = folder + kLibraryName;
+    const std::string installed =
+        folder + VIDRUNE_TOOL_TO_LIBRARY + FileSystem::kSeparator + kLibraryName;
+    return FileSystem::KindOf(beside) == FileSystem::Kind::None &&
+                   FileSystem::KindOf(installed) != FileSystem::Kind::None
+               ? installed
+               : beside;
 }
 
 PluginApi::PluginApi(const std::string& libraryPath)

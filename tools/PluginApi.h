@@ -17,7 +17,7 @@ public:
     PluginApi(const PluginApi&) = delete;
     PluginApi& operator=(const PluginApi&) = delete;
 
-    // libvidrune.so in the folder of the running executable.
+    // libvidrune.so beside the running executable or, installed, in its lib/ folder.
     static std::string DefaultLibraryPath();
 
     const std::string& LibraryPath() const { return path_; }
