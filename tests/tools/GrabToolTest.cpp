@@ -2,6 +2,7 @@
 // exit status, on the simulated board.
 #include "support/ProcessRunner.h"
 #include "support/SimBoardFiles.h"
+#include "vidrune.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -377,6 +378,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {"--library", "@libnothing.so"},
                  {"cannot load the plug-in", "--library PATH"}}),
     [](const ::testing::TestParamInfo<BadInput>& info) { return info.param.name; });
+
+TEST_F(GrabToolTest, VersionIsTheHeadersAndNeedsNoCommand) {
+    const ProcessResult run = Tool({"--version"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "vidrune-grab " VIDRUNE_VERSION_STRING "\n");
+}
 
 TEST_F(GrabToolTest, InfoListsCamerasModesAndTheOpenBoard) {
     files.WriteCamera(Sensor(12, "", "deep.cam"));
