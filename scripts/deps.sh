@@ -7,7 +7,7 @@ packages=(
     build-essential cmake pkg-config binutils
     libgtest-dev libgmock-dev libbenchmark-dev
     libtiff-dev libtiff-tools libcli11-dev ccache
-    qt6-base-dev xvfb xauth poppler-utils locales
+    qt6-base-dev xvfb xauth poppler-utils locales help2man
 )
 # Comparison libraries for the benchmarks only; the product never links them.
 bench_packages=(libopencv-dev libyuv-dev)
