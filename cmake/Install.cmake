@@ -67,3 +67,7 @@ write_basic_package_version_file(${CMAKE_BINARY_DIR}/VidruneConfigVersion.cmake
     COMPATIBILITY SameMajorVersion)
 install(FILES ${CMAKE_BINARY_DIR}/VidruneConfig.cmake
     ${CMAKE_BINARY_DIR}/VidruneConfigVersion.cmake DESTINATION ${VIDRUNE_CMAKEDIR})
+
+if(NOT WIN32)
+    include(${CMAKE_CURRENT_LIST_DIR}/DebianPackage.cmake)
+endif()
