@@ -204,17 +204,12 @@ int CVidrune::InitializeDevice(const char* path) {
 
 uint32_t CVidrune::OpenDevice() {
     SetLastError(0);
-    if (!startedFlag_) {
-        SetLastError(7);
-        return 0;
-    }
-    if (!GetInitFlag()) {
-        SetLastError(22);
-        return 0;
-    }
-    if (GetOpenFlag()) {
-        SetLastError(1);
-        return 0;
+    // Each refusal returns its code: 0 would tell the host the device is open. An open
+    // before InitializeDevice is the host's mistake (22), whatever else is missing.
+    const uint32_t refusal = !GetInitFlag() ? 22 : !startedFlag_ ? 7 : GetOpenFlag() ? 1 : 0;
+    if (refusal != 0) {
+        SetLastError(refusal);
+        return refusal;
     }
     // Only an open that goes ahead forgets the rate: a refused one leaves the open device
     // timing its acquisitions as before.

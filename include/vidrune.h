@@ -108,7 +108,7 @@ VIDRUNE_STATIC_ASSERT(sizeof(void*) == 8, "Vidrune supports 64-bit hosts only");
 /* During this counted acquisition two kept frames came more than 1.5 kept-frame
    intervals apart: frames were lost. Pixels delivered. */
 #define VIDRUNE_ERROR_GAP 21u
-/* OpenDevice on a device whose initialisation did not complete. */
+/* OpenDevice before InitializeDevice, or after FreeDeviceResources. */
 #define VIDRUNE_ERROR_NOT_INITIALIZED 22u
 /* No usable camera in the configuration file, or the mode's camera file is missing. */
 #define VIDRUNE_ERROR_CONFIGURATION 23u
@@ -491,8 +491,8 @@ VIDRUNE_API uint32_t GetCurrentInputMode(void);
  * mode, 11 no current camera, 23 camera file missing, 1 files not loadable, refused by the
  * board or serial port not opened, 9 (or 8) buffers not built, 12 unusable geometry. A
  * failed open leaves the device initialised and closed.
- * Refusals before any work return 0 all the same: 7 (not initialised), 1 (already open);
- * so a host tests AcqGetLastError() == 0, not only the result.
+ * Refusals before any work return their code as well: 22 not initialised (or freed),
+ * 7 no grab thread, 1 already open.
  */
 VIDRUNE_API int32_t OpenDevice(void);
 

@@ -10,9 +10,10 @@ using vidrune::test::SimMode;
 
 using LifecycleTest = BoardHost;
 
-TEST_F(LifecycleTest, OpenBeforeInitialisationIsNotStarted) {
-    EXPECT_EQ(plugin.OpenDevice(), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 7u); // started is tested before initialised
+TEST_F(LifecycleTest, OpenBeforeInitialisationIsRefusedWith22) {
+    // A refusal returns its code: 0 would mean "open".
+    EXPECT_EQ(plugin.OpenDevice(), 22u);
+    EXPECT_EQ(plugin.AcqGetLastError(), 22u);
     // Close before initialisation gives 7 and leaves the last error alone.
     VidruneDevice* device = plugin.GetDeviceHandle();
     device->ops->SetLastError(device, 12);
@@ -28,7 +29,7 @@ TEST_F(LifecycleTest, OpenCloseAndTheRefusalsWhileOpen) {
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
     EXPECT_EQ(Numeric("WIDTH"), 64);
 
-    EXPECT_EQ(plugin.OpenDevice(), 0);
+    EXPECT_EQ(plugin.OpenDevice(), 1u);
     EXPECT_EQ(plugin.AcqGetLastError(), 1u);
     EXPECT_EQ(plugin.SetCurrentInputDevice(plugin.GetCurrentInputDevice()), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 1u);
@@ -44,6 +45,7 @@ TEST_F(LifecycleTest, OpenCloseAndTheRefusalsWhileOpen) {
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
     EXPECT_EQ(plugin.FreeDeviceResources(), 0);
     EXPECT_EQ(plugin.CloseDevice(), 7);
+    EXPECT_EQ(plugin.OpenDevice(), 22u);
 }
 
 TEST_F(LifecycleTest, AMissingControlFileIsError23AndLeavesTheDeviceUsable) {
@@ -114,7 +116,7 @@ TEST_F(LifecycleTest, RefusedInitialisationsAndOpensChangeNothing) {
     // A refused second open leaves the frame rate, so a lost frame is still a gap.
     ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
     ASSERT_EQ(plugin.OpenDevice(), 0);
-    EXPECT_EQ(plugin.OpenDevice(), 0);
+    EXPECT_EQ(plugin.OpenDevice(), 1u);
     EXPECT_EQ(plugin.AcqGetLastError(), 1u);
     ASSERT_EQ(Acquire(4, true), 1);
     std::vector<uint8_t> frame;
