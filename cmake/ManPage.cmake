@@ -1,9 +1,10 @@
 # vidrune-grab(1), made from the tool's own --help and --version by help2man, so that it
-# cannot drift from the options. Skipped where the tool cannot run here (cross builds) or
+# cannot drift from the options. Skipped where the tool cannot run here (cross builds,
+# and sanitizer builds: ThreadSanitizer needs a special address-space layout), or where
 # help2man is missing.
 find_program(HELP2MAN help2man)
-if(CMAKE_CROSSCOMPILING OR NOT HELP2MAN)
-    message(STATUS "No man page for vidrune-grab: help2man missing or cross-compiling")
+if(CMAKE_CROSSCOMPILING OR VIDRUNE_SANITIZE OR NOT HELP2MAN)
+    message(STATUS "No man page for vidrune-grab: help2man missing, cross or sanitizer build")
     return()
 endif()
 
