@@ -42,7 +42,11 @@ std::string VicPathFor(const std::string& cameraPath) {
 } // namespace
 
 CVidrune::CVidrune(const char* name)
-    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {}
+    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {
+    // Read-only for hosts (the board's set refuses unlisted names): a host learns which
+    // library it loaded without an export of its own for it.
+    SetString("VERSION", VIDRUNE_VERSION_STRING);
+}
 
 CVidrune::~CVidrune() {
     // A host that unloads without freeing must not leave threads running on a dead object.

@@ -135,8 +135,9 @@ void CVidrune::PublishGeometry() {
     auto geometry = std::make_shared<FrameGeometry>();
     geometry->ring = ring_;
     geometry->displayFrame = displayFrameBuffer_;
-    geometry->rowWidth = static_cast<uint32_t>(width_.load());
-    geometry->rowCount = static_cast<uint32_t>(height_.load());
+    // The buffers' own size: a set that failed half-way may have left other sizes behind.
+    geometry->rowWidth = ring_->Head()->width;
+    geometry->rowCount = ring_->Head()->height;
     geometry->bytesPerPixel = bytesPerPixel_;
     geometry->xScale = static_cast<uint32_t>(xScale_.load());
     geometry->yScale = static_cast<uint32_t>(yScale_.load());
