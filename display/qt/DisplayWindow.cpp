@@ -11,6 +11,7 @@
 #include <QGridLayout>
 #include <QMenuBar>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -192,6 +193,12 @@ void DisplayWindow::ShowContrast(int32_t gain, int32_t offset) {
         contrast_->ShowValues(gain, offset);
 }
 
+QPrinter& DisplayWindow::Printer() {
+    if (printer_ == nullptr)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
+}
+
 bool DisplayWindow::SaveTo(const std::string& path, bool includeOverlay) {
     return events_.OnSave(path, includeOverlay);
 }
@@ -229,7 +236,7 @@ void DisplayWindow::SaveCommand() {
 }
 
 void DisplayWindow::PrintCommand() {
-    QPrintDialog dialog(&printer_, this);
+    QPrintDialog dialog(&Printer(), this);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
@@ -245,7 +252,7 @@ void DisplayWindow::PrintCommand() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     includeOverlay_ = overlay->isChecked();
-    PrintTo(printer_, includeOverlay_);
+    PrintTo(Printer(), includeOverlay_);
     activateWindow();
 }
 

@@ -7,14 +7,15 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QPrinter>
 #include <QString>
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 class QAction;
+class QPrinter;
 
 namespace vidrune {
 
@@ -65,8 +66,9 @@ public:
     // Save and Print without their dialogs: what the commands do once the user confirmed.
     bool SaveTo(const std::string& path, bool includeOverlay);
     bool PrintTo(QPrinter& printer, bool includeOverlay);
-    // Kept for the life of the window so that the last choices are offered again.
-    QPrinter& Printer() { return printer_; }
+    // Made at the first print, then kept for the life of the window so that the last
+    // choices are offered again. Not before: a printer loads Qt's print-support plug-in.
+    QPrinter& Printer();
     const QString& LastFileName() const { return lastFileName_; }
 
     // Any thread.
@@ -118,7 +120,7 @@ private:
     int32_t reportedHeight_ = -1;
     int32_t reportedState_ = -1;
 
-    QPrinter printer_{QPrinter::HighResolution};
+    std::unique_ptr<QPrinter> printer_;
     QString lastFileName_ = QStringLiteral("*.tif");
     bool includeOverlay_ = false;
 
