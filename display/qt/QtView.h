@@ -14,7 +14,8 @@ class DisplayWindow;
 class QtApplicationThread;
 
 // The live display's window on Qt. In a process without a Qt application the view runs
-// one on a thread of its own; in a Qt host the window lives on the host's GUI thread.
+// one on the process's Qt thread (QtApplicationThread); in a Qt host the window lives on
+// the host's GUI thread.
 // Either way every call from another thread is carried out on that window thread.
 class QtView : public DisplayView {
 public:
