@@ -167,7 +167,9 @@ void CDispWin::Close() {
     if (image_.empty() && !updateThread_)
         return;
     busy_ = 1;
-    preferredClientWidth_ = clientWidth_.load();
+    // A window that never got a size must not store a zero width for every later run.
+    if (clientWidth_ >= 1)
+        preferredClientWidth_ = clientWidth_.load();
     SaveSettings();
     stopEvent_.Set();
     if (updateThread_) {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 
 using vidrune::CDispWin;
@@ -219,4 +220,24 @@ TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
     const std::string path = files.Dir().File("shot.tif");
     ASSERT_TRUE(window->WindowEvents().OnSave(path, false));
     EXPECT_EQ(files.Dir().Read("shot.tif").size(), 1832u + 64u * 48u);
+}
+
+TEST_F(DisplayWindowTest, AStoredPlacementWithoutAWidthOpensAtTheDefaultWidth) {
+    using vidrune::platform::Profile;
+    const std::string file = files.Dir().Path() + "/Vorn/Quorvane/LiveDisplay.ini";
+    const std::string section = "Mode65536_65792_65793";
+    std::filesystem::create_directories(files.Dir().Path() + "/Vorn/Quorvane");
+    ASSERT_TRUE(Profile::WriteString(file, section, "Xoffset", "100"));
+    Profile::WriteString(file, section, "Yoffset", "100");
+    Profile::WriteString(file, section, "State", "0");
+    Open();
+    // Two monitors: the default client is as wide as the image.
+    EXPECT_EQ(view->Title(), "Live  (100%)");
+    int32_t width = 0;
+    int32_t height = 0;
+    view->ClientSize(width, height);
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 48);
+    EXPECT_EQ(device.CloseDevice(), 0u);
+    EXPECT_EQ(Profile::GetInt(file, section, "Xpixels", -99), 64);
 }
