@@ -125,6 +125,7 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
     updateThread_ = std::make_unique<platform::Thread>([this] { UpdateThreadProc(); });
     if (view_->Exists()) {
         view_->SetSaveAndPrintEnabled(true);
+        view_->SetContrastEnabled(bitsPerPixel_ > 8);
         const int32_t zoom = WindowGeometry::ZoomPercent(clientWidth_, imageWidth_);
         if (windowState_ != kMinimized)
             view_->SetTitle(TitleLine(zoom));

@@ -82,6 +82,9 @@ public:
     virtual void Present(const uint8_t* bitmap, int32_t width, int32_t height, size_t stride,
                          const Palette& palette) = 0;
     virtual void SetSaveAndPrintEnabled(bool enabled) = 0;
+    // The contrast commands: enabled for frames of more than 8 bits, set at every Open since
+    // the cameras of one process may differ in depth.
+    virtual void SetContrastEnabled(bool enabled) = 0;
     // Automatic levels found new values: the contrast dialog, when open, shows them.
     virtual void ShowContrast(int32_t gain, int32_t offset) = 0;
     // Destroys the window and ends the window thread.

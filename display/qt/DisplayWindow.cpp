@@ -55,11 +55,8 @@ DisplayWindow::DisplayWindow(DisplayWindowEvents& events, const std::string& tit
     // The window sizes the display computes count the menu as exactly this high.
     menuBar()->setFixedHeight(menuHeight_);
     SetSaveAndPrintEnabled(false);
-    // Without a contrast to set, the contrast commands stay grayed.
-    if (events_.BitsPerPixel() <= 8) {
-        actions_[kContrast]->setEnabled(false);
-        actions_[kRestartAutoLevels]->setEnabled(false);
-    }
+    // Without a contrast to set, the contrast commands are grayed (until an Open says more).
+    SetContrastEnabled(events_.BitsPerPixel() > 8);
 }
 
 DisplayWindow::~DisplayWindow() {
@@ -188,6 +185,15 @@ void DisplayWindow::SetSaveAndPrintEnabled(bool enabled) {
     actions_[kPrint]->setEnabled(enabled);
 }
 
+void DisplayWindow::SetContrastEnabled(bool enabled) {
+    contrastEnabled_ = enabled;
+    actions_[kRestartAutoLevels]->setEnabled(enabled);
+    // While the dialog is open its command stays grayed.
+    actions_[kContrast]->setEnabled(enabled && contrast_ == nullptr);
+    if (!enabled && contrast_ != nullptr)
+        contrast_->close();
+}
+
 void DisplayWindow::ShowContrast(int32_t gain, int32_t offset) {
     if (contrast_ != nullptr)
         contrast_->ShowValues(gain, offset);
@@ -262,7 +268,7 @@ void DisplayWindow::OpenContrast() {
     contrast_ = new ContrastDialog(events_, this);
     actions_[kContrast]->setEnabled(false);
     connect(contrast_.data(), &QObject::destroyed, this,
-            [this] { actions_[kContrast]->setEnabled(true); });
+            [this] { actions_[kContrast]->setEnabled(contrastEnabled_); });
     contrast_->show();
 }
 

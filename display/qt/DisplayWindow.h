@@ -55,6 +55,8 @@ public:
     void ResizeWindow(int32_t windowWidth, int32_t windowHeight);
     void SetTitleLine(const std::string& line);
     void SetSaveAndPrintEnabled(bool enabled);
+    // Grays or enables the contrast commands; graying also closes the contrast dialog.
+    void SetContrastEnabled(bool enabled);
     void ShowContrast(int32_t gain, int32_t offset);
 
     // A menu command by id (the low 16 bits select it); grayed and unknown ids do nothing.
@@ -123,6 +125,7 @@ private:
     std::unique_ptr<QPrinter> printer_;
     QString lastFileName_ = QStringLiteral("*.tif");
     bool includeOverlay_ = false;
+    bool contrastEnabled_ = true;
 
     std::atomic<int32_t> clientWidth_{0};
     std::atomic<int32_t> clientHeight_{0};

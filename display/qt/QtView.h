@@ -49,6 +49,7 @@ public:
     void Present(const uint8_t* bitmap, int32_t width, int32_t height, size_t stride,
                  const Palette& palette) override;
     void SetSaveAndPrintEnabled(bool enabled) override;
+    void SetContrastEnabled(bool enabled) override;
     void ShowContrast(int32_t gain, int32_t offset) override;
     void Destroy() override;
 

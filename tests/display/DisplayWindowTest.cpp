@@ -241,3 +241,21 @@ TEST_F(DisplayWindowTest, AStoredPlacementWithoutAWidthOpensAtTheDefaultWidth) {
     EXPECT_EQ(device.CloseDevice(), 0u);
     EXPECT_EQ(Profile::GetInt(file, section, "Xpixels", -99), 64);
 }
+
+TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
+    SimCamera deep;
+    deep.file = "deep.cam";
+    deep.depth = 12;
+    files.WriteCamera(deep);
+    SimMode deepMode;
+    deepMode.controlFile = deep.file;
+    Open(SimCamera{}, SimBoardFiles::CameraSection("CAMERA2", "Deep") +
+                          SimBoardFiles::ModeSection("CAMERA2_MODE1", deepMode));
+    EXPECT_FALSE(view->ContrastEnabled());
+    for (const auto& [camera, enabled] : {std::pair{"Deep", true}, std::pair{"Cam", false}}) {
+        ASSERT_EQ(device.CloseDevice(), 0u);
+        ASSERT_EQ(device.SetCurrentInputDevice(device.GetInputDeviceId(camera)), 1);
+        ASSERT_EQ(device.OpenDevice(), 0u);
+        EXPECT_EQ(view->ContrastEnabled(), enabled) << camera;
+    }
+}

@@ -124,6 +124,19 @@ TEST_F(WindowTest, SaveAndPrintFollowTheDisplayAndEightBitsGrayTheContrast) {
     window->ExecuteCommand(40013);
     EXPECT_EQ(window->Contrast(), nullptr);
     EXPECT_EQ(events.restarts, 0);
+
+    // The next camera is deeper: the display's Open enables the contrast commands.
+    view->SetContrastEnabled(true);
+    EXPECT_TRUE(window->Action(40013)->isEnabled());
+    window->ExecuteCommand(40015);
+    ASSERT_NE(window->Contrast(), nullptr);
+    EXPECT_FALSE(window->Action(40015)->isEnabled());
+    // Back to 8 bits: grayed again, and the open dialog goes.
+    view->SetContrastEnabled(false);
+    Settle();
+    EXPECT_EQ(window->Contrast(), nullptr);
+    EXPECT_FALSE(window->Action(40013)->isEnabled());
+    EXPECT_FALSE(window->Action(40015)->isEnabled());
 }
 
 TEST_F(WindowTest, TitleShowsTheZoomExceptWhileMinimized) {
