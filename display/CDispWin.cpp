@@ -231,17 +231,28 @@ void CDispWin::DrawGraphic(GraphicsCommand& command) {
             return;
         refresh = overlay_.Execute(command);
     }
-    const bool reduced = clientWidth_ < imageWidth_ && windowState_ != kMinimized;
-    if (refresh == OverlayRefresh::Always || (refresh == OverlayRefresh::WhenReduced && reduced))
+    // Only a reduced image shows the reduced overlay; at 100 % and above rebuilding it
+    // would cost a pass over the whole overlay per command for nothing. Resizing below
+    // 100 % or restoring the window rebuilds it anyway.
+    if (refresh == OverlayRefresh::None || view_->WindowState() == kMinimized)
+        return;
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    view_->ClientSize(clientWidth, clientHeight);
+    if (clientWidth < imageWidth_)
         RefreshReducedOverlay();
 }
 
 void CDispWin::RefreshReducedOverlay() {
+    // The live client size, as RenderImage decimates the image to it.
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    view_->ClientSize(clientWidth, clientHeight);
     std::lock_guard lock(imageLock_);
     if (image_.empty())
         return;
-    const int32_t width = std::min<int32_t>(clientWidth_, imageWidth_);
-    const int32_t height = std::min<int32_t>(clientHeight_, imageHeight_);
+    const int32_t width = std::min<int32_t>(clientWidth, imageWidth_);
+    const int32_t height = std::min<int32_t>(clientHeight, imageHeight_);
     overlayScaler_.RefreshReducedOverlay(renderEnabled_, overlay_.Data(), imageWidth_, imageHeight_,
                                          width, height, reducedOverlay_.data());
 }

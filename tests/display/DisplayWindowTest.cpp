@@ -259,3 +259,30 @@ TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
         EXPECT_EQ(view->ContrastEnabled(), enabled) << camera;
     }
 }
+
+TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMinimized) {
+    Open();
+    window->ApplyZoom(50);
+    StartContinuous();
+    GraphicsCommand point{};
+    point.type = 1;
+    point.colour = 255;
+    // Drawn while minimized; shown once the window is restored.
+    view->SetWindowState(1);
+    point.a = 11;
+    point.b = 7;
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    view->SetWindowState(0);
+    point.a = 40;
+    point.b = 20;
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    Clock::Sleep(300);
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint8_t> screen = view->Screen(width, height);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    ASSERT_EQ(width, 32);
+    // Each shown pixel ORs the 2 x 2 block of overlay pixels it stands for.
+    EXPECT_EQ(screen[3 * 32 + 5], 255);
+    EXPECT_EQ(screen[10 * 32 + 20], 255);
+}
