@@ -251,6 +251,11 @@ TEST_F(WindowTest, ContrastDialogSetsGainOffsetAndInvert) {
     window->Action(40015)->trigger();
     ContrastDialog* dialog = window->Contrast();
     ASSERT_NE(dialog, nullptr);
+    // A fixed size, a title and a close button: no maximize button.
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_FALSE(dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
     EXPECT_FALSE(window->Action(40015)->isEnabled());
     EXPECT_EQ(dialog->GainSlider()->maximum(), 409);
     EXPECT_EQ(dialog->GainSlider()->value(), 100);
