@@ -282,6 +282,14 @@ void CDispWin::OnResized(int32_t clientWidth, int32_t clientHeight, int32_t wind
         view_->SetTitle(TitleText());
         return;
     }
+    const int32_t state = windowState == kMaximized ? kMaximized : 0;
+    // A maximize or a restore, or the window manager resizing a maximized window, applies
+    // the zoom of the new client width: the image keeps its proportions instead of being
+    // stretched over the whole window. The display's own resizes give back the size it
+    // set, and end there.
+    const bool rezoom =
+        state != windowState_ ||
+        (state == kMaximized && (clientWidth != clientWidth_ || clientHeight != clientHeight_));
     if (!busy_) {
         clientWidth_ = clientWidth;
         clientHeight_ = clientHeight;
@@ -294,7 +302,9 @@ void CDispWin::OnResized(int32_t clientWidth, int32_t clientHeight, int32_t wind
         left_ = left;
         top_ = top;
     }
-    windowState_ = windowState == kMaximized ? kMaximized : 0;
+    windowState_ = state;
+    if (rezoom && !busy_ && renderEnabled_)
+        ApplyZoom(WindowGeometry::ZoomPercent(clientWidth, imageWidth_));
 }
 
 void CDispWin::OnMoved(int32_t left, int32_t top) {

@@ -98,7 +98,11 @@ private:
 
     // Proportions to keep: the image's, else the current client area's.
     float Aspect() const;
+    // Client size, and the window around it unless the window is maximized.
     void ApplySizes(const WindowSizes& sizes);
+    void SetClient(const WindowSizes& sizes);
+    // The window's inner width for a client width: never narrower than the menu's titles.
+    int32_t ContentWidth(int32_t clientWidth) const;
     void LockAfterResize();
     void ScheduleReport();
     void Report();

@@ -11,9 +11,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QToolButton>
 #include <memory>
 
 namespace vidrune::test {
@@ -172,6 +174,23 @@ TEST_F(WindowTest, UserResizesKeepTheImageProportionsAndWidthsInFours) {
     Settle();
     ExpectClient(640, 480);
     EXPECT_EQ(events.resized.back().width, 640);
+}
+
+TEST_F(WindowTest, AtASmallZoomTheMenuKeepsItsTitlesAndTheImageFollowsTheZoom) {
+    Open(320, 240);
+    // 25 %: an 80 x 60 client, narrower than the menu's titles.
+    view->Resize(80 + extra.width, 60 + extra.height);
+    Settle();
+    ExpectClient(80, 60);
+    EXPECT_GE(window->width(), window->menuBar()->sizeHint().width());
+    const auto* chevron = window->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
+    EXPECT_TRUE(chevron == nullptr || !chevron->isVisible());
+    for (QAction* menu : window->menuBar()->actions())
+        EXPECT_TRUE(window->menuBar()->rect().contains(window->menuBar()->actionGeometry(menu)))
+            << menu->text().toStdString();
+    // The user's resizes keep going from the image's size, not the window's.
+    UserResize(80, 80);
+    ExpectClient(108, 81);
 }
 
 TEST_F(WindowTest, ImageIsStretchedWithoutBlendingOrDrawnOneToOne) {
