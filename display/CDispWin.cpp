@@ -97,6 +97,7 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
         imageHeight_ = frameHeight;
     }
     device_ = desc.device;
+    frameShown_ = false;
     aspect_ = imageHeight_ > 0 ? static_cast<float>(imageWidth_) / static_cast<float>(imageHeight_)
                                : 1.0f;
     const int32_t previousState = windowState_;
@@ -322,7 +323,7 @@ bool CDispWin::OnSave(const std::string& path, bool includeOverlay) {
     bool written = false;
     {
         std::lock_guard lock(imageLock_);
-        if (!image_.empty()) {
+        if (!image_.empty() && frameShown_) {
             if (includeOverlay)
                 ImageComposer::IncludeOverlay(image_.data(), overlay_.Data(), pixelCount_);
             written = TiffWriter::WriteTiff(path, imageWidth_, imageHeight_, Image8(), palette_);
@@ -394,6 +395,7 @@ void CDispWin::UpdateOnce(ReadRequest& request) {
             view_->ShowContrast(contrast_.gain, contrast_.offset);
     }
     RenderImage();
+    frameShown_ = true;
 }
 
 void CDispWin::Quiesce() {

@@ -39,6 +39,7 @@ public:
     // Drawing pauses while the user drags the window frame.
     virtual void OnRenderEnabled(bool enabled) = 0;
     // Save: the shown 8-bit image, with the overlay ORed in when asked, as a TIFF file.
+    // False when the file cannot be written or no frame has been shown yet.
     virtual bool OnSave(const std::string& path, bool includeOverlay) = 0;
     // Print: a copy of the shown 8-bit image (width x height bytes), overlay as asked.
     virtual bool OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int32_t& width,

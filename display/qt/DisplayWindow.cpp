@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPalette>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -249,7 +250,11 @@ void DisplayWindow::SaveCommand() {
         return;
     includeOverlay_ = overlay->isChecked();
     lastFileName_ = dialog.selectedFiles().front();
-    SaveTo(lastFileName_.toStdString(), includeOverlay_);
+    if (!SaveTo(lastFileName_.toStdString(), includeOverlay_))
+        QMessageBox::warning(this, tr("Save"),
+                             tr("The image was not saved to %1: the file cannot be written, "
+                                "or the window has shown no frame since the camera was opened.")
+                                 .arg(lastFileName_));
 }
 
 void DisplayWindow::PrintCommand() {

@@ -214,6 +214,11 @@ TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
 
 TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
     Open();
+    // Nothing drawn since the open: refused, rather than a blank file.
+    std::string early = files.Dir().File("early.tif");
+    EXPECT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE", early.data(), 1), 0);
+    EXPECT_EQ(device.GetLastError(), 12u);
+    EXPECT_FALSE(std::filesystem::exists(early));
     StartContinuous();
     Clock::Sleep(200);
     ASSERT_EQ(device.AcquireStop(), 1);
