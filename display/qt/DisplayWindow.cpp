@@ -322,10 +322,14 @@ void DisplayWindow::ApplySizes(const WindowSizes& sizes) {
     if (sizes.clientWidth <= 0 || sizes.clientHeight <= 0)
         return;
     SetClient(sizes);
-    // A maximized window keeps the size the window manager gave it; the image shows in
-    // its corner at the size asked for.
-    if (!isMaximized())
+    if (!isMaximized()) {
         resize(ContentWidth(sizes.clientWidth), sizes.clientHeight + menuHeight_);
+        return;
+    }
+    // A maximized window keeps the size the window manager gave it: the image shows in its
+    // corner at the size asked for, and no resize event tells of the new client size.
+    UpdateCache();
+    ScheduleReport();
 }
 
 void DisplayWindow::SetClient(const WindowSizes& sizes) {

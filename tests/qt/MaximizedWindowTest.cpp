@@ -88,6 +88,10 @@ TEST_F(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
 
     // The image area takes the zoom that fits the screen, in the image's proportions.
     const QRect area = window->Area()->geometry();
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    display->View().ClientSize(clientWidth, clientHeight);
+    EXPECT_EQ(QSize(clientWidth, clientHeight), area.size()); // what frames are drawn for
     const float aspect = static_cast<float>(kWidth) / kHeight;
     EXPECT_GT(area.width(), kWidth);
     EXPECT_EQ(area.width() % 4, 0);
