@@ -42,7 +42,11 @@ std::string VicPathFor(const std::string& cameraPath) {
 } // namespace
 
 CVidrune::CVidrune(const char* name)
-    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {}
+    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {
+    // Read-only for hosts (the board's set refuses unlisted names): a host learns which
+    // library it loaded without an export of its own for it.
+    SetString("VERSION", VIDRUNE_VERSION_STRING);
+}
 
 CVidrune::~CVidrune() {
     // A host that unloads without freeing must not leave threads running on a dead object.
@@ -163,6 +167,12 @@ bool CVidrune::StopThreads() {
 
 int CVidrune::InitializeDevice(const char* path) {
     SetLastError(0);
+    // Initialised already: the cameras, the control-file folder and the board handles of
+    // the first initialisation stay, whatever file this call names.
+    if (GetInitFlag()) {
+        AcquireStop();
+        return 1;
+    }
     if (!ResolveConfigPath(path)) {
         SetLastError(7);
         return 0;
@@ -173,10 +183,6 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
     }
     RecordFgStatus(FgManSetTimeout(kLibraryTimeoutMs));
-    if (GetInitFlag()) {
-        AcquireStop();
-        return 1;
-    }
     // A device freed and initialised again reads its cameras afresh.
     ResetInputDevices();
     if (!LoadInputDevices(path))
@@ -198,7 +204,6 @@ int CVidrune::InitializeDevice(const char* path) {
 
 uint32_t CVidrune::OpenDevice() {
     SetLastError(0);
-    frameRate_ = -1.0;
     if (!startedFlag_) {
         SetLastError(7);
         return 0;
@@ -211,6 +216,9 @@ uint32_t CVidrune::OpenDevice() {
         SetLastError(1);
         return 0;
     }
+    // Only an open that goes ahead forgets the rate: a refused one leaves the open device
+    // timing its acquisitions as before.
+    frameRate_ = -1.0;
     const uint32_t cameraResult = CAcqDevice::OpenDevice();
     if (cameraResult != 0) {
         SetLastError(cameraResult);

@@ -159,6 +159,10 @@ private:
     int ReadLatestFrame(Read& read);
     int ReadByKind(Read& read);
     static void Deliver(const Read& read, const GrabBuffer& buffer);
+    // True when the slot still held the frame after a copy from it and was not being refilled.
+    bool CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer, int64_t frame) const;
+    // Frames are still coming: a continuous acquisition, or a counted one not complete.
+    bool Filling() const;
     int FinishRead(const Read& read);
     static bool RegionInsideFrame(const FrameGeometry& geometry, const ReadRequest& request,
                                   uint32_t xs, uint32_t ys);
@@ -177,7 +181,7 @@ private:
     // What an attribute set leads to once its value was checked.
     // Failed: the set was tried and failed with its own code.
     enum class SetOutcome { Rejected, Failed, Unchanged, Store, Apply, Rebuild };
-    SetOutcome SetBoardAttribute(const char* name, void* value);
+    SetOutcome SetBoardAttribute(const char* name, double number);
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;

@@ -28,6 +28,7 @@ constexpr uint32_t kLivePeriodMs = 50;
 constexpr uint32_t kFirstLiveFrameMs = 100;
 constexpr uint32_t kDefaultFrameWaitMs = 1000;
 constexpr uint32_t kFrameRecheckMs = 50;
+constexpr int kNewestAttempts = 3;
 constexpr uint32_t kLongestTransfer = 65535;
 constexpr uint32_t kTriggeredMode = 8;
 
@@ -44,12 +45,10 @@ double CVidrune::EffectiveRate() const {
 }
 
 int32_t CVidrune::FramesPerKept() const {
-    // Counted like the discard entries of the transfer list, so that a fractional skip
-    // (2.5 keeps one frame in three) asks the board for the frames the list consumes.
-    int32_t discarded = 0;
-    while (frameSkip_ - 1.0 > discarded)
-        ++discarded;
-    return discarded + 1;
+    // The kept frame and one discard entry for each whole or part frame beyond it, so that
+    // a fractional skip (2.5 keeps one frame in three) asks the board for the frames the
+    // list consumes. The skip is at most 1000.
+    return frameSkip_ > 1.0 ? static_cast<int32_t>(std::ceil(frameSkip_ - 1.0)) + 1 : 1;
 }
 
 int CVidrune::AcquireStart(const void* request) {
@@ -332,7 +331,11 @@ int CVidrune::StopNormalAcquisition() {
     if (!GetReadyFlag())
         SetLastError(7);
     doneEvent_->Set();
-    return idleEvent_->Wait(kStopNormalMs) ? 1 : 0;
+    if (idleEvent_->Wait(kStopNormalMs))
+        return 1;
+    // Said, so that a close that cannot stop the acquisition does not pass for a success.
+    SetLastError(5);
+    return 0;
 }
 
 int CVidrune::StopContinuousAcquisition() {
@@ -500,17 +503,21 @@ int CVidrune::ReadCurrentFrame(Read& read) {
     // slot, not what an earlier lap left there; once a counted acquisition is complete it
     // is its last frame.
     const int64_t held = buffer->frameNumber;
-    const bool filling = acquisitionState_ == kContinuous || doneCount_ < requestedCount_;
+    const bool filling = Filling();
     const FrameWait wait = AwaitSlot(ring, *buffer, read.request.timeoutMs, [&](int64_t now) {
         const bool landed = filling ? now != held && now >= 0 : now >= 0;
         return landed ? FrameWait::Arrived : FrameWait::TimedOut;
     });
-    if (wait == FrameWait::TimedOut)
+    if (wait == FrameWait::TimedOut) {
         read.error = 16;
-    else if (wait == FrameWait::Gone)
+    } else if (wait == FrameWait::Gone) {
         read.error = 17;
-    else
+    } else {
+        const int64_t frame = buffer->frameNumber;
         Deliver(read, *buffer);
+        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, frame))
+            read.error = 17;
+    }
     return FinishRead(read);
 }
 
@@ -569,14 +576,33 @@ int CVidrune::ReadFrameByIndex(Read& read) {
     return FinishRead(read);
 }
 
+bool CVidrune::Filling() const {
+    return acquisitionState_ == kContinuous || doneCount_ < requestedCount_;
+}
+
+bool CVidrune::CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer,
+                           int64_t frame) const {
+    // The board refills a slot only while it is the transfer's current target, and a refill
+    // that ended changed the frame number: either means the copy may mix two frames.
+    return buffer.frameNumber == frame && !(Filling() && ring.Current() == &buffer);
+}
+
 int CVidrune::ReadLatestFrame(Read& read) {
-    GrabBuffer* buffer = read.geometry.ring->Last();
-    // Nothing has landed since the buffers were reset: there is no newest frame yet.
-    if (buffer == nullptr || buffer->frameNumber < 0) {
-        read.error = 16;
-        return FinishRead(read);
+    const GrabBufferRing& ring = *read.geometry.ring;
+    // The newest slot is refilled one lap later; a reader held up that long tries again.
+    for (int attempt = 0; attempt < kNewestAttempts; ++attempt) {
+        GrabBuffer* buffer = ring.Last();
+        const int64_t frame = buffer != nullptr ? buffer->frameNumber.load() : GrabBuffer::kNoFrame;
+        // Nothing has landed since the buffers were reset: there is no newest frame yet.
+        if (frame < 0) {
+            read.error = 16;
+            return FinishRead(read);
+        }
+        Deliver(read, *buffer);
+        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, frame))
+            return FinishRead(read);
     }
-    Deliver(read, *buffer);
+    read.error = 17;
     return FinishRead(read);
 }
 

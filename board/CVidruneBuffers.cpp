@@ -135,8 +135,9 @@ void CVidrune::PublishGeometry() {
     auto geometry = std::make_shared<FrameGeometry>();
     geometry->ring = ring_;
     geometry->displayFrame = displayFrameBuffer_;
-    geometry->rowWidth = static_cast<uint32_t>(width_.load());
-    geometry->rowCount = static_cast<uint32_t>(height_.load());
+    // The buffers' own size: a set that failed half-way may have left other sizes behind.
+    geometry->rowWidth = ring_->Head()->width;
+    geometry->rowCount = ring_->Head()->height;
     geometry->bytesPerPixel = bytesPerPixel_;
     geometry->xScale = static_cast<uint32_t>(xScale_.load());
     geometry->yScale = static_cast<uint32_t>(yScale_.load());
@@ -161,7 +162,8 @@ void CVidrune::FreeTransfer() {
 FgStatus CVidrune::AppendDiscardEntries() {
     // Skipped camera frames land in the one discard buffer: k - 1 entries for a skip of k.
     FgStatus failure = FG_OK;
-    for (int32_t i = 1; i < FramesPerKept(); ++i) {
+    const int32_t entries = FramesPerKept() - 1;
+    for (int32_t i = 0; i < entries; ++i) {
         const FgStatus status =
             RecordFgStatus(FgXferAppend(transfer_, acquisition_, discardBuffer_, 0));
         if (status != FG_OK)

@@ -67,8 +67,12 @@ TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
             if (plugin.ReadDevice(&request) != 1)
                 continue;
             ++delivered;
-            if (!IsWholeFrameOfOneGeometry(out))
-                ++torn;
+            if (!IsWholeFrameOfOneGeometry(out) && torn++ == 0) {
+                std::string pixels;
+                for (uint32_t i = 0; i < kSide * kSide; ++i)
+                    pixels += std::to_string(out[i]) + (i % kSide == kSide - 1 ? "\n" : " ");
+                ADD_FAILURE() << "read kind " << kind << " index " << index << ":\n" << pixels;
+            }
         }
     };
     std::thread byIndex(reader, VIDRUNE_READ_BY_INDEX);
