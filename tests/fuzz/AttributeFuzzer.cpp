@@ -21,14 +21,6 @@ constexpr int kMaxSets = 16;
 constexpr size_t kMaxNameLength = 300;
 // Bitmaps of 1600 columns or 1200 rows and more are ignored; any smaller one fits here.
 constexpr size_t kBitmapBytes = size_t{1600} * 1200;
-// Known fault, being fixed on main: a large "DATA SKIP" builds its discard list in
-// quadratic time and overflows on the way. Until the fix lands such sets are left out;
-// set to false then.
-constexpr bool kKnownFaultUnboundedDataSkip = true;
-// Known fault, being fixed on main: a set reads eight bytes as a number before it knows the
-// attribute holds text. Until the fix lands texts are given in at least eight bytes; set to
-// false then.
-constexpr bool kKnownFaultTextReadAsNumber = true;
 
 const char* const kNumericNames[] = {
     "WIDTH",          "HEIGHT",          "X DATA SCALE",    "Y DATA SCALE",   "DATA SCALE",
@@ -108,8 +100,7 @@ GraphicsCommand FuzzedCommand(FuzzedDataProvider& input, std::vector<uint8_t>& b
 
 // Heap copies of exactly the text's size, so that reading past it is caught.
 std::unique_ptr<char[]> ExactText(const std::string& text) {
-    const size_t size =
-        kKnownFaultTextReadAsNumber ? std::max<size_t>(text.size() + 1, 8) : text.size() + 1;
+    const size_t size = text.size() + 1;
     auto copy = std::make_unique<char[]>(size);
     std::memcpy(copy.get(), text.c_str(), text.size() + 1);
     return copy;
@@ -124,8 +115,6 @@ void OneSet(FuzzedDataProvider& input, std::vector<uint8_t>& bitmap) {
         // Eight more zero bytes: read as a text, a number given for a text name still ends.
         std::array<double, 2> value{FuzzedNumber(input), 0.0};
         if (ReachesOutside(name))
-            return;
-        if (kKnownFaultUnboundedDataSkip && name == "DATA SKIP" && !(value[0] <= 1000))
             return;
         Set(level, name.c_str(), value.data());
         return;

@@ -13,10 +13,6 @@ namespace {
 constexpr int kMaxNames = 1000;
 constexpr uint32_t kMaxReadSide = 256;
 constexpr int32_t kFrameWaitMs = 100;
-// Known fault, being fixed on main: a first camera without a usable mode initialises with
-// no camera and error 0. Until the fix lands such inputs end here instead of failing the
-// run; set to false then.
-constexpr bool kKnownFaultInitialisesWithoutCamera = true;
 
 double Numeric(const char* name) {
     double value = 0;
@@ -39,8 +35,6 @@ bool FuzzHost::Initialize(const std::string& config) {
     if (InitializeDevice(config.c_str()) != 1)
         return false;
     if (GetNumInputDevices() == 0 || GetFirstInputDeviceName() == nullptr) {
-        if (kKnownFaultInitialisesWithoutCamera)
-            return false;
         std::fprintf(stderr, "InitializeDevice gave 1 without a camera (error %u)\n",
                      AcqGetLastError());
         std::abort();

@@ -22,10 +22,6 @@ namespace {
 
 constexpr size_t kMaxNameLength = 40;
 constexpr size_t kReadBuffer = size_t{1} << 20;
-// Known fault, being fixed on main: a file whose last line ends in a lone CR gets the new
-// section glued onto that line. Until the fix lands such files are left out; set to false
-// then.
-constexpr bool kKnownFaultLoneCarriageReturn = true;
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
@@ -105,8 +101,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string key = input.ConsumeRandomLengthString(kMaxNameLength);
     const std::string value = input.ConsumeRandomLengthString(kMaxNameLength * 4);
     const std::string file = input.ConsumeRemainingBytesAsString();
-    if (kKnownFaultLoneCarriageReturn && !file.empty() && file.back() == '\r')
-        return 0;
 
     const std::string path = dir->Write("fuzz.ini", file);
     std::vector<std::pair<std::string, std::string>> others;
