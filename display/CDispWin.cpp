@@ -107,6 +107,7 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
         imageHeight_ = frameHeight;
     }
     device_ = desc.device;
+    frameShown_ = false;
     aspect_ = imageHeight_ > 0 ? static_cast<float>(imageWidth_) / static_cast<float>(imageHeight_)
                                : 1.0f;
     const int32_t previousState = windowState_;
@@ -136,6 +137,7 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
     updateThread_ = std::make_unique<platform::Thread>([this] { UpdateThreadProc(); });
     if (view_->Exists()) {
         view_->SetSaveAndPrintEnabled(true);
+        view_->SetContrastEnabled(bitsPerPixel_ > 8);
         const int32_t zoom = WindowGeometry::ZoomPercent(clientWidth_, imageWidth_);
         if (windowState_ != kMinimized)
             view_->SetTitle(TitleLine(zoom));
@@ -178,7 +180,9 @@ void CDispWin::Close() {
     if (image_.empty() && !updateThread_)
         return;
     busy_ = 1;
-    preferredClientWidth_ = clientWidth_.load();
+    // A window that never got a size must not store a zero width for every later run.
+    if (clientWidth_ >= 1)
+        preferredClientWidth_ = clientWidth_.load();
     SaveSettings();
     stopEvent_.Set();
     // A thread that does not end in time is kept; it finds no image and no device, and
@@ -239,17 +243,28 @@ void CDispWin::DrawGraphic(GraphicsCommand& command) {
             return;
         refresh = overlay_.Execute(command);
     }
-    const bool reduced = clientWidth_ < imageWidth_ && windowState_ != kMinimized;
-    if (refresh == OverlayRefresh::Always || (refresh == OverlayRefresh::WhenReduced && reduced))
+    // Only a reduced image shows the reduced overlay; at 100 % and above rebuilding it
+    // would cost a pass over the whole overlay per command for nothing. Resizing below
+    // 100 % or restoring the window rebuilds it anyway.
+    if (refresh == OverlayRefresh::None || view_->WindowState() == kMinimized)
+        return;
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    view_->ClientSize(clientWidth, clientHeight);
+    if (clientWidth < imageWidth_)
         RefreshReducedOverlay();
 }
 
 void CDispWin::RefreshReducedOverlay() {
+    // The live client size, as RenderImage decimates the image to it.
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    view_->ClientSize(clientWidth, clientHeight);
     std::lock_guard lock(imageLock_);
     if (image_.empty())
         return;
-    const int32_t width = std::min<int32_t>(clientWidth_, imageWidth_);
-    const int32_t height = std::min<int32_t>(clientHeight_, imageHeight_);
+    const int32_t width = std::min<int32_t>(clientWidth, imageWidth_);
+    const int32_t height = std::min<int32_t>(clientHeight, imageHeight_);
     overlayScaler_.RefreshReducedOverlay(renderEnabled_, overlay_.Data(), imageWidth_, imageHeight_,
                                          width, height, reducedOverlay_.data());
 }
@@ -279,6 +294,14 @@ void CDispWin::OnResized(int32_t clientWidth, int32_t clientHeight, int32_t wind
         view_->SetTitle(TitleText());
         return;
     }
+    const int32_t state = windowState == kMaximized ? kMaximized : 0;
+    // A maximize or a restore, or the window manager resizing a maximized window, applies
+    // the zoom of the new client width: the image keeps its proportions instead of being
+    // stretched over the whole window. The display's own resizes give back the size it
+    // set, and end there.
+    const bool rezoom =
+        state != windowState_ ||
+        (state == kMaximized && (clientWidth != clientWidth_ || clientHeight != clientHeight_));
     if (!busy_) {
         clientWidth_ = clientWidth;
         clientHeight_ = clientHeight;
@@ -291,7 +314,9 @@ void CDispWin::OnResized(int32_t clientWidth, int32_t clientHeight, int32_t wind
         left_ = left;
         top_ = top;
     }
-    windowState_ = windowState == kMaximized ? kMaximized : 0;
+    windowState_ = state;
+    if (rezoom && !busy_ && renderEnabled_)
+        ApplyZoom(WindowGeometry::ZoomPercent(clientWidth, imageWidth_));
 }
 
 void CDispWin::OnMoved(int32_t left, int32_t top) {
@@ -309,7 +334,7 @@ bool CDispWin::OnSave(const std::string& path, bool includeOverlay) {
     bool written = false;
     {
         std::lock_guard lock(imageLock_);
-        if (!image_.empty()) {
+        if (!image_.empty() && frameShown_) {
             if (includeOverlay)
                 ImageComposer::IncludeOverlay(image_.data(), overlay_.Data(), pixelCount_);
             written = TiffWriter::WriteTiff(path, imageWidth_, imageHeight_, Image8(), palette_);
@@ -381,6 +406,7 @@ void CDispWin::UpdateOnce(ReadRequest& request) {
             view_->ShowContrast(contrast_.gain, contrast_.offset);
     }
     RenderImage();
+    frameShown_ = true;
 }
 
 void CDispWin::Quiesce() {

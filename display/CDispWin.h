@@ -41,6 +41,8 @@ public:
     void ResumeUpdate(const DisplayFrameDesc& desc) override;
     void DrawGraphic(GraphicsCommand& command) override;
     void Quiesce() override;
+    // False, writing nothing, while no frame was drawn since Open: the window starts
+    // minimized on one monitor and draws nothing, and a blank file would pass for a picture.
     bool SaveImage(const std::string& path, bool includeOverlay) override {
         return OnSave(path, includeOverlay);
     }
@@ -107,6 +109,8 @@ private:
     std::unique_ptr<platform::Thread> updateThread_;
     std::atomic<CAcqDevice*> device_{nullptr};
     std::atomic<uint32_t> draws_{0};
+    // A frame was read and drawn since Open: until then the image is blank.
+    std::atomic<bool> frameShown_{false};
 
     mutable std::mutex titleLock_;
     std::string title_;

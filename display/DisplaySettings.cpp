@@ -82,9 +82,8 @@ bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& 
     if (folder.empty())
         return false;
     const char separator = FileSystem::kSeparator;
-    const std::string vendor = folder + separator + kVendorFolder;
-    FileSystem::CreateDirectory(vendor);
-    FileSystem::CreateDirectory(vendor + separator + kProductFolder);
+    // On a fresh account even the data folder may be missing.
+    FileSystem::MakeDirectories(folder + separator + kVendorFolder + separator + kProductFolder);
 
     const std::string path = FilePath();
     const std::string section = SectionName(key);

@@ -39,7 +39,8 @@ public:
     // are used anyway. True when the stored position was accepted.
     static bool Load(const SettingsKey& key, float aspect, const MonitorLayout& monitors,
                      DisplaySettingsValues& values);
-    // Writes the five values, creating Vorn and Quorvane as needed. True when written.
+    // Writes the five values, creating the folders on the way as needed (the data folder
+    // too). True when written.
     static bool Save(const SettingsKey& key, const DisplaySettingsValues& values);
 
     // Whether a window at left/top with that client width lies on the known monitors.

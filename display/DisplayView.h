@@ -39,6 +39,7 @@ public:
     // Drawing pauses while the user drags the window frame.
     virtual void OnRenderEnabled(bool enabled) = 0;
     // Save: the shown 8-bit image, with the overlay ORed in when asked, as a TIFF file.
+    // False when the file cannot be written or no frame has been shown yet.
     virtual bool OnSave(const std::string& path, bool includeOverlay) = 0;
     // Print: a copy of the shown 8-bit image (width x height bytes), overlay as asked.
     virtual bool OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int32_t& width,
@@ -82,6 +83,9 @@ public:
     virtual void Present(const uint8_t* bitmap, int32_t width, int32_t height, size_t stride,
                          const Palette& palette) = 0;
     virtual void SetSaveAndPrintEnabled(bool enabled) = 0;
+    // The contrast commands: enabled for frames of more than 8 bits, set at every Open since
+    // the cameras of one process may differ in depth.
+    virtual void SetContrastEnabled(bool enabled) = 0;
     // Automatic levels found new values: the contrast dialog, when open, shows them.
     virtual void ShowContrast(int32_t gain, int32_t offset) = 0;
     // Destroys the window and ends the window thread.

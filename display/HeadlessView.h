@@ -30,6 +30,7 @@ public:
     void Present(const uint8_t* bitmap, int32_t width, int32_t height, size_t stride,
                  const Palette& palette) override;
     void SetSaveAndPrintEnabled(bool enabled) override { saveAndPrint_ = enabled; }
+    void SetContrastEnabled(bool enabled) override { contrast_ = enabled; }
     void ShowContrast(int32_t, int32_t) override {}
     void Destroy() override { exists_ = false; }
 
@@ -38,6 +39,7 @@ public:
     void SetWindowState(int32_t state);
     std::string Title() const;
     bool SaveAndPrintEnabled() const { return saveAndPrint_; }
+    bool ContrastEnabled() const { return contrast_; }
     uint32_t Presents() const { return presents_; }
     // The client area as last drawn, row after row, as palette indices.
     std::vector<uint8_t> Screen(int32_t& width, int32_t& height) const;
@@ -48,6 +50,7 @@ private:
     DisplayWindowEvents* events_ = nullptr;
     std::atomic<bool> exists_{false};
     std::atomic<bool> saveAndPrint_{false};
+    std::atomic<bool> contrast_{false};
     std::atomic<int32_t> state_{1};
     std::atomic<bool> onTop_{true};
     std::atomic<uint32_t> presents_{0};

@@ -51,7 +51,7 @@ OverlayRefresh OverlayPlane::Execute(GraphicsCommand& command) {
             DrawRectangle(command.a, command.b, command.c, command.d, value);
         return OverlayRefresh::Always;
     case kEllipse:
-        if (Empty() || command.c == 0)
+        if (Empty() || command.c == 0 || command.c > kMaxEllipseSemiAxisX)
             return OverlayRefresh::None;
         DrawEllipse(command.a, command.b, command.c, command.d, value);
         // Rebuilt like the other shapes, so that a new ellipse shows below 100 % at once.

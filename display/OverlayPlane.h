@@ -27,6 +27,9 @@ public:
     static constexpr uint32_t kFilledRectangle = 9;
     static constexpr int32_t kMaxBitmapWidth = 1600;
     static constexpr int32_t kMaxBitmapHeight = 1200;
+    // Ellipses step along x in hundredths of a pixel; one wider than any frame the board
+    // can deliver is ignored rather than keeping the host's thread for minutes.
+    static constexpr int32_t kMaxEllipseSemiAxisX = 65535;
     static constexpr uint8_t kTransparent = 1;
 
     OverlayPlane() = default;

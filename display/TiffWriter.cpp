@@ -95,9 +95,12 @@ std::vector<uint8_t> TiffWriter::Encode(int32_t width, int32_t height, const uin
     out.U32(h);
     out.U32(1);
 
+    // The field keeps its 50 bytes, but TIFF readers expect one NUL, at the end: the name
+    // is padded with blanks.
     const size_t software = bytes.size();
-    bytes.resize(software + kSoftwareLength, 0);
+    bytes.resize(software + kSoftwareLength - 1, ' ');
     std::memcpy(bytes.data() + software, kSoftware, std::strlen(kSoftware));
+    bytes.push_back('\0');
 
     for (const PaletteEntry& entry : palette.Colours())
         out.U16(entry.red * 256u);

@@ -164,9 +164,11 @@ WindowPlacement WindowGeometry::PlaceOnOpen(const WindowPlacement& loaded,
                                             const MonitorLayout& monitors) {
     WindowPlacement placement = loaded;
     const bool noPosition = loaded.left == -1 && loaded.top == -1;
-    if (noPosition)
-        placement.preferredClientWidth =
-            metrics.monitorCount >= 2 ? imageWidth : kDefaultClientWidth;
+    const int32_t defaultWidth = metrics.monitorCount >= 2 ? imageWidth : kDefaultClientWidth;
+    // Without a stored width the previous client size stays; before the first window
+    // there is none, and a zero width would give a window of one pixel.
+    if (noPosition || (placement.preferredClientWidth < 1 && previous.clientWidth < 1))
+        placement.preferredClientWidth = defaultWidth;
 
     WindowSizes& sizes = placement.sizes;
     sizes.clientWidth = previous.clientWidth;

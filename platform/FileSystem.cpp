@@ -43,6 +43,20 @@ bool FileSystem::CreateDirectory(const std::string& path) {
     return KindOf(path) == Kind::Directory;
 }
 
+bool FileSystem::MakeDirectories(const std::string& path) {
+    if (path.empty())
+        return false;
+    const std::filesystem::path target(path);
+    if (KindOf(path) != Kind::Directory && target.has_parent_path() &&
+        target.parent_path() != target)
+        MakeDirectories(target.parent_path().string());
+    std::error_code error;
+    if (std::filesystem::create_directory(target, error))
+        std::filesystem::permissions(target, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, error);
+    return KindOf(path) == Kind::Directory;
+}
+
 std::string FileSystem::LocalAppDataFolder() {
     if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0')
         return data;

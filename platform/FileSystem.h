@@ -16,7 +16,10 @@ public:
     static std::string ModulePathOf(const void* address);
     // True when the directory exists afterwards.
     static bool CreateDirectory(const std::string& path);
-    // The user's local (non-roaming) application-data folder.
+    // Creates the directory and any missing parents, the new ones private to the user (as
+    // the XDG base-directory rules ask for the data folder). True when it exists afterwards.
+    static bool MakeDirectories(const std::string& path);
+    // The user's local (non-roaming) application-data folder; it may not exist yet.
     static std::string LocalAppDataFolder();
     static constexpr char kSeparator = '/';
 };

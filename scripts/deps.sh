@@ -12,8 +12,14 @@ packages=(
 # Comparison libraries for the benchmarks only; the product never links them.
 bench_packages=(libopencv-dev libyuv-dev)
 
+# clang with libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh only.
+fuzz_packages=(clang-14 libclang-rt-14-dev llvm-14)
+
 if [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
     packages+=("${bench_packages[@]}")
+fi
+if [[ "${VIDRUNE_FUZZ_DEPS:-0}" == 1 ]]; then
+    packages+=("${fuzz_packages[@]}")
 fi
 
 # Number parsing is tested under a German locale (decimal comma), as Qt hosts switch to

@@ -8,6 +8,8 @@
 #include "tools/ToolError.h"
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <thread>
 
@@ -17,6 +19,16 @@ namespace {
 
 // The code whose advice fits a camera that delivers nothing.
 constexpr uint32_t kNoFrames = 16;
+
+// Whether a file can be written at path; a file made to find out is removed again.
+bool Writable(const std::string& path) {
+    std::error_code error;
+    const bool existed = std::filesystem::exists(path, error);
+    const bool opened = std::ofstream(path, std::ios::binary | std::ios::app).is_open();
+    if (opened && !existed)
+        std::filesystem::remove(path, error);
+    return opened;
+}
 
 } // namespace
 
@@ -110,10 +122,21 @@ bool LiveCommand::SaveSnapshot(const PluginApi& api) const {
         out_ << "snapshot of the display: " << path << "\n";
         return true;
     }
-    err_ << "no snapshot: the configuration shows no display window ([EXTDISPLAY] MPX=0), "
-            "or "
-         << path << " cannot be written\n";
+    err_ << "no snapshot: " << WhyNoSnapshot(api, options_.snapshot) << "\n";
     return false;
+}
+
+std::string LiveCommand::WhyNoSnapshot(const PluginApi& api, const std::string& path) {
+    // The plug-in answers 12 whatever the cause; the tool tells them apart.
+    double type = 0;
+    if (!api.AcqDeviceQuery("DISPLAY TYPE", &type))
+        return "the configuration asks for no display window (a window needs [EXTDISPLAY] "
+               "with MPX=0)";
+    if (!Writable(path))
+        return path + " cannot be written";
+    return "the display window is minimized and shows no frame: restore it, or place it with "
+           "State=0 in the camera's section of $XDG_DATA_HOME/Vorn/Quorvane/LiveDisplay.ini "
+           "(where the window saves its place when the camera closes)";
 }
 
 void LiveCommand::Report(const Tally& tally, double seconds, double cameraRate) const {

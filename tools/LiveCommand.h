@@ -41,6 +41,7 @@ private:
     Tally ReadForAWhile(DeviceSession& session, const Region& region, FrameImage& image);
     void Report(const Tally& tally, double seconds, double cameraRate) const;
     bool SaveSnapshot(const PluginApi& api) const;
+    static std::string WhyNoSnapshot(const PluginApi& api, const std::string& path);
 
     Options options_;
     std::ostream& out_;

@@ -30,6 +30,9 @@ ContrastDialog::ContrastDialog(DisplayWindowEvents& events, QWidget* parent)
     setWindowTitle(tr("Contrast"));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
+    // A title and a close button only: there is nothing to maximize.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
 
     const int32_t maximum = WindowGeometry::SliderMaximum(events_.BitsPerPixel());
     gainSlider_ = MakeSlider(maximum, this);
@@ -41,6 +44,7 @@ ContrastDialog::ContrastDialog(DisplayWindowEvents& events, QWidget* parent)
     automaticButton_ = new QPushButton(tr("A&utomatic"), this);
 
     auto* layout = new QGridLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     layout->addWidget(new QLabel(tr("Gain"), this), 0, 0);
     layout->addWidget(gainSlider_, 0, 1);
     layout->addWidget(gainBox_, 0, 2);

@@ -10,7 +10,10 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPalette>
 #include <QPrintDialog>
+#include <QPrinter>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -48,17 +51,23 @@ DisplayWindow::DisplayWindow(DisplayWindowEvents& events, const std::string& tit
     : events_(events), titleText_(titleText), extra_(WindowGeometry::FrameExtraFor(metrics)),
       menuHeight_(metrics.menuHeight), maxDisplayHeight_(maxDisplayHeight) {
     setWindowTitle(QString::fromStdString(titleText_));
-    area_ = new ImageArea(this);
-    setCentralWidget(area_);
+    // The image area keeps the client size the display asks for; where the window is
+    // larger (maximized, or held at the menu's width) the rest stays black.
+    auto* backdrop = new QWidget(this);
+    backdrop->setAutoFillBackground(true);
+    QPalette black = backdrop->palette();
+    black.setColor(QPalette::Window, Qt::black);
+    backdrop->setPalette(black);
+    setCentralWidget(backdrop);
+    area_ = new ImageArea(backdrop);
     BuildMenu();
     // The window sizes the display computes count the menu as exactly this high.
     menuBar()->setFixedHeight(menuHeight_);
+    // Narrower, the menu bar folds its titles behind a chevron (at 25 % of a small image).
+    setMinimumWidth(menuBar()->sizeHint().width());
     SetSaveAndPrintEnabled(false);
-    // Without a contrast to set, the contrast commands stay grayed.
-    if (events_.BitsPerPixel() <= 8) {
-        actions_[kContrast]->setEnabled(false);
-        actions_[kRestartAutoLevels]->setEnabled(false);
-    }
+    // Without a contrast to set, the contrast commands are grayed (until an Open says more).
+    SetContrastEnabled(events_.BitsPerPixel() > 8);
 }
 
 DisplayWindow::~DisplayWindow() {
@@ -150,7 +159,8 @@ void DisplayWindow::Place(const ViewPlacement& placement) {
     sizes_.clientWidth = sizes_.windowWidth - extra_.width;
     sizes_.clientHeight = sizes_.windowHeight - extra_.height;
     move(placement.left, placement.top);
-    resize(sizes_.clientWidth, sizes_.clientHeight + menuHeight_);
+    area_->resize(sizes_.clientWidth, sizes_.clientHeight);
+    resize(ContentWidth(sizes_.clientWidth), sizes_.clientHeight + menuHeight_);
     switch (placement.windowState) {
     case 1:
         showMinimized();
@@ -187,9 +197,24 @@ void DisplayWindow::SetSaveAndPrintEnabled(bool enabled) {
     actions_[kPrint]->setEnabled(enabled);
 }
 
+void DisplayWindow::SetContrastEnabled(bool enabled) {
+    contrastEnabled_ = enabled;
+    actions_[kRestartAutoLevels]->setEnabled(enabled);
+    // While the dialog is open its command stays grayed.
+    actions_[kContrast]->setEnabled(enabled && contrast_ == nullptr);
+    if (!enabled && contrast_ != nullptr)
+        contrast_->close();
+}
+
 void DisplayWindow::ShowContrast(int32_t gain, int32_t offset) {
     if (contrast_ != nullptr)
         contrast_->ShowValues(gain, offset);
+}
+
+QPrinter& DisplayWindow::Printer() {
+    if (printer_ == nullptr)
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *printer_;
 }
 
 bool DisplayWindow::SaveTo(const std::string& path, bool includeOverlay) {
@@ -225,11 +250,15 @@ void DisplayWindow::SaveCommand() {
         return;
     includeOverlay_ = overlay->isChecked();
     lastFileName_ = dialog.selectedFiles().front();
-    SaveTo(lastFileName_.toStdString(), includeOverlay_);
+    if (!SaveTo(lastFileName_.toStdString(), includeOverlay_))
+        QMessageBox::warning(this, tr("Save"),
+                             tr("The image was not saved to %1: the file cannot be written, "
+                                "or the window has shown no frame since the camera was opened.")
+                                 .arg(lastFileName_));
 }
 
 void DisplayWindow::PrintCommand() {
-    QPrintDialog dialog(&printer_, this);
+    QPrintDialog dialog(&Printer(), this);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
@@ -245,7 +274,7 @@ void DisplayWindow::PrintCommand() {
     if (dialog.exec() != QDialog::Accepted)
         return;
     includeOverlay_ = overlay->isChecked();
-    PrintTo(printer_, includeOverlay_);
+    PrintTo(Printer(), includeOverlay_);
     activateWindow();
 }
 
@@ -255,7 +284,7 @@ void DisplayWindow::OpenContrast() {
     contrast_ = new ContrastDialog(events_, this);
     actions_[kContrast]->setEnabled(false);
     connect(contrast_.data(), &QObject::destroyed, this,
-            [this] { actions_[kContrast]->setEnabled(true); });
+            [this] { actions_[kContrast]->setEnabled(contrastEnabled_); });
     contrast_->show();
 }
 
@@ -285,33 +314,56 @@ float DisplayWindow::Aspect() const {
     return 0.0f;
 }
 
+int32_t DisplayWindow::ContentWidth(int32_t clientWidth) const {
+    return std::max(clientWidth, minimumWidth());
+}
+
 void DisplayWindow::ApplySizes(const WindowSizes& sizes) {
     if (sizes.clientWidth <= 0 || sizes.clientHeight <= 0)
         return;
+    SetClient(sizes);
+    if (!isMaximized()) {
+        resize(ContentWidth(sizes.clientWidth), sizes.clientHeight + menuHeight_);
+        return;
+    }
+    // A maximized window keeps the size the window manager gave it: the image shows in its
+    // corner at the size asked for, and no resize event tells of the new client size.
+    UpdateCache();
+    ScheduleReport();
+}
+
+void DisplayWindow::SetClient(const WindowSizes& sizes) {
     sizes_ = sizes;
-    resize(sizes.clientWidth, sizes.clientHeight + menuHeight_);
+    area_->resize(sizes.clientWidth, sizes.clientHeight);
 }
 
 void DisplayWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    const int32_t clientWidth = width();
-    const int32_t clientHeight = height() - menuHeight_;
-    const float aspect = Aspect();
-    const bool locked =
-        aspect <= 0.0f || (clientWidth % 4 == 0 &&
-                           clientHeight == WindowGeometry::HeightForWidth(clientWidth, aspect));
-    const bool normal = !isMinimized() && !isMaximized() && !isFullScreen();
-    // The size asked for last is taken as it comes, so that a window manager insisting on
-    // another size cannot make the window bounce.
-    const bool requested = clientWidth == sizes_.clientWidth && clientHeight == sizes_.clientHeight;
-    if (normal && !locked && !requested && !lockPending_) {
-        lockPending_ = true;
-        QTimer::singleShot(0, this, [this] { LockAfterResize(); });
-        return;
-    }
-    if (normal) {
-        sizes_ = WindowSizes{clientWidth, clientHeight, clientWidth + extra_.width,
-                             clientHeight + extra_.height};
+    const int32_t width = this->width();
+    const int32_t height = this->height() - menuHeight_;
+    const WindowSizes available{width, height, width + extra_.width, height + extra_.height};
+    if (isMaximized()) {
+        // The window manager sized the window: the display hears of the whole client area
+        // and answers with the zoom that fits, in proportion.
+        SetClient(available);
+    } else if (!isMinimized() && !isFullScreen()) {
+        // The size asked for last is taken as it comes, so that a window manager insisting
+        // on another size cannot make the window bounce.
+        const bool requested =
+            width == ContentWidth(sizes_.clientWidth) && height == sizes_.clientHeight;
+        const float aspect = Aspect();
+        const bool locked =
+            aspect <= 0.0f ||
+            (width % 4 == 0 && height == WindowGeometry::HeightForWidth(width, aspect));
+        if (!requested && !locked) {
+            if (!lockPending_) {
+                lockPending_ = true;
+                QTimer::singleShot(0, this, [this] { LockAfterResize(); });
+            }
+            return;
+        }
+        if (!requested)
+            SetClient(available);
     }
     UpdateCache();
     ScheduleReport();
@@ -322,11 +374,12 @@ void DisplayWindow::LockAfterResize() {
     const float aspect = Aspect();
     if (aspect <= 0.0f || isMinimized() || isMaximized())
         return;
-    const int32_t clientWidth = width();
-    const int32_t clientHeight = height() - menuHeight_;
-    ApplySizes(WindowGeometry::LockAspect(sizes_, clientWidth + extra_.width,
-                                          clientHeight + extra_.height, false, aspect, extra_,
-                                          maxDisplayHeight_));
+    // Measured from the window as it was, at least as wide as its menu.
+    WindowSizes shown = sizes_;
+    shown.windowWidth = ContentWidth(sizes_.clientWidth) + extra_.width;
+    ApplySizes(WindowGeometry::LockAspect(shown, this->width() + extra_.width,
+                                          this->height() - menuHeight_ + extra_.height, false,
+                                          aspect, extra_, maxDisplayHeight_));
     UpdateCache();
     ScheduleReport();
 }
@@ -375,8 +428,8 @@ void DisplayWindow::Report() {
 }
 
 void DisplayWindow::UpdateCache() {
-    clientWidth_ = width();
-    clientHeight_ = std::max(0, height() - menuHeight_);
+    clientWidth_ = area_->width();
+    clientHeight_ = area_->height();
     const QPoint corner = frameGeometry().topLeft();
     left_ = corner.x();
     top_ = corner.y();

@@ -7,14 +7,15 @@
 
 #include <QMainWindow>
 #include <QPointer>
-#include <QPrinter>
 #include <QString>
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 class QAction;
+class QPrinter;
 
 namespace vidrune {
 
@@ -54,6 +55,8 @@ public:
     void ResizeWindow(int32_t windowWidth, int32_t windowHeight);
     void SetTitleLine(const std::string& line);
     void SetSaveAndPrintEnabled(bool enabled);
+    // Grays or enables the contrast commands; graying also closes the contrast dialog.
+    void SetContrastEnabled(bool enabled);
     void ShowContrast(int32_t gain, int32_t offset);
 
     // A menu command by id (the low 16 bits select it); grayed and unknown ids do nothing.
@@ -65,8 +68,9 @@ public:
     // Save and Print without their dialogs: what the commands do once the user confirmed.
     bool SaveTo(const std::string& path, bool includeOverlay);
     bool PrintTo(QPrinter& printer, bool includeOverlay);
-    // Kept for the life of the window so that the last choices are offered again.
-    QPrinter& Printer() { return printer_; }
+    // Made at the first print, then kept for the life of the window so that the last
+    // choices are offered again. Not before: a printer loads Qt's print-support plug-in.
+    QPrinter& Printer();
     const QString& LastFileName() const { return lastFileName_; }
 
     // Any thread.
@@ -94,7 +98,11 @@ private:
 
     // Proportions to keep: the image's, else the current client area's.
     float Aspect() const;
+    // Client size, and the window around it unless the window is maximized.
     void ApplySizes(const WindowSizes& sizes);
+    void SetClient(const WindowSizes& sizes);
+    // The window's inner width for a client width: never narrower than the menu's titles.
+    int32_t ContentWidth(int32_t clientWidth) const;
     void LockAfterResize();
     void ScheduleReport();
     void Report();
@@ -118,9 +126,10 @@ private:
     int32_t reportedHeight_ = -1;
     int32_t reportedState_ = -1;
 
-    QPrinter printer_{QPrinter::HighResolution};
+    std::unique_ptr<QPrinter> printer_;
     QString lastFileName_ = QStringLiteral("*.tif");
     bool includeOverlay_ = false;
+    bool contrastEnabled_ = true;
 
     std::atomic<int32_t> clientWidth_{0};
     std::atomic<int32_t> clientHeight_{0};

@@ -1,88 +1,151 @@
 #include "display/qt/QtApplicationThread.h"
 
-#include "platform/Event.h"
 #include "platform/Thread.h"
 
 #include <QApplication>
 #include <QMetaObject>
+#include <chrono>
+#include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <vector>
 
 namespace vidrune {
 
-// Everything the thread touches: it may outlive the object when it does not end in time.
-struct QtApplicationThread::Shared {
-    std::mutex lock;
-    QApplication* app = nullptr;
-    bool quitRequested = false;
-    std::string platformName;
-    platform::Event ready{platform::Event::Mode::ManualReset};
-    // QApplication keeps argc and argv for its whole life.
-    std::vector<std::string> arguments;
-    std::vector<char*> argv;
-    int argc = 0;
+// The process's Qt thread and what it shares with the threads that ask it for an
+// application. Made once and never destroyed, like the thread it runs.
+class QtApplicationThread::Host {
+public:
+    enum class Phase { Idle, Starting, Running, Stopping };
 
-    void Run() {
-        QApplication application(argc, argv.data());
-        application.setQuitOnLastWindowClosed(false);
-        {
-            std::lock_guard guard(lock);
-            app = &application;
-            platformName = QGuiApplication::platformName().toStdString();
+    static Host& Process() {
+        // Deliberately never destroyed: the parked thread waits on it until the process ends.
+        static Host* const host = new Host;
+        return *host;
+    }
+
+    // False when another application still runs, or this one did not come up in time.
+    bool Start(const std::string& platform, uint32_t timeoutMs) {
+        std::unique_lock guard(lock_);
+        if (phase_ != Phase::Idle)
+            return false;
+        arguments_ = {"vidrune"};
+        if (!platform.empty()) {
+            arguments_.push_back("-platform");
+            arguments_.push_back(platform);
         }
-        ready.Set();
-        // A stop that came before the loop ran must still end it.
-        if (!QuitRequested())
-            QApplication::exec();
-        std::lock_guard guard(lock);
-        app = nullptr;
+        quitRequested_ = false;
+        phase_ = Phase::Starting;
+        changed_.notify_all();
+        if (changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                              [this] { return phase_ != Phase::Starting; }))
+            return app_ != nullptr;
+        // Too late: the application ends as soon as it comes up.
+        quitRequested_ = true;
+        return false;
     }
 
-    bool QuitRequested() {
-        std::lock_guard guard(lock);
-        return quitRequested;
+    bool Stop(uint32_t timeoutMs) {
+        std::unique_lock guard(lock_);
+        if (phase_ == Phase::Idle)
+            return true;
+        quitRequested_ = true;
+        if (app_ != nullptr)
+            QMetaObject::invokeMethod(
+                app_, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
+        return changed_.wait_for(guard, std::chrono::milliseconds(timeoutMs),
+                                 [this] { return phase_ == Phase::Idle; });
     }
+
+    bool Running() const {
+        std::lock_guard guard(lock_);
+        return app_ != nullptr;
+    }
+
+    std::string PlatformName() const {
+        std::lock_guard guard(lock_);
+        return platformName_;
+    }
+
+private:
+    Host() : thread_(std::make_unique<platform::Thread>([this] { Serve(); })) {}
+
+    [[noreturn]] void Serve() {
+        for (;;) {
+            std::vector<std::string> arguments;
+            {
+                std::unique_lock guard(lock_);
+                changed_.wait(guard, [this] { return phase_ == Phase::Starting; });
+                arguments = arguments_;
+            }
+            RunApplication(arguments);
+        }
+    }
+
+    void RunApplication(std::vector<std::string>& arguments) {
+        // QApplication keeps argc and argv for its whole life.
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        int argc = static_cast<int>(arguments.size());
+        {
+            QApplication application(argc, argv.data());
+            application.setQuitOnLastWindowClosed(false);
+            bool quit = false;
+            {
+                std::lock_guard guard(lock_);
+                app_ = &application;
+                platformName_ = QGuiApplication::platformName().toStdString();
+                phase_ = Phase::Running;
+                quit = quitRequested_;
+                changed_.notify_all();
+            }
+            // A stop that came before the loop ran must still end it.
+            if (!quit)
+                QApplication::exec();
+            std::lock_guard guard(lock_);
+            app_ = nullptr;
+            phase_ = Phase::Stopping;
+        }
+        std::lock_guard guard(lock_);
+        phase_ = Phase::Idle;
+        changed_.notify_all();
+    }
+
+    mutable std::mutex lock_;
+    std::condition_variable changed_;
+    Phase phase_ = Phase::Idle;
+    bool quitRequested_ = false;
+    QApplication* app_ = nullptr;
+    std::string platformName_;
+    std::vector<std::string> arguments_;
+    std::unique_ptr<platform::Thread> thread_;
 };
 
-QtApplicationThread::QtApplicationThread(const std::string& platform)
-    : shared_(std::make_shared<Shared>()) {
-    shared_->arguments.push_back("vidrune");
-    if (!platform.empty()) {
-        shared_->arguments.push_back("-platform");
-        shared_->arguments.push_back(platform);
-    }
-    for (std::string& argument : shared_->arguments)
-        shared_->argv.push_back(argument.data());
-    shared_->argv.push_back(nullptr);
-    shared_->argc = static_cast<int>(shared_->arguments.size());
-    std::shared_ptr<Shared> shared = shared_;
-    thread_ = std::make_unique<platform::Thread>([shared] { shared->Run(); });
-    shared_->ready.Wait(kStartTimeoutMs);
+QtApplicationThread::QtApplicationThread(const std::string& platform) : host_(Host::Process()) {
+    started_ = host_.Start(platform, kStartTimeoutMs);
 }
 
 QtApplicationThread::~QtApplicationThread() {
-    Stop(1000);
+    Stop(kStopTimeoutMs);
 }
 
 bool QtApplicationThread::Running() const {
-    std::lock_guard guard(shared_->lock);
-    return shared_->app != nullptr;
+    return started_ && host_.Running();
 }
 
 std::string QtApplicationThread::PlatformName() const {
-    std::lock_guard guard(shared_->lock);
-    return shared_->platformName;
+    return started_ ? host_.PlatformName() : std::string();
 }
 
 bool QtApplicationThread::Stop(uint32_t timeoutMs) {
-    {
-        std::lock_guard guard(shared_->lock);
-        shared_->quitRequested = true;
-        if (shared_->app != nullptr)
-            QMetaObject::invokeMethod(
-                shared_->app, [] { QCoreApplication::quit(); }, Qt::QueuedConnection);
-    }
-    return thread_->Join(timeoutMs);
+    if (!started_)
+        return true;
+    if (!host_.Stop(timeoutMs))
+        return false;
+    started_ = false;
+    return true;
 }
 
 } // namespace vidrune

@@ -276,6 +276,10 @@ void QtView::SetSaveAndPrintEnabled(bool enabled) {
     WithWindow([enabled](DisplayWindow& window) { window.SetSaveAndPrintEnabled(enabled); }, true);
 }
 
+void QtView::SetContrastEnabled(bool enabled) {
+    WithWindow([enabled](DisplayWindow& window) { window.SetContrastEnabled(enabled); }, true);
+}
+
 void QtView::ShowContrast(int32_t gain, int32_t offset) {
     // From the update thread: never wait for the window thread, which may wait for it.
     WithWindow([gain, offset](DisplayWindow& window) { window.ShowContrast(gain, offset); }, false);

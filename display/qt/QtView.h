@@ -14,7 +14,8 @@ class DisplayWindow;
 class QtApplicationThread;
 
 // The live display's window on Qt. In a process without a Qt application the view runs
-// one on a thread of its own; in a Qt host the window lives on the host's GUI thread.
+// one on the process's Qt thread (QtApplicationThread); in a Qt host the window lives on
+// the host's GUI thread.
 // Either way every call from another thread is carried out on that window thread.
 class QtView : public DisplayView {
 public:
@@ -48,6 +49,7 @@ public:
     void Present(const uint8_t* bitmap, int32_t width, int32_t height, size_t stride,
                  const Palette& palette) override;
     void SetSaveAndPrintEnabled(bool enabled) override;
+    void SetContrastEnabled(bool enabled) override;
     void ShowContrast(int32_t gain, int32_t offset) override;
     void Destroy() override;
 

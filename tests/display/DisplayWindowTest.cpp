@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
@@ -215,12 +216,82 @@ TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
 
 TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
     Open();
+    // Nothing drawn since the open: refused, rather than a blank file.
+    std::string early = files.Dir().File("early.tif");
+    EXPECT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE", early.data(), 1), 0);
+    EXPECT_EQ(device.GetLastError(), 12u);
+    EXPECT_FALSE(std::filesystem::exists(early));
     StartContinuous();
     Clock::Sleep(200);
     ASSERT_EQ(device.AcquireStop(), 1);
     const std::string path = files.Dir().File("shot.tif");
     ASSERT_TRUE(window->WindowEvents().OnSave(path, false));
     EXPECT_EQ(files.Dir().Read("shot.tif").size(), 1832u + 64u * 48u);
+}
+
+TEST_F(DisplayWindowTest, AStoredPlacementWithoutAWidthOpensAtTheDefaultWidth) {
+    using vidrune::platform::Profile;
+    const std::string file = files.Dir().Path() + "/Vorn/Quorvane/LiveDisplay.ini";
+    const std::string section = "Mode65536_65792_65793";
+    std::filesystem::create_directories(files.Dir().Path() + "/Vorn/Quorvane");
+    ASSERT_TRUE(Profile::WriteString(file, section, "Xoffset", "100"));
+    Profile::WriteString(file, section, "Yoffset", "100");
+    Profile::WriteString(file, section, "State", "0");
+    Open();
+    // Two monitors: the default client is as wide as the image.
+    EXPECT_EQ(view->Title(), "Live  (100%)");
+    int32_t width = 0;
+    int32_t height = 0;
+    view->ClientSize(width, height);
+    EXPECT_EQ(width, 64);
+    EXPECT_EQ(height, 48);
+    EXPECT_EQ(device.CloseDevice(), 0u);
+    EXPECT_EQ(Profile::GetInt(file, section, "Xpixels", -99), 64);
+}
+
+TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
+    SimCamera deep;
+    deep.file = "deep.cam";
+    deep.depth = 12;
+    files.WriteCamera(deep);
+    SimMode deepMode;
+    deepMode.controlFile = deep.file;
+    Open(SimCamera{}, SimBoardFiles::CameraSection("CAMERA2", "Deep") +
+                          SimBoardFiles::ModeSection("CAMERA2_MODE1", deepMode));
+    EXPECT_FALSE(view->ContrastEnabled());
+    for (const auto& [camera, enabled] : {std::pair{"Deep", true}, std::pair{"Cam", false}}) {
+        ASSERT_EQ(device.CloseDevice(), 0u);
+        ASSERT_EQ(device.SetCurrentInputDevice(device.GetInputDeviceId(camera)), 1);
+        ASSERT_EQ(device.OpenDevice(), 0u);
+        EXPECT_EQ(view->ContrastEnabled(), enabled) << camera;
+    }
+}
+
+TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMinimized) {
+    Open();
+    window->ApplyZoom(50);
+    StartContinuous();
+    GraphicsCommand point{};
+    point.type = 1;
+    point.colour = 255;
+    // Drawn while minimized; shown once the window is restored.
+    view->SetWindowState(1);
+    point.a = 11;
+    point.b = 7;
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    view->SetWindowState(0);
+    point.a = 40;
+    point.b = 20;
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    Clock::Sleep(300);
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint8_t> screen = view->Screen(width, height);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    ASSERT_EQ(width, 32);
+    // Each shown pixel ORs the 2 x 2 block of overlay pixels it stands for.
+    EXPECT_EQ(screen[3 * 32 + 5], 255);
+    EXPECT_EQ(screen[10 * 32 + 20], 255);
 }
 
 TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisition) {

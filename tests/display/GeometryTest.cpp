@@ -172,6 +172,18 @@ TEST(WindowGeometryTest, StoredPlacementIsKept) {
     placement = WindowGeometry::PlaceOnOpen(loaded, Sizes(500, 375), 1024, 4.0f / 3.0f, Metrics(1),
                                             monitors);
     EXPECT_EQ(placement.sizes, Sizes(960, 720));
+
+    // No usable stored width and no window yet: the default width, not a 1-pixel window.
+    for (const int32_t stored : {0, -5}) {
+        loaded.preferredClientWidth = stored;
+        placement = WindowGeometry::PlaceOnOpen(loaded, WindowSizes{}, 1024, 4.0f / 3.0f,
+                                                Metrics(1), monitors);
+        EXPECT_EQ(placement.sizes, Sizes(320, 240)) << stored;
+        placement = WindowGeometry::PlaceOnOpen(loaded, WindowSizes{}, 640, 4.0f / 3.0f, Metrics(2),
+                                                monitors);
+        EXPECT_EQ(placement.sizes, Sizes(640, 480)) << stored;
+        EXPECT_EQ(placement.left, 100) << stored;
+    }
 }
 
 TEST(WindowGeometryTest, ContrastDialogRangesAndParsing) {

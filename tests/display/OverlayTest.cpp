@@ -145,6 +145,15 @@ TEST(OverlayTest, EllipseSkipsPointsOffTheImage) {
     GraphicsCommand flat = Command(OverlayPlane::kEllipse, 15, 15, 0, 5);
     EXPECT_EQ(plane.Execute(flat), OverlayRefresh::None);
     EXPECT_TRUE(SetPixels(plane).empty());
+
+    // Wider than any frame: ignored (2^31 steps of 0.01 would hold the host for minutes).
+    // The widest allowed one still reaches the image with its top and bottom.
+    GraphicsCommand wide = Command(OverlayPlane::kEllipse, 15, 15, 65536, 5);
+    EXPECT_EQ(plane.Execute(wide), OverlayRefresh::None);
+    EXPECT_TRUE(SetPixels(plane).empty());
+    wide.c = OverlayPlane::kMaxEllipseSemiAxisX;
+    EXPECT_EQ(plane.Execute(wide), OverlayRefresh::Always);
+    EXPECT_TRUE(SetPixels(plane).count({15, 10}));
 }
 
 TEST(OverlayTest, BitmapEnlargesToItsReferenceSize) {

@@ -50,6 +50,17 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndSaveCreatesTheFile) {
               "OnTop=1\n");
 }
 
+TEST_F(SettingsTest, AFreshAccountGetsItsDataFolderAtTheFirstSave) {
+    const std::string data = home_.File("fresh/.local/share");
+    setenv("XDG_DATA_HOME", data.c_str(), 1);
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(10, 20, 640, 0, 1)));
+    DisplaySettingsValues values;
+    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
+    EXPECT_EQ(values, Values(10, 20, 640, 0, 1));
+    // Folders made for the user's data are the user's alone.
+    EXPECT_EQ(std::filesystem::status(data).permissions(), std::filesystem::perms::owner_all);
+}
+
 TEST_F(SettingsTest, ModesKeepTheirOwnPlacement) {
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(100, 200, 640, 0, 1)));
     ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));

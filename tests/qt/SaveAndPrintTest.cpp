@@ -16,6 +16,7 @@
 #include <QImage>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <cstdlib>
@@ -103,6 +104,29 @@ protected:
     DisplayWindow* window = nullptr;
     TempDir dir;
 };
+
+TEST_F(SaveAndPrintTest, ASaveThatFailsSaysSo) {
+    events.imageWidth = 0; // the display has nothing it can write
+    const std::string path = dir.File("nothing.tif");
+    QString message;
+    WhenModal([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QFileDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        TypeFileName(dialog, path);
+        // The message comes up once the dialog has closed.
+        WhenModal([&](QWidget* next) {
+            auto* box = qobject_cast<QMessageBox*>(next);
+            ASSERT_NE(box, nullptr);
+            message = box->text();
+            box->accept();
+        });
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window->ExecuteCommand(40003);
+    ASSERT_EQ(events.saves.size(), 1u);
+    EXPECT_TRUE(message.contains(QString::fromStdString(path))) << message.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
 
 TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
     const std::string first = dir.File("first.tif");

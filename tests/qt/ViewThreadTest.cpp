@@ -42,7 +42,7 @@ protected:
     FakeWindowEvents events;
 };
 
-TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndEndsWithTheView) {
+TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheView) {
     std::unique_ptr<DisplayView> view(create());
     ASSERT_NE(view, nullptr);
     ASSERT_NE(QCoreApplication::instance(), nullptr);
@@ -88,8 +88,19 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndEndsWithTheV
     EXPECT_EQ(shown.pixelColor(0, 0), QColor(240, 0, 0));
     EXPECT_EQ(shown.pixelColor(80, 60), QColor(200, 200, 200));
 
+    QThread* const windowThread = QCoreApplication::instance()->thread();
     view.reset();
-    // The window thread took its application with it.
+    // The application went with the view, on its own thread.
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+
+    // The thread stays for the process (Qt's globals refer to it until exit) and serves the
+    // next view's application.
+    view.reset(create());
+    ASSERT_NE(view, nullptr);
+    ASSERT_NE(QCoreApplication::instance(), nullptr);
+    EXPECT_EQ(QCoreApplication::instance()->thread(), windowThread);
+    EXPECT_TRUE(view->Create(events, Normal(*view), "Cam", 2000));
+    view.reset();
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
 

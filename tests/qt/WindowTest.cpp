@@ -11,9 +11,11 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
+#include <QToolButton>
 #include <memory>
 
 namespace vidrune::test {
@@ -124,6 +126,19 @@ TEST_F(WindowTest, SaveAndPrintFollowTheDisplayAndEightBitsGrayTheContrast) {
     window->ExecuteCommand(40013);
     EXPECT_EQ(window->Contrast(), nullptr);
     EXPECT_EQ(events.restarts, 0);
+
+    // The next camera is deeper: the display's Open enables the contrast commands.
+    view->SetContrastEnabled(true);
+    EXPECT_TRUE(window->Action(40013)->isEnabled());
+    window->ExecuteCommand(40015);
+    ASSERT_NE(window->Contrast(), nullptr);
+    EXPECT_FALSE(window->Action(40015)->isEnabled());
+    // Back to 8 bits: grayed again, and the open dialog goes.
+    view->SetContrastEnabled(false);
+    Settle();
+    EXPECT_EQ(window->Contrast(), nullptr);
+    EXPECT_FALSE(window->Action(40013)->isEnabled());
+    EXPECT_FALSE(window->Action(40015)->isEnabled());
 }
 
 TEST_F(WindowTest, TitleShowsTheZoomExceptWhileMinimized) {
@@ -159,6 +174,23 @@ TEST_F(WindowTest, UserResizesKeepTheImageProportionsAndWidthsInFours) {
     Settle();
     ExpectClient(640, 480);
     EXPECT_EQ(events.resized.back().width, 640);
+}
+
+TEST_F(WindowTest, AtASmallZoomTheMenuKeepsItsTitlesAndTheImageFollowsTheZoom) {
+    Open(320, 240);
+    // 25 %: an 80 x 60 client, narrower than the menu's titles.
+    view->Resize(80 + extra.width, 60 + extra.height);
+    Settle();
+    ExpectClient(80, 60);
+    EXPECT_GE(window->width(), window->menuBar()->sizeHint().width());
+    const auto* chevron = window->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
+    EXPECT_TRUE(chevron == nullptr || !chevron->isVisible());
+    for (QAction* menu : window->menuBar()->actions())
+        EXPECT_TRUE(window->menuBar()->rect().contains(window->menuBar()->actionGeometry(menu)))
+            << menu->text().toStdString();
+    // The user's resizes keep going from the image's size, not the window's.
+    UserResize(80, 80);
+    ExpectClient(108, 81);
 }
 
 TEST_F(WindowTest, ImageIsStretchedWithoutBlendingOrDrawnOneToOne) {
@@ -238,6 +270,11 @@ TEST_F(WindowTest, ContrastDialogSetsGainOffsetAndInvert) {
     window->Action(40015)->trigger();
     ContrastDialog* dialog = window->Contrast();
     ASSERT_NE(dialog, nullptr);
+    // A fixed size, a title and a close button: no maximize button.
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::CustomizeWindowHint));
+    EXPECT_FALSE(dialog->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
     EXPECT_FALSE(window->Action(40015)->isEnabled());
     EXPECT_EQ(dialog->GainSlider()->maximum(), 409);
     EXPECT_EQ(dialog->GainSlider()->value(), 100);

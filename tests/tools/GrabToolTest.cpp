@@ -151,7 +151,10 @@ protected:
         return Tool(args);
     }
 
-    static ProcessResult Tool(const std::vector<std::string>& args) {
+    // dataHome: the user's data folder for the run (the display's saved placement).
+    ProcessResult Tool(const std::vector<std::string>& args, const std::string& dataHome = "") {
+        setenv("XDG_DATA_HOME",
+               dataHome.empty() ? files.Dir().File("data").c_str() : dataHome.c_str(), 1);
         return ProcessRunner::Run(VIDRUNE_GRAB_PATH, args);
     }
 
@@ -446,10 +449,33 @@ TEST_F(GrabToolTest, LiveSavesWhatTheDisplayShows) {
     }
     EXPECT_TRUE(matches);
 
+    // A window that was left minimized draws nothing: no blank file, and the user is told
+    // how to show it.
+    std::filesystem::create_directories(files.Dir().File("home/Vorn/Quorvane"));
+    files.Dir().Write("home/Vorn/Quorvane/LiveDisplay.ini",
+                      "[Mode65536_65792_65793]\nXoffset=100\nYoffset=100\nXpixels=64\nState=1\n");
+    const std::string minimized = files.Dir().File("minimized.tif");
+    const ProcessResult hidden = Tool({"live", config, "--seconds", "0.3", "--snapshot", minimized},
+                                      files.Dir().File("home"));
+    EXPECT_EQ(hidden.status, 1) << hidden.out << hidden.err;
+    EXPECT_NE(hidden.err.find("no snapshot: the display window is minimized and shows no frame: "
+                              "restore it, or place it with State=0"),
+              std::string::npos)
+        << hidden.err;
+    EXPECT_FALSE(std::filesystem::exists(minimized));
+
+    const ProcessResult unwritable = Tool(
+        {"live", config, "--seconds", "0.2", "--snapshot", files.Dir().File("no/such/dir.tif")});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_NE(unwritable.err.find("dir.tif cannot be written"), std::string::npos)
+        << unwritable.err;
+
     // Without a display there is nothing to save: said, and the run fails.
     const ProcessResult none = Tool({"live", Single(), "--seconds", "0.2", "--snapshot", snapshot});
     EXPECT_EQ(none.status, 1);
-    EXPECT_NE(none.err.find("no snapshot"), std::string::npos) << none.err;
+    EXPECT_NE(none.err.find("no snapshot: the configuration asks for no display window"),
+              std::string::npos)
+        << none.err;
 }
 
 } // namespace

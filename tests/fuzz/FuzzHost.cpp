@@ -1,0 +1,106 @@
+#include "FuzzHost.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace vidrune::test {
+
+namespace {
+
+// Plenty for any camera list a host could show; ends a walk that never ends.
+constexpr int kMaxNames = 1000;
+constexpr uint32_t kMaxReadSide = 256;
+constexpr int32_t kFrameWaitMs = 100;
+
+double Numeric(const char* name) {
+    double value = 0;
+    return AcqDeviceQuery(name, &value) == 1 ? value : 0.0;
+}
+
+} // namespace
+
+FuzzHost::FuzzHost() {
+    // The display stays in memory and its settings stay out of the user's home.
+    setenv("VIDRUNE_DISPLAY", "headless", 1);
+    setenv("XDG_DATA_HOME", dir_.Path().c_str(), 1);
+}
+
+std::string FuzzHost::Write(const std::string& name, const std::string& bytes) const {
+    return dir_.Write(name, bytes);
+}
+
+bool FuzzHost::Initialize(const std::string& config) {
+    if (InitializeDevice(config.c_str()) != 1)
+        return false;
+    if (GetNumInputDevices() == 0 || GetFirstInputDeviceName() == nullptr) {
+        std::fprintf(stderr, "InitializeDevice gave 1 without a camera (error %u)\n",
+                     AcqGetLastError());
+        std::abort();
+    }
+    return true;
+}
+
+void FuzzHost::Enumerate() {
+    int names = 0;
+    for (const char* camera = GetFirstInputDeviceName(); camera != nullptr && names < kMaxNames;
+         camera = GetNextInputDeviceName(), ++names) {
+        if (SetCurrentInputDevice(GetInputDeviceId(camera)) != 1)
+            continue;
+        GetInputDeviceType();
+        for (const char* mode = GetFirstInputModeName(); mode != nullptr && names < kMaxNames;
+             mode = GetNextInputModeName(), ++names)
+            GetInputModeId(mode);
+        // The walks over modes and cameras are separate; the camera walk goes on.
+    }
+}
+
+bool FuzzHost::Open() {
+    const char* camera = GetFirstInputDeviceName();
+    if (camera == nullptr || SetCurrentInputDevice(GetInputDeviceId(camera)) != 1)
+        return false;
+    const char* mode = GetFirstInputModeName();
+    VidruneDevice* device = GetDeviceHandle();
+    if (mode != nullptr)
+        device->ops->SetCurrentInputMode(device, GetInputModeId(mode));
+    return OpenDevice() == 0 && AcqGetLastError() == 0;
+}
+
+void FuzzHost::ReadInto(uint32_t kind) {
+    const auto width =
+        std::min(static_cast<uint32_t>(std::max(Numeric("WIDTH"), 0.0)), kMaxReadSide);
+    const auto height =
+        std::min(static_cast<uint32_t>(std::max(Numeric("HEIGHT"), 0.0)), kMaxReadSide);
+    const auto bytes =
+        std::clamp(static_cast<uint32_t>(std::max(Numeric("DATA SIZE"), 0.0)), 1u, 2u);
+    std::vector<uint8_t> pixels(size_t{width} * height * bytes + 1);
+    ReadRequest request{};
+    request.kind = kind;
+    request.timeoutMs = kFrameWaitMs;
+    request.width = width;
+    request.height = height;
+    request.copyFlag = 1;
+    request.data = pixels.data();
+    ReadDevice(&request);
+}
+
+void FuzzHost::GrabOne() {
+    // Without the wait flag: a camera slower than the fuzzer's patience is not a hang.
+    AcquireRequest request{};
+    request.kind = VIDRUNE_ACQUIRE_NORMAL;
+    request.frameCount = 1;
+    if (AcquireStart(&request) == 1) {
+        ReadInto(VIDRUNE_READ_BY_INDEX);
+        ReadInto(VIDRUNE_READ_LATEST);
+    }
+    AcquireStop();
+}
+
+void FuzzHost::CloseAndFree() {
+    AcquireStop();
+    CloseDevice();
+    FreeDeviceResources();
+}
+
+} // namespace vidrune::test

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "support/TempDir.h"
+#include "vidrune.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vidrune::test {
+
+// The plug-in driven as a host drives it, for the fuzzers: files in a folder of its own,
+// the live display kept in memory, and the host's calling order with bounded waits only,
+// so that a fuzzer's time-out means the plug-in hung, not that a camera was slow.
+class FuzzHost {
+public:
+    FuzzHost();
+
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+    // Initialises; false when the plug-in refused. Aborts when it claims success without
+    // a camera to offer.
+    bool Initialize(const std::string& config);
+    // Walks every camera and mode by name and identifier, as a host's dialog does.
+    void Enumerate();
+    // Chooses the first camera and its first mode, then opens; true when open.
+    bool Open();
+    // One counted frame read by index and as the newest, then stopped.
+    void GrabOne();
+    void CloseAndFree();
+
+private:
+    void ReadInto(uint32_t kind);
+
+    TempDir dir_;
+};
+
+} // namespace vidrune::test
