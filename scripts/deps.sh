@@ -8,6 +8,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libtiff-dev libtiff-tools libcli11-dev ccache
     qt6-base-dev xvfb xauth poppler-utils locales help2man
+    # cpack -G DEB reads the binaries' dependencies with these.
+    file dpkg-dev
 )
 # Comparison libraries for the benchmarks only; the product never links them.
 bench_packages=(libopencv-dev libyuv-dev)
