@@ -83,8 +83,8 @@ bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& 
         return false;
     const char separator = FileSystem::kSeparator;
     const std::string vendor = folder + separator + kVendorFolder;
-    FileSystem::CreateDirectory(vendor);
-    FileSystem::CreateDirectory(vendor + separator + kProductFolder);
+    FileSystem::MakeDirectory(vendor);
+    FileSystem::MakeDirectory(vendor + separator + kProductFolder);
 
     const std::string path = FilePath();
     const std::string section = SectionName(key);

@@ -45,7 +45,7 @@ void Diagnostics::DebugText(std::string_view text) {
         DefaultDebug(text);
 }
 
-void Diagnostics::MessageBox(std::string_view text, std::string_view caption) {
+void Diagnostics::ShowMessage(std::string_view text, std::string_view caption) {
     MessageSink sink;
     {
         std::lock_guard lock(TheSinks().lock);

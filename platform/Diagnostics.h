@@ -15,7 +15,7 @@ public:
     // By default to stderr when VIDRUNE_DEBUG is set, otherwise nowhere.
     static void DebugText(std::string_view text);
     // By default one line "caption: text" on stderr.
-    static void MessageBox(std::string_view text, std::string_view caption);
+    static void ShowMessage(std::string_view text, std::string_view caption);
 
     // An empty function restores the default sink. Both return the previous sink.
     static DebugSink SetDebugSink(DebugSink sink);

@@ -15,7 +15,7 @@ public:
     // Full path of the loaded module (executable or shared library) holding the address.
     static std::string ModulePathOf(const void* address);
     // True when the directory exists afterwards.
-    static bool CreateDirectory(const std::string& path);
+    static bool MakeDirectory(const std::string& path);
     // The user's local (non-roaming) application-data folder.
     static std::string LocalAppDataFolder();
     static constexpr char kSeparator = '/';

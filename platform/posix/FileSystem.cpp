@@ -37,7 +37,7 @@ std::string FileSystem::ModulePathOf(const void* address) {
     return error ? std::string(info.dli_fname) : path.string();
 }
 
-bool FileSystem::CreateDirectory(const std::string& path) {
+bool FileSystem::MakeDirectory(const std::string& path) {
     std::error_code error;
     std::filesystem::create_directory(path, error);
     return KindOf(path) == Kind::Directory;
