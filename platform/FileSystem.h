@@ -18,7 +18,15 @@ public:
     static bool MakeDirectory(const std::string& path);
     // The user's local (non-roaming) application-data folder.
     static std::string LocalAppDataFolder();
-    static constexpr char kSeparator = '/';
+
+    // Path names by the running OS's rules: on Windows both '\' and '/' separate, and
+    // "C:\x", "C:/x", "\\server\share" and "\x" count as rooted.
+    static bool IsRooted(const std::string& path);
+    // The folder part of a path without its last separator ("/" for "/x"); empty when the
+    // path has no folder part.
+    static std::string FolderOf(const std::string& path);
+    // The name appended to the folder with one separator between them.
+    static std::string Join(const std::string& folder, const std::string& name);
 };
 
 } // namespace vidrune::platform

@@ -7,10 +7,8 @@ namespace vidrune::tool {
 
 std::string PluginApi::DefaultLibraryPath() {
     using platform::FileSystem;
-    const std::string executable = FileSystem::ExecutablePath();
-    const size_t slash = executable.find_last_of(FileSystem::kSeparator);
-    const std::string folder = slash == std::string::npos ? "." : executable.substr(0, slash);
-    return folder + FileSystem::kSeparator + "libvidrune.so";
+    const std::string folder = FileSystem::FolderOf(FileSystem::ExecutablePath());
+    return FileSystem::Join(folder.empty() ? "." : folder, "libvidrune.so");
 }
 
 PluginApi::PluginApi(const std::string& libraryPath)

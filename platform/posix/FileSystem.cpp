@@ -1,3 +1,4 @@
+// POSIX implementation of platform/FileSystem.h; only POSIX code here.
 #include "platform/FileSystem.h"
 
 #include <dlfcn.h>
