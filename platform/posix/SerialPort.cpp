@@ -1,3 +1,4 @@
+// POSIX implementation of platform/SerialPort.h: termios; only POSIX code here.
 #include "platform/SerialPort.h"
 
 #include <fcntl.h>
@@ -75,27 +76,6 @@ std::optional<speed_t> SpeedCode(uint32_t bitsPerSecond) {
     return std::nullopt;
 }
 
-constexpr int kHighestComPort = 256;
-
-// "COM" followed by 1 to 256 without leading zeros, any letter case; 0 otherwise.
-int ComPortNumber(const std::string& name) {
-    if (name.size() < 4 || name.size() > 6)
-        return 0;
-    for (size_t i = 0; i < 3; ++i) {
-        if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-            return 0;
-    }
-    if (name[3] == '0')
-        return 0;
-    int number = 0;
-    for (size_t i = 3; i < name.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(name[i])))
-            return 0;
-        number = number * 10 + (name[i] - '0');
-    }
-    return number <= kHighestComPort ? number : 0;
-}
-
 int64_t MonotonicMilliseconds() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -130,6 +110,22 @@ bool Configure(int descriptor, speed_t speed, const SerialPort::Settings& settin
 
 } // namespace
 
+struct SerialPort::Native {
+    int descriptor = -1;
+    // Set once this object has marked the line exclusive; only then does it unmark it.
+    bool exclusive = false;
+
+    ~Native() {
+        // The exclusive mark stays on the line after close (a pseudo-terminal keeps it as
+        // long as its other end is open), so it is taken off before the line is let go.
+        if (exclusive)
+            ioctl(descriptor, TIOCNXCL);
+        ::close(descriptor);
+    }
+};
+
+SerialPort::SerialPort(std::unique_ptr<Native> native) : native_(std::move(native)) {}
+
 std::string SerialPort::DevicePath(const std::string& portName) {
     const int number = ComPortNumber(portName);
     return number == 0 ? portName : "/dev/ttyS" + std::to_string(number - 1);
@@ -143,31 +139,28 @@ std::unique_ptr<SerialPort> SerialPort::Open(const std::string& path, const Sett
     if (descriptor < 0)
         return nullptr;
     // From here on the object owns the descriptor and releases it on every failure.
-    std::unique_ptr<SerialPort> port(new SerialPort(descriptor));
+    auto native = std::make_unique<Native>();
+    native->descriptor = descriptor;
+    std::unique_ptr<SerialPort> port(new SerialPort(std::move(native)));
     // TIOCEXCL keeps out other openers except privileged ones; the lock keeps out every
     // opener that asks for it, as this class does. A line held by someone else fails
     // here, before its owner's exclusive mark could be touched.
     if (!isatty(descriptor) || flock(descriptor, LOCK_EX | LOCK_NB) != 0 ||
         ioctl(descriptor, TIOCEXCL) != 0)
         return nullptr;
-    port->exclusive_ = true;
+    port->native_->exclusive = true;
     if (!Configure(descriptor, *speed, settings))
         return nullptr;
     return port;
 }
 
-SerialPort::~SerialPort() {
-    // The exclusive mark stays on the line after close (a pseudo-terminal keeps it as long
-    // as its other end is open), so it is taken off before the line is let go.
-    if (exclusive_)
-        ioctl(descriptor_, TIOCNXCL);
-    ::close(descriptor_);
-}
+SerialPort::~SerialPort() = default;
 
 bool SerialPort::WriteByte(uint8_t byte, uint32_t timeoutMs) {
+    const int descriptor = native_->descriptor;
     const int64_t deadline = MonotonicMilliseconds() + timeoutMs;
     for (;;) {
-        const ssize_t written = ::write(descriptor_, &byte, 1);
+        const ssize_t written = ::write(descriptor, &byte, 1);
         if (written == 1)
             return true;
         if (written < 0 && errno != EAGAIN && errno != EINTR)
@@ -175,7 +168,7 @@ bool SerialPort::WriteByte(uint8_t byte, uint32_t timeoutMs) {
         const int64_t remaining = deadline - MonotonicMilliseconds();
         if (remaining <= 0)
             return false;
-        pollfd writable{descriptor_, POLLOUT, 0};
+        pollfd writable{descriptor, POLLOUT, 0};
         const int ready =
             ::poll(&writable, 1, static_cast<int>(std::min<int64_t>(remaining, INT_MAX)));
         if (ready < 0 && errno != EINTR)
