@@ -1,37 +1,47 @@
+// POSIX implementation of platform/Thread.h: std::thread with an end event; only POSIX
+// code here.
 #include "platform/Thread.h"
 
 #include "platform/Event.h"
 
+#include <thread>
+
 namespace vidrune::platform {
 
-Thread::Thread(std::function<void()> body)
-    : ended_(std::make_shared<Event>(Event::Mode::ManualReset)) {
+struct Thread::Native {
+    std::shared_ptr<Event> ended = std::make_shared<Event>(Event::Mode::ManualReset);
+    std::thread thread;
+};
+
+Thread::Thread(std::function<void()> body) : native_(std::make_unique<Native>()) {
     // The end event is shared so that a thread left running never touches freed memory.
-    thread_ = std::thread([ended = ended_, body = std::move(body)] {
+    native_->thread = std::thread([ended = native_->ended, body = std::move(body)] {
         body();
         ended->Set();
     });
 }
 
 Thread::~Thread() {
-    if (!thread_.joinable())
+    if (!native_->thread.joinable())
         return;
-    if (ended_->Wait(0))
-        thread_.join();
+    if (native_->ended->Wait(0) && native_->thread.get_id() != std::this_thread::get_id())
+        native_->thread.join();
     else
-        thread_.detach();
+        native_->thread.detach();
 }
 
 bool Thread::Join(uint32_t timeoutMs) {
-    if (!ended_->Wait(timeoutMs))
+    if (native_->thread.get_id() == std::this_thread::get_id())
         return false;
-    if (thread_.joinable())
-        thread_.join();
+    if (!native_->ended->Wait(timeoutMs))
+        return false;
+    if (native_->thread.joinable())
+        native_->thread.join();
     return true;
 }
 
 bool Thread::HasEnded() const {
-    return ended_->Wait(0);
+    return native_->ended->Wait(0);
 }
 
 } // namespace vidrune::platform
