@@ -10,8 +10,7 @@ namespace vidrune {
 // when a display server can be reached, otherwise a window in memory.
 class DisplayViewLoader {
 public:
-    // The module's file name and the function it exports.
-    static constexpr const char* kModuleName = "libvidrune-qtview.so";
+    // The function the module exports; the build names the module file.
     static constexpr const char* kFactoryName = "VidruneCreateDisplayView";
 
     static std::unique_ptr<DisplayView> Load();
