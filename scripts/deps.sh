@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs when they are missing: as root with
-# apt-get, otherwise it prints the exact command and fails.
+# apt-get, otherwise it prints the exact command and fails. VIDRUNE_DEPS replaces the
+# list (the Windows cross-build names its own).
 set -euo pipefail
 
 packages=(
@@ -12,7 +13,9 @@ packages=(
 # Comparison libraries for the benchmarks only; the product never links them.
 bench_packages=(libopencv-dev libyuv-dev)
 
-if [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
+if [[ -n "${VIDRUNE_DEPS:-}" ]]; then
+    read -r -a packages <<< "$VIDRUNE_DEPS"
+elif [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
     packages+=("${bench_packages[@]}")
 fi
 

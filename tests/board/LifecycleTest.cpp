@@ -1,5 +1,6 @@
 // Initialising, opening, closing and freeing the board device through the exports.
 #include "BoardHost.h"
+#include "support/Environment.h"
 
 #include <cstdlib>
 
@@ -108,11 +109,11 @@ TEST_F(LifecycleTest, ASecondInitialisationKeepsTheFirstConfiguration) {
 }
 
 TEST_F(LifecycleTest, NoBoardMeansNotStarted) {
-    setenv("VIDRUNE_SIM_BOARDS", "0", 1);
+    vidrune::test::Environment::Set("VIDRUNE_SIM_BOARDS", "0");
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 7u);
-    unsetenv("VIDRUNE_SIM_BOARDS");
+    vidrune::test::Environment::Unset("VIDRUNE_SIM_BOARDS");
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
 }
 
