@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Cross-builds for Windows and runs the suite under Wine, in a Wine prefix of its own and
+# on a virtual X display: test-windows.sh [build-dir]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir=${1:-build-windows}
+
+scripts/build-windows.sh "$build_dir"
+
+# A private prefix: the user's own Wine set-up is never touched or used.
+export WINEPREFIX=$PWD/$build_dir/wineprefix
+export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+stop_wine() { wineserver -k 2> /dev/null || true; }
+trap stop_wine EXIT
+
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    set -euo pipefail
+    build_dir=$1
+    if [[ ! -f $WINEPREFIX/system.reg ]]; then
+        echo "Creating the Wine prefix $WINEPREFIX"
+        wineboot --init > "$build_dir.wineboot.log" 2>&1
+    fi
+    # Wine starts its service processes with the first program and they inherit its
+    # output: started here, they keep no pipe of ctest open. The server stays up until
+    # the end, and the services with it.
+    wineserver -p
+    wine "$build_dir/bin/device_tests.exe" --gtest_list_tests > /dev/null 2>&1 < /dev/null
+    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300
+' test-windows "$build_dir"
