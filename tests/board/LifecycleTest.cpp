@@ -2,7 +2,10 @@
 #include "BoardHost.h"
 #include "support/Environment.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 
 using vidrune::test::BoardHost;
 using vidrune::test::SimBoardFiles;
@@ -77,6 +80,44 @@ TEST_F(LifecycleTest, TheVicFileSitsBesideTheCameraFile) {
     ASSERT_TRUE(Open(files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
                                        SimBoardFiles::ModeSection("CAMERA1_MODE1", plain))));
     EXPECT_EQ(Numeric("MAX WIDTH"), 32);
+}
+
+TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePaths) {
+    SimBoardFiles elsewhere;
+    SimCamera away;
+    away.file = "away.cam";
+    away.maxWidth = 40;
+    const std::string rooted = elsewhere.WriteCamera(away);
+    std::string forward = rooted; // Windows reads '/' and '\' alike
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    SimCamera inner;
+    inner.file = "cams.v2/inner.cam";
+    inner.maxWidth = 24;
+    files.WriteCamera(inner);
+
+    struct Case {
+        std::string controlFile;
+        uint32_t width;
+    };
+    const Case cases[] = {{rooted, 40}, {forward, 40}, {"cams.v2/inner.cam", 24}};
+    std::string config = SimBoardFiles::CameraSection("CAMERA1", "Cam");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SimMode mode;
+        mode.name = "M" + std::to_string(i);
+        mode.controlFile = cases[i].controlFile;
+        mode.width = static_cast<int>(cases[i].width);
+        config += SimBoardFiles::ModeSection("CAMERA1_MODE" + std::to_string(i + 1), mode);
+    }
+    ASSERT_TRUE(Initialize(files.WriteConfig(config)));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].controlFile);
+        ASSERT_EQ(
+            plugin.SetCurrentInputMode(plugin.GetInputModeId(("M" + std::to_string(i)).c_str())),
+            1);
+        EXPECT_EQ(plugin.OpenDevice(), 0);
+        EXPECT_EQ(Numeric("MAX WIDTH"), cases[i].width);
+        EXPECT_EQ(plugin.CloseDevice(), 0);
+    }
 }
 
 TEST_F(LifecycleTest, AMissingVicFileFailsTheOpen) {
