@@ -27,6 +27,9 @@ constexpr const char* kOpenAttributes[] = {
     "ROTATEDATA",      "FLIPDATA",
 };
 
+// The latest library status of each thread (there is one device per process).
+thread_local uint32_t tFgStatus = 0;
+
 // The camera file's extension becomes "cvi"; a '.' in a folder name is not an extension.
 std::string VicPathFor(const std::string& cameraPath) {
     const size_t nameStart = platform::FileSystem::FolderOf(cameraPath).size();
@@ -39,12 +42,17 @@ std::string VicPathFor(const std::string& cameraPath) {
 } // namespace
 
 CVidrune::CVidrune(const char* name)
-    : CAcqDevice(name, 1), ring_(std::make_unique<GrabBufferRing>()) {}
+    : CAcqDevice(name, 1), ring_(std::make_shared<GrabBufferRing>()) {
+    // Read-only for hosts (the board's set refuses unlisted names): a host learns which
+    // library it loaded without an export of its own for it.
+    SetString("VERSION", VIDRUNE_VERSION_STRING);
+}
 
 CVidrune::~CVidrune() {
     // A host that unloads without freeing must not leave threads running on a dead object.
     if (startedFlag_)
         FreeDeviceResources();
+    // Threads that did not end in time were detached by then and touch nothing of ours.
     if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
         FgAcqRelease(acquisition_);
     acquisition_ = 0;
@@ -52,14 +60,14 @@ CVidrune::~CVidrune() {
 }
 
 uint32_t CVidrune::RecordFgStatus(uint32_t status) {
-    lastFgStatus_ = status;
+    tFgStatus = status;
     return status;
 }
 
 int CVidrune::TakeFgError() {
-    if (lastFgStatus_ == 0)
+    if (tFgStatus == 0)
         return 0;
-    lastFgStatus_ = 0;
+    tFgStatus = 0;
     return 1;
 }
 
@@ -98,7 +106,7 @@ void CVidrune::ReleaseServers() {
 }
 
 bool CVidrune::CreateEvents() {
-    std::unique_ptr<platform::Event>* events[] = {
+    std::shared_ptr<platform::Event>* events[] = {
         &doneEvent_, &startedEvent_,  &exitEvent_,       &idleEvent_,
         &goEvent_,   &liveStopEvent_, &liveStartedEvent_};
     for (auto* event : events) {
@@ -122,20 +130,39 @@ void CVidrune::CloseEvents() {
 }
 
 void CVidrune::StartGrabThread() {
-    grabThread_ = std::make_unique<platform::Thread>([this] { GrabThreadProc(); });
+    grabLink_ = std::make_shared<ThreadLink>();
+    GrabEvents events{goEvent_, exitEvent_, idleEvent_, startedEvent_, doneEvent_};
+    grabThread_ = std::make_unique<platform::Thread>(
+        [this, link = grabLink_, events] { GrabThreadProc(*link, events); });
     startedFlag_ = 1;
     idleEvent_->Set();
 }
 
-void CVidrune::EndGrabThread() {
+bool CVidrune::EndGrabThread() {
     if (!grabThread_)
-        return;
-    if (exitEvent_) {
-        exitEvent_->Set();
-        goEvent_->Set();
-        grabThread_->Join(kGrabThreadEndMs);
-    }
+        return true;
+    exitEvent_->Set();
+    doneEvent_->Set(); // an acquisition under way ends now, not at its own time-out
+    goEvent_->Set();
+    const bool ended = grabThread_->Join(kGrabThreadEndMs);
+    if (!ended)
+        grabLink_->Detach(); // held up in the library: it runs on without us
     grabThread_.reset();
+    return ended;
+}
+
+bool CVidrune::StopThreads() {
+    // The flags a host can set through the device table do not tell whether threads run.
+    bool ended = true;
+    if (liveThread_) {
+        liveStopEvent_->Set();
+        ended = liveThread_->Join(kGrabThreadEndMs);
+        if (!ended)
+            liveLink_->Detach();
+        liveThread_.reset();
+        acquisitionState_ = kIdle;
+    }
+    return EndGrabThread() && ended;
 }
 
 int CVidrune::InitializeDevice(const char* path) {
@@ -160,8 +187,6 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
 
     grabBufferCount_ = static_cast<int32_t>(NumericOr("GRAB DATA BUFFERS", 4.0));
-    if (!ring_)
-        ring_ = std::make_unique<GrabBufferRing>();
     ClearGrabBufferRing();
     if (!grabThread_ && CreateEvents())
         StartGrabThread();
@@ -219,6 +244,7 @@ uint32_t CVidrune::OpenDevice() {
                     ResetGrabBufferRing();
                     xScaleOpen_ = xScale_.load();
                     yScaleOpen_ = yScale_.load();
+                    PublishGeometry();
                     if (display_) {
                         display_->SetParamInt(static_cast<int32_t>(GetRotationFlag()), 6);
                         display_->SetParamInt(static_cast<int32_t>(pixelDepth_), 8);
@@ -292,10 +318,12 @@ void CVidrune::ReleaseDisplay() {
 
 int CVidrune::FreeDeviceResources() {
     CloseDevice();
-    ReleaseGrabBuffers();
+    // Whatever CloseDevice left running (it trusts the flags) ends before anything it uses
+    // goes; a thread that does not end in time is detached and keeps its events and ring.
+    StopThreads();
+    FreeTransfer();
     ReleaseDisplay();
-    ring_.reset();
-    EndGrabThread();
+    ReleaseGrabBuffers();
     CloseEvents();
     if (FgIsLiveHandle(acquisition_, FG_KIND_ACQUISITION))
         RecordFgStatus(FgAcqRelease(acquisition_));

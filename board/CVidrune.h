@@ -1,7 +1,9 @@
 #pragma once
 
+#include "board/FrameGeometry.h"
 #include "board/GrabBufferRing.h"
 #include "board/ScratchImage.h"
+#include "board/ThreadLink.h"
 #include "device/CAcqDevice.h"
 #include "display/CDispLive.h"
 #include "fgcore.h"
@@ -9,7 +11,9 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace vidrune {
@@ -50,13 +54,17 @@ public:
     int SetCurrentInputDevice(uint32_t id) override;
     int AcqDeviceSet(const char* name, void* value, int translate) override;
 
-    // The latest library status, overwritten by every recorded call.
-    uint32_t RecordFgStatus(uint32_t status);
-    // 0 when no failure is pending; otherwise clears it and gives 1.
-    int TakeFgError();
+    // The latest library status of the calling thread, overwritten by every recorded call.
+    // Kept per thread so that the display's and the board's own threads never hand their
+    // statuses to (or take them from) a host call.
+    static uint32_t RecordFgStatus(uint32_t status);
+    // 0 when no failure is pending on this thread; otherwise clears it and gives 1.
+    static int TakeFgError();
 
-    // What tests and tools may look at.
+    // Internal state, for tests and diagnostics.
     const GrabBufferRing* Ring() const { return ring_.get(); }
+    // The frame layout reads work with now; null while the device has no buffers.
+    std::shared_ptr<const FrameGeometry> Geometry() const;
     CDispLive* Display() const { return display_.get(); }
     uint32_t AcquisitionState() const { return acquisitionState_; }
     int32_t DoneCount() const { return doneCount_; }
@@ -87,7 +95,10 @@ private:
     bool CreateEvents();
     void CloseEvents();
     void StartGrabThread();
-    void EndGrabThread();
+    // False when the thread did not end in time; it then keeps what it uses.
+    bool EndGrabThread();
+    // Ends the live and grab threads whatever the device's flags say.
+    bool StopThreads();
     void ReleaseDisplay();
     void FreeBoardObjects();
 
@@ -96,12 +107,13 @@ private:
     int BuildGrabBuffers(uint32_t width, uint32_t height);
     std::unique_ptr<GrabBuffer> CreateGrabBuffer(uint32_t width, uint32_t height);
     int InitGrabBuffer(GrabBuffer& buffer);
-    void ReleaseGrabBuffer(std::unique_ptr<GrabBuffer> buffer);
     int ReleaseGrabBuffers();
     int ResetGrabBufferRing();
     int BuildTransfer();
     void FreeTransfer();
     FgStatus AppendDiscardEntries();
+    // Readers see the buffers and scales in force from here on.
+    void PublishGeometry();
     static FgStatus OnTransferEnd(void* context, uint32_t eventType, FgHandle buffer);
     void HandleTransferEnd();
 
@@ -111,20 +123,49 @@ private:
     int StopNormalAcquisition();
     int StopContinuousAcquisition();
     bool WaitForCameraSignal();
-    void GrabThreadProc();
-    void RunNormalAcquisition();
-    void LiveThreadProc();
-    void ConvertForDisplay(GrabBuffer* buffer);
-    int WaitGrabBuffer(GrabBuffer* buffer, int32_t timeoutMs);
-    // The readers put their error code into error; only the host's reads make it the
-    // device's last error.
-    int ReadCurrentFrame(ReadRequest& request, uint32_t& error);
-    int ReadFrameByIndex(ReadRequest& request, uint32_t& error);
-    int ReadLatestFrame(ReadRequest& request, uint32_t& error);
-    int ReadByKind(ReadRequest& request, uint32_t& error);
-    void Deliver(GrabBuffer* buffer, ReadRequest& request, uint32_t xs, uint32_t ys);
-    int FinishRead(uint32_t error);
-    bool RegionInsideFrame(const ReadRequest& request) const;
+    // The events the grab thread waits on and signals, shared with it so that they outlive
+    // a device that stopped waiting for the thread.
+    struct GrabEvents {
+        std::shared_ptr<platform::Event> go, exit, idle, started, done;
+    };
+    void GrabThreadProc(ThreadLink& link, const GrabEvents& events);
+    // False when the device was detached from the thread meanwhile.
+    bool RunNormalAcquisition(ThreadLink& link, const GrabEvents& events);
+    void UpdateGapLimit(int32_t skip, bool triggered);
+    void LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stop,
+                        const std::shared_ptr<platform::Event>& started);
+    // Restarts the continuous acquisition a geometry change stopped; 1 when none was stopped.
+    int RestartContinuous(bool wasContinuous);
+    void ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buffer);
+    void AnnounceDisplayFrame(const FrameGeometry& geometry);
+    // How a wait for one frame of a slot ended.
+    enum class FrameWait { Arrived, Gone, TimedOut };
+    // Waits until judge, given the number of the frame the slot holds, says Arrived or Gone;
+    // TimedOut from judge means "not yet".
+    static FrameWait AwaitSlot(const GrabBufferRing& ring, GrabBuffer& buffer, int32_t timeoutMs,
+                               const std::function<FrameWait(int64_t)>& judge);
+    // One read on one geometry snapshot. The readers put their error code into error; only
+    // the host's reads make it the device's last error.
+    struct Read {
+        const FrameGeometry& geometry;
+        ReadRequest& request;
+        uint32_t xs;
+        uint32_t ys;
+        bool live;
+        uint32_t error = 0;
+    };
+    int ReadCurrentFrame(Read& read);
+    int ReadFrameByIndex(Read& read);
+    int ReadLatestFrame(Read& read);
+    int ReadByKind(Read& read);
+    static void Deliver(const Read& read, const GrabBuffer& buffer);
+    // True when the slot still held the frame after a copy from it and was not being refilled.
+    bool CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer, int64_t frame) const;
+    // Frames are still coming: a continuous acquisition, or a counted one not complete.
+    bool Filling() const;
+    int FinishRead(const Read& read);
+    static bool RegionInsideFrame(const FrameGeometry& geometry, const ReadRequest& request,
+                                  uint32_t xs, uint32_t ys);
     // Frames per second, never zero or negative in the arithmetic.
     double EffectiveRate() const;
     // Camera frames per kept frame: the kept one and the discard entries after it.
@@ -138,18 +179,24 @@ private:
     void SetDisplayModeAttr(int32_t mode);
     void ForwardGraphicsCommand(GraphicsCommand& command);
     // What an attribute set leads to once its value was checked.
-    enum class SetOutcome { Rejected, Unchanged, Store, Apply, Rebuild };
+    // Failed: the set was tried and failed with its own code.
+    enum class SetOutcome { Rejected, Failed, Unchanged, Store, Apply, Rebuild };
     SetOutcome SetBoardAttribute(const char* name, void* value);
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;
     double NumericOr(const char* name, double fallback) const;
     double ModeNumericOr(const char* name, double fallback);
-    void StopContinuousForRebuild();
+    // True when a continuous acquisition was running and has been stopped.
+    bool StopContinuousForRebuild();
+    void ReopenDisplay();
 
+    // Turned and flipped reads pass through a scratch image: one for the host's reads, one
+    // for the display's; a read that finds its scratch busy uses a temporary one.
     ScratchImage scratch_;
-    // Live-display reads turn their frames here, apart from the host's reads.
     ScratchImage liveScratch_;
+    std::mutex scratchMutex_;
+    std::mutex liveScratchMutex_;
     std::atomic<uint32_t> flipFlag_{0};
     DisplayFrameDesc frameDesc_;
     std::unique_ptr<CDispLive> display_;
@@ -161,27 +208,30 @@ private:
     FgHandle vic_ = 0;
     FgHandle transfer_ = 0;
     FgHandle discardBuffer_ = 0;
-    std::unique_ptr<uint8_t[]> displayFrameBuffer_;
+    std::shared_ptr<uint8_t[]> displayFrameBuffer_;
 
     std::atomic<uint32_t> startedFlag_{0};
     std::atomic<uint32_t> complete_{0};
     std::atomic<uint32_t> missedFrame_{0};
     std::unique_ptr<platform::Thread> grabThread_;
     std::unique_ptr<platform::Thread> liveThread_;
-    std::unique_ptr<platform::Event> doneEvent_;
-    std::unique_ptr<platform::Event> startedEvent_;
-    std::unique_ptr<platform::Event> exitEvent_;
-    std::unique_ptr<platform::Event> idleEvent_;
-    std::unique_ptr<platform::Event> goEvent_;
-    std::unique_ptr<platform::Event> liveStopEvent_;
-    std::unique_ptr<platform::Event> liveStartedEvent_;
+    std::shared_ptr<ThreadLink> grabLink_;
+    std::shared_ptr<ThreadLink> liveLink_;
+    std::shared_ptr<platform::Event> doneEvent_;
+    std::shared_ptr<platform::Event> startedEvent_;
+    std::shared_ptr<platform::Event> exitEvent_;
+    std::shared_ptr<platform::Event> idleEvent_;
+    std::shared_ptr<platform::Event> goEvent_;
+    std::shared_ptr<platform::Event> liveStopEvent_;
+    std::shared_ptr<platform::Event> liveStartedEvent_;
 
     double frameRate_ = -1.0;
     double frameSkip_ = 1.0;
-    std::atomic<uint32_t> lastFgStatus_{0};
     std::atomic<uint32_t> acquisitionState_{kIdle};
     std::atomic<int32_t> doneCount_{0};
     std::atomic<int32_t> requestedCount_{0};
+    // Frames filled since the continuous acquisition started.
+    std::atomic<int64_t> liveFrames_{0};
     int32_t grabBufferCount_ = 4;
 
     // Geometry, read by the readers on the host's and the display's threads.
@@ -204,7 +254,11 @@ private:
     std::atomic<uint32_t> gapLimit_{0};
     std::atomic<uint32_t> liveConversions_{0};
 
-    std::unique_ptr<GrabBufferRing> ring_;
+    // The ring the board fills, used on the device's own threads; readers go through the
+    // published geometry, which shares ownership of it.
+    std::shared_ptr<GrabBufferRing> ring_;
+    mutable std::mutex geometryMutex_;
+    std::shared_ptr<const FrameGeometry> geometry_;
 };
 
 } // namespace vidrune

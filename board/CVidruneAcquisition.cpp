@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <limits>
 
 namespace vidrune {
@@ -26,6 +27,8 @@ constexpr uint32_t kCameraSignalMs = 2000;
 constexpr uint32_t kLivePeriodMs = 50;
 constexpr uint32_t kFirstLiveFrameMs = 100;
 constexpr uint32_t kDefaultFrameWaitMs = 1000;
+constexpr uint32_t kFrameRecheckMs = 50;
+constexpr int kNewestAttempts = 3;
 constexpr uint32_t kLongestTransfer = 65535;
 constexpr uint32_t kTriggeredMode = 8;
 
@@ -60,7 +63,7 @@ int CVidrune::AcquireStart(const void* request) {
         AcqInputDeviceSet("CONT MODE", nullptr, 1);
         return StartContinuousAcquisition();
     default:
-        acquisitionState_ = kFault;
+        // Refused before anything changes: an unknown kind must not wedge the device.
         SetLastError(26);
         return 0;
     }
@@ -86,7 +89,9 @@ bool CVidrune::WaitForCameraSignal() {
 
 int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
     SetLastError(0);
-    if (!GetReadyFlag()) {
+    // The ready flag can be set through the device table; buffers and a grab thread are
+    // what a start really needs.
+    if (!GetReadyFlag() || !startedFlag_ || !Geometry() || transfer_ == 0) {
         SetLastError(7);
         return 0;
     }
@@ -103,12 +108,12 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         SetLastError(12);
         return 0;
     }
-    requestedCount_ = count;
     // The display must be done with the buffers the board is about to refill.
     if (display_)
         display_->Quiesce();
     if (!ResetGrabBufferRing())
         return 0;
+    requestedCount_ = count;
 
     idleEvent_->Reset();
     const int64_t cameraFrames = int64_t{FramesPerKept()} * (count - 1) + 1;
@@ -134,22 +139,41 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
     return GetLastError() == 0 ? 1 : 0;
 }
 
-void CVidrune::GrabThreadProc() {
+void CVidrune::GrabThreadProc(ThreadLink& link, const GrabEvents& events) {
     for (;;) {
-        goEvent_->Wait(kInfinite);
-        if (exitEvent_->Wait(0))
+        events.go->Wait(kInfinite);
+        if (events.exit->Wait(0) || !RunNormalAcquisition(link, events))
             return;
-        RunNormalAcquisition();
+        const auto hold = link.Hold();
+        if (!link.Attached(hold))
+            return;
         acquisitionState_ = kIdle;
-        goEvent_->Reset();
-        idleEvent_->Set();
+        events.go->Reset();
+        events.idle->Set();
     }
 }
 
-void CVidrune::RunNormalAcquisition() {
+void CVidrune::UpdateGapLimit(int32_t skip, bool triggered) {
+    if (triggered || frameRate_ <= 0.0) {
+        // Triggered frames come when triggered, and without a rate nothing is expected.
+        gapLimit_ = std::numeric_limits<uint32_t>::max();
+    } else if (frameRate_ >= 1.0) {
+        gapLimit_ =
+            static_cast<uint32_t>(int64_t{skip} * 1500000 / static_cast<int64_t>(frameRate_));
+    } else {
+        // Below one frame a second the limit comes from the real rate.
+        gapLimit_ = ClampToWait(skip * 1500000.0 / frameRate_);
+    }
+}
+
+bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) {
+    // The device is touched only while the link is held; library calls and waits, which
+    // can hold the thread up, run without it on copies of what they need.
+    auto hold = link.Hold();
+    if (!link.Attached(hold))
+        return false;
     const uint32_t priority = platform::ProcessPriority::GetClass();
     platform::ProcessPriority::SetClass(platform::ProcessPriority::kHigh);
-
     previousStamp_ = 0;
     const int32_t count = requestedCount_;
     const int32_t skip = FramesPerKept();
@@ -157,45 +181,50 @@ void CVidrune::RunNormalAcquisition() {
     const double expectedMs = std::trunc(static_cast<double>(count) * skip / rate * 1000.0);
     const uint32_t timeout = ClampToWait(expectedMs + std::trunc(expectedMs / 7) + 1000.0);
     const int64_t length = int64_t{count - 1} * skip + 1;
-    if (frameRate_ >= 1.0) {
-        gapLimit_ =
-            static_cast<uint32_t>(int64_t{skip} * 1500000 / static_cast<int64_t>(frameRate_));
-    } else if (frameRate_ > 0.0) {
-        // Below one frame a second the limit comes from the real rate.
-        gapLimit_ = ClampToWait(skip * 1500000.0 / frameRate_);
-    } else {
-        gapLimit_ = std::numeric_limits<uint32_t>::max(); // no rate known: no gap test
-    }
+    const FgHandle transfer = transfer_;
+    const FgHandle acquisition = acquisition_;
+    const std::shared_ptr<GrabBufferRing> ring = ring_;
+    hold.unlock();
 
-    GrabBuffer* current = ring_->Current();
-    // A transfer that ended a moment ago may still be winding down.
-    FgXferAbort(transfer_);
-    FgXferSelect(transfer_, acquisition_, current->buffer, 0);
-    current->armCount = 1;
     uint32_t triggerMode = 0;
-    RecordFgStatus(FgAcqGetPrm(acquisition_, FG_ACQ_PRM_TRIGGER_MODE, &triggerMode));
-    const bool counted = triggerMode == kTriggeredMode || length <= kLongestTransfer;
+    RecordFgStatus(FgAcqGetPrm(acquisition, FG_ACQ_PRM_TRIGGER_MODE, &triggerMode));
+    const bool triggered = triggerMode == kTriggeredMode;
+    const bool counted = triggered || length <= kLongestTransfer;
+    GrabBuffer* current = ring->Current();
+    // A transfer that ended a moment ago may still be winding down.
+    FgXferAbort(transfer);
+    FgXferSelect(transfer, acquisition, current->buffer, 0);
+    current->armCount = 1;
+    hold.lock();
+    if (!link.Attached(hold))
+        return false;
+    UpdateGapLimit(skip, triggered);
+    hold.unlock();
     RecordFgStatus(
-        FgXferStart(transfer_, counted ? static_cast<uint32_t>(length) : FG_XFER_ENDLESS));
+        FgXferStart(transfer, counted ? static_cast<uint32_t>(length) : FG_XFER_ENDLESS));
 
-    startedEvent_->Set();
-    const bool done = doneEvent_->Wait(timeout);
+    events.started->Set();
+    const bool done = events.done->Wait(timeout);
     platform::ProcessPriority::SetClass(priority);
-    if (!complete_) {
+    hold.lock();
+    if (!link.Attached(hold))
+        return false;
+    const bool complete = complete_ != 0;
+    if (!complete)
         SetLastError(done ? 19 : 16);
-        FgXferAbort(transfer_);
-    } else if (!counted) {
-        // An endless transfer would go on filling the ring after the last frame.
-        FgXferAbort(transfer_);
-    }
+    hold.unlock();
+    // An endless transfer would go on filling the ring after the last frame.
+    if (!complete || !counted)
+        FgXferAbort(transfer);
+    return true;
 }
 
 int CVidrune::StartContinuousAcquisition() {
     SetLastError(0);
-    if (!GetReadyFlag())
+    if (!GetReadyFlag() || !startedFlag_ || !Geometry() || transfer_ == 0)
         SetLastError(7);
     // A stopped earlier acquisition leaves its own code behind; it is not this start's.
-    if (AcquireStop() && GetReadyFlag())
+    if (AcquireStop() && GetLastError() != 7)
         SetLastError(0);
     if (GetLastError() == 0) {
         acquisitionState_ = kContinuous;
@@ -204,7 +233,11 @@ int CVidrune::StartContinuousAcquisition() {
         if (display_)
             display_->Quiesce();
         ResetGrabBufferRing();
-        liveThread_ = std::make_unique<platform::Thread>([this] { LiveThreadProc(); });
+        liveLink_ = std::make_shared<ThreadLink>();
+        liveThread_ = std::make_unique<platform::Thread>(
+            [this, link = liveLink_, stop = liveStopEvent_, started = liveStartedEvent_] {
+                LiveThreadProc(*link, stop, started);
+            });
         liveStartedEvent_->Wait(kLiveStartMs);
         // The display switches to continuous update once the first frame is in, here on the
         // host's thread, so that the device's attributes are only changed by host calls.
@@ -216,33 +249,60 @@ int CVidrune::StartContinuousAcquisition() {
     return GetLastError() == 0 ? 1 : 0;
 }
 
-void CVidrune::ConvertForDisplay(GrabBuffer* buffer) {
-    if (buffer == nullptr || !displayFrameBuffer_)
-        return;
-    PixelConverter::ExtractRegion(buffer->data, static_cast<uint32_t>(width_.load()),
-                                  bytesPerPixel_, 0, 0, static_cast<uint32_t>(frameWidth_.load()),
-                                  static_cast<uint32_t>(frameHeight_.load()),
-                                  static_cast<uint32_t>(xScale_.load()),
-                                  static_cast<uint32_t>(yScale_.load()), displayFrameBuffer_.get());
+int CVidrune::RestartContinuous(bool wasContinuous) {
+    // A host's live view goes on at the new geometry.
+    if (!wasContinuous || acquisitionState_ == kContinuous)
+        return 1;
+    return StartContinuousAcquisition();
 }
 
-void CVidrune::LiveThreadProc() {
-    FgXferAbort(transfer_);
-    GrabBuffer* first = ring_->Slot(0);
-    RecordFgStatus(FgXferSelect(transfer_, acquisition_, first->buffer, 0));
-    RecordFgStatus(FgXferStart(transfer_, FG_XFER_ENDLESS));
-    liveStartedEvent_->Set();
+void CVidrune::ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buffer) {
+    if (buffer == nullptr || !geometry.displayFrame)
+        return;
+    PixelConverter::ExtractRegion(buffer->data, geometry.rowWidth, geometry.bytesPerPixel, 0, 0,
+                                  geometry.FrameWidth(geometry.xScale),
+                                  geometry.FrameHeight(geometry.yScale), geometry.xScale,
+                                  geometry.yScale, geometry.displayFrame.get());
+}
+
+void CVidrune::AnnounceDisplayFrame(const FrameGeometry& geometry) {
+    ConvertForDisplay(geometry, geometry.ring->Slot(0));
+    display_->NewFrame(frameDesc_);
+}
+
+void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stopEvent,
+                              const std::shared_ptr<platform::Event>& startedEvent) {
+    auto hold = link.Hold();
+    if (!link.Attached(hold))
+        return;
+    const FgHandle transfer = transfer_;
+    const FgHandle acquisition = acquisition_;
+    const std::shared_ptr<GrabBufferRing> ring = ring_;
+    hold.unlock();
+
+    FgXferAbort(transfer);
+    GrabBuffer* first = ring->Slot(0);
+    RecordFgStatus(FgXferSelect(transfer, acquisition, first->buffer, 0));
+    RecordFgStatus(FgXferStart(transfer, FG_XFER_ENDLESS));
+    startedEvent->Set();
     first->frameEvent->Wait(kFirstLiveFrameMs);
 
-    bool stop = liveStopEvent_->Wait(kLivePeriodMs);
+    bool stop = stopEvent->Wait(kLivePeriodMs);
     while (!stop) {
         const uint32_t start = Clock::TickCount();
-        ConvertForDisplay(ring_->Last());
+        hold.lock();
+        if (!link.Attached(hold))
+            return;
+        // Scales can change while the acquisition runs; the snapshot keeps one consistent.
+        const auto geometry = Geometry();
+        if (geometry && geometry->ring == ring)
+            ConvertForDisplay(*geometry, ring->Last());
         ++liveConversions_;
+        hold.unlock();
         const uint32_t took = Clock::TickCount() - start;
-        stop = liveStopEvent_->Wait(took <= kLivePeriodMs ? kLivePeriodMs - took : 1);
+        stop = stopEvent->Wait(took <= kLivePeriodMs ? kLivePeriodMs - took : 1);
     }
-    RecordFgStatus(FgXferAbort(transfer_));
+    RecordFgStatus(FgXferAbort(transfer));
 }
 
 int CVidrune::AcquireStop() {
@@ -281,7 +341,12 @@ int CVidrune::StopContinuousAcquisition() {
         SetLastError(7);
     liveStopEvent_->Set();
     if (liveThread_) {
-        liveThread_->Join(kLiveStopMs);
+        // A live thread that does not end still uses the transfer and the ring: the stop
+        // failed, and nothing it uses may be released.
+        if (!liveThread_->Join(kLiveStopMs)) {
+            SetLastError(5);
+            return 0;
+        }
         liveThread_.reset();
     }
     SetDisplayModeAttr(1);
@@ -291,16 +356,14 @@ int CVidrune::StopContinuousAcquisition() {
     return 1;
 }
 
-int CVidrune::WaitGrabBuffer(GrabBuffer* buffer, int32_t timeoutMs) {
-    const uint32_t wait = timeoutMs == 0 ? kDefaultFrameWaitMs : static_cast<uint32_t>(timeoutMs);
-    return buffer->frameEvent->Wait(wait) ? 1 : 0;
-}
-
-bool CVidrune::RegionInsideFrame(const ReadRequest& request) const {
-    const bool rotated = GetRotationFlag() != 0;
-    const uint64_t frameWidth = static_cast<uint64_t>(rotated ? frameHeight_ : frameWidth_);
-    const uint64_t frameHeight = static_cast<uint64_t>(rotated ? frameWidth_ : frameHeight_);
-    return uint64_t{request.x} + request.width <= frameWidth &&
+bool CVidrune::RegionInsideFrame(const FrameGeometry& geometry, const ReadRequest& request,
+                                 uint32_t xs, uint32_t ys) {
+    uint64_t frameWidth = geometry.FrameWidth(xs);
+    uint64_t frameHeight = geometry.FrameHeight(ys);
+    if (geometry.rotate)
+        std::swap(frameWidth, frameHeight);
+    return request.width > 0 && request.height > 0 &&
+           uint64_t{request.x} + request.width <= frameWidth &&
            uint64_t{request.y} + request.height <= frameHeight;
 }
 
@@ -313,153 +376,232 @@ int CVidrune::ReadDevice(void* request) {
             SetLastError(code);
         return 0;
     };
-    if (!GetReadyFlag())
+    // One snapshot for the whole read: a geometry change during it neither frees what it
+    // reads nor mixes two layouts.
+    const std::shared_ptr<const FrameGeometry> geometry = Geometry();
+    if (!GetReadyFlag() || !geometry)
         return fail(7);
     if (host.timeoutMs < 0)
         return fail(12);
     if (!live)
         SetLastError(0);
-
-    const bool rotate = GetRotationFlag() != 0;
-    const bool flip = flipFlag_ != 0;
+    if (host.kind == 1)
+        return 0;
+    if (host.kind < VIDRUNE_READ_CURRENT || host.kind > VIDRUNE_READ_LATEST)
+        return fail(26);
+    if (host.copyFlag == 1 && host.data == nullptr)
+        return fail(12);
     // A pointer into the board's buffer can be neither turned nor flipped.
-    if ((rotate || flip) && host.copyFlag != 1)
+    if ((geometry->rotate || geometry->flip) && host.copyFlag != 1)
         return fail(12);
-    if (host.kind >= VIDRUNE_READ_CURRENT && host.kind <= VIDRUNE_READ_LATEST &&
-        !RegionInsideFrame(host))
+    const bool displayScales = live && host.kind == VIDRUNE_READ_LATEST && host.currentScale == 0;
+    const uint32_t xs = displayScales ? geometry->xScaleDisplay : geometry->xScale;
+    const uint32_t ys = displayScales ? geometry->yScaleDisplay : geometry->yScale;
+    if (!RegionInsideFrame(*geometry, host, xs, ys))
         return fail(12);
 
+    std::unique_lock scratchLock(live ? liveScratchMutex_ : scratchMutex_, std::try_to_lock);
+    ScratchImage temporary;
+    ScratchImage& scratch = !scratchLock.owns_lock() ? temporary : live ? liveScratch_ : scratch_;
     ReadRequest turned = host;
     ReadRequest* work = &host;
-    ScratchImage& scratch = live ? liveScratch_ : scratch_;
-    if (rotate || flip) {
+    if (geometry->rotate || geometry->flip) {
         work = &turned;
-        if (rotate) {
+        const uint32_t frameHeight = geometry->FrameHeight(ys);
+        if (geometry->rotate) {
             turned.x = host.y;
-            turned.y = static_cast<uint32_t>(frameHeight_) - host.x - host.width;
+            turned.y = frameHeight - host.x - host.width;
             turned.width = host.height;
             turned.height = host.width;
         } else {
-            turned.y = static_cast<uint32_t>(frameHeight_) - host.height - host.y;
+            turned.y = frameHeight - host.height - host.y;
         }
-        scratch.SetBytesPerPixel(bytesPerPixel_);
+        scratch.SetBytesPerPixel(geometry->bytesPerPixel);
         if (scratch.Ensure(turned.width, turned.height) != 0)
             return 0;
         turned.data = scratch.Data();
     }
 
-    uint32_t error = 0;
-    const int result = ReadByKind(*work, error);
-    if (!live && error != 0)
-        SetLastError(error);
+    Read read{*geometry, *work, xs, ys, live};
+    const int result = ReadByKind(read);
+    if (!live && read.error != 0)
+        SetLastError(read.error);
     if (result) {
-        if (rotate)
-            PixelConverter::RotateClockwise(scratch.Data(), host.data,
-                                            static_cast<int32_t>(host.width),
-                                            static_cast<int32_t>(host.height), bytesPerPixel_);
-        else if (flip)
-            PixelConverter::FlipRows(scratch.Data(), host.data, static_cast<int32_t>(host.width),
-                                     static_cast<int32_t>(host.height), bytesPerPixel_);
+        const auto width = static_cast<int32_t>(host.width);
+        const auto height = static_cast<int32_t>(host.height);
+        if (geometry->rotate)
+            PixelConverter::RotateClockwise(scratch.Data(), host.data, width, height,
+                                            geometry->bytesPerPixel);
+        else if (geometry->flip)
+            PixelConverter::FlipRows(scratch.Data(), host.data, width, height,
+                                     geometry->bytesPerPixel);
     }
     return result;
 }
 
-int CVidrune::ReadByKind(ReadRequest& request, uint32_t& error) {
-    switch (request.kind) {
-    case 1:
-        return 0;
+int CVidrune::ReadByKind(Read& read) {
+    switch (read.request.kind) {
     case VIDRUNE_READ_CURRENT:
-        return ReadCurrentFrame(request, error);
+        return ReadCurrentFrame(read);
     case VIDRUNE_READ_BY_INDEX:
-        if (request.index < 0) {
-            error = 12;
-            return 0;
-        }
-        return ReadFrameByIndex(request, error);
-    case VIDRUNE_READ_LATEST:
-        return ReadLatestFrame(request, error);
+        return ReadFrameByIndex(read);
     default:
-        error = 26;
-        return 0;
+        return ReadLatestFrame(read);
     }
 }
 
-void CVidrune::Deliver(GrabBuffer* buffer, ReadRequest& request, uint32_t xs, uint32_t ys) {
+void CVidrune::Deliver(const Read& read, const GrabBuffer& buffer) {
+    ReadRequest& request = read.request;
     if (request.copyFlag == 1)
-        PixelConverter::ExtractRegion(buffer->data, static_cast<uint32_t>(width_.load()),
-                                      bytesPerPixel_, request.x, request.y, request.width,
-                                      request.height, xs, ys, request.data);
+        PixelConverter::ExtractRegion(
+            buffer.data, read.geometry.rowWidth, read.geometry.bytesPerPixel, request.x, request.y,
+            request.width, request.height, read.xs, read.ys, request.data);
     else
-        request.data = buffer->data;
+        request.data = buffer.data;
 }
 
-int CVidrune::FinishRead(uint32_t error) {
-    if (TakeFgError())
+int CVidrune::FinishRead(const Read& read) {
+    // Only the host's own pending library failure fails its read.
+    if (!read.live && TakeFgError())
         return 0;
-    return error == 0 ? 1 : 0;
+    return read.error == 0 ? 1 : 0;
 }
 
-int CVidrune::ReadCurrentFrame(ReadRequest& request, uint32_t& error) {
-    GrabBuffer* buffer = ring_->Current();
-    if (buffer == nullptr || !WaitGrabBuffer(buffer, request.timeoutMs))
-        error = 16;
-    else
-        Deliver(buffer, request, static_cast<uint32_t>(xScale_.load()),
-                static_cast<uint32_t>(yScale_.load()));
-    return FinishRead(error);
+CVidrune::FrameWait CVidrune::AwaitSlot(const GrabBufferRing& ring, GrabBuffer& buffer,
+                                        int32_t timeoutMs,
+                                        const std::function<FrameWait(int64_t)>& judge) {
+    const uint32_t limit = timeoutMs == 0 ? kDefaultFrameWaitMs : static_cast<uint32_t>(timeoutMs);
+    const uint32_t start = Clock::TickCount();
+    for (;;) {
+        if (ring.Retired())
+            return FrameWait::Gone;
+        const FrameWait verdict = judge(buffer.frameNumber);
+        if (verdict != FrameWait::TimedOut)
+            return verdict;
+        const uint32_t elapsed = Clock::TickCount() - start;
+        if (elapsed >= limit)
+            return FrameWait::TimedOut;
+        // The event may still be set for the slot's earlier frame; then look again shortly.
+        // Waits are short so that a reset by another reader cannot hide the frame for long.
+        if (buffer.frameEvent->Wait(0))
+            Clock::Sleep(1);
+        else
+            buffer.frameEvent->Wait(std::min<uint32_t>(limit - elapsed, kFrameRecheckMs));
+    }
 }
 
-int CVidrune::ReadFrameByIndex(ReadRequest& request, uint32_t& error) {
-    const int32_t index = request.index;
-    const int32_t count = ring_->Count();
-    if (count == 0 || index < doneCount_ - count) {
-        error = 17;
-        return FinishRead(error);
-    }
-    GrabBuffer* buffer = ring_->Slot(index % count);
-    if (display_ && index % count == 1) {
-        ConvertForDisplay(ring_->Slot(0));
-        display_->NewFrame(frameDesc_);
-    }
-    const int ok = WaitGrabBuffer(buffer, request.timeoutMs);
-    if (display_ && requestedCount_ == 1) {
-        ConvertForDisplay(ring_->Slot(0));
-        display_->NewFrame(frameDesc_);
-    }
-    if (ok) {
-        Deliver(buffer, request, static_cast<uint32_t>(xScale_.load()),
-                static_cast<uint32_t>(yScale_.load()));
-        // The blank test looks at two bytes near the region's middle, inside the buffer.
-        const uint64_t bytes = uint64_t{buffer->width} * buffer->height * bytesPerPixel_;
-        uint64_t offset = uint64_t{static_cast<uint32_t>(width_.load())} * request.y + request.x +
-                          uint64_t{request.width} * request.height / 2;
-        offset = std::min(offset, bytes >= 2 ? bytes - 2 : 0);
-        if (bytes >= 2 && buffer->data[offset] == 0 && buffer->data[offset + 1] == 0)
-            error = 18;
-        if (--buffer->armCount != 0) {
-            error = 17;
-            buffer->armCount = 0;
-        }
-        if (missedFrame_)
-            error = 21;
-    } else {
-        error = 16;
-    }
-    if (request.liveDisplay != 1)
-        buffer->frameEvent->Reset();
-    return FinishRead(error);
-}
-
-int CVidrune::ReadLatestFrame(ReadRequest& request, uint32_t& error) {
-    GrabBuffer* buffer = ring_->Last();
+int CVidrune::ReadCurrentFrame(Read& read) {
+    const GrabBufferRing& ring = *read.geometry.ring;
+    GrabBuffer* buffer = ring.Current();
     if (buffer == nullptr) {
-        error = 16;
-        return FinishRead(error);
+        read.error = 16;
+        return FinishRead(read);
     }
-    const bool openScales = request.liveDisplay == 1 && request.currentScale == 0;
-    Deliver(buffer, request, static_cast<uint32_t>(openScales ? xScaleOpen_ : xScale_),
-            static_cast<uint32_t>(openScales ? yScaleOpen_ : yScale_));
-    return FinishRead(error);
+    // While frames come, the frame being filled is the next one to land in the current
+    // slot, not what an earlier lap left there; once a counted acquisition is complete it
+    // is its last frame.
+    const int64_t held = buffer->frameNumber;
+    const bool filling = Filling();
+    const FrameWait wait = AwaitSlot(ring, *buffer, read.request.timeoutMs, [&](int64_t now) {
+        const bool landed = filling ? now != held && now >= 0 : now >= 0;
+        return landed ? FrameWait::Arrived : FrameWait::TimedOut;
+    });
+    if (wait == FrameWait::TimedOut) {
+        read.error = 16;
+    } else if (wait == FrameWait::Gone) {
+        read.error = 17;
+    } else {
+        const int64_t frame = buffer->frameNumber;
+        Deliver(read, *buffer);
+        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, frame))
+            read.error = 17;
+    }
+    return FinishRead(read);
+}
+
+int CVidrune::ReadFrameByIndex(Read& read) {
+    const GrabBufferRing& ring = *read.geometry.ring;
+    const int32_t index = read.request.index;
+    const int32_t count = ring.Count();
+    // Only the frames the latest counted acquisition asked for can be read by index.
+    if (index < 0 || index >= requestedCount_ || acquisitionState_ == kContinuous) {
+        read.error = 12;
+        return FinishRead(read);
+    }
+    if (index < doneCount_ - count) {
+        read.error = 17;
+        return FinishRead(read);
+    }
+    GrabBuffer& buffer = *ring.Slot(index % count);
+    if (display_ && index % count == 1)
+        AnnounceDisplayFrame(read.geometry);
+    const FrameWait wait = AwaitSlot(ring, buffer, read.request.timeoutMs, [index](int64_t now) {
+        return now == index  ? FrameWait::Arrived
+               : now > index ? FrameWait::Gone
+                             : FrameWait::TimedOut;
+    });
+    if (display_ && requestedCount_ == 1)
+        AnnounceDisplayFrame(read.geometry);
+    if (wait == FrameWait::TimedOut) {
+        read.error = 16;
+        return FinishRead(read);
+    }
+    if (wait == FrameWait::Gone || buffer.takenFrame == index) {
+        read.error = 17;
+        return FinishRead(read);
+    }
+    Deliver(read, buffer);
+    const ReadRequest& request = read.request;
+    // The blank test looks at two bytes near the region's middle, inside the buffer.
+    const uint64_t bytes = uint64_t{buffer.width} * buffer.height * read.geometry.bytesPerPixel;
+    uint64_t offset = uint64_t{read.geometry.rowWidth} * request.y + request.x +
+                      uint64_t{request.width} * request.height / 2;
+    offset = std::min(offset, bytes >= 2 ? bytes - 2 : 0);
+    if (bytes >= 2 && buffer.data[offset] == 0 && buffer.data[offset + 1] == 0)
+        read.error = 18;
+    // Once the frame before the slot's next lap is in, the board refills the slot: the
+    // copy may mix two frames.
+    const int64_t nextLap = int64_t{index} + count;
+    if ((nextLap < requestedCount_ && doneCount_ >= nextLap) || buffer.frameNumber != index)
+        read.error = 17;
+    buffer.armCount = 0;
+    if (!read.live)
+        buffer.takenFrame = index;
+    if (missedFrame_)
+        read.error = 21;
+    if (!read.live)
+        buffer.frameEvent->Reset();
+    return FinishRead(read);
+}
+
+bool CVidrune::Filling() const {
+    return acquisitionState_ == kContinuous || doneCount_ < requestedCount_;
+}
+
+bool CVidrune::CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer,
+                           int64_t frame) const {
+    // The board refills a slot only while it is the transfer's current target, and a refill
+    // that ended changed the frame number: either means the copy may mix two frames.
+    return buffer.frameNumber == frame && !(Filling() && ring.Current() == &buffer);
+}
+
+int CVidrune::ReadLatestFrame(Read& read) {
+    const GrabBufferRing& ring = *read.geometry.ring;
+    // The newest slot is refilled one lap later; a reader held up that long tries again.
+    for (int attempt = 0; attempt < kNewestAttempts; ++attempt) {
+        GrabBuffer* buffer = ring.Last();
+        const int64_t frame = buffer != nullptr ? buffer->frameNumber.load() : GrabBuffer::kNoFrame;
+        // Nothing has landed since the buffers were reset: there is no newest frame yet.
+        if (frame < 0) {
+            read.error = 16;
+            return FinishRead(read);
+        }
+        Deliver(read, *buffer);
+        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, frame))
+            return FinishRead(read);
+    }
+    read.error = 17;
+    return FinishRead(read);
 }
 
 } // namespace vidrune

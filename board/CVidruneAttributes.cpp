@@ -196,6 +196,7 @@ int CVidrune::RebuildBuffers() {
         SetLastError(9);
         return 0;
     }
+    PublishGeometry();
     SetReadyFlag(wasReady);
     return 1;
 }
@@ -235,10 +236,30 @@ void CVidrune::ForwardGraphicsCommand(GraphicsCommand& command) {
         display_->DrawGraphic(command);
 }
 
-void CVidrune::StopContinuousForRebuild() {
+bool CVidrune::StopContinuousForRebuild() {
     // The live thread's transfer still uses the buffers a rebuild replaces.
-    if (acquisitionState_ == kContinuous)
-        AcquireStop();
+    if (acquisitionState_ != kContinuous)
+        return false;
+    AcquireStop();
+    return true;
+}
+
+void CVidrune::ReopenDisplay() {
+    // The display reads whole frames at the scales it was opened with: a new frame size
+    // means a new display image.
+    xScaleOpen_ = xScale_.load();
+    yScaleOpen_ = yScale_.load();
+    PublishGeometry();
+    if (!display_)
+        return;
+    display_->Close();
+    frameDesc_.frameWidth = static_cast<uint32_t>(frameWidth_.load());
+    frameDesc_.frameHeight = static_cast<uint32_t>(frameHeight_.load());
+    display_->Open(frameDesc_);
+    if (acquisitionState_ == kContinuous) {
+        SetDisplayModeAttr(4);
+        display_->ResumeUpdate(frameDesc_);
+    }
 }
 
 int CVidrune::SetTriggerMode(double mode) {
@@ -284,10 +305,10 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, void* value) 
             return Unchanged;
         if (number < 1.0)
             return Rejected;
-        StopContinuousForRebuild();
+        const bool wasContinuous = StopContinuousForRebuild();
         frameSkip_ = number;
         BuildTransfer();
-        return Store;
+        return RestartContinuous(wasContinuous) ? Store : Failed;
     }
     if (Is(name, "DATA SCALE")) {
         if (IsUnchanged(name, number))
@@ -357,6 +378,8 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         SetLastError(12);
         return 0;
     }
+    if (outcome == SetOutcome::Failed)
+        return 0;
     if (outcome == SetOutcome::Unchanged)
         return 1;
     CAcqDevice::AcqDeviceSet(translated, value, 0);
@@ -364,19 +387,17 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         if (!ApplyBoardSettings())
             return 0;
         UpdateDataSetSize();
+        ReopenDisplay();
     }
     if (outcome == SetOutcome::Rebuild) {
         // A new width or height reaches the board and the buffers at once, as an open does.
-        StopContinuousForRebuild();
+        const bool wasContinuous = StopContinuousForRebuild();
         if (display_)
             display_->Close();
         if (!ApplyBoardSettings() || !RebuildBuffers() || !ResetGrabBufferRing())
             return 0;
-        if (display_) {
-            frameDesc_.frameWidth = static_cast<uint32_t>(frameWidth_.load());
-            frameDesc_.frameHeight = static_cast<uint32_t>(frameHeight_.load());
-            display_->Open(frameDesc_);
-        }
+        ReopenDisplay();
+        return RestartContinuous(wasContinuous);
     }
     return 1;
 }

@@ -15,8 +15,7 @@ constexpr uint32_t kFrameCallbackEvent = FG_EVENT_END_OF_TRANSFER;
 } // namespace
 
 void CVidrune::ClearGrabBufferRing() {
-    if (ring_)
-        ring_->Clear();
+    ring_ = std::make_shared<GrabBufferRing>();
 }
 
 int CVidrune::BuildGrabBuffers(uint32_t width, uint32_t height) {
@@ -25,9 +24,8 @@ int CVidrune::BuildGrabBuffers(uint32_t width, uint32_t height) {
         SetLastError(6);
         return 0;
     }
-    if (!ring_)
-        ring_ = std::make_unique<GrabBufferRing>();
-    ring_->Clear();
+    // A new ring each time: readers may still hold the previous one.
+    ring_ = std::make_shared<GrabBufferRing>();
     bool built = true;
     for (int32_t i = 0; i < grabBufferCount_ && built; ++i) {
         std::unique_ptr<GrabBuffer> buffer = CreateGrabBuffer(width, height);
@@ -42,7 +40,8 @@ int CVidrune::BuildGrabBuffers(uint32_t width, uint32_t height) {
         RecordFgStatus(FgBufferNew(localServer_, width, height, pixelFormat_, FG_BUFFER_DISCARD,
                                    &discardBuffer_));
         const size_t bytes = size_t{bytesPerPixel_} * width * height;
-        displayFrameBuffer_.reset(new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]);
+        displayFrameBuffer_ =
+            std::shared_ptr<uint8_t[]>(new (std::nothrow) uint8_t[bytes > 0 ? bytes : 1]);
         built = displayFrameBuffer_ != nullptr;
     }
     if (!built) {
@@ -68,17 +67,13 @@ std::unique_ptr<GrabBuffer> CVidrune::CreateGrabBuffer(uint32_t width, uint32_t 
     }
     RecordFgStatus(
         FgBufferNew(localServer_, width, height, pixelFormat_, FG_BUFFER_RING, &buffer->buffer));
-    if (TakeFgError()) {
-        ReleaseGrabBuffer(std::move(buffer));
-        return nullptr;
-    }
+    if (TakeFgError())
+        return nullptr; // the record gives back whatever it holds
     buffer->width = width;
     buffer->height = height;
     InitGrabBuffer(*buffer);
-    if (GetLastError() != 0) {
-        ReleaseGrabBuffer(std::move(buffer));
+    if (GetLastError() != 0)
         return nullptr;
-    }
     return buffer;
 }
 
@@ -97,22 +92,18 @@ int CVidrune::InitGrabBuffer(GrabBuffer& buffer) {
     return 0;
 }
 
-void CVidrune::ReleaseGrabBuffer(std::unique_ptr<GrabBuffer> buffer) {
-    if (!buffer)
-        return;
-    buffer->frameEvent.reset();
-    if (FgIsLiveHandle(buffer->buffer, FG_KIND_BUFFER))
-        RecordFgStatus(FgBufferFree(buffer->buffer));
-    buffer->buffer = 0;
-}
-
 int CVidrune::ReleaseGrabBuffers() {
+    {
+        // From here on no read starts on these buffers; reads under way finish on them (a
+        // frame wait ends at once) and the last one gives them back to the library.
+        std::lock_guard lock(geometryMutex_);
+        geometry_.reset();
+    }
     if (ring_ && ring_->Head() != nullptr) {
-        for (int32_t i = 0; i < ring_->Count(); ++i)
-            ReleaseGrabBuffer(ring_->TakeSlot(i));
+        ring_->Retire();
+        ring_ = std::make_shared<GrabBufferRing>();
         if (FgIsLiveHandle(discardBuffer_, FG_KIND_BUFFER))
             RecordFgStatus(FgBufferFree(discardBuffer_));
-        ring_->Clear();
     }
     discardBuffer_ = 0;
     displayFrameBuffer_.reset();
@@ -124,18 +115,38 @@ int CVidrune::ReleaseGrabBuffers() {
 
 int CVidrune::ResetGrabBufferRing() {
     SetLastError(0);
-    if (!ring_)
-        return 1;
-    GrabBuffer* head = ring_->Head();
-    ring_->SetLast(head);
-    ring_->SetCurrent(head);
-    GrabBuffer* buffer = head;
-    for (int32_t i = 0; i < ring_->Count() && buffer != nullptr; ++i) {
-        buffer->frameEvent->Reset();
-        buffer->armCount = 0;
-        buffer = buffer->next;
-    }
+    // No frame of an earlier acquisition can be read by index any more.
+    requestedCount_ = 0;
+    doneCount_ = 0;
+    liveFrames_ = 0;
+    if (ring_)
+        ring_->Reset();
     return GetLastError() == 0 ? 1 : 0;
+}
+
+std::shared_ptr<const FrameGeometry> CVidrune::Geometry() const {
+    std::lock_guard lock(geometryMutex_);
+    return geometry_;
+}
+
+void CVidrune::PublishGeometry() {
+    if (!ring_ || ring_->Count() == 0)
+        return; // nothing to read until buffers are built
+    auto geometry = std::make_shared<FrameGeometry>();
+    geometry->ring = ring_;
+    geometry->displayFrame = displayFrameBuffer_;
+    // The buffers' own size: a set that failed half-way may have left other sizes behind.
+    geometry->rowWidth = ring_->Head()->width;
+    geometry->rowCount = ring_->Head()->height;
+    geometry->bytesPerPixel = bytesPerPixel_;
+    geometry->xScale = static_cast<uint32_t>(xScale_.load());
+    geometry->yScale = static_cast<uint32_t>(yScale_.load());
+    geometry->xScaleDisplay = static_cast<uint32_t>(xScaleOpen_.load());
+    geometry->yScaleDisplay = static_cast<uint32_t>(yScaleOpen_.load());
+    geometry->rotate = GetRotationFlag() != 0;
+    geometry->flip = flipFlag_ != 0;
+    std::lock_guard lock(geometryMutex_);
+    geometry_ = std::move(geometry);
 }
 
 void CVidrune::FreeTransfer() {
@@ -196,10 +207,11 @@ FgStatus CVidrune::OnTransferEnd(void* context, uint32_t, FgHandle) {
 }
 
 void CVidrune::HandleTransferEnd() {
-    GrabBuffer* buffer = ring_->Current();
+    GrabBuffer* buffer = ring_ ? ring_->Current() : nullptr;
     if (buffer == nullptr)
         return;
     if (acquisitionState_ == kContinuous) {
+        buffer->frameNumber = liveFrames_++;
         ring_->SetLast(buffer);
         ring_->SetCurrent(buffer->next);
         buffer->frameEvent->Set();
@@ -213,6 +225,7 @@ void CVidrune::HandleTransferEnd() {
     previousStamp_ = stamp;
 
     const int32_t done = ++doneCount_;
+    buffer->frameNumber = done - 1;
     if (done < requestedCount_) {
         GrabBuffer* next = buffer->next;
         ring_->SetCurrent(next);

@@ -10,12 +10,27 @@
 
 namespace vidrune {
 
-// One slot of the ring: a DMA buffer of the board, its frame event and arm count.
+// One slot of the ring: a DMA buffer of the board, its frame event and arm count. The slot
+// gives its library buffer back when it is destroyed, so a reader that still holds the ring
+// never meets freed pixel memory.
 struct GrabBuffer {
+    GrabBuffer() = default;
+    ~GrabBuffer();
+    GrabBuffer(const GrabBuffer&) = delete;
+    GrabBuffer& operator=(const GrabBuffer&) = delete;
+
+    static constexpr int64_t kNoFrame = -1;
+
     FgHandle buffer = 0;
     // How often the buffer was made the transfer's target since a reader took its frame:
     // 0 idle, 1 armed, 2 or more overwritten before it was read.
     std::atomic<int32_t> armCount{0};
+    // The number of the frame the buffer holds (within the acquisition for counted ones,
+    // since the start for continuous ones); kNoFrame until one lands. Stored before the frame
+    // event is signalled.
+    std::atomic<int64_t> frameNumber{kNoFrame};
+    // The frame a host last read from the buffer by index: each frame is taken once.
+    std::atomic<int64_t> takenFrame{kNoFrame};
     uint32_t width = 0;
     uint32_t height = 0;
     // Signalled when the buffer has been filled.
@@ -25,7 +40,8 @@ struct GrabBuffer {
 };
 
 // The ring of frame buffers the transfer fills. The transfer callback moves current and
-// last while readers take them, so both are atomics.
+// last while readers take them, so both are atomics. Readers share ownership of a ring: a
+// rebuild retires the old one (waking whoever waits on it) and builds another.
 class GrabBufferRing {
 public:
     static constexpr int32_t kCapacity = 20;
@@ -46,12 +62,12 @@ public:
     void Append(std::unique_ptr<GrabBuffer> buffer);
     // The last buffer's next becomes the head.
     void Close();
-    // Forgets every buffer without releasing the library's buffers; callers release first.
-    void Clear();
-    // Hands the slot's buffer back to the caller for release.
-    std::unique_ptr<GrabBuffer> TakeSlot(int32_t i) {
-        return std::move(slots_[static_cast<size_t>(i)]);
-    }
+    // Back to the state before a new acquisition: last and current at the head, every slot
+    // idle and empty.
+    void Reset();
+    // The ring is no longer filled: frame waits on it end at once.
+    void Retire();
+    bool Retired() const { return retired_.load(); }
 
 private:
     int32_t count_ = 0;
@@ -59,6 +75,7 @@ private:
     std::atomic<GrabBuffer*> current_{nullptr};
     std::array<std::unique_ptr<GrabBuffer>, kCapacity> slots_;
     GrabBuffer* head_ = nullptr;
+    std::atomic<bool> retired_{false};
 };
 
 } // namespace vidrune

@@ -37,7 +37,17 @@ CDispWin::CDispWin(std::unique_ptr<DisplayView> view) : view_(std::move(view)) {
 
 CDispWin::~CDispWin() {
     Close();
+    EndLateUpdateThread();
     view_->Destroy();
+}
+
+void CDispWin::EndLateUpdateThread() {
+    // An update thread that outlived Close's wait (a view held up in drawing) still uses
+    // this object: nothing it uses may go, and a new thread must not share its events.
+    if (updateThread_) {
+        updateThread_->Join(platform::kInfinite);
+        updateThread_.reset();
+    }
 }
 
 void CDispWin::SetParamString(const char* text, int32_t index) {
@@ -118,6 +128,7 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
     ClearImage();
     PlaceWindow(previousState);
 
+    EndLateUpdateThread();
     stopEvent_.Reset();
     // Cleared here rather than by the new thread, so that a continuous update asked for
     // before the thread gets to run is not lost.
@@ -170,10 +181,10 @@ void CDispWin::Close() {
     preferredClientWidth_ = clientWidth_.load();
     SaveSettings();
     stopEvent_.Set();
-    if (updateThread_) {
-        updateThread_->Join(kUpdateThreadEndMs);
+    // A thread that does not end in time is kept; it finds no image and no device, and
+    // is waited for before anything it uses goes.
+    if (updateThread_ && updateThread_->Join(kUpdateThreadEndMs))
         updateThread_.reset();
-    }
     ClearImage();
     if (view_->Exists())
         RenderImage(); // the window keeps showing a uniform near-black image

@@ -73,6 +73,7 @@ private:
     void UpdateThreadProc();
     void UpdateOnce(ReadRequest& request);
     void RenderImage();
+    void EndLateUpdateThread();
     void RefreshReducedOverlay();
     // The 8-bit image as shown (the frame converted in place for deeper pixels).
     const uint8_t* Image8() const { return image_.data(); }

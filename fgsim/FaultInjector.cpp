@@ -1,5 +1,8 @@
 #include "FaultInjector.h"
 
+#include <chrono>
+#include <thread>
+
 namespace vidrune::fgsim {
 
 void FaultInjector::FailNext(const std::string& operation, FgStatus status) {
@@ -13,10 +16,23 @@ void FaultInjector::FailNext(const std::string& operation, FgStatus status) {
 void FaultInjector::Clear() {
     std::lock_guard lock(mutex_);
     pending_.clear();
+    stalls_.clear();
+}
+
+void FaultInjector::StallNext(const std::string& operation, uint32_t milliseconds) {
+    std::lock_guard lock(mutex_);
+    stalls_[operation] = milliseconds;
 }
 
 FgStatus FaultInjector::Take(const char* operation) {
-    std::lock_guard lock(mutex_);
+    std::unique_lock lock(mutex_);
+    if (auto stall = stalls_.find(std::string_view(operation)); stall != stalls_.end()) {
+        const uint32_t milliseconds = stall->second;
+        stalls_.erase(stall);
+        lock.unlock();
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+        lock.lock();
+    }
     if (pending_.empty())
         return FG_OK;
     auto found = pending_.find(std::string_view(operation));

@@ -14,12 +14,17 @@ public:
     // status 0 withdraws a pending failure.
     void FailNext(const std::string& operation, FgStatus status);
     void Clear();
-    // The ordered status for this call (consumed), or FG_OK.
+    // The next call of the operation first blocks for the time given, as a driver call that
+    // hangs does.
+    void StallNext(const std::string& operation, uint32_t milliseconds);
+    // The ordered status for this call (consumed), or FG_OK; blocks first when a stall was
+    // ordered.
     FgStatus Take(const char* operation);
 
 private:
     std::mutex mutex_;
     std::map<std::string, FgStatus, std::less<>> pending_;
+    std::map<std::string, uint32_t, std::less<>> stalls_;
 };
 
 } // namespace vidrune::fgsim

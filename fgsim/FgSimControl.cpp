@@ -10,6 +10,11 @@ void FailNextCall(const char* operation, FgStatus status) {
         Library::Instance().Faults().FailNext(operation, status);
 }
 
+void StallNextCall(const char* operation, uint32_t milliseconds) {
+    if (operation != nullptr)
+        Library::Instance().Faults().StallNext(operation, milliseconds);
+}
+
 void ClearFailures() {
     Library::Instance().Faults().Clear();
 }

@@ -20,6 +20,8 @@ struct TransferCounts {
 FG_API void FailNextCall(const char* operation, FgStatus status);
 // Withdraws every ordered failure.
 FG_API void ClearFailures();
+// The next call of the named operation blocks for the given time before it runs.
+FG_API void StallNextCall(const char* operation, uint32_t milliseconds);
 // Live objects of that kind, to find leaks.
 FG_API size_t LiveObjectCount(FgObjectKind kind);
 // False when the handle is not a live transfer.

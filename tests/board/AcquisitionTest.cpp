@@ -138,15 +138,16 @@ TEST_F(AcquisitionTest, StoppingBeforeTheEndIsError19) {
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
 }
 
-TEST_F(AcquisitionTest, UnknownKindsAreError26) {
+TEST_F(AcquisitionTest, UnknownKindsAreRefusedWithoutChangingAnything) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    AcquireRequest request{};
-    request.kind = 3;
-    EXPECT_EQ(plugin.AcquireStart(&request), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 26u);
-    // The fault state: a stop fails, a normal start still works.
-    EXPECT_EQ(plugin.AcquireStop(), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    for (uint32_t kind : {0u, 3u, 0xFFFFFFFFu}) {
+        AcquireRequest request{};
+        request.kind = kind;
+        EXPECT_EQ(plugin.AcquireStart(&request), 0) << kind;
+        EXPECT_EQ(plugin.AcqGetLastError(), 26u) << kind;
+        // Nothing wedged: stopping has nothing to stop.
+        EXPECT_EQ(plugin.AcquireStop(), 1) << kind;
+    }
     ASSERT_EQ(Acquire(2, true), 1);
 
     std::vector<uint8_t> frame;
@@ -154,6 +155,13 @@ TEST_F(AcquisitionTest, UnknownKindsAreError26) {
     EXPECT_EQ(plugin.AcqGetLastError(), 26u);
     EXPECT_EQ(Read(1, 0, 0, 0, 8, 8, frame), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
+
+    // Close, free, initialise again, open and grab: all of it still works.
+    EXPECT_EQ(plugin.CloseDevice(), 0u);
+    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    EXPECT_EQ(Acquire(2, true), 1);
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 8, 8, frame), 1);
 }
 
 TEST_F(AcquisitionTest, ReadsNeedAReadyDeviceAndSaneArguments) {

@@ -38,8 +38,13 @@ TEST_F(AttributeTest, ReadOnlyAndUnknownAttributesAreRejected) {
         EXPECT_EQ(Set(name, 1), 0) << name;
         EXPECT_EQ(plugin.AcqGetLastError(), 12u) << name;
     }
-    EXPECT_EQ(plugin.AcqDeviceSet("NAME", const_cast<char*>("renamed")), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    for (const char* name : {"NAME", "VERSION"}) {
+        EXPECT_EQ(plugin.AcqDeviceSet(name, const_cast<char*>("renamed")), 0) << name;
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << name;
+    }
+    const char* version = nullptr;
+    ASSERT_EQ(plugin.AcqDeviceQuery("VERSION", &version), 1);
+    EXPECT_STREQ(version, VIDRUNE_VERSION_STRING);
 }
 
 TEST_F(AttributeTest, WidthAndHeightAreLimitedToTheUserMaxima) {

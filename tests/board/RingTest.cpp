@@ -60,7 +60,8 @@ TEST_F(RingTest, FourBuffersByDefaultClosedIntoARing) {
     // Four ring buffers and the discard buffer.
     EXPECT_EQ(vidrune::fgsim::LiveObjectCount(FG_KIND_BUFFER), 5u);
     device.CloseDevice();
-    EXPECT_EQ(ring->Count(), 0);
+    EXPECT_EQ(device.Ring()->Count(), 0);
+    EXPECT_EQ(device.Geometry(), nullptr);
     EXPECT_EQ(vidrune::fgsim::LiveObjectCount(FG_KIND_BUFFER), 0u);
     EXPECT_EQ(vidrune::fgsim::LiveObjectCount(FG_KIND_TRANSFER), 0u);
 }

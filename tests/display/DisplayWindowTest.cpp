@@ -10,7 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <optional>
 
 using vidrune::CDispWin;
@@ -220,4 +222,91 @@ TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
     const std::string path = files.Dir().File("shot.tif");
     ASSERT_TRUE(window->WindowEvents().OnSave(path, false));
     EXPECT_EQ(files.Dir().Read("shot.tif").size(), 1832u + 64u * 48u);
+}
+
+TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisition) {
+    Open();
+    StartContinuous();
+    // Sub-sampled, then a narrower sensor window: each time the window shows whole frames
+    // of the new geometry while the acquisition goes on.
+    struct Change {
+        const char* name;
+        double value;
+        uint32_t width;
+        uint32_t xs;
+        uint32_t ys;
+        uint32_t left;
+    };
+    for (const Change& change :
+         {Change{"DATA SCALE", 2, 32, 2, 2, 0}, Change{"WIDTH", 48, 24, 2, 2, 8},
+          Change{"X DATA SCALE", 1, 48, 1, 2, 8}}) {
+        double value = change.value;
+        ASSERT_EQ(device.AcqDeviceSet(change.name, &value, 1), 1) << change.name;
+        EXPECT_EQ(window->ImageWidth(), static_cast<int32_t>(change.width)) << change.name;
+        std::optional<uint32_t> shown;
+        for (int i = 0; i < 40 && !shown; ++i) {
+            Clock::Sleep(50);
+            // The screen shows the image at the window's zoom.
+            int32_t screenWidth = 0;
+            int32_t screenHeight = 0;
+            view->Screen(screenWidth, screenHeight);
+            if (screenWidth <= 0)
+                continue;
+            const uint32_t scaled = static_cast<uint32_t>(screenWidth);
+            shown = ShownFrame([&](uint32_t x, uint32_t y, uint32_t n) {
+                const uint32_t ix = x * change.width / scaled;
+                const uint32_t iy = y * change.width / scaled;
+                return Pattern8(change.left + change.xs * ix, change.ys * iy, n);
+            });
+        }
+        EXPECT_TRUE(shown.has_value()) << change.name;
+    }
+    EXPECT_EQ(device.AcquisitionState(), CVidrune::kContinuous);
+    EXPECT_EQ(device.AcquireStop(), 1);
+}
+
+namespace {
+
+// A view whose next state query hangs, as a window busy in the user's hands does.
+class StallingView : public HeadlessView {
+public:
+    int32_t WindowState() const override {
+        if (stallNext_.exchange(false)) {
+            stalled_ = true;
+            Clock::Sleep(1500); // longer than the display's wait for its update thread
+        }
+        return HeadlessView::WindowState();
+    }
+
+    void StallNext() { stallNext_ = true; }
+    bool Stalled() const { return stalled_; }
+
+private:
+    mutable std::atomic<bool> stallNext_{false};
+    mutable std::atomic<bool> stalled_{false};
+};
+
+} // namespace
+
+TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
+    SimBoardFiles files;
+    setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1);
+    CVidrune device("STRAVIK2 MONO");
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);
+    auto owned = std::make_unique<StallingView>();
+    StallingView* view = owned.get();
+    device.SetDisplay(std::make_unique<CDispWin>(std::move(owned)));
+    device.SetCurrentInputDevice(device.GetInputDeviceId("Cam"));
+    ASSERT_EQ(device.OpenDevice(), 0u);
+    AcquireRequest request{};
+    request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+    ASSERT_EQ(device.AcquireStart(&request), 1);
+    view->StallNext();
+    for (int i = 0; i < 100 && !view->Stalled(); ++i)
+        Clock::Sleep(10);
+    ASSERT_TRUE(view->Stalled());
+    // Frees the display while its update thread is inside the view.
+    EXPECT_EQ(device.FreeDeviceResources(), 0);
+    Clock::Sleep(2000); // whatever the thread does next happens now
 }

@@ -21,6 +21,15 @@ TEST(ExportsTest, DeviceExistsFromLoadOn) {
     const char* name = nullptr;
     ASSERT_EQ(plugin.AcqDeviceQuery("NAME", &name), 1);
     EXPECT_STREQ(name, "STRAVIK2 MONO");
+
+    // The library, its header and the build agree on the version.
+    const char* version = nullptr;
+    ASSERT_EQ(plugin.AcqDeviceQuery(VIDRUNE_ATTR_VERSION, &version), 1);
+    EXPECT_STREQ(version, VIDRUNE_PROJECT_VERSION);
+    EXPECT_STREQ(VIDRUNE_VERSION_STRING, VIDRUNE_PROJECT_VERSION);
+    EXPECT_EQ(VIDRUNE_VERSION, VIDRUNE_PROJECT_VERSION_MAJOR * 10000 +
+                                   VIDRUNE_PROJECT_VERSION_MINOR * 100 +
+                                   VIDRUNE_PROJECT_VERSION_PATCH);
 }
 
 TEST(ExportsTest, NothingToEnumerateBeforeInitialisation) {

@@ -1,0 +1,130 @@
+// Host threads, the live display and geometry changes at once: every read is a whole frame
+// of one geometry or a refusal, and one thread's library failures stay its own.
+#include "BoardHost.h"
+#include "FgSimControl.h"
+#include "FrameCheck.h"
+#include "platform/Clock.h"
+
+#include <atomic>
+#include <random>
+#include <thread>
+
+using vidrune::fgsim::FailNextCall;
+using vidrune::platform::Clock;
+using vidrune::test::BoardHost;
+using vidrune::test::FrameGeometry;
+using vidrune::test::PixelOf;
+using vidrune::test::SimCamera;
+using vidrune::test::SimMode;
+
+namespace {
+
+constexpr uint32_t kSide = 8;
+
+// True when the 8 x 8 region at the origin is camera frame n of one of the geometries the
+// setter can choose, for some n, and nothing was written past it.
+bool IsWholeFrameOfOneGeometry(const std::vector<uint8_t>& data) {
+    if (data[kSide * kSide] != 0xEE)
+        return false;
+    for (uint32_t left : {0u, 8u})
+        for (uint32_t top : {0u, 8u})
+            for (uint32_t xs : {1u, 2u})
+                for (uint32_t ys : {1u, 2u})
+                    for (uint32_t n = 0; n < 51; ++n) { // the pattern repeats after 51 frames
+                        const FrameGeometry g{left, top, xs, ys, 8};
+                        bool all = true;
+                        for (uint32_t i = 0; i < kSide * kSide && all; ++i)
+                            all = PixelOf(data, i, 1) == g.At(i % kSide, i / kSide, n);
+                        if (all)
+                            return true;
+                    }
+    return false;
+}
+
+using ConcurrencyTest = BoardHost;
+
+} // namespace
+
+TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    ASSERT_EQ(StartContinuous(), 1);
+    std::atomic<bool> stop{false};
+    std::atomic<int> delivered{0};
+    std::atomic<int> torn{0};
+
+    auto reader = [&](uint32_t kind) {
+        std::vector<uint8_t> out(kSide * kSide + 1);
+        for (int32_t index = 0; !stop; index = (index + 1) % 4) {
+            out.assign(out.size(), 0xEE);
+            ReadRequest request{};
+            request.kind = kind;
+            request.index = index;
+            request.timeoutMs = 50;
+            request.width = kSide;
+            request.height = kSide;
+            request.copyFlag = 1;
+            request.data = out.data();
+            if (plugin.ReadDevice(&request) != 1)
+                continue;
+            ++delivered;
+            if (!IsWholeFrameOfOneGeometry(out) && torn++ == 0) {
+                std::string pixels;
+                for (uint32_t i = 0; i < kSide * kSide; ++i)
+                    pixels += std::to_string(out[i]) + (i % kSide == kSide - 1 ? "\n" : " ");
+                ADD_FAILURE() << "read kind " << kind << " index " << index << ":\n" << pixels;
+            }
+        }
+    };
+    std::thread byIndex(reader, VIDRUNE_READ_BY_INDEX);
+    std::thread newest(reader, VIDRUNE_READ_LATEST);
+
+    std::mt19937 random(12345);
+    const std::pair<const char*, double> changes[] = {
+        {"WIDTH", 64},       {"WIDTH", 48},       {"HEIGHT", 48},      {"HEIGHT", 32},
+        {"DATA SCALE", 1},   {"DATA SCALE", 2},   {"X DATA SCALE", 1}, {"X DATA SCALE", 2},
+        {"Y DATA SCALE", 1}, {"Y DATA SCALE", 2}, {"DATA SKIP", 1},    {"DATA SKIP", 2},
+    };
+    int sets = 0;
+    const uint32_t start = Clock::TickCount();
+    while (Clock::TickCount() - start < 10000) {
+        const auto& [name, value] = changes[random() % std::size(changes)];
+        sets += Set(name, value);
+        switch (random() % 8) {
+        case 0:
+            Acquire(4, false);
+            break;
+        case 1:
+            StartContinuous();
+            break;
+        default:
+            break;
+        }
+        Clock::Sleep(random() % 20);
+    }
+    stop = true;
+    byIndex.join();
+    newest.join();
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+    EXPECT_EQ(torn, 0) << "of " << delivered << " reads";
+    EXPECT_GT(delivered, 100);
+    EXPECT_GT(sets, 100);
+}
+
+TEST_F(ConcurrencyTest, ALibraryFailureOnTheBoardsThreadsNeverFailsAHostCall) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    // The live thread records this failure on its own thread as it starts the transfer.
+    FailNextCall("FgXferSelect", FG_ERR_INJECTED);
+    ASSERT_EQ(StartContinuous(), 1);
+    std::vector<uint8_t> frame;
+    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 8, 8, frame), 1);
+    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
+
+    // And the display's reads never take a host call's failure: every refused set says so.
+    int refused = 0;
+    for (int i = 0; i < 200; ++i) {
+        FailNextCall("FgAcqSetPrm", FG_ERR_INJECTED);
+        refused += Set("TRIGGER LEVEL", 1 + i % 2) == 0 ? 1 : 0;
+    }
+    EXPECT_EQ(refused, 200);
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+}

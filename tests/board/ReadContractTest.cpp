@@ -1,0 +1,171 @@
+// What a read answers when the frame asked for is not the one a slot holds, and what a host
+// can do to a device through its flags and out-of-order calls without breaking it.
+#include "BoardHost.h"
+#include "FrameCheck.h"
+#include "platform/Clock.h"
+
+using vidrune::platform::Clock;
+using vidrune::test::BoardHost;
+using vidrune::test::CompareRegion;
+using vidrune::test::FrameGeometry;
+using vidrune::test::SimCamera;
+using vidrune::test::SimMode;
+
+namespace {
+
+class ReadContractTest : public BoardHost {
+protected:
+    // A camera slow enough that a test sees frames arrive one by one.
+    bool OpenSlowCamera() {
+        SimCamera camera;
+        camera.frameRate = 20;
+        SimMode mode;
+        mode.frameRate = "20";
+        return Open(files.WriteSingle(camera, mode));
+    }
+
+    VidruneDevice* Device() { return plugin.GetDeviceHandle(); }
+};
+
+} // namespace
+
+TEST_F(ReadContractTest, OnlyFramesOfTheAcquisitionAreReadAndEachOnce) {
+    ASSERT_TRUE(OpenSlowCamera());
+    std::vector<uint8_t> frame;
+    // Nothing has landed since the open: no newest frame, and no index to read.
+    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 8, 8, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 16u);
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 0, 0, 0, 8, 8, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+
+    ASSERT_EQ(Acquire(2, true), 1);
+    for (int32_t index : {2, 5}) {
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, index, 0, 0, 8, 8, frame), 0) << index;
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << index;
+    }
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
+    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+    // Taken already: answered at once, not after the (long) time-out.
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 8, 8, frame, 60000), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 17u);
+}
+
+TEST_F(ReadContractTest, AFrameNotYetInIsWaitedForNotTakenFromAnEarlierLap) {
+    ASSERT_TRUE(OpenSlowCamera());
+    // Six frames through four buffers: frame 5 lands where frame 1 was.
+    ASSERT_EQ(Acquire(6, false), 1);
+    std::vector<uint8_t> frame;
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 5, 0, 0, 64, 48, frame, 5000), 1)
+        << plugin.AcqGetLastError();
+    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 5), "");
+    // Frame 1 was overwritten by then.
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 8, 8, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 17u);
+}
+
+TEST_F(ReadContractTest, RequestsWithoutRoomOrRegionAreRefusedForEveryKind) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    ASSERT_EQ(Acquire(2, true), 1);
+    std::vector<uint8_t> out(64 * 48);
+    for (uint32_t kind : {VIDRUNE_READ_CURRENT, VIDRUNE_READ_BY_INDEX, VIDRUNE_READ_LATEST}) {
+        ReadRequest request{};
+        request.kind = kind;
+        request.width = 8;
+        request.height = 8;
+        request.copyFlag = 1;
+        request.timeoutMs = 100;
+        EXPECT_EQ(plugin.ReadDevice(&request), 0) << kind; // data null
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << kind;
+        request.data = out.data();
+        for (auto [width, height] : {std::pair{0u, 0u}, {0u, 8u}, {8u, 0u}}) {
+            request.width = width;
+            request.height = height;
+            EXPECT_EQ(plugin.ReadDevice(&request), 0) << kind << " " << width << "x" << height;
+            EXPECT_EQ(plugin.AcqGetLastError(), 12u) << kind;
+        }
+    }
+}
+
+TEST_F(ReadContractTest, FlagsSetThroughTheDeviceTableNeverReachFreedBuffers) {
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    ASSERT_TRUE(Open(config));
+    ASSERT_EQ(StartContinuous(), 1);
+    VidruneDevice* device = Device();
+    // A device that claims to be closed while its live thread runs: freeing it must stop
+    // the thread before the events and buffers it uses go.
+    device->ops->SetOpenFlag(device, 0);
+    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+
+    // Claimed ready without buffers: starts and reads are refused, nothing is touched.
+    device->ops->SetReadyFlag(device, 1);
+    std::vector<uint8_t> frame;
+    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 8, 8, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 7u);
+    EXPECT_EQ(Acquire(1, false), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 7u);
+    EXPECT_EQ(StartContinuous(), 0);
+    device->ops->SetReadyFlag(device, 0);
+
+    // And the device is as good as new.
+    ASSERT_TRUE(Open(config));
+    ASSERT_EQ(Acquire(2, true), 1);
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
+    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+}
+
+TEST_F(ReadContractTest, ContinuousAcquisitionsGoOnAfterAGeometryChange) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    ASSERT_EQ(StartContinuous(), 1);
+    for (auto [name, value] : {std::pair{"WIDTH", 48.0}, {"DATA SKIP", 2.0}, {"HEIGHT", 32.0}}) {
+        ASSERT_EQ(Set(name, value), 1) << name;
+        std::vector<uint8_t> frame;
+        uint32_t first = 0;
+        uint32_t newest = 0;
+        // The newest frame keeps moving at the new geometry (crop centred on the sensor).
+        FrameGeometry geometry;
+        geometry.cropLeft = 8;
+        geometry.cropTop = Numeric("HEIGHT") == 32 ? 8 : 0;
+        for (int i = 0; i < 40 && newest <= first + 1; ++i) {
+            Clock::Sleep(25);
+            if (Read(VIDRUNE_READ_LATEST, 0, 0, 0, 48, 32, frame) != 1)
+                continue;
+            // Pixel (0, 0) of camera frame n is 1 + (left + 3 top + 5n) mod 255.
+            const uint32_t base = geometry.cropLeft + 3 * geometry.cropTop;
+            const uint32_t n = ((frame[0] + 255 - 1 - base % 255) % 255) / 5;
+            EXPECT_EQ(CompareRegion(frame, geometry, 0, 0, 48, 32, n), "") << name;
+            first = i == 0 || first == 0 ? n : first;
+            newest = n;
+        }
+        EXPECT_GT(newest, first + 1) << name << ": the live view stopped";
+    }
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+}
+
+TEST_F(ReadContractTest, TriggeredFramesComeWhenTriggeredWithoutAGapError) {
+    SimCamera camera;
+    camera.extra = "TriggerRate=40\n"; // five times slower than the frame rate
+    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
+    ASSERT_EQ(Set("TRIGGER MODE", 2), 1);
+    ASSERT_EQ(Acquire(3, true), 1) << plugin.AcqGetLastError();
+    std::vector<uint8_t> frame;
+    for (int32_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, i, 0, 0, 8, 8, frame), 1) << i;
+        EXPECT_EQ(plugin.AcqGetLastError(), 0u) << i;
+    }
+}
+
+TEST_F(ReadContractTest, TheFrameBeingFilledIsNeverOneOfAnEarlierLap) {
+    ASSERT_TRUE(OpenSlowCamera());
+    ASSERT_EQ(StartContinuous(), 1);
+    Clock::Sleep(500); // the ring has gone round more than once
+    std::vector<uint8_t> frame;
+    for (int i = 0; i < 3; ++i) {
+        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, frame), 1);
+        const uint32_t newest = (frame[0] - 1) / 5; // pixel (0, 0) of frame n is 1 + 5n
+        ASSERT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, 64, 48, frame, 500), 1);
+        const uint32_t filled = (frame[0] - 1) / 5;
+        EXPECT_GT(filled, newest) << i;
+        EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, filled), "");
+    }
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+}

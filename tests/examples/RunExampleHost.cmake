@@ -1,0 +1,25 @@
+# Runs the example host and checks its exit status, the frame size it printed and the PGM
+# file it saved (header and size).
+file(REMOVE ${OUT})
+execute_process(COMMAND ${HOST} ${LIBRARY} ${CONFIG} ${CAMERA} ${MODE} ${OUT}
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
+message(STATUS "${output}${errors}")
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "the example host failed (${result})")
+endif()
+if(NOT output MATCHES "frame ${WIDTH} x ${HEIGHT},")
+    message(FATAL_ERROR "the example host did not report a ${WIDTH} x ${HEIGHT} frame")
+endif()
+set(header "P5\n${WIDTH} ${HEIGHT}\n${MAXVAL}\n")
+string(LENGTH "${header}" headerLength)
+if(MAXVAL GREATER 255)
+    math(EXPR expected "${headerLength} + ${WIDTH} * ${HEIGHT} * 2")
+else()
+    math(EXPR expected "${headerLength} + ${WIDTH} * ${HEIGHT}")
+endif()
+file(SIZE ${OUT} size)
+file(READ ${OUT} start LIMIT ${headerLength})
+if(NOT start STREQUAL header OR NOT size EQUAL expected)
+    message(FATAL_ERROR "${OUT}: ${size} bytes starting \"${start}\", expected ${expected} "
+                        "bytes starting \"${header}\"")
+endif()
