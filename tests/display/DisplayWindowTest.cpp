@@ -290,7 +290,7 @@ private:
 
 TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
     SimBoardFiles files;
-    setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1);
+    vidrune::test::Environment::SetSettingsFolder(files.Dir().Path());
     CVidrune device("STRAVIK2 MONO");
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
     ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);
