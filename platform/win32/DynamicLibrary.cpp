@@ -12,10 +12,12 @@ DynamicLibrary::DynamicLibrary(const std::string& path, bool keepLoaded) {
         error_ = "cannot load " + path + ": " + SystemError::LastErrorText();
         return;
     }
-    // A pinned module stays in the process whatever FreeLibrary calls follow.
+    // A pinned module stays in the process whatever FreeLibrary calls follow. Found by
+    // its address, as the name lookup would not take every path LoadLibraryA takes.
     HMODULE pinned = nullptr;
     if (keepLoaded)
-        ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN, path.c_str(), &pinned);
+        ::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_PIN | GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                             reinterpret_cast<LPCSTR>(module), &pinned);
     handle_ = module;
 }
 
