@@ -167,6 +167,12 @@ bool CVidrune::StopThreads() {
 
 int CVidrune::InitializeDevice(const char* path) {
     SetLastError(0);
+    // Initialised already: the cameras, the control-file folder and the board handles of
+    // the first initialisation stay, whatever file this call names.
+    if (GetInitFlag()) {
+        AcquireStop();
+        return 1;
+    }
     if (!ResolveConfigPath(path)) {
         SetLastError(7);
         return 0;
@@ -177,10 +183,6 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
     }
     RecordFgStatus(FgManSetTimeout(kLibraryTimeoutMs));
-    if (GetInitFlag()) {
-        AcquireStop();
-        return 1;
-    }
     // A device freed and initialised again reads its cameras afresh.
     ResetInputDevices();
     if (!LoadInputDevices(path))
@@ -202,7 +204,6 @@ int CVidrune::InitializeDevice(const char* path) {
 
 uint32_t CVidrune::OpenDevice() {
     SetLastError(0);
-    frameRate_ = -1.0;
     if (!startedFlag_) {
         SetLastError(7);
         return 0;
@@ -215,6 +216,9 @@ uint32_t CVidrune::OpenDevice() {
         SetLastError(1);
         return 0;
     }
+    // Only an open that goes ahead forgets the rate: a refused one leaves the open device
+    // timing its acquisitions as before.
+    frameRate_ = -1.0;
     const uint32_t cameraResult = CAcqDevice::OpenDevice();
     if (cameraResult != 0) {
         SetLastError(cameraResult);

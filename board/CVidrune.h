@@ -181,7 +181,7 @@ private:
     // What an attribute set leads to once its value was checked.
     // Failed: the set was tried and failed with its own code.
     enum class SetOutcome { Rejected, Failed, Unchanged, Store, Apply, Rebuild };
-    SetOutcome SetBoardAttribute(const char* name, void* value);
+    SetOutcome SetBoardAttribute(const char* name, double number);
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;

@@ -45,12 +45,10 @@ double CVidrune::EffectiveRate() const {
 }
 
 int32_t CVidrune::FramesPerKept() const {
-    // Counted like the discard entries of the transfer list, so that a fractional skip
-    // (2.5 keeps one frame in three) asks the board for the frames the list consumes.
-    int32_t discarded = 0;
-    while (frameSkip_ - 1.0 > discarded)
-        ++discarded;
-    return discarded + 1;
+    // The kept frame and one discard entry for each whole or part frame beyond it, so that
+    // a fractional skip (2.5 keeps one frame in three) asks the board for the frames the
+    // list consumes. The skip is at most 1000.
+    return frameSkip_ > 1.0 ? static_cast<int32_t>(std::ceil(frameSkip_ - 1.0)) + 1 : 1;
 }
 
 int CVidrune::AcquireStart(const void* request) {
@@ -333,7 +331,11 @@ int CVidrune::StopNormalAcquisition() {
     if (!GetReadyFlag())
         SetLastError(7);
     doneEvent_->Set();
-    return idleEvent_->Wait(kStopNormalMs) ? 1 : 0;
+    if (idleEvent_->Wait(kStopNormalMs))
+        return 1;
+    // Said, so that a close that cannot stop the acquisition does not pass for a success.
+    SetLastError(5);
+    return 0;
 }
 
 int CVidrune::StopContinuousAcquisition() {

@@ -1,10 +1,14 @@
 // The board's attributes: geometry and depth read at open, the settings programmed into
 // the board, the host's attribute sets and the choice of camera and mode.
 #include "board/CVidrune.h"
+#include "platform/Diagnostics.h"
 #include "platform/Event.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <iterator>
+#include <string>
 
 namespace vidrune {
 
@@ -14,8 +18,30 @@ constexpr uint32_t kIdleBeforeSetMs = 3000;
 constexpr uint32_t kTriggerLevelHigh = 8;
 constexpr uint32_t kTriggerLevelLow = 4;
 
+// Keeping one frame in more would make the transfer list and the waits for one frame grow
+// without use; 1000 is over half a minute between kept frames at 30 fps.
+constexpr double kMaxFrameSkip = 1000.0;
+
+// The attributes a host may set that hold numbers; the others are text, read-only or
+// unknown.
+constexpr const char* kNumericSettings[] = {
+    "DATA SKIP", "DATA SCALE",  "X DATA SCALE", "Y DATA SCALE",  "WIDTH",
+    "HEIGHT",    "MAN SHUTTER", "TRIGGER MODE", "TRIGGER LEVEL",
+};
+
 bool IsScale(double value) {
     return value == 1.0 || value == 2.0 || value == 4.0;
+}
+
+bool IsNumericSetting(const char* name) {
+    return std::any_of(std::begin(kNumericSettings), std::end(kNumericSettings),
+                       [name](const char* setting) { return std::strcmp(name, setting) == 0; });
+}
+
+// Why an open fails with 12, for whoever reads the debugger output.
+void ReportUnusableModeValue(const char* attribute, const char* allowed) {
+    platform::Diagnostics::DebugText(std::string("OpenDevice: the mode's \"") + attribute +
+                                     "\" must be " + allowed + "\n");
 }
 
 bool Is(const char* name, const char* wanted) {
@@ -68,7 +94,14 @@ int CVidrune::ReadBoardSettings() {
         SetNumeric(axis.size, user);
     }
 
-    frameSkip_ = ModeNumericOr("DATA SKIP", 1.0);
+    // A skip below 1 keeps every frame, as the transfer list counts it.
+    const double skip = ModeNumericOr("DATA SKIP", 1.0);
+    if (!(skip <= kMaxFrameSkip)) {
+        ReportUnusableModeValue("DATA SKIP", "at most 1000");
+        SetLastError(12);
+        return 0;
+    }
+    frameSkip_ = skip;
     SetNumeric("DATA SKIP", frameSkip_);
     for (const char* scale : {"DATA SCALE", "X DATA SCALE", "Y DATA SCALE"})
         SetNumeric(scale, ModeNumericOr(scale, 1.0));
@@ -108,10 +141,15 @@ int CVidrune::ApplyBoardSettings() {
     SetRotationFlag(NumericOr("ROTATEDATA", 0) > 0 ? 1 : 0);
     flipFlag_ = NumericOr("FLIPDATA", 0) > 0 ? 1 : 0;
 
-    // A scale of 0 or less from the mode must never reach the divisions below.
-    if (std::trunc(xScale) <= 0 || std::trunc(yScale) <= 0) {
-        SetLastError(12);
-        return 0;
+    // Only these reach the divisions below and the readers' sub-sampling, whichever way
+    // the mode came by its values.
+    for (const auto& [attribute, scale] :
+         {std::pair{"X DATA SCALE", xScale}, {"Y DATA SCALE", yScale}}) {
+        if (!IsScale(scale)) {
+            ReportUnusableModeValue(attribute, "1, 2 or 4");
+            SetLastError(12);
+            return 0;
+        }
     }
     yScale_ = static_cast<int32_t>(yScale);
     xScale_ = static_cast<int32_t>(xScale);
@@ -297,13 +335,12 @@ int CVidrune::SetTriggerLevel(double level) {
     return TakeFgError() ? 0 : 1;
 }
 
-CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, void* value) {
+CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number) {
     using enum SetOutcome;
-    const double number = *static_cast<const double*>(value);
     if (Is(name, "DATA SKIP")) {
         if (IsUnchanged(name, number))
             return Unchanged;
-        if (number < 1.0)
+        if (number < 1.0 || number > kMaxFrameSkip)
             return Rejected;
         const bool wasContinuous = StopContinuousForRebuild();
         frameSkip_ = number;
@@ -311,7 +348,9 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, void* value) 
         return RestartContinuous(wasContinuous) ? Store : Failed;
     }
     if (Is(name, "DATA SCALE")) {
-        if (IsUnchanged(name, number))
+        // The set always sets both scales: it is unchanged only when they agree with it.
+        if (IsUnchanged(name, number) && IsUnchanged("X DATA SCALE", number) &&
+            IsUnchanged("Y DATA SCALE", number))
             return Unchanged;
         if (!IsScale(number))
             return Rejected;
@@ -335,7 +374,7 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, void* value) 
     if (Is(name, "MAN SHUTTER")) {
         if (IsUnchanged(name, number))
             return Unchanged;
-        AcqInputDeviceSet("MAN SHUTTER", value, 1);
+        AcqInputDeviceSet("MAN SHUTTER", &number, 1);
         return Store;
     }
     if (Is(name, "TRIGGER MODE"))
@@ -373,7 +412,15 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         SetLastError(12);
         return 0;
     }
-    const SetOutcome outcome = SetBoardAttribute(translated, value);
+    // Every other setting is a number. The value is read as one only for a name known to
+    // hold one: a short text given for a text attribute must not be read past its end.
+    if (!IsNumericSetting(translated)) {
+        SetLastError(12);
+        return 0;
+    }
+    double number = *static_cast<const double*>(value);
+    const SetOutcome outcome =
+        std::isfinite(number) ? SetBoardAttribute(translated, number) : SetOutcome::Rejected;
     if (outcome == SetOutcome::Rejected) {
         SetLastError(12);
         return 0;
@@ -382,7 +429,7 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         return 0;
     if (outcome == SetOutcome::Unchanged)
         return 1;
-    CAcqDevice::AcqDeviceSet(translated, value, 0);
+    CAcqDevice::AcqDeviceSet(translated, &number, 0);
     if (outcome == SetOutcome::Apply) {
         if (!ApplyBoardSettings())
             return 0;

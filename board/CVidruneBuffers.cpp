@@ -162,7 +162,8 @@ void CVidrune::FreeTransfer() {
 FgStatus CVidrune::AppendDiscardEntries() {
     // Skipped camera frames land in the one discard buffer: k - 1 entries for a skip of k.
     FgStatus failure = FG_OK;
-    for (int32_t i = 1; i < FramesPerKept(); ++i) {
+    const int32_t entries = FramesPerKept() - 1;
+    for (int32_t i = 0; i < entries; ++i) {
         const FgStatus status =
             RecordFgStatus(FgXferAppend(transfer_, acquisition_, discardBuffer_, 0));
         if (status != FG_OK)

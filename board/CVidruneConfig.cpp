@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cstring>
 
 namespace vidrune {
@@ -29,8 +28,9 @@ std::string SectionName(const std::string& stem, int number) {
     return name;
 }
 
+// Configuration files are written with a '.' whatever locale the host runs in.
 double ToNumber(const std::string& text) {
-    return std::atof(text.c_str());
+    return Profile::ParseNumber(text);
 }
 
 bool EqualsIgnoringCase(const std::string& a, const char* b) {
@@ -193,8 +193,7 @@ int CVidrune::LoadInputDevices(const char* path) {
         return 0;
     ReadDeviceSection(path);
 
-    int camera = 1;
-    for (; camera <= kMaxSectionNumber; ++camera) {
+    for (int camera = 1; camera <= kMaxSectionNumber; ++camera) {
         const std::string section = SectionName("CAMERA", camera);
         auto device = std::make_unique<CAcqCameraDevice>(section.c_str(), NextInputDeviceId());
         if (!ReadCameraSection(path, section.c_str(), *device))
@@ -210,7 +209,8 @@ int CVidrune::LoadInputDevices(const char* path) {
         if (InputDevices()->AddInputDevice(std::move(device)))
             CommitInputDeviceId();
     }
-    if (camera == 1) {
+    // Cameras may have been read without a usable mode among them: that is no camera.
+    if (InputDevices()->GetNumInputDevices() == 0) {
         if (GetLastError() == 0)
             SetLastError(23);
         return 0;

@@ -1,6 +1,7 @@
 #include "device/CAcqDimList.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -101,8 +102,11 @@ int CAcqDimList::TypedSet(const char* name, void* value) {
         char letter = 0;
         if (value == nullptr || !GetType(name, &letter))
             return 0;
-        if (letter == CAcqDimension::kNumeric)
-            return SetNumeric(name, *static_cast<const double*>(value));
+        if (letter == CAcqDimension::kNumeric) {
+            // No attribute holds NaN or an infinity: neither compares nor converts usefully.
+            const double number = *static_cast<const double*>(value);
+            return std::isfinite(number) ? SetNumeric(name, number) : 0;
+        }
         if (letter == CAcqDimension::kString)
             return SetString(name, static_cast<const char*>(value));
         return 0;

@@ -29,7 +29,8 @@ public:
 
     // Typed access through an untyped value pointer: a query stores a double, or the
     // address of the stored text; a set reads a double, or takes value as the text.
-    // Absent names are not created; running out of memory gives 0.
+    // Absent names are not created; a number that is not finite is refused; running out
+    // of memory gives 0.
     int TypedQuery(const char* name, void* value) const;
     int TypedSet(const char* name, void* value);
 

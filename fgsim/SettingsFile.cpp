@@ -6,7 +6,6 @@
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 
 namespace vidrune::fgsim {
@@ -76,9 +75,14 @@ bool SettingsFile::Rate(const std::string& key, double defaultValue, double& val
         value = defaultValue;
         return true;
     }
-    char* end = nullptr;
-    const double parsed = std::strtod(text->c_str(), &end);
-    if (end == text->c_str() || !Trim(end).empty() || !std::isfinite(parsed) || parsed <= 0.0 ||
+    // from_chars reads "29.97" alike under every locale a host may have switched to.
+    const char* first = text->data();
+    const char* last = first + text->size();
+    if (first != last && *first == '+')
+        ++first;
+    double parsed = 0.0;
+    const auto [end, error] = std::from_chars(first, last, parsed);
+    if (error != std::errc() || end != last || !std::isfinite(parsed) || parsed <= 0.0 ||
         parsed > kMaxRate)
         return false;
     value = parsed;

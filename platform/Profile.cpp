@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <optional>
@@ -48,21 +50,19 @@ std::vector<Line> ReadLines(const std::string& path, bool& exists) {
     std::stringstream buffer;
     buffer << in.rdbuf();
     const std::string content = buffer.str();
+    // A line ends at LF, CR LF or a lone CR, as text editors on every system treat them.
     size_t start = 0;
     while (start < content.size()) {
-        size_t newline = content.find('\n', start);
+        const size_t stop = content.find_first_of("\r\n", start);
         Line line;
-        if (newline == std::string::npos) {
+        if (stop == std::string::npos) {
             line.text = content.substr(start);
             start = content.size();
         } else {
-            line.text = content.substr(start, newline - start);
-            line.end = "\n";
-            start = newline + 1;
-        }
-        if (!line.text.empty() && line.text.back() == '\r') {
-            line.text.pop_back();
-            line.end = "\r" + line.end;
+            line.text = content.substr(start, stop - start);
+            const bool crlf = content.compare(stop, 2, "\r\n") == 0;
+            line.end = crlf ? "\r\n" : content.substr(stop, 1);
+            start = stop + line.end.size();
         }
         lines.push_back(std::move(line));
     }
@@ -152,6 +152,18 @@ int Profile::ParseInt(const std::string& text) {
     if (negative)
         value = 0u - value;
     return static_cast<int>(value);
+}
+
+double Profile::ParseNumber(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    // from_chars takes a '-' but no '+'; neither ever depends on the locale.
+    if (i + 1 < text.size() && text[i] == '+' && text[i + 1] != '-')
+        ++i;
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data() + i, text.data() + text.size(), value);
+    return error == std::errc() && std::isfinite(value) ? value : 0.0;
 }
 
 int Profile::GetInt(const std::string& path, const std::string& section, const std::string& key,

@@ -29,6 +29,12 @@ public:
 
     // The integer rule of GetInt applied to a text.
     static int ParseInt(const std::string& text);
+
+    // A decimal number as atof reads it in the "C" locale, whatever locale the host has
+    // set: leading blanks, an optional sign, then the longest number (a '.' before the
+    // fraction, an optional exponent). A text that starts with no number, and "inf", "nan"
+    // or a number beyond the range of a double, give 0: settings are finite numbers.
+    static double ParseNumber(const std::string& text);
 };
 
 } // namespace vidrune::platform

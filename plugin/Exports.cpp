@@ -43,7 +43,9 @@ int32_t AcqInputDeviceQuery(const char* name, void* value) {
 }
 
 int32_t AcqInputDeviceSet(const char* name, void* value) {
-    if (name == nullptr || value == nullptr)
+    // The value may be null: "NORM MODE" and "CONT MODE" ignore it, and every other
+    // camera attribute refuses a null one itself.
+    if (name == nullptr)
         return 0;
     return WithDevice(0, [&](CAcqDevice& d) { return d.AcqInputDeviceSet(name, value, 1); });
 }

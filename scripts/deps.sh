@@ -8,7 +8,7 @@ packages=(
     build-essential cmake pkg-config binutils
     libgtest-dev libgmock-dev libbenchmark-dev
     libtiff-dev libtiff-tools libcli11-dev ccache
-    qt6-base-dev xvfb xauth poppler-utils
+    qt6-base-dev xvfb xauth poppler-utils locales
 )
 # Comparison libraries for the benchmarks only; the product never links them.
 bench_packages=(libopencv-dev libyuv-dev)
@@ -19,6 +19,19 @@ elif [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
     packages+=("${bench_packages[@]}")
 fi
 
+# Number parsing is tested under a German locale (decimal comma), as Qt hosts switch to
+# at start; without it those tests skip.
+german_locale() {
+    if locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8'; then
+        return
+    fi
+    if [[ $(id -u) -eq 0 ]] && command -v localedef > /dev/null; then
+        localedef -i de_DE -f UTF-8 de_DE.UTF-8 || echo "Could not generate de_DE.UTF-8" >&2
+    else
+        echo "Locale de_DE.UTF-8 is missing; run as root: localedef -i de_DE -f UTF-8 de_DE.UTF-8" >&2
+    fi
+}
+
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
@@ -27,6 +40,7 @@ for package in "${packages[@]}"; do
 done
 
 if ((${#missing[@]} == 0)); then
+    german_locale
     exit 0
 fi
 
@@ -36,6 +50,7 @@ if [[ $(id -u) -eq 0 ]]; then
     export DEBIAN_FRONTEND=noninteractive
     apt-get update -qq
     "${command[@]}"
+    german_locale
 else
     echo "Missing packages. Run as root:" >&2
     echo "  sudo apt-get update && sudo ${command[*]}" >&2

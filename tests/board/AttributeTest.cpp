@@ -1,6 +1,10 @@
 // The board's attributes as the host sets them through the exports.
 #include "BoardHost.h"
 
+#include <cmath>
+#include <limits>
+#include <memory>
+
 using vidrune::test::BoardHost;
 using vidrune::test::SimBoardFiles;
 using vidrune::test::SimCamera;
@@ -131,4 +135,60 @@ TEST_F(AttributeTest, TriggerAndShutterSettings) {
     // A triggered acquisition still runs (the simulated camera fires at its trigger rate).
     EXPECT_EQ(Acquire(2, true), 1);
     EXPECT_EQ(Set("MAN SHUTTER", 500), 1); // offered to the camera
+}
+
+TEST_F(AttributeTest, DataScaleAlwaysSetsBothScales) {
+    SimMode mode;
+    mode.extra = "XSUBSAMPLE=2\nYSUBSAMPLE=2\n"; // "DATA SCALE" stays 1
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, mode)));
+    ASSERT_EQ(Numeric("DATA SCALE"), 1);
+    EXPECT_EQ(Set("DATA SCALE", 1), 1);
+    EXPECT_EQ(Numeric("X DATA SCALE"), 1);
+    EXPECT_EQ(Numeric("Y DATA SCALE"), 1);
+    EXPECT_EQ(Numeric("DATA SET SIZE"), 64.0 * 48.0);
+}
+
+TEST_F(AttributeTest, NumbersOutsideWhatASettingHoldsAreRefused) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    const double nan = std::nan("");
+    for (const char* name : {"DATA SKIP", "DATA SCALE", "X DATA SCALE", "Y DATA SCALE", "WIDTH",
+                             "HEIGHT", "MAN SHUTTER", "TRIGGER MODE", "TRIGGER LEVEL"}) {
+        for (const double value : {nan, kInf, -kInf}) {
+            EXPECT_EQ(Set(name, value), 0) << name << " " << value;
+            EXPECT_EQ(plugin.AcqGetLastError(), 12u) << name << " " << value;
+        }
+    }
+    EXPECT_EQ(Numeric("DATA SKIP"), 1);
+    EXPECT_EQ(Numeric("WIDTH"), 64);
+
+    // "DATA SKIP" keeps one frame in 1 to 1000, fractions included.
+    const std::pair<double, int> skips[] = {
+        {0.5, 0}, {1, 1}, {2.5, 1}, {1000, 1}, {1000.5, 0}, {1e5, 0}, {2147483648.0, 0},
+    };
+    for (const auto& [skip, result] : skips) {
+        EXPECT_EQ(Set("DATA SKIP", skip), result) << skip;
+        if (result == 0) {
+            EXPECT_EQ(plugin.AcqGetLastError(), 12u) << skip;
+        }
+    }
+    EXPECT_EQ(Numeric("DATA SKIP"), 1000);
+
+    // The generic levels refuse them too, without an error code of their own.
+    double value = nan;
+    EXPECT_EQ(plugin.AcqInputModeSet("DATA SKIP", &value), 0);
+    EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", &value), 0);
+    ASSERT_EQ(plugin.AcqInputDeviceQuery("PIXEL SIZE", &value), 1);
+    EXPECT_EQ(value, 0.0074);
+}
+
+TEST_F(AttributeTest, TextGivenForATextAttributeIsNotReadAsANumber) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    // Exactly as long as the text: reading a double from it would run past the end.
+    for (const char* name : {"NAME", "CONFIG FILE PATH", "NO SUCH TEXT"}) {
+        auto text = std::make_unique<char[]>(2);
+        text[0] = 'x';
+        EXPECT_EQ(plugin.AcqDeviceSet(name, text.get()), 0) << name;
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << name;
+    }
 }

@@ -1,9 +1,11 @@
 // The configuration file as a host sees it through the exports.
 #include "BoardHost.h"
+#include "support/ScopedLocale.h"
 
 #include <cstring>
 
 using vidrune::test::BoardHost;
+using vidrune::test::ScopedLocale;
 using vidrune::test::SimBoardFiles;
 using vidrune::test::SimMode;
 
@@ -61,7 +63,8 @@ TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndHowManyCamerasTheyGive
     };
     const Case cases[] = {
         {"[STRAVIK2]\nNAME=Board\n", 0, 0, 23}, // no usable first camera
-        {Camera(1, "Lonely"), 1, 0, 0},         // a first camera without modes still counts
+        {Camera(1, "Lonely"), 0, 0, 23},        // cameras without modes are no camera
+        {Camera(1, "Cam") + "[CAMERA1_MODE1]\nNAME=Typo\nCONTROLFILE=mono8.cam\n", 0, 0, 23},
         {Camera(1, "Cam") + Mode(1, 1) + "[CAMERA2]\nNAME=NoPixel\nPIXELSIZE=0\n" + Mode(2, 1) +
              Camera(3, "Never") + Mode(3, 1),
          1, 1, 0}, // a pixel size of 0 ends the enumeration
@@ -116,8 +119,8 @@ TEST_F(ConfigurationTest, ResolutionOutsideEightToSixteenIsRefused) {
         const std::string config = files.WriteConfig(Camera(1, "Cam") + Mode(1, 1, mode),
                                                      "r" + std::to_string(resolution) + ".ini");
         plugin.FreeDeviceResources();
-        ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
         const bool usable = resolution >= 8 && resolution <= 16;
+        EXPECT_EQ(plugin.InitializeDevice(config.c_str()), usable ? 1 : 0) << resolution;
         EXPECT_EQ(plugin.GetNumInputDevices(), usable ? 1u : 0u) << resolution;
     }
 }
@@ -175,4 +178,24 @@ TEST_F(ConfigurationTest, CameraKeysBecomeCameraAttributes) {
     ASSERT_EQ(plugin.AcqInputModeQuery("NORM INIT", &text), 1);
     EXPECT_STREQ(text, "N");
     EXPECT_EQ(plugin.AcqInputModeQuery("CONT INIT", &text), 0);
+}
+
+TEST_F(ConfigurationTest, NumbersReadAlikeUnderADecimalCommaLocale) {
+    ScopedLocale german(ScopedLocale::kGerman);
+    if (!german.Available())
+        GTEST_SKIP() << "locale " << ScopedLocale::kGerman
+                     << " is not installed (scripts/deps.sh generates it)";
+    SimMode mode;
+    mode.frameRate = "29.97";
+    mode.extra = "SHUTTERUS=12.5\n";
+    const std::string config =
+        files.WriteConfig("[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.01\n" + Mode(1, 1, mode));
+    ASSERT_TRUE(Initialize(config));
+    double value = 0;
+    ASSERT_EQ(plugin.AcqInputDeviceQuery("PIXEL SIZE", &value), 1);
+    EXPECT_EQ(value, 0.01);
+    ASSERT_EQ(plugin.AcqInputModeQuery("DATA RATE", &value), 1);
+    EXPECT_EQ(value, 29.97);
+    ASSERT_EQ(plugin.AcqInputModeQuery("MAN SHUTTER US", &value), 1);
+    EXPECT_EQ(value, 12.5);
 }

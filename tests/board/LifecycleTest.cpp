@@ -132,19 +132,40 @@ TEST_F(LifecycleTest, AMissingVicFileFailsTheOpen) {
     EXPECT_EQ(plugin.CloseDevice(), 0);
 }
 
-TEST_F(LifecycleTest, ASecondInitialisationKeepsTheFirstConfiguration) {
-    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+TEST_F(LifecycleTest, RefusedInitialisationsAndOpensChangeNothing) {
+    SimCamera camera;
+    camera.extra = "DropFrames=2\n";
+    const std::string config = files.WriteSingle(camera, SimMode{});
     ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
-    files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                      SimBoardFiles::ModeSection("CAMERA1_MODE1", SimMode{}) +
-                      SimBoardFiles::CameraSection("CAMERA2", "Other") +
-                      SimBoardFiles::ModeSection("CAMERA2_MODE1", SimMode{}));
-    EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
-    EXPECT_EQ(plugin.GetNumInputDevices(), 1u);
+    const char* folder = nullptr;
+    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &folder), 1);
+    const std::string firstFolder = folder;
 
-    // After freeing, the device reads its configuration afresh.
+    // Another file in another folder: still the first cameras and the first folder.
+    SimBoardFiles other;
+    const std::string otherConfig =
+        other.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                          SimBoardFiles::ModeSection("CAMERA1_MODE1", SimMode{}) +
+                          SimBoardFiles::CameraSection("CAMERA2", "Other") +
+                          SimBoardFiles::ModeSection("CAMERA2_MODE1", SimMode{}));
+    EXPECT_EQ(plugin.InitializeDevice(otherConfig.c_str()), 1);
+    EXPECT_EQ(plugin.GetNumInputDevices(), 1u);
+    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &folder), 1);
+    EXPECT_EQ(folder, firstFolder);
+
+    // A refused second open leaves the frame rate, so a lost frame is still a gap.
+    ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
+    ASSERT_EQ(plugin.OpenDevice(), 0);
+    EXPECT_EQ(plugin.OpenDevice(), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 1u);
+    ASSERT_EQ(Acquire(4, true), 1);
+    std::vector<uint8_t> frame;
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 21u);
+
+    // After freeing, the device reads the file it is given afresh.
     plugin.FreeDeviceResources();
-    EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
+    EXPECT_EQ(plugin.InitializeDevice(otherConfig.c_str()), 1);
     EXPECT_EQ(plugin.GetNumInputDevices(), 2u);
     EXPECT_EQ(plugin.GetInputDeviceId("Cam"), 0x10100u);
 }
@@ -163,4 +184,30 @@ TEST_F(LifecycleTest, OpenWithoutCurrentCameraOrModeIsRefused) {
     ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
     EXPECT_EQ(plugin.OpenDevice(), 11);
     EXPECT_EQ(plugin.AcqGetLastError(), 11u);
+}
+
+TEST_F(LifecycleTest, ModeValuesTheBoardCannotUseFailTheOpen) {
+    files.WriteCamera(SimCamera{});
+    for (const char* extra :
+         {"XSUBSAMPLE=3\n", "YSUBSAMPLE=3\n", "XSUBSAMPLE=0\n", "FRAMESKIP=1001\n"}) {
+        SimMode bad;
+        bad.name = "Bad";
+        bad.extra = extra;
+        const std::string config =
+            files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                              SimBoardFiles::ModeSection("CAMERA1_MODE1", bad) +
+                              SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{}));
+        ASSERT_TRUE(Initialize(config)) << extra;
+        EXPECT_EQ(plugin.OpenDevice(), 12) << extra;
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << extra;
+        ASSERT_EQ(plugin.SetCurrentInputMode(plugin.GetInputModeId("Full")), 1) << extra;
+        EXPECT_EQ(plugin.OpenDevice(), 0) << extra;
+        plugin.FreeDeviceResources();
+    }
+
+    // A host that gives the mode such a value meets the same refusal.
+    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
+    double scale = 3;
+    ASSERT_EQ(plugin.AcqInputModeSet("X DATA SCALE", &scale), 1);
+    EXPECT_EQ(plugin.OpenDevice(), 12);
 }

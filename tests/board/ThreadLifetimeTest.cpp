@@ -39,8 +39,10 @@ TEST(ThreadLifetimeTest, ADeviceDestroyedUnderAHeldUpGrabThread) {
     request.kind = VIDRUNE_ACQUIRE_NORMAL;
     request.frameCount = 1000;
     ASSERT_EQ(device->AcquireStart(&request), 1);
-    // Stopping makes the grab thread abort the transfer, and that call hangs.
+    // Stopping makes the grab thread abort the transfer, and that call hangs: a close that
+    // cannot stop the acquisition says so.
     StallNextCall("FgXferAbort", kStallMs);
+    EXPECT_EQ(device->CloseDevice(), 5u);
     device.reset();
     // The thread wakes up after the device is gone.
     Clock::Sleep(kStallMs + 500);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using vidrune::CAcqDimension;
 using vidrune::CAcqDimList;
 
@@ -75,5 +77,9 @@ TEST(DimListTest, TypedAccessDoesNotCreate) {
     EXPECT_EQ(list.TypedSet("PORT", text), 1);
     EXPECT_EQ(list.TypedSet("ABSENT", &newGain), 0);
     EXPECT_EQ(list.Find("ABSENT"), nullptr);
+    for (double notFinite : {std::nan(""), HUGE_VAL, -HUGE_VAL})
+        EXPECT_EQ(list.TypedSet("GAIN", &notFinite), 0) << notFinite;
+    ASSERT_EQ(list.TypedQuery("GAIN", &gain), 1);
+    EXPECT_EQ(gain, 4);
     EXPECT_EQ(list.TypedQuery("GAIN", nullptr), 0);
 }

@@ -1,4 +1,5 @@
 #include "SimBoard.h"
+#include "support/ScopedLocale.h"
 
 using vidrune::test::SimBoard;
 
@@ -140,4 +141,18 @@ TEST(FgSimFilesTest, ShippedExamplesLoad) {
         EXPECT_EQ(width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << name;
         EXPECT_EQ(depth > 8 ? 0x1000u : 0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
     }
+}
+
+TEST(FgSimFilesTest, FractionalRatesReadAlikeUnderADecimalCommaLocale) {
+    vidrune::test::ScopedLocale german(vidrune::test::ScopedLocale::kGerman);
+    if (!german.Available())
+        GTEST_SKIP() << "locale " << vidrune::test::ScopedLocale::kGerman
+                     << " is not installed (scripts/deps.sh generates it)";
+    SimBoard board;
+    for (const char* rate : {"FrameRate=29.97", "FrameRate=+2.5e1", "TriggerRate=0.5"}) {
+        const std::string path = board.dir.Write("rate.cam", std::string("[Camera]\n") + rate);
+        EXPECT_EQ(FG_OK, FgCamLoad(board.camera, path.c_str())) << rate;
+    }
+    const std::string comma = board.dir.Write("comma.cam", "[Camera]\nFrameRate=29,97\n");
+    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, comma.c_str()));
 }

@@ -1,10 +1,12 @@
 #include "platform/Profile.h"
 
+#include "support/ScopedLocale.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 using vidrune::platform::Profile;
+using vidrune::test::ScopedLocale;
 using vidrune::test::TempDir;
 
 namespace {
@@ -114,4 +116,41 @@ TEST(ProfileTest, WriteCreatesTheFile) {
     ASSERT_TRUE(Profile::WriteString(path, "Mode65536_65792_65793", "Yoffset", "120"));
     EXPECT_EQ(dir.Read("fresh.ini"), "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\n");
     EXPECT_FALSE(Profile::WriteString(dir.File("no/such/folder/x.ini"), "S", "K", "V"));
+}
+
+TEST(ProfileTest, ALoneCarriageReturnEndsALine) {
+    // Files from old Mac editors, or cut short after a CR: each line stays its own.
+    const std::pair<const char*, const char*> files[] = {
+        {"last.ini", "[Old]\nKey=1\r"},
+        {"only.ini", "[Old]\rKey=1\rOther=2\r"},
+        {"mixed.ini", "[Old]\r\nKey=1\rOther=2\n"},
+    };
+    TempDir dir;
+    for (const auto& [name, text] : files) {
+        const std::string path = dir.Write(name, text);
+        EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
+        ASSERT_TRUE(Profile::WriteString(path, "New", "Key", "v")) << name;
+        ASSERT_TRUE(Profile::WriteString(path, "Old", "Added", "3")) << name;
+        EXPECT_EQ(Profile::GetString(path, "New", "Key", "", 64), "v") << name;
+        EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
+        EXPECT_EQ(Profile::GetString(path, "Old", "Added", "", 64), "3") << name;
+    }
+}
+
+TEST(ProfileTest, NumbersReadTheSameUnderEveryLocale) {
+    const std::pair<const char*, double> cases[] = {
+        {"0.01", 0.01},  {" 29.97", 29.97}, {"+1.5", 1.5},  {"-2.5e2", -250.0}, {".5", 0.5},
+        {"12abc", 12.0}, {"1,5", 1.0},      {"abc", 0.0},   {"", 0.0},          {"+-5", 0.0},
+        {"inf", 0.0},    {"nan", 0.0},      {"1e999", 0.0},
+    };
+    auto check = [&](const char* locale) {
+        for (const auto& [text, expected] : cases)
+            EXPECT_EQ(Profile::ParseNumber(text), expected) << '"' << text << "\" in " << locale;
+    };
+    check("C");
+    ScopedLocale german(ScopedLocale::kGerman);
+    if (!german.Available())
+        GTEST_SKIP() << "locale " << ScopedLocale::kGerman
+                     << " is not installed (scripts/deps.sh generates it)";
+    check(ScopedLocale::kGerman);
 }
