@@ -32,9 +32,9 @@ thread_local uint32_t tFgStatus = 0;
 
 // The camera file's extension becomes "cvi"; a '.' in a folder name is not an extension.
 std::string VicPathFor(const std::string& cameraPath) {
-    const size_t slash = cameraPath.find_last_of('/');
+    const size_t nameStart = platform::FileSystem::FolderOf(cameraPath).size();
     const size_t dot = cameraPath.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+    if (dot == std::string::npos || dot < nameStart)
         return cameraPath;
     return cameraPath.substr(0, dot + 1) + "cvi";
 }

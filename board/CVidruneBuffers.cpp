@@ -30,7 +30,7 @@ int CVidrune::BuildGrabBuffers(uint32_t width, uint32_t height) {
     for (int32_t i = 0; i < grabBufferCount_ && built; ++i) {
         std::unique_ptr<GrabBuffer> buffer = CreateGrabBuffer(width, height);
         if (!buffer) {
-            platform::Diagnostics::MessageBox("DMA Memory Allocation Error", "Vorn");
+            platform::Diagnostics::ShowMessage("DMA Memory Allocation Error", "Vorn");
             built = false;
         } else {
             ring_->Append(std::move(buffer));

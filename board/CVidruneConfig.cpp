@@ -246,22 +246,19 @@ int CVidrune::ResolveConfigPath(const char* configPath) {
     } else if (GetString("CFG FILE PATH", &text) && *text != '\0') {
         chosen = text;
     } else {
-        std::string folder = FileSystem::ExecutablePath();
-        for (int cut = 0; cut < 2; ++cut) {
-            const size_t slash = folder.find_last_of(FileSystem::kSeparator);
-            folder = slash == std::string::npos ? std::string() : folder.substr(0, slash);
-        }
-        for (const char* candidate : {"/cfg", "/config"}) {
-            if (chosen.empty() && !folder.empty() && FileSystem::Exists(folder + candidate))
-                chosen = folder + candidate;
+        const std::string folder =
+            FileSystem::FolderOf(FileSystem::FolderOf(FileSystem::ExecutablePath()));
+        for (const char* candidate : {"cfg", "config"}) {
+            const std::string path = FileSystem::Join(folder, candidate);
+            if (chosen.empty() && !folder.empty() && FileSystem::Exists(path))
+                chosen = path;
         }
         // Users keep their control files beside the configuration.
         if (chosen.empty() && configPath != nullptr) {
-            const std::string config(configPath);
-            const size_t slash = config.find_last_of(FileSystem::kSeparator);
-            const std::string holder = slash == std::string::npos ? "." : config.substr(0, slash);
-            if (FileSystem::KindOf(holder.empty() ? "/" : holder) == FileSystem::Kind::Directory)
-                chosen = holder.empty() ? "/" : holder;
+            const std::string folderOfConfig = FileSystem::FolderOf(configPath);
+            const std::string holder = folderOfConfig.empty() ? "." : folderOfConfig;
+            if (FileSystem::KindOf(holder) == FileSystem::Kind::Directory)
+                chosen = holder;
         }
     }
     if (chosen.empty())
@@ -275,13 +272,9 @@ std::string CVidrune::BuildControlFilePath(const char* attribute, const char* fi
         return {};
     const char* folder = nullptr;
     // An absolute file name needs no folder.
-    if (file[0] == platform::FileSystem::kSeparator || !GetString(attribute, &folder) ||
-        *folder == '\0')
+    if (platform::FileSystem::IsRooted(file) || !GetString(attribute, &folder) || *folder == '\0')
         return file;
-    std::string path(folder);
-    if (path.back() != platform::FileSystem::kSeparator)
-        path += platform::FileSystem::kSeparator;
-    return path + file;
+    return platform::FileSystem::Join(folder, file);
 }
 
 } // namespace vidrune

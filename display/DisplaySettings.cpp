@@ -31,8 +31,8 @@ std::string DisplaySettings::FilePath() {
     const std::string folder = FileSystem::LocalAppDataFolder();
     if (folder.empty())
         return {};
-    const char separator = FileSystem::kSeparator;
-    return folder + separator + kVendorFolder + separator + kProductFolder + separator + kFileName;
+    return FileSystem::Join(
+        FileSystem::Join(FileSystem::Join(folder, kVendorFolder), kProductFolder), kFileName);
 }
 
 std::string DisplaySettings::SectionName(const SettingsKey& key) {
@@ -81,9 +81,9 @@ bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& 
     const std::string folder = FileSystem::LocalAppDataFolder();
     if (folder.empty())
         return false;
-    const char separator = FileSystem::kSeparator;
     // On a fresh account even the data folder may be missing.
-    FileSystem::MakeDirectories(folder + separator + kVendorFolder + separator + kProductFolder);
+    FileSystem::MakeDirectories(
+        FileSystem::Join(FileSystem::Join(folder, kVendorFolder), kProductFolder));
 
     const std::string path = FilePath();
     const std::string section = SectionName(key);

@@ -19,13 +19,14 @@ platform::DynamicLibrary* ViewModule() {
     static const std::unique_ptr<platform::DynamicLibrary> module =
         []() -> std::unique_ptr<platform::DynamicLibrary> {
         using platform::FileSystem;
-        const std::string self =
-            FileSystem::ModulePathOf(reinterpret_cast<const void*>(&ViewModule));
-        const size_t slash = self.find_last_of(FileSystem::kSeparator);
-        if (slash == std::string::npos)
+        // Builds without a window module (Windows, for now) name none.
+        const std::string name = VIDRUNE_VIEW_MODULE;
+        const std::string folder = FileSystem::FolderOf(
+            FileSystem::ModulePathOf(reinterpret_cast<const void*>(&ViewModule)));
+        if (name.empty() || folder.empty())
             return nullptr;
-        const std::string path = self.substr(0, slash + 1) + DisplayViewLoader::kModuleFolder +
-                                 FileSystem::kSeparator + DisplayViewLoader::kModuleName;
+        const std::string path =
+            FileSystem::Join(FileSystem::Join(folder, DisplayViewLoader::kModuleFolder), name);
         if (FileSystem::KindOf(path) != FileSystem::Kind::File)
             return nullptr;
         return std::make_unique<platform::DynamicLibrary>(path, true);

@@ -10,10 +10,10 @@ namespace vidrune {
 // beside the plug-in when a display server can be reached, otherwise a window in memory.
 class DisplayViewLoader {
 public:
-    // The module's folder (below the plug-in's), file name and the function it exports. The
-    // folder keeps the module, which only the plug-in loads, out of the linker's way in lib/.
+    // The module's folder (below the plug-in's) and the function it exports; the build
+    // names the module file. The folder keeps the module, which only the plug-in loads, out
+    // of the linker's way in lib/.
     static constexpr const char* kModuleFolder = "vidrune";
-    static constexpr const char* kModuleName = "libvidrune-qtview.so";
     static constexpr const char* kFactoryName = "VidruneCreateDisplayView";
 
     static std::unique_ptr<DisplayView> Load();

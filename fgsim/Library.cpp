@@ -14,9 +14,19 @@ Library& Library::Instance() {
 }
 
 Library::~Library() {
+    if (leftAtExit_)
+        return;
     // No callback may run into a host that is being unloaded.
     for (const auto& object : registry_.All(FG_KIND_TRANSFER))
         static_cast<Transfer&>(*object).Abort();
+}
+
+void Library::LeaveTransfersAtExit() {
+    // One extra reference per transfer, deliberately never released, keeps the registry's
+    // teardown from destroying (and so stopping) them.
+    for (const auto& object : registry_.All(FG_KIND_TRANSFER))
+        static_cast<void>(new std::shared_ptr<Object>(object));
+    leftAtExit_ = true;
 }
 
 FgHandle Library::LocalServer() {

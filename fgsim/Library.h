@@ -38,6 +38,11 @@ public:
 
     void SetTimeout(uint32_t milliseconds) { timeoutMs_.store(milliseconds); }
 
+    // For the library's detach at process exit on Windows, where the system has already
+    // ended every other thread wherever it stood: stopping a transfer would wait for its
+    // delivery thread for ever, so the transfers still registered are left to the OS.
+    void LeaveTransfersAtExit();
+
 private:
     Library() = default;
 
@@ -50,6 +55,7 @@ private:
     std::optional<uint64_t> bufferLimit_;
     uint64_t buffersMade_ = 0;
     std::atomic<uint32_t> timeoutMs_{5000};
+    bool leftAtExit_ = false;
 };
 
 } // namespace vidrune::fgsim

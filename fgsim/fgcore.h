@@ -1,6 +1,6 @@
 /*
  * FgCore: the frame-grabber library interface the board driver calls. This build
- * provides it as a simulated Stravik-2 board in process (libfgcore.so).
+ * provides it as a simulated Stravik-2 board in process (libfgcore.so, fgcore.dll).
  * Every operation but FgManGetLocalServer returns a status, 0 for success.
  */
 #ifndef FGCORE_H
@@ -13,7 +13,11 @@ extern "C" {
 #endif
 
 #if defined(_WIN32)
+#if defined(FGCORE_BUILDING)
 #define FG_API __declspec(dllexport)
+#else
+#define FG_API __declspec(dllimport)
+#endif
 #else
 #define FG_API __attribute__((visibility("default")))
 #endif
@@ -46,7 +50,7 @@ typedef enum FgObjectKind {
 #define FG_BUFFER_DISCARD 0x40u
 
 /* Parameter identifiers. */
-#define FG_BUFFER_PRM_ADDRESS 0x80008u   /* 64-bit pixel address */
+#define FG_BUFFER_PRM_ADDRESS 0x80008u    /* 64-bit pixel address */
 #define FG_BUFFER_PRM_TIMESTAMP 0x120004u /* 32-bit microseconds of the board clock */
 #define FG_CAM_PRM_PIXEL_DEPTH 0x60004u
 #define FG_CAM_PRM_START_FIELD 0x90004u
@@ -103,8 +107,8 @@ FG_API FgStatus FgVicGetPrm(FgHandle vic, uint32_t parameter, uint32_t* value);
 FG_API FgStatus FgVicSetPrm(FgHandle vic, uint32_t parameter, uint32_t value);
 FG_API FgStatus FgVicFree(FgHandle vic);
 
-FG_API FgStatus FgBufferNew(FgHandle localServer, uint32_t width, uint32_t height,
-                            uint32_t format, uint32_t type, FgHandle* buffer);
+FG_API FgStatus FgBufferNew(FgHandle localServer, uint32_t width, uint32_t height, uint32_t format,
+                            uint32_t type, FgHandle* buffer);
 /* value: uint64_t* for FG_BUFFER_PRM_ADDRESS, uint32_t* for FG_BUFFER_PRM_TIMESTAMP. */
 FG_API FgStatus FgBufferGetPrm(FgHandle buffer, uint32_t parameter, void* value);
 FG_API FgStatus FgBufferFree(FgHandle buffer);

@@ -1,7 +1,7 @@
 #include "platform/Diagnostics.h"
 
-#include <cstdio>
-#include <cstdlib>
+#include "platform/DiagnosticsOutput.h"
+
 #include <mutex>
 #include <string>
 
@@ -20,17 +20,6 @@ Sinks& TheSinks() {
     return sinks;
 }
 
-void DefaultDebug(std::string_view text) {
-    if (std::getenv("VIDRUNE_DEBUG") == nullptr)
-        return;
-    std::fwrite(text.data(), 1, text.size(), stderr);
-}
-
-void DefaultMessage(std::string_view text, std::string_view caption) {
-    std::string line = std::string(caption) + ": " + std::string(text) + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-}
-
 } // namespace
 
 void Diagnostics::DebugText(std::string_view text) {
@@ -42,10 +31,10 @@ void Diagnostics::DebugText(std::string_view text) {
     if (sink)
         sink(text);
     else
-        DefaultDebug(text);
+        DiagnosticsOutput::Debug(text);
 }
 
-void Diagnostics::MessageBox(std::string_view text, std::string_view caption) {
+void Diagnostics::ShowMessage(std::string_view text, std::string_view caption) {
     MessageSink sink;
     {
         std::lock_guard lock(TheSinks().lock);
@@ -54,7 +43,7 @@ void Diagnostics::MessageBox(std::string_view text, std::string_view caption) {
     if (sink)
         sink(text, caption);
     else
-        DefaultMessage(text, caption);
+        DiagnosticsOutput::Message(text, caption);
 }
 
 Diagnostics::DebugSink Diagnostics::SetDebugSink(DebugSink sink) {

@@ -1,46 +1,28 @@
+// The OS-independent part of platform/FileSystem.h: path names through std::filesystem,
+// whose rules follow the target OS.
 #include "platform/FileSystem.h"
 
-#include <dlfcn.h>
-
-#include <cstdlib>
 #include <filesystem>
-#include <system_error>
 
 namespace vidrune::platform {
 
-FileSystem::Kind FileSystem::KindOf(const std::string& path) {
-    if (path.empty())
-        return Kind::None;
-    std::error_code error;
-    auto status = std::filesystem::status(path, error);
-    if (error || !std::filesystem::exists(status))
-        return Kind::None;
-    if (std::filesystem::is_regular_file(status))
-        return Kind::File;
-    if (std::filesystem::is_directory(status))
-        return Kind::Directory;
-    return Kind::Other;
+bool FileSystem::IsRooted(const std::string& path) {
+    return std::filesystem::path(path).has_root_directory();
 }
 
-std::string FileSystem::ExecutablePath() {
-    std::error_code error;
-    auto path = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : path.string();
+std::string FileSystem::FolderOf(const std::string& path) {
+    return std::filesystem::path(path).parent_path().string();
 }
 
-std::string FileSystem::ModulePathOf(const void* address) {
-    Dl_info info{};
-    if (dladdr(address, &info) == 0 || info.dli_fname == nullptr)
-        return {};
-    std::error_code error;
-    auto path = std::filesystem::canonical(info.dli_fname, error);
-    return error ? std::string(info.dli_fname) : path.string();
-}
-
-bool FileSystem::CreateDirectory(const std::string& path) {
-    std::error_code error;
-    std::filesystem::create_directory(path, error);
-    return KindOf(path) == Kind::Directory;
+std::string FileSystem::Join(const std::string& folder, const std::string& name) {
+    if (folder.empty())
+        return name;
+    const char last = folder.back();
+    const bool separated =
+        last == '/' || last == static_cast<char>(std::filesystem::path::preferred_separator);
+    return separated
+               ? folder + name
+               : folder + static_cast<char>(std::filesystem::path::preferred_separator) + name;
 }
 
 bool FileSystem::MakeDirectories(const std::string& path) {
@@ -55,14 +37,6 @@ bool FileSystem::MakeDirectories(const std::string& path) {
         std::filesystem::permissions(target, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::replace, error);
     return KindOf(path) == Kind::Directory;
-}
-
-std::string FileSystem::LocalAppDataFolder() {
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0')
-        return data;
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
-        return std::string(home) + "/.local/share";
-    return {};
 }
 
 } // namespace vidrune::platform

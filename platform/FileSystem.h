@@ -15,13 +15,21 @@ public:
     // Full path of the loaded module (executable or shared library) holding the address.
     static std::string ModulePathOf(const void* address);
     // True when the directory exists afterwards.
-    static bool CreateDirectory(const std::string& path);
+    static bool MakeDirectory(const std::string& path);
     // Creates the directory and any missing parents, the new ones private to the user (as
     // the XDG base-directory rules ask for the data folder). True when it exists afterwards.
     static bool MakeDirectories(const std::string& path);
     // The user's local (non-roaming) application-data folder; it may not exist yet.
     static std::string LocalAppDataFolder();
-    static constexpr char kSeparator = '/';
+
+    // Path names by the running OS's rules: on Windows both '\' and '/' separate, and
+    // "C:\x", "C:/x", "\\server\share" and "\x" count as rooted.
+    static bool IsRooted(const std::string& path);
+    // The folder part of a path without its last separator ("/" for "/x"); empty when the
+    // path has no folder part.
+    static std::string FolderOf(const std::string& path);
+    // The name appended to the folder with one separator between them.
+    static std::string Join(const std::string& folder, const std::string& name);
 };
 
 } // namespace vidrune::platform

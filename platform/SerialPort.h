@@ -22,8 +22,11 @@ public:
     };
 
     // The path to open for a port name: the Windows names "COM1" to "COM256" (any letter
-    // case) name /dev/ttyS0 upwards; anything else is a path used as it stands.
+    // case) name /dev/ttyS0 upwards on Linux and \\.\COMn on Windows; anything else is a
+    // path used as it stands.
     static std::string DevicePath(const std::string& portName);
+    // n for the names "COM1" to "COM256" without leading zeros, any letter case; 0 otherwise.
+    static int ComPortNumber(const std::string& portName);
 
     // The opened port, or null when the path cannot be opened, is held by someone else,
     // is not a serial line, or the settings (the baud rate in particular) cannot be applied.
@@ -38,11 +41,12 @@ public:
     bool WriteByte(uint8_t byte, uint32_t timeoutMs);
 
 private:
-    explicit SerialPort(int descriptor) : descriptor_(descriptor) {}
+    // The OS's handle of the line; defined by each implementation.
+    struct Native;
 
-    int descriptor_;
-    // Set once this object has marked the line exclusive; only then does it unmark it.
-    bool exclusive_ = false;
+    explicit SerialPort(std::unique_ptr<Native> native);
+
+    std::unique_ptr<Native> native_;
 };
 
 } // namespace vidrune::platform

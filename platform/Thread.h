@@ -3,14 +3,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <thread>
 
 namespace vidrune::platform {
 
-class Event;
-
 // A thread that starts at construction and can be waited for with a time-out.
 // Destroying a thread that still runs lets it run on, as closing a thread handle does.
+// On Windows a running thread keeps the module holding this code loaded, so that a host
+// unloading the library under a running device never unmaps code still executing.
 class Thread {
 public:
     explicit Thread(std::function<void()> body);
@@ -19,12 +18,14 @@ public:
     Thread& operator=(const Thread&) = delete;
 
     // True when the thread ended within the time-out (milliseconds, kInfinite allowed).
+    // A thread waiting for itself does not wait.
     bool Join(uint32_t timeoutMs);
     bool HasEnded() const;
 
 private:
-    std::shared_ptr<Event> ended_;
-    std::thread thread_;
+    // The OS's thread; defined by each implementation.
+    struct Native;
+    std::unique_ptr<Native> native_;
 };
 
 } // namespace vidrune::platform

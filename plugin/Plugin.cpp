@@ -16,26 +16,30 @@ struct Instance {
 // The process-wide device, the one piece of global state the plug-in has.
 Instance* g_instance = nullptr;
 
-__attribute__((constructor)) void AttachProcess() {
+} // namespace
+
+bool Plugin::Attach() {
     auto instance = new (std::nothrow) Instance;
     if (instance == nullptr)
-        return;
+        return false;
     try {
         instance->device = std::make_unique<CVidrune>("STRAVIK2 MONO");
         instance->host = std::make_unique<HostDevice>(instance->device.get());
     } catch (const std::bad_alloc&) {
         delete instance;
-        return;
+        return false;
     }
     g_instance = instance;
+    return true;
 }
 
-__attribute__((destructor)) void DetachProcess() {
+void Plugin::Detach(bool processExiting) {
+    // Other threads may have been stopped holding locks the device would take.
+    if (processExiting)
+        return;
     delete g_instance;
     g_instance = nullptr;
 }
-
-} // namespace
 
 CAcqDevice* Plugin::Device() {
     return g_instance != nullptr ? g_instance->device.get() : nullptr;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs when they are missing: as root with
-# apt-get, otherwise it prints the exact command and fails.
+# apt-get, otherwise it prints the exact command and fails. VIDRUNE_DEPS replaces the
+# list (the Windows cross-build names its own).
 set -euo pipefail
 
 packages=(
@@ -17,7 +18,9 @@ bench_packages=(libopencv-dev libyuv-dev)
 # clang with libFuzzer and its sanitizer runtimes, for scripts/fuzz.sh only.
 fuzz_packages=(clang-14 libclang-rt-14-dev llvm-14)
 
-if [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
+if [[ -n "${VIDRUNE_DEPS:-}" ]]; then
+    read -r -a packages <<< "$VIDRUNE_DEPS"
+elif [[ "${VIDRUNE_BENCH_DEPS:-1}" == 1 ]]; then
     packages+=("${bench_packages[@]}")
 fi
 if [[ "${VIDRUNE_FUZZ_DEPS:-0}" == 1 ]]; then

@@ -34,8 +34,7 @@ std::string Explained(uint32_t code) {
 }
 
 std::string ParentOf(const std::string& path) {
-    const size_t slash = path.find_last_of(FileSystem::kSeparator);
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+    return FileSystem::FolderOf(path);
 }
 
 std::string NoUsableCamera(const std::string& config) {

@@ -16,14 +16,12 @@ constexpr const char* kLibraryName = "libvidrune.so";
 
 std::string PluginApi::DefaultLibraryPath() {
     using platform::FileSystem;
-    const std::string executable = FileSystem::ExecutablePath();
-    const size_t slash = executable.find_last_of(FileSystem::kSeparator);
-    const std::string folder =
-        (slash == std::string::npos ? "." : executable.substr(0, slash)) + FileSystem::kSeparator;
+    const std::string executable = FileSystem::FolderOf(FileSystem::ExecutablePath());
+    const std::string folder = executable.empty() ? "." : executable;
     // The build tree keeps the plug-in beside the tool; an installed tree keeps it in lib/.
-    const std::string beside = folder + kLibraryName;
+    const std::string beside = FileSystem::Join(folder, kLibraryName);
     const std::string installed =
-        folder + VIDRUNE_TOOL_TO_LIBRARY + FileSystem::kSeparator + kLibraryName;
+        FileSystem::Join(FileSystem::Join(folder, VIDRUNE_TOOL_TO_LIBRARY), kLibraryName);
     return FileSystem::KindOf(beside) == FileSystem::Kind::None &&
                    FileSystem::KindOf(installed) != FileSystem::Kind::None
                ? installed

@@ -1,7 +1,11 @@
 // Initialising, opening, closing and freeing the board device through the exports.
 #include "BoardHost.h"
+#include "support/Environment.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 
 using vidrune::test::BoardHost;
 using vidrune::test::SimBoardFiles;
@@ -80,6 +84,44 @@ TEST_F(LifecycleTest, TheVicFileSitsBesideTheCameraFile) {
     EXPECT_EQ(Numeric("MAX WIDTH"), 32);
 }
 
+TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePaths) {
+    SimBoardFiles elsewhere;
+    SimCamera away;
+    away.file = "away.cam";
+    away.maxWidth = 40;
+    const std::string rooted = elsewhere.WriteCamera(away);
+    std::string forward = rooted; // Windows reads '/' and '\' alike
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    SimCamera inner;
+    inner.file = "cams.v2/inner.cam";
+    inner.maxWidth = 24;
+    files.WriteCamera(inner);
+
+    struct Case {
+        std::string controlFile;
+        uint32_t width;
+    };
+    const Case cases[] = {{rooted, 40}, {forward, 40}, {"cams.v2/inner.cam", 24}};
+    std::string config = SimBoardFiles::CameraSection("CAMERA1", "Cam");
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SimMode mode;
+        mode.name = "M" + std::to_string(i);
+        mode.controlFile = cases[i].controlFile;
+        mode.width = static_cast<int>(cases[i].width);
+        config += SimBoardFiles::ModeSection("CAMERA1_MODE" + std::to_string(i + 1), mode);
+    }
+    ASSERT_TRUE(Initialize(files.WriteConfig(config)));
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        SCOPED_TRACE(cases[i].controlFile);
+        ASSERT_EQ(
+            plugin.SetCurrentInputMode(plugin.GetInputModeId(("M" + std::to_string(i)).c_str())),
+            1);
+        EXPECT_EQ(plugin.OpenDevice(), 0);
+        EXPECT_EQ(Numeric("MAX WIDTH"), cases[i].width);
+        EXPECT_EQ(plugin.CloseDevice(), 0);
+    }
+}
+
 TEST_F(LifecycleTest, AMissingVicFileFailsTheOpen) {
     files.Dir().Write("only.cam", "[Camera]\nPixelDepth=8\n");
     SimMode mode;
@@ -131,11 +173,11 @@ TEST_F(LifecycleTest, RefusedInitialisationsAndOpensChangeNothing) {
 }
 
 TEST_F(LifecycleTest, NoBoardMeansNotStarted) {
-    setenv("VIDRUNE_SIM_BOARDS", "0", 1);
+    vidrune::test::Environment::Set("VIDRUNE_SIM_BOARDS", "0");
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 7u);
-    unsetenv("VIDRUNE_SIM_BOARDS");
+    vidrune::test::Environment::Unset("VIDRUNE_SIM_BOARDS");
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
 }
 

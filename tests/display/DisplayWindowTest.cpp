@@ -5,6 +5,7 @@
 #include "display/Palette.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
+#include "support/Environment.h"
 #include "support/SimBoardFiles.h"
 
 #include <gtest/gtest.h>
@@ -30,7 +31,7 @@ namespace {
 
 class DisplayWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1); }
+    void SetUp() override { vidrune::test::Environment::SetSettingsFolder(files.Dir().Path()); }
 
     // A 64 x 48 camera and a display titled "Live".
     void Open(const SimCamera& camera = SimCamera{}, const std::string& display = "") {
@@ -360,7 +361,7 @@ private:
 
 TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
     SimBoardFiles files;
-    setenv("XDG_DATA_HOME", files.Dir().Path().c_str(), 1);
+    vidrune::test::Environment::SetSettingsFolder(files.Dir().Path());
     CVidrune device("STRAVIK2 MONO");
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
     ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);

@@ -1,4 +1,5 @@
 #include "display/DisplaySettings.h"
+#include "support/Environment.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +13,7 @@ using vidrune::MonitorInfo;
 using vidrune::MonitorLayout;
 using vidrune::Rect;
 using vidrune::SettingsKey;
+using vidrune::test::Environment;
 using vidrune::test::TempDir;
 
 namespace {
@@ -23,8 +25,8 @@ constexpr float kAspect = 4.0f / 3.0f;
 // Every test gets its own application-data folder; the user's is never touched.
 class SettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("XDG_DATA_HOME", home_.Path().c_str(), 1); }
-    void TearDown() override { unsetenv("XDG_DATA_HOME"); }
+    void SetUp() override { Environment::SetSettingsFolder(home_.Path()); }
+    void TearDown() override { Environment::UnsetSettingsFolder(); }
 
     std::string SettingsFile() const { return home_.File("Vorn/Quorvane/LiveDisplay.ini"); }
 

@@ -22,7 +22,10 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::string& Path() const { return path_; }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    // The path of a file in the folder; name may hold '/', which becomes the OS's separator.
+    std::string File(const std::string& name) const {
+        return (std::filesystem::path(path_) / name).make_preferred().string();
+    }
 
     // Writes the file exactly as given and returns its path.
     std::string Write(const std::string& name, const std::string& content) const {

@@ -1,3 +1,4 @@
+// POSIX implementation of platform/ProcessPriority.h; only POSIX code here.
 #include "platform/ProcessPriority.h"
 
 #include <sys/resource.h>

@@ -1,3 +1,4 @@
+// POSIX implementation of platform/Clock.h; only POSIX code here.
 #include "platform/Clock.h"
 
 #include <time.h>

@@ -1,3 +1,4 @@
+// POSIX implementation of platform/DynamicLibrary.h; only POSIX code here.
 #include "platform/DynamicLibrary.h"
 
 #include <dlfcn.h>

@@ -1,0 +1,47 @@
+// POSIX implementation of platform/Thread.h: std::thread with an end event; only POSIX
+// code here.
+#include "platform/Thread.h"
+
+#include "platform/Event.h"
+
+#include <thread>
+
+namespace vidrune::platform {
+
+struct Thread::Native {
+    std::shared_ptr<Event> ended = std::make_shared<Event>(Event::Mode::ManualReset);
+    std::thread thread;
+};
+
+Thread::Thread(std::function<void()> body) : native_(std::make_unique<Native>()) {
+    // The end event is shared so that a thread left running never touches freed memory.
+    native_->thread = std::thread([ended = native_->ended, body = std::move(body)] {
+        body();
+        ended->Set();
+    });
+}
+
+Thread::~Thread() {
+    if (!native_->thread.joinable())
+        return;
+    if (native_->ended->Wait(0) && native_->thread.get_id() != std::this_thread::get_id())
+        native_->thread.join();
+    else
+        native_->thread.detach();
+}
+
+bool Thread::Join(uint32_t timeoutMs) {
+    if (native_->thread.get_id() == std::this_thread::get_id())
+        return false;
+    if (!native_->ended->Wait(timeoutMs))
+        return false;
+    if (native_->thread.joinable())
+        native_->thread.join();
+    return true;
+}
+
+bool Thread::HasEnded() const {
+    return native_->ended->Wait(0);
+}
+
+} // namespace vidrune::platform

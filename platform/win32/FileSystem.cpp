@@ -1,0 +1,75 @@
+// Win32 implementation of platform/FileSystem.h; only Win32 code here.
+#include "platform/FileSystem.h"
+
+#include "platform/DynamicLibrary.h"
+#include "platform/win32/WindowsHeaders.h"
+
+#include <cstdlib>
+
+namespace vidrune::platform {
+
+namespace {
+
+// Long enough for any path the A functions accept.
+constexpr DWORD kPathCapacity = 32768;
+
+std::string ModuleFileName(HMODULE module) {
+    std::string path(kPathCapacity, '\0');
+    const DWORD length = ::GetModuleFileNameA(module, path.data(), kPathCapacity);
+    if (length == 0 || length >= kPathCapacity)
+        return {};
+    path.resize(length);
+    return path;
+}
+
+using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
+
+} // namespace
+
+FileSystem::Kind FileSystem::KindOf(const std::string& path) {
+    if (path.empty())
+        return Kind::None;
+    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES)
+        return Kind::None;
+    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return Kind::Directory;
+    if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0)
+        return Kind::Other;
+    return Kind::File;
+}
+
+std::string FileSystem::ExecutablePath() {
+    return ModuleFileName(nullptr);
+}
+
+std::string FileSystem::ModulePathOf(const void* address) {
+    HMODULE module = nullptr;
+    if (!::GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                  GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                              static_cast<LPCSTR>(address), &module))
+        return {};
+    return ModuleFileName(module);
+}
+
+bool FileSystem::MakeDirectory(const std::string& path) {
+    ::CreateDirectoryA(path.c_str(), nullptr);
+    return KindOf(path) == Kind::Directory;
+}
+
+std::string FileSystem::LocalAppDataFolder() {
+    // Tests point each run at a folder of its own instead of the user's.
+    if (const char* folder = std::getenv("VIDRUNE_LOCAL_APPDATA"); folder != nullptr && *folder)
+        return folder;
+    // Looked up at run time: shell32 is loaded only when the settings are wanted.
+    DynamicLibrary shell32("shell32.dll");
+    auto getFolderPath = reinterpret_cast<GetFolderPath>(shell32.Symbol("SHGetFolderPathA"));
+    if (getFolderPath == nullptr)
+        return {};
+    char folder[MAX_PATH] = {};
+    if (getFolderPath(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder) != S_OK)
+        return {};
+    return folder;
+}
+
+} // namespace vidrune::platform

@@ -1,0 +1,59 @@
+#include "platform/FileSystem.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+using vidrune::platform::FileSystem;
+
+namespace {
+
+struct PathCase {
+    std::string path;
+    bool rooted;
+    std::string folder;
+};
+
+bool BackslashSeparates() {
+    return std::filesystem::path::preferred_separator == '\\';
+}
+
+void CheckPaths(std::initializer_list<PathCase> cases) {
+    for (const PathCase& c : cases) {
+        EXPECT_EQ(FileSystem::IsRooted(c.path), c.rooted) << c.path;
+        EXPECT_EQ(FileSystem::FolderOf(c.path), c.folder) << c.path;
+    }
+}
+
+} // namespace
+
+TEST(FileSystemTest, PathsEveryOsReadsAlike) {
+    CheckPaths({
+        {"/cfg/vidrune.ini", true, "/cfg"},
+        {"/vidrune.ini", true, "/"},
+        {"vidrune.ini", false, ""},
+        {"sim/mono8.cam", false, "sim"},
+        {"cams.v2/mono", false, "cams.v2"},
+    });
+    const std::string sep(1, static_cast<char>(std::filesystem::path::preferred_separator));
+    EXPECT_EQ(FileSystem::Join("cfg", "a.cam"), "cfg" + sep + "a.cam");
+    EXPECT_EQ(FileSystem::Join("cfg/", "a.cam"), "cfg/a.cam");
+    EXPECT_EQ(FileSystem::Join("", "a.cam"), "a.cam");
+}
+
+TEST(FileSystemTest, WindowsDrivesSharesAndBackslashes) {
+    if (!BackslashSeparates())
+        GTEST_SKIP() << "'\\', drive letters and UNC names are Windows path syntax";
+    CheckPaths({
+        {"C:\\cfg\\vidrune.ini", true, "C:\\cfg"},
+        {"C:/cfg/vidrune.ini", true, "C:/cfg"},
+        {"c:\\vidrune.ini", true, "c:\\"},
+        {"\\\\server\\share\\cfg\\vidrune.ini", true, "\\\\server\\share\\cfg"},
+        {"\\cfg\\vidrune.ini", true, "\\cfg"},
+        {"C:vidrune.ini", false, "C:"}, // relative to the drive's current folder
+        {"sim\\mono8.cam", false, "sim"},
+    });
+    EXPECT_EQ(FileSystem::Join("C:\\cfg\\", "a.cam"), "C:\\cfg\\a.cam");
+    EXPECT_EQ(FileSystem::Join("\\\\server\\share", "a.cam"), "\\\\server\\share\\a.cam");
+}
