@@ -62,8 +62,9 @@ TEST_F(SettingsTest, AFreshAccountGetsItsDataFolderAtTheFirstSave) {
     // Folders made for the user's data are the user's alone, where the file system keeps
     // owner and group permissions (Windows reports all or read-only).
     const auto permissions = std::filesystem::status(data).permissions();
-    if (permissions != std::filesystem::perms::all)
+    if (permissions != std::filesystem::perms::all) {
         EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
+    }
 }
 
 TEST_F(SettingsTest, ModesKeepTheirOwnPlacement) {
