@@ -8,7 +8,8 @@ namespace vidrune::platform {
 // Profile (INI) files with the rules of the Windows profile functions: section and
 // key names match regardless of letter case, the first matching section and key win,
 // blanks around names and values are trimmed, one pair of matching quotes around a
-// value is removed, and lines starting with ';' are comments.
+// value is removed. Comments are lines starting with ';' by convention only: like every
+// line without '=' they hold no key, and one with '=' holds a key named from the ';' on.
 class Profile {
 public:
     // The value of the key, or the default when the file, section or key is missing.

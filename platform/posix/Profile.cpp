@@ -1,0 +1,254 @@
+// The profile reader and writer of POSIX systems, with the rules of the Windows profile
+// functions (see Profile.h).
+#include "platform/Profile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace vidrune::platform {
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back()))
+        text.remove_suffix(1);
+    return text;
+}
+
+bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+std::optional<std::string> ReadFile(const std::string& path) {
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr)
+        return std::nullopt;
+    std::string content;
+    char chunk[4096];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        content.append(chunk, got);
+    std::fclose(file);
+    return content;
+}
+
+// Calls visit(text, end) for each line of the content, the line end kept apart, until
+// visit returns false. A line ends at LF, CR LF or a lone CR, as text editors on every
+// system treat them.
+template <typename Visit>
+void ForEachLine(std::string_view content, Visit&& visit) {
+    while (!content.empty()) {
+        const size_t stop = content.find_first_of("\r\n");
+        std::string_view text = content.substr(0, stop);
+        std::string_view end;
+        if (stop != std::string_view::npos)
+            end = content.substr(stop, content.compare(stop, 2, "\r\n") == 0 ? 2 : 1);
+        content.remove_prefix(text.size() + end.size());
+        if (!visit(text, end))
+            return;
+    }
+}
+
+// One line of the file as written, with its line end kept apart.
+struct Line {
+    std::string text;
+    std::string end;
+};
+
+std::vector<Line> ReadLines(const std::string& path) {
+    std::vector<Line> lines;
+    ForEachLine(ReadFile(path).value_or(std::string()),
+                [&lines](std::string_view text, std::string_view end) {
+                    lines.push_back(Line{std::string(text), std::string(end)});
+                    return true;
+                });
+    return lines;
+}
+
+std::optional<std::string_view> SectionName(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.front() != '[')
+        return std::nullopt;
+    return Trim(text.substr(1, text.find(']') - 1));
+}
+
+// Key and raw value of a key line; nothing for sections and lines without '='. A comment
+// line holding '=' reads as a key whose name starts with ';', as with the Windows functions.
+std::optional<std::pair<std::string_view, std::string_view>> KeyValue(std::string_view text) {
+    text = Trim(text);
+    if (text.empty() || text.front() == '[')
+        return std::nullopt;
+    const size_t equals = text.find('=');
+    if (equals == std::string_view::npos)
+        return std::nullopt;
+    return std::make_pair(Trim(text.substr(0, equals)), Trim(text.substr(equals + 1)));
+}
+
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+std::string Folded(std::string_view name) {
+    std::string folded(name);
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// What a lookup can find in one file content: the first section of each name and, in it,
+// the first value of each key, by their names folded to lower case.
+struct ProfileIndex {
+    using Keys = std::unordered_map<std::string, std::string>;
+
+    explicit ProfileIndex(std::string text) : content(std::move(text)) {
+        Keys* current = nullptr;
+        ForEachLine(content, [&](std::string_view line, std::string_view) {
+            if (auto name = SectionName(line)) {
+                auto [at, first] = sections.try_emplace(Folded(*name));
+                current = first ? &at->second : nullptr;
+            } else if (auto kv = KeyValue(line); kv && current != nullptr) {
+                current->try_emplace(Folded(kv->first), Unquote(kv->second));
+            }
+            return true;
+        });
+    }
+
+    std::string content;
+    std::unordered_map<std::string, Keys> sections;
+};
+
+// A configuration is read key by key, each lookup reading the file as the profile functions
+// do. Parsing is kept per file and used again while the file's bytes are unchanged, so a
+// file of n keys costs n reads, not n parses. Kept small: a process reads a few files.
+class ProfileIndexCache {
+public:
+    static constexpr size_t kFiles = 8;
+
+    std::shared_ptr<const ProfileIndex> For(const std::string& path) {
+        std::optional<std::string> content = ReadFile(path);
+        std::lock_guard lock(lock_);
+        if (!content) {
+            indexes_.erase(path);
+            return nullptr;
+        }
+        auto known = indexes_.find(path);
+        if (known != indexes_.end() && known->second->content == *content)
+            return known->second;
+        if (indexes_.size() >= kFiles)
+            indexes_.clear();
+        auto index = std::make_shared<const ProfileIndex>(std::move(*content));
+        indexes_[path] = index;
+        return index;
+    }
+
+private:
+    std::mutex lock_;
+    std::unordered_map<std::string, std::shared_ptr<const ProfileIndex>> indexes_;
+};
+
+std::optional<std::string> Lookup(const std::string& path, const std::string& section,
+                                  const std::string& key) {
+    static ProfileIndexCache cache;
+    const std::shared_ptr<const ProfileIndex> index = cache.For(path);
+    if (!index)
+        return std::nullopt;
+    const auto keys = index->sections.find(Folded(section));
+    if (keys == index->sections.end())
+        return std::nullopt;
+    const auto value = keys->second.find(Folded(key));
+    if (value == keys->second.end())
+        return std::nullopt;
+    return value->second;
+}
+
+} // namespace
+
+std::string Profile::GetString(const std::string& path, const std::string& section,
+                               const std::string& key, const std::string& defaultValue,
+                               size_t bufferSize) {
+    if (bufferSize == 0)
+        return {};
+    std::string value = Lookup(path, section, key).value_or(defaultValue);
+    if (value.size() > bufferSize - 1)
+        value.resize(bufferSize - 1);
+    return value;
+}
+
+int Profile::GetInt(const std::string& path, const std::string& section, const std::string& key,
+                    int defaultValue) {
+    std::optional<std::string> value = Lookup(path, section, key);
+    if (!value || value->empty())
+        return defaultValue;
+    return ParseInt(*value);
+}
+
+bool Profile::WriteString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& value) {
+    std::vector<Line> lines = ReadLines(path);
+    const bool crlf =
+        std::any_of(lines.begin(), lines.end(), [](const Line& l) { return l.end == "\r\n"; });
+    const std::string eol = crlf ? "\r\n" : "\n";
+    const std::string entry = key + "=" + value;
+
+    // Find the first matching section and, in it, the key or the last non-blank line.
+    std::optional<size_t> sectionLine;
+    std::optional<size_t> lastContent;
+    bool replaced = false;
+    for (size_t i = 0; i < lines.size() && !replaced; ++i) {
+        if (auto name = SectionName(lines[i].text)) {
+            if (sectionLine)
+                break;
+            if (SameName(*name, section)) {
+                sectionLine = i;
+                lastContent = i;
+            }
+            continue;
+        }
+        if (!sectionLine)
+            continue;
+        if (auto kv = KeyValue(lines[i].text); kv && SameName(kv->first, key)) {
+            lines[i].text = entry;
+            replaced = true;
+        } else if (!Trim(lines[i].text).empty()) {
+            lastContent = i;
+        }
+    }
+    if (!replaced) {
+        if (!lines.empty() && lines.back().end.empty())
+            lines.back().end = eol;
+        if (sectionLine) {
+            lines.insert(lines.begin() + static_cast<long>(*lastContent) + 1, Line{entry, eol});
+        } else {
+            lines.push_back(Line{"[" + section + "]", eol});
+            lines.push_back(Line{entry, eol});
+        }
+    }
+
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out)
+        return false;
+    for (const Line& line : lines)
+        out << line.text << line.end;
+    return static_cast<bool>(out.flush());
+}
+
+} // namespace vidrune::platform
