@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -47,9 +48,11 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndSaveCreatesTheFile) {
     EXPECT_EQ(values, Values(-1, -1, 320, 1, 1));
 
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
-    EXPECT_EQ(home_.Read("Vorn/Quorvane/LiveDisplay.ini"),
-              "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
-              "OnTop=1\n");
+    // Lines end as the system's profile writer ends them.
+    std::string file = home_.Read("Vorn/Quorvane/LiveDisplay.ini");
+    file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());
+    EXPECT_EQ(file, "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
+                    "OnTop=1\n");
 }
 
 TEST_F(SettingsTest, AFreshAccountGetsItsDataFolderAtTheFirstSave) {
