@@ -2,7 +2,6 @@
 
 #include "VicSettings.h"
 
-#include <new>
 
 namespace vidrune::fgsim {
 
@@ -16,9 +15,9 @@ std::shared_ptr<Buffer> Buffer::Create(uint32_t width, uint32_t height, uint32_t
     }
     const uint32_t bytesPerPixel = bits / 8;
     const uint64_t bytes = uint64_t{width} * height * bytesPerPixel;
-    std::unique_ptr<uint16_t[]> pixels;
+    Pixels pixels;
     if (bytes <= kMaxBytes)
-        pixels.reset(new (std::nothrow) uint16_t[(bytes + 1) / 2]());
+        pixels.reset(static_cast<uint16_t*>(std::calloc((bytes + 1) / 2, sizeof(uint16_t))));
     if (!pixels) {
         status = FG_ERR_NO_MEMORY;
         return nullptr;
@@ -27,8 +26,7 @@ std::shared_ptr<Buffer> Buffer::Create(uint32_t width, uint32_t height, uint32_t
     return std::shared_ptr<Buffer>(new Buffer(width, height, bytesPerPixel, std::move(pixels)));
 }
 
-Buffer::Buffer(uint32_t width, uint32_t height, uint32_t bytesPerPixel,
-               std::unique_ptr<uint16_t[]> pixels)
+Buffer::Buffer(uint32_t width, uint32_t height, uint32_t bytesPerPixel, Pixels pixels)
     : width_(width), height_(height), bytesPerPixel_(bytesPerPixel), pixels_(std::move(pixels)) {}
 
 } // namespace vidrune::fgsim

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 
 namespace vidrune::fgsim {
@@ -27,14 +28,19 @@ public:
     static constexpr uint64_t kMaxBytes = uint64_t{1} << 30;
 
 private:
-    Buffer(uint32_t width, uint32_t height, uint32_t bytesPerPixel,
-           std::unique_ptr<uint16_t[]> pixels);
+    struct FreePixels {
+        void operator()(uint16_t* pixels) const { std::free(pixels); }
+    };
+    using Pixels = std::unique_ptr<uint16_t[], FreePixels>;
+
+    Buffer(uint32_t width, uint32_t height, uint32_t bytesPerPixel, Pixels pixels);
 
     uint32_t width_;
     uint32_t height_;
     uint32_t bytesPerPixel_;
-    // Held as 16-bit words so that 16-bit pixels are aligned.
-    std::unique_ptr<uint16_t[]> pixels_;
+    // Held as 16-bit words so that 16-bit pixels are aligned; from calloc, so the pages of a
+    // large buffer are zero without being touched until a frame arrives.
+    Pixels pixels_;
     std::atomic<uint32_t> timeStamp_{0};
 };
 
