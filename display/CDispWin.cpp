@@ -126,7 +126,6 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
                        0);
         overlay_.Allocate(imageWidth_, imageHeight_);
     }
-    ClearImage();
     PlaceWindow(previousState);
 
     EndLateUpdateThread();
@@ -189,9 +188,10 @@ void CDispWin::Close() {
     // is waited for before anything it uses goes.
     if (updateThread_ && updateThread_->Join(kUpdateThreadEndMs))
         updateThread_.reset();
-    ClearImage();
-    if (view_->Exists())
+    if (view_->Exists()) {
+        ClearImage();
         RenderImage(); // the window keeps showing a uniform near-black image
+    }
     {
         std::lock_guard lock(imageLock_);
         image_.clear();
