@@ -48,6 +48,10 @@ for name in "${targets[@]}"; do
     options=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb=4096
              -artifact_prefix="$findings/" -print_final_stats=1)
     [[ -f tests/fuzz/$name.dict ]] && options+=(-dict="tests/fuzz/$name.dict")
+    # The host targets keep the device and its camera list from one input to the next, so
+    # every input ends with more blocks than it freed and libFuzzer would run each one twice
+    # to look for a leak. LeakSanitizer still checks the whole run when the process ends.
+    [[ $name == fuzz_config || $name == fuzz_attributes ]] && options+=(-detect_leaks=0)
     echo "== $name: $seconds s"
     if ! "$build_dir/bin/$name" "${options[@]}" "$kept" "$committed"; then
         echo "$name: finding in $findings" >&2
