@@ -9,8 +9,8 @@ ResourceLibrary::ResourceLibrary(const std::string& name) {
     using platform::FileSystem;
     // A host that loads the plug-in from another folder than its own still finds the
     // resources shipped beside the plug-in. Loaded as data: the library has no code.
-    const std::string folder =
-        FileSystem::FolderOf(FileSystem::ModulePathOf(reinterpret_cast<const void*>(&kDefaultName)));
+    const std::string folder = FileSystem::FolderOf(
+        FileSystem::ModulePathOf(reinterpret_cast<const void*>(&kDefaultName)));
     const std::string beside = FileSystem::Join(folder, name + ".dll");
     if (!folder.empty() && FileSystem::KindOf(beside) == FileSystem::Kind::File)
         module_ = ::LoadLibraryA(beside.c_str());

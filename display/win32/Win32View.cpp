@@ -14,8 +14,8 @@ using EnumMonitors = BOOL(WINAPI*)(HDC, LPCRECT, MONITORENUMPROC, LPARAM);
 using GetMonitorInfoFunction = BOOL(WINAPI*)(HMONITOR, LPMONITORINFO);
 
 // The display window's styles, for the frame around its client area.
-constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME |
-                               WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
+constexpr DWORD kWindowStyle =
+    WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
 constexpr DWORD kWindowExStyle = WS_EX_APPWINDOW;
 
 struct Enumeration {

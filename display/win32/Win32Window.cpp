@@ -150,9 +150,9 @@ void Win32Window::Place(const ViewPlacement& placement) {
     where.length = sizeof where;
     ::GetWindowPlacement(hwnd, &where);
     where.flags = 0;
-    where.rcNormalPosition = RECT{placement.left, placement.top,
-                                  placement.left + placement.windowWidth,
-                                  placement.top + placement.windowHeight};
+    where.rcNormalPosition =
+        RECT{placement.left, placement.top, placement.left + placement.windowWidth,
+             placement.top + placement.windowHeight};
     where.showCmd = placement.windowState == kMinimized   ? SW_SHOWMINNOACTIVE
                     : placement.windowState == kMaximized ? SW_SHOWMAXIMIZED
                                                           : SW_SHOWNORMAL;
@@ -305,7 +305,8 @@ intptr_t Win32Window::HandleMessage(uint32_t message, uintptr_t wParam, intptr_t
         return FALSE;
     case WM_LBUTTONDBLCLK:
         ::ShowWindow(hwnd_, SW_MINIMIZE);
-        return FALSE;
+        // Handled: the default handling restores a window double-clicked while iconic.
+        return TRUE;
     case WM_COMMAND:
         OnCommand(static_cast<uint32_t>(wParam & kCommandMask));
         return TRUE;
@@ -350,8 +351,8 @@ void Win32Window::OnInitDialog() {
     HINSTANCE resources = resources_->Handle();
     for (const auto& [kind, size] : {std::pair{ICON_BIG, SM_CXICON}, {ICON_SMALL, SM_CXSMICON}}) {
         const int side = ::GetSystemMetrics(size);
-        HANDLE icon = ::LoadImageA(resources, MAKEINTRESOURCEA(IDI_DISPLAY), IMAGE_ICON, side,
-                                   side, LR_SHARED);
+        HANDLE icon = ::LoadImageA(resources, MAKEINTRESOURCEA(IDI_DISPLAY), IMAGE_ICON, side, side,
+                                   LR_SHARED);
         ::SendMessageA(hwnd_, WM_SETICON, kind, reinterpret_cast<LPARAM>(icon));
     }
     SetSaveAndPrintEnabled(false);
@@ -457,7 +458,8 @@ void Win32Window::OnCommand(uint32_t id) {
 
 void Win32Window::ToggleOnTop() {
     const bool onTop = !IsOnTop();
-    ::CheckMenuItem(::GetMenu(hwnd_), IDM_ONTOP, MF_BYCOMMAND | (onTop ? MF_CHECKED : MF_UNCHECKED));
+    ::CheckMenuItem(::GetMenu(hwnd_), IDM_ONTOP,
+                    MF_BYCOMMAND | (onTop ? MF_CHECKED : MF_UNCHECKED));
     ::SetWindowPos(hwnd_, onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                    SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW | SWP_NOACTIVATE);
     events_.OnTopChanged(onTop);

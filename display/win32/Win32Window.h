@@ -66,7 +66,6 @@ public:
     intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void Attach(HWND__* hwnd);
 
-
 private:
     void OnInitDialog();
     void OnSize(uintptr_t kind);
