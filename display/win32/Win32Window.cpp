@@ -78,7 +78,8 @@ INT_PTR CALLBACK DisplayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
 Win32Window::Win32Window(DisplayWindowEvents& events, std::shared_ptr<ResourceLibrary> resources,
                          const ScreenMetrics& metrics, int32_t maxDisplayHeight)
     : events_(events), resources_(std::move(resources)),
-      extra_(WindowGeometry::FrameExtraFor(metrics)), maxDisplayHeight_(maxDisplayHeight) {}
+      extra_(WindowGeometry::FrameExtraFor(metrics)), maxDisplayHeight_(maxDisplayHeight),
+      saveDialog_(resources_->Handle()), printer_(resources_->Handle()) {}
 
 Win32Window::~Win32Window() = default;
 
@@ -438,6 +439,12 @@ void Win32Window::OnCommand(uint32_t id) {
         return;
     }
     switch (id) {
+    case IDM_SAVE:
+        SaveCommand();
+        break;
+    case IDM_PRINT:
+        PrintCommand();
+        break;
     case IDM_MINIMIZE:
     case IDM_HIDE:
         ::ShowWindow(hwnd_, SW_MINIMIZE);
@@ -454,6 +461,39 @@ void Win32Window::OnCommand(uint32_t id) {
     default:
         break;
     }
+}
+
+void Win32Window::SaveCommand() {
+    bool includeOverlay = includeOverlay_;
+    if (!saveDialog_.Ask(hwnd_, includeOverlay))
+        return;
+    includeOverlay_ = includeOverlay;
+    // A file that cannot be written is left unwritten, without a word: the display never
+    // stops the host with a message.
+    SaveTo(saveDialog_.FileName(), includeOverlay);
+}
+
+void Win32Window::PrintCommand() {
+    bool includeOverlay = includeOverlay_;
+    HDC printer = printer_.Ask(hwnd_, includeOverlay);
+    if (printer == nullptr)
+        return;
+    includeOverlay_ = includeOverlay;
+    PrintTo(printer, includeOverlay);
+    ::DeleteDC(printer);
+}
+
+bool Win32Window::SaveTo(const std::string& path, bool includeOverlay) {
+    return events_.OnSave(path, includeOverlay);
+}
+
+bool Win32Window::PrintTo(HDC__* printer, bool includeOverlay, const std::string& outputFile) {
+    std::vector<uint8_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    if (!events_.OnSnapshot(includeOverlay, pixels, width, height))
+        return false;
+    return Win32Printer::Print(printer, hwnd_, pixels, width, height, palette_, outputFile);
 }
 
 void Win32Window::ToggleOnTop() {

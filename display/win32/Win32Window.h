@@ -3,6 +3,8 @@
 #include "display/DisplayView.h"
 #include "display/WindowGeometry.h"
 #include "display/win32/PaletteBitmap.h"
+#include "display/win32/Win32Printer.h"
+#include "display/win32/Win32SaveDialog.h"
 #include "platform/Event.h"
 
 #include <atomic>
@@ -11,6 +13,7 @@
 #include <mutex>
 #include <string>
 
+struct HDC__;
 struct HWND__;
 
 namespace vidrune {
@@ -62,6 +65,12 @@ public:
     void SetContrastEnabled(bool enabled);
     void ShowContrast(int32_t gain, int32_t offset);
 
+    // Save and Print as the commands do once the user confirmed their dialogs: the shown
+    // image, the overlay ORed in when asked, to a TIFF file or one printed page (into
+    // outputFile when given). False when nothing was written or printed. Window thread.
+    bool SaveTo(const std::string& path, bool includeOverlay);
+    bool PrintTo(HDC__* printer, bool includeOverlay, const std::string& outputFile = {});
+
     // The dialog procedure's work, on the window thread.
     intptr_t HandleMessage(uint32_t message, uintptr_t wParam, intptr_t lParam);
     void Attach(HWND__* hwnd);
@@ -74,6 +83,8 @@ private:
     void OnSizeMove(bool entering);
     void OnMouseMove(uintptr_t keys, intptr_t lParam);
     void OnCommand(uint32_t id);
+    void SaveCommand();
+    void PrintCommand();
     void ToggleOnTop();
     void OpenContrast();
     void ForwardToHost(uint32_t message, uintptr_t wParam, intptr_t lParam) const;
@@ -107,6 +118,11 @@ private:
     std::atomic<bool> contrastEnabled_{true};
     std::atomic<bool> contrastOpen_{false};
     std::unique_ptr<Win32ContrastDialog> contrast_;
+    Win32SaveDialog saveDialog_;
+    Win32Printer printer_;
+    Palette palette_;
+    // Shared by both dialogs: each offers the other's last choice.
+    bool includeOverlay_ = false;
 };
 
 } // namespace vidrune

@@ -1,8 +1,12 @@
 // The live display's Win32 window on the simulated board: what a user sees and does.
+#include "display/win32/Win32Window.h"
+
 #include "board/CVidrune.h"
 #include "display/CDispWin.h"
 #include "display/ContrastSettings.h"
 #include "display/Palette.h"
+#include "display/PrintLayout.h"
+#include "display/TiffWriter.h"
 #include "display/win32/DispResourceIds.h"
 #include "display/win32/Win32View.h"
 #include "platform/Clock.h"
@@ -14,9 +18,13 @@
 #include "support/SimBoardFiles.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
+#include <dlgs.h>
 #include <gtest/gtest.h>
+#include <winspool.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -90,6 +98,97 @@ std::vector<COLORREF> ReadBack(HWND hwnd, int width, int height) {
     return pixels;
 }
 
+// The dialog a modal command opened over the window, once it is up.
+HWND DialogOver(HWND owner) {
+    struct Search {
+        HWND owner;
+        HWND found;
+    } search{owner, nullptr};
+    WaitFor([&] {
+        ::EnumThreadWindows(
+            ::GetWindowThreadProcessId(owner, nullptr),
+            [](HWND window, LPARAM data) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(data);
+                if (::GetWindow(window, GW_OWNER) == s->owner && ::IsWindowVisible(window))
+                    s->found = window;
+                return s->found == nullptr;
+            },
+            reinterpret_cast<LPARAM>(&search));
+        return search.found != nullptr;
+    });
+    return search.found;
+}
+
+// A control anywhere below a dialog, extension templates included.
+HWND ControlIn(HWND dialog, int id) {
+    struct Search {
+        int id;
+        HWND found;
+    } search{id, nullptr};
+    ::EnumChildWindows(
+        dialog,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (::GetDlgCtrlID(child) == s->id)
+                s->found = child;
+            return s->found == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// A PostScript printer printing into files, as Wine's own driver makes it from a PPD.
+std::string TestPrinter(const TempDir& dir) {
+    static const char* const kName = "Vidrune Test Printer";
+    const std::string ppd = dir.Write("test.ppd", R"(*PPD-Adobe: "4.3"
+*FormatVersion: "4.3"
+*FileVersion: "1.0"
+*LanguageVersion: English
+*LanguageEncoding: ISOLatin1
+*PCFileName: "VIDRUNE.PPD"
+*ModelName: "Vidrune test printer"
+*ShortNickName: "Vidrune test printer"
+*NickName: "Vidrune test printer"
+*PSVersion: "(3010.000) 0"
+*LanguageLevel: "3"
+*ColorDevice: True
+*DefaultColorSpace: RGB
+*DefaultResolution: 300dpi
+*OpenUI *PageSize: PickOne
+*DefaultPageSize: A4
+*PageSize A4/A4: "<</PageSize[595 842]/ImagingBBox null>>setpagedevice"
+*CloseUI: *PageSize
+*DefaultImageableArea: A4
+*ImageableArea A4/A4: "18 36 577 806"
+*DefaultPaperDimension: A4
+*PaperDimension A4/A4: "595 842"
+)");
+    DRIVER_INFO_3A driver{};
+    driver.cVersion = 3;
+    driver.pName = const_cast<char*>("Wine PostScript Driver");
+    driver.pEnvironment = const_cast<char*>("Windows x64");
+    driver.pDriverPath = const_cast<char*>("wineps.drv");
+    driver.pDataFile = const_cast<char*>(ppd.c_str());
+    driver.pConfigFile = const_cast<char*>("wineps.drv");
+    ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                          APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+    PRINTER_INFO_2A printer{};
+    printer.pPrinterName = const_cast<char*>(kName);
+    printer.pPortName = const_cast<char*>("FILE:");
+    printer.pDriverName = driver.pName;
+    printer.pPrintProcessor = const_cast<char*>("WinPrint");
+    printer.pDatatype = const_cast<char*>("RAW");
+    // Already there from an earlier run: kept as it is.
+    if (HANDLE added = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer)))
+        ::ClosePrinter(added);
+    return kName;
+}
+
 class Win32WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -142,6 +241,25 @@ protected:
     }
 
     void Command(UINT id) { ::SendMessageA(hwnd, WM_COMMAND, id, 0); }
+
+    // The 320 x 240 camera running, shown in full with a white rectangle over it.
+    void ShowLiveWithOverlay(const RECT& overlay) {
+        Open(320, 240);
+        Restore();
+        // Wholly on the screen, where the screen can be read back (Wine's full-screen height
+        // puts the lower right corner a little below the screen).
+        ::SetWindowPos(hwnd, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        StartContinuous();
+        GraphicsCommand command{};
+        command.type = 9;
+        command.a = overlay.left;
+        command.b = overlay.top;
+        command.c = overlay.right - overlay.left;
+        command.d = overlay.bottom - overlay.top;
+        command.colour = 255;
+        ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
+        Clock::Sleep(1000);
+    }
 
     SimBoardFiles files;
     CVidrune device{"STRAVIK2 MONO"};
@@ -303,21 +421,7 @@ TEST_F(Win32WindowTest, ALiveAcquisitionShowsThePatternSaturationInRedAndTheOver
     constexpr int kWidth = 320;
     constexpr int kHeight = 240;
     const RECT overlay{100, 50, 140, 80};
-    Open(kWidth, kHeight);
-    Restore();
-    // Wholly on the screen, where the screen can be read back (Wine's full-screen height
-    // puts the lower right corner a little below the screen).
-    ::SetWindowPos(hwnd, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    StartContinuous();
-    GraphicsCommand command{};
-    command.type = 9;
-    command.a = overlay.left;
-    command.b = overlay.top;
-    command.c = overlay.right - overlay.left;
-    command.d = overlay.bottom - overlay.top;
-    command.colour = 255;
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
-    Clock::Sleep(1000);
+    ShowLiveWithOverlay(overlay);
     const std::vector<COLORREF> screen = ReadBack(::GetDlgItem(hwnd, IDC_IMAGE), kWidth, kHeight);
     ASSERT_EQ(device.AcquireStop(), 1);
 
@@ -416,6 +520,85 @@ TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationData
     EXPECT_EQ(frame.top, 120);
     EXPECT_EQ(ClientOf(hwnd).right, 320);
     std::filesystem::remove(file);
+}
+
+TEST_F(Win32WindowTest, SavingWritesTheSharedWritersBytesForTheShownFrame) {
+    constexpr int kWidth = 320;
+    constexpr int kHeight = 240;
+    const RECT overlay{100, 50, 140, 80};
+    ShowLiveWithOverlay(overlay);
+    std::string offered;
+    for (const bool includeOverlay : {false, true}) {
+        const std::string path = files.Dir().File(includeOverlay ? "with.tif" : "without.tif");
+        // The user's way: the command, the system's dialog, the check box, OK.
+        ::PostMessageA(hwnd, WM_COMMAND, IDM_SAVE, 0);
+        HWND dialog = DialogOver(hwnd);
+        ASSERT_NE(dialog, nullptr);
+        char name[MAX_PATH] = {};
+        ::SendMessageA(dialog, CDM_GETSPEC, sizeof name, reinterpret_cast<LPARAM>(name));
+        offered = name;
+        HWND check = ControlIn(dialog, IDC_SAVE_OVERLAY);
+        ASSERT_NE(check, nullptr);
+        ::SendMessageA(check, BM_SETCHECK, includeOverlay ? BST_CHECKED : BST_UNCHECKED, 0);
+        ::SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
+        ::PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+        ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(path) && !::IsWindow(dialog); }));
+        ASSERT_TRUE(WaitFor([&] { return ::IsWindowEnabled(hwnd) != FALSE; }));
+
+        // The frame saved is one of the camera's, as the shared writer writes it.
+        const std::vector<uint8_t> bytes = FileBytes(path);
+        ASSERT_GT(bytes.size(), TiffWriter::kPixelOffset);
+        const uint8_t first = bytes[TiffWriter::kPixelOffset];
+        uint32_t frame = 0;
+        while (frame < 255 && Pattern8(0, 0, frame) != first)
+            ++frame;
+        std::vector<uint8_t> expected(kWidth * kHeight);
+        for (int y = 0; y < kHeight; ++y)
+            for (int x = 0; x < kWidth; ++x) {
+                const POINT point{x, y};
+                const bool white = includeOverlay && ::PtInRect(&overlay, point);
+                expected[static_cast<size_t>(y * kWidth + x)] =
+                    white ? 255
+                          : Pattern8(static_cast<uint32_t>(x), static_cast<uint32_t>(y), frame);
+            }
+        EXPECT_TRUE(bytes == TiffWriter::Encode(kWidth, kHeight, expected.data(), Palette()))
+            << "overlay " << includeOverlay;
+    }
+    // The second save offered the first one's name.
+    EXPECT_EQ(offered, "without.tif");
+    ASSERT_EQ(device.AcquireStop(), 1);
+}
+
+TEST_F(Win32WindowTest, PrintingPutsTheImageOnOnePageWherePrintLayoutPlacesIt) {
+    ShowLiveWithOverlay(RECT{100, 50, 140, 80});
+    const std::string name = TestPrinter(files.Dir());
+    HDC printer = ::CreateDCA("WINSPOOL", name.c_str(), nullptr, nullptr);
+    ASSERT_NE(printer, nullptr) << "Wine's PostScript driver did not take the test printer";
+    PageMetrics metrics;
+    metrics.horizontalResolution = ::GetDeviceCaps(printer, HORZRES);
+    metrics.verticalResolution = ::GetDeviceCaps(printer, VERTRES);
+    metrics.pixelsPerInchX = ::GetDeviceCaps(printer, LOGPIXELSX);
+    metrics.pixelsPerInchY = ::GetDeviceCaps(printer, LOGPIXELSY);
+    const std::string file = files.Dir().File("page.ps");
+    auto* view = dynamic_cast<Win32View*>(&display->View());
+    const bool printed = view->Window()->PrintTo(printer, true, file);
+    ::DeleteDC(printer);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    ASSERT_TRUE(printed);
+
+    // Wine's driver writes PostScript: one page named after the window, and on it the
+    // 320 x 240 image through the display's palette (entry 240 red), moved and scaled to
+    // the rectangle in device pixels.
+    const std::vector<uint8_t> bytes = FileBytes(file);
+    const std::string page(bytes.begin(), bytes.end());
+    const Rect image = PrintLayout::Place(metrics, 320, 240).image;
+    for (const std::string& part :
+         {std::string("%%Title: Live  (100%)"), std::string("%%Page: 1 1"),
+          std::string("efefef\nf00000 f1f1f1"), std::string("/Width 320\n /Height 240"),
+          std::to_string(image.left) + " " + std::to_string(image.top) + " translate\n" +
+              std::to_string(image.Width()) + " " + std::to_string(image.Height()) + " scale"})
+        EXPECT_NE(page.find(part), std::string::npos) << part;
+    EXPECT_EQ(page.find("%%Page: 2"), std::string::npos);
 }
 
 TEST(Win32ViewTest, WithoutItsResourceLibraryTheDisplayGoesOnWithoutAWindow) {
