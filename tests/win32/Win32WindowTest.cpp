@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 #include <winspool.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -187,6 +188,39 @@ std::string TestPrinter(const TempDir& dir) {
     if (HANDLE added = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer)))
         ::ClosePrinter(added);
     return kName;
+}
+
+// Saves the window as the screen shows it, frame and menu included, as a 32-bit BMP file.
+void SaveScreenshot(HWND hwnd, const std::string& path) {
+    RECT frame{};
+    ::GetWindowRect(hwnd, &frame);
+    const LONG width = frame.right - frame.left;
+    const LONG height = frame.bottom - frame.top;
+    HDC screen = ::GetDC(nullptr);
+    HDC memory = ::CreateCompatibleDC(screen);
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HBITMAP section = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = ::SelectObject(memory, section);
+    ::BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
+    const DWORD imageBytes = static_cast<DWORD>(width * height * 4);
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    file.bfSize = file.bfOffBits + imageBytes;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
+    out.write(static_cast<const char*>(bits), imageBytes);
+    ::SelectObject(memory, old);
+    ::DeleteObject(section);
+    ::DeleteDC(memory);
+    ::ReleaseDC(nullptr, screen);
 }
 
 class Win32WindowTest : public ::testing::Test {
@@ -423,6 +457,9 @@ TEST_F(Win32WindowTest, ALiveAcquisitionShowsThePatternSaturationInRedAndTheOver
     const RECT overlay{100, 50, 140, 80};
     ShowLiveWithOverlay(overlay);
     const std::vector<COLORREF> screen = ReadBack(::GetDlgItem(hwnd, IDC_IMAGE), kWidth, kHeight);
+    // For the README: scripts/screenshot-windows.sh.
+    if (const char* shot = std::getenv("VIDRUNE_SCREENSHOT"))
+        SaveScreenshot(hwnd, shot);
     ASSERT_EQ(device.AcquireStop(), 1);
 
     // The frame shown is one of the camera's: find which, then compare every pixel.
