@@ -387,6 +387,39 @@ TEST_F(Win32WindowTest, ZoomCommandsSizeTheClientAndFitTheScreen) {
     }
 }
 
+TEST_F(Win32WindowTest, ResizesKeepTheImagesProportionsAndTheImageDragsTheWindow) {
+    Open(320, 240);
+    Restore();
+    ::SetWindowPos(hwnd, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    // Whatever size is asked for, the client ends a multiple of 4 wide and as high as the
+    // image's proportions say.
+    for (const SIZE asked : {SIZE{501, 300}, SIZE{330, 500}, SIZE{903, 200}}) {
+        ::SetWindowPos(hwnd, nullptr, 0, 0, asked.cx, asked.cy, SWP_NOMOVE | SWP_NOZORDER);
+        const RECT client = ClientOf(hwnd);
+        EXPECT_EQ(client.right % 4, 0) << asked.cx << " x " << asked.cy;
+        EXPECT_EQ(client.bottom, (client.right * 3 + 2) / 4) << asked.cx << " x " << asked.cy;
+    }
+    // Dragging an edge grows or shrinks the window by 4 pixels per step.
+    RECT frame{};
+    ::GetWindowRect(hwnd, &frame);
+    const LONG width = frame.right - frame.left;
+    RECT proposed{frame.left, frame.top, frame.right + 30, frame.bottom};
+    ::SendMessageA(hwnd, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_EQ(proposed.right - proposed.left, width + 4);
+    proposed = RECT{frame.left, frame.top, frame.right - 30, frame.bottom};
+    ::SendMessageA(hwnd, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&proposed));
+    EXPECT_EQ(proposed.right - proposed.left, width - 4);
+
+    // The image drags the window along: pressed at (10, 10), moved to (30, 25).
+    ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
+    ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 25));
+    ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(30, 25));
+    RECT moved{};
+    ::GetWindowRect(hwnd, &moved);
+    EXPECT_EQ(moved.left, frame.left + 20);
+    EXPECT_EQ(moved.top, frame.top + 15);
+}
+
 TEST_F(Win32WindowTest, OnTopTogglesWithItsCheckMarkAndMinimizeCommandsMinimize) {
     Open(320, 240);
     Restore();
