@@ -143,10 +143,13 @@ std::vector<uint8_t> FileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-// A PostScript printer printing into files, as Wine's own driver makes it from a PPD.
-std::string TestPrinter(const TempDir& dir) {
-    static const char* const kName = "Vidrune Test Printer";
-    const std::string ppd = dir.Write("test.ppd", R"(*PPD-Adobe: "4.3"
+// A PostScript printer, as Wine's own driver makes it from a PPD, that prints into a file
+// (Wine takes a port it does not know for a file name); removed again when it goes.
+class TestPrinter {
+public:
+    TestPrinter(const TempDir& dir, const std::string& output)
+        : name_("Vidrune test " + std::filesystem::path(dir.Path()).filename().string()) {
+        const std::string ppd = dir.Write("test.ppd", R"(*PPD-Adobe: "4.3"
 *FormatVersion: "4.3"
 *FileVersion: "1.0"
 *LanguageVersion: English
@@ -169,26 +172,38 @@ std::string TestPrinter(const TempDir& dir) {
 *DefaultPaperDimension: A4
 *PaperDimension A4/A4: "595 842"
 )");
-    DRIVER_INFO_3A driver{};
-    driver.cVersion = 3;
-    driver.pName = const_cast<char*>("Wine PostScript Driver");
-    driver.pEnvironment = const_cast<char*>("Windows x64");
-    driver.pDriverPath = const_cast<char*>("wineps.drv");
-    driver.pDataFile = const_cast<char*>(ppd.c_str());
-    driver.pConfigFile = const_cast<char*>("wineps.drv");
-    ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
-                          APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
-    PRINTER_INFO_2A printer{};
-    printer.pPrinterName = const_cast<char*>(kName);
-    printer.pPortName = const_cast<char*>("FILE:");
-    printer.pDriverName = driver.pName;
-    printer.pPrintProcessor = const_cast<char*>("WinPrint");
-    printer.pDatatype = const_cast<char*>("RAW");
-    // Already there from an earlier run: kept as it is.
-    if (HANDLE added = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer)))
-        ::ClosePrinter(added);
-    return kName;
-}
+        DRIVER_INFO_3A driver{};
+        driver.cVersion = 3;
+        driver.pName = const_cast<char*>("Wine PostScript Driver");
+        driver.pEnvironment = const_cast<char*>("Windows x64");
+        driver.pDriverPath = const_cast<char*>("wineps.drv");
+        driver.pDataFile = const_cast<char*>(ppd.c_str());
+        driver.pConfigFile = const_cast<char*>("wineps.drv");
+        ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                              APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+        PRINTER_INFO_2A printer{};
+        printer.pPrinterName = name_.data();
+        printer.pPortName = const_cast<char*>(output.c_str());
+        printer.pDriverName = driver.pName;
+        printer.pPrintProcessor = const_cast<char*>("WinPrint");
+        printer.pDatatype = const_cast<char*>("RAW");
+        handle_ = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
+    }
+    ~TestPrinter() {
+        if (handle_ != nullptr) {
+            ::DeletePrinter(handle_);
+            ::ClosePrinter(handle_);
+        }
+    }
+    TestPrinter(const TestPrinter&) = delete;
+    TestPrinter& operator=(const TestPrinter&) = delete;
+
+    const std::string& Name() const { return name_; }
+
+private:
+    std::string name_;
+    HANDLE handle_ = nullptr;
+};
 
 // Saves the window as the screen shows it, frame and menu included, as a 32-bit BMP file.
 void SaveScreenshot(HWND hwnd, const std::string& path) {
@@ -641,8 +656,8 @@ TEST_F(Win32WindowTest, SavingWritesTheSharedWritersBytesForTheShownFrame) {
 
 TEST_F(Win32WindowTest, PrintingPutsTheImageOnOnePageWherePrintLayoutPlacesIt) {
     ShowLiveWithOverlay(RECT{100, 50, 140, 80});
-    const std::string name = TestPrinter(files.Dir());
-    HDC printer = ::CreateDCA("WINSPOOL", name.c_str(), nullptr, nullptr);
+    const TestPrinter test(files.Dir(), files.Dir().File("port.ps"));
+    HDC printer = ::CreateDCA("WINSPOOL", test.Name().c_str(), nullptr, nullptr);
     ASSERT_NE(printer, nullptr) << "Wine's PostScript driver did not take the test printer";
     PageMetrics metrics;
     metrics.horizontalResolution = ::GetDeviceCaps(printer, HORZRES);
@@ -669,6 +684,35 @@ TEST_F(Win32WindowTest, PrintingPutsTheImageOnOnePageWherePrintLayoutPlacesIt) {
               std::to_string(image.Width()) + " " + std::to_string(image.Height()) + " scale"})
         EXPECT_NE(page.find(part), std::string::npos) << part;
     EXPECT_EQ(page.find("%%Page: 2"), std::string::npos);
+}
+
+TEST_F(Win32WindowTest, ThePrintDialogsOverlayChoiceIsTheSaveDialogsNextOffer) {
+    ShowLiveWithOverlay(RECT{100, 50, 140, 80});
+    const std::string output = files.Dir().File("dialog.ps");
+    const TestPrinter printer(files.Dir(), output);
+    // The dialog offers the default printer. (No other test sets it.)
+    ::SetDefaultPrinterA(printer.Name().c_str());
+    for (const bool confirm : {false, true}) {
+        ::PostMessageA(hwnd, WM_COMMAND, IDM_PRINT, 0);
+        HWND dialog = DialogOver(hwnd);
+        ASSERT_NE(dialog, nullptr);
+        ::SendMessageA(ControlIn(dialog, IDC_PRINT_OVERLAY), BM_SETCHECK, BST_CHECKED, 0);
+        ::PostMessageA(dialog, WM_COMMAND, confirm ? IDOK : IDCANCEL, 0);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(dialog) && ::IsWindowEnabled(hwnd); }));
+        EXPECT_EQ(WaitFor([&] { return std::filesystem::exists(output); }), confirm);
+
+        // The save dialog offers the choice confirmed last; a cancelled one counts not.
+        ::PostMessageA(hwnd, WM_COMMAND, IDM_SAVE, 0);
+        HWND save = DialogOver(hwnd);
+        ASSERT_NE(save, nullptr);
+        EXPECT_EQ(::SendMessageA(ControlIn(save, IDC_SAVE_OVERLAY), BM_GETCHECK, 0, 0),
+                  confirm ? BST_CHECKED : BST_UNCHECKED);
+        ::PostMessageA(save, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(WaitFor([&] { return !::IsWindow(save) && ::IsWindowEnabled(hwnd); }));
+    }
+    const std::vector<uint8_t> bytes = FileBytes(output);
+    EXPECT_NE(std::string(bytes.begin(), bytes.end()).find("%%Page: 1 1"), std::string::npos);
+    ASSERT_EQ(device.AcquireStop(), 1);
 }
 
 TEST(Win32ViewTest, WithoutItsResourceLibraryTheDisplayGoesOnWithoutAWindow) {
