@@ -536,6 +536,30 @@ TEST_F(Win32WindowTest, ALiveAcquisitionShowsThePatternSaturationInRedAndTheOver
     EXPECT_EQ(Shown(palette, 255), RGB(240, 0, 0));
 }
 
+TEST_F(Win32WindowTest, BelowFullSizeEveryOtherPixelIsShownOneToOne) {
+    Open(320, 240);
+    Restore();
+    ::SetWindowPos(hwnd, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    Command(IDM_ZOOM50);
+    StartContinuous();
+    Clock::Sleep(500);
+    const std::vector<COLORREF> screen = ReadBack(::GetDlgItem(hwnd, IDC_IMAGE), 160, 120);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    // Rows and columns 1, 3, 5, ... of a camera frame, through the palette.
+    Palette palette;
+    const auto shown = [&](uint32_t x, uint32_t y, uint32_t n) {
+        return Shown(palette, Pattern8(2 * x + 1, 2 * y + 1, n));
+    };
+    uint32_t frame = 0;
+    while (frame < 255 && screen[0] != shown(0, 0, frame))
+        ++frame;
+    int wrong = 0;
+    for (uint32_t y = 0; y < 120; ++y)
+        for (uint32_t x = 0; x < 160; ++x)
+            wrong += screen[y * 160 + x] == shown(x, y, frame) ? 0 : 1;
+    EXPECT_EQ(wrong, 0) << "frame " << frame;
+}
+
 TEST_F(Win32WindowTest, MessagesTheWindowLeavesAlonePassToTheHostThread) {
     MSG message;
     // The thread needs a message queue before anything can be posted to it.
