@@ -16,7 +16,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION libs)
-# Dependencies from the binaries' own needs (libtiff, Qt for the window module, ...); the
+# Dependencies from the binaries' own needs (Qt for the window module, ...); the
 # package's own libraries are found in its staging tree.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_INSTALL_LIBDIR})

@@ -1,5 +1,6 @@
 #include "display/DisplayViewLoader.h"
 
+#include "display/BuiltInView.h"
 #include "display/HeadlessView.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/FileSystem.h"
@@ -19,7 +20,7 @@ platform::DynamicLibrary* ViewModule() {
     static const std::unique_ptr<platform::DynamicLibrary> module =
         []() -> std::unique_ptr<platform::DynamicLibrary> {
         using platform::FileSystem;
-        // Builds without a window module (Windows, for now) name none.
+        // Builds with a built-in window (Windows) name no module.
         const std::string name = VIDRUNE_VIEW_MODULE;
         const std::string folder = FileSystem::FolderOf(
             FileSystem::ModulePathOf(reinterpret_cast<const void*>(&ViewModule)));
@@ -55,7 +56,11 @@ std::unique_ptr<DisplayView> DisplayViewLoader::Headless() {
 
 std::unique_ptr<DisplayView> DisplayViewLoader::Load() {
     const char* wanted = std::getenv("VIDRUNE_DISPLAY");
-    if ((wanted != nullptr && std::strcmp(wanted, "headless") == 0) || !WindowSystemNamed())
+    if (wanted != nullptr && std::strcmp(wanted, "headless") == 0)
+        return Headless();
+    if (auto view = BuiltInView::Create())
+        return view;
+    if (!WindowSystemNamed())
         return Headless();
     if (platform::DynamicLibrary* module = ViewModule()) {
         if (auto factory = reinterpret_cast<Factory>(module->Symbol(kFactoryName))) {

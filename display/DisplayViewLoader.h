@@ -6,8 +6,10 @@
 
 namespace vidrune {
 
-// Finds the window system for the live display: the Qt view module in the vidrune/ folder
-// beside the plug-in when a display server can be reached, otherwise a window in memory.
+// Finds the window system for the live display: the built-in view where the build has one
+// (Win32), else the Qt view module in the vidrune/ folder beside the plug-in when a display
+// server can be reached, otherwise a window in memory. VIDRUNE_DISPLAY=headless always
+// gives the window in memory.
 class DisplayViewLoader {
 public:
     // The module's folder (below the plug-in's) and the function it exports; the build

@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Cross-builds Vidrune.dll, fgcore.dll and the test programs for 64-bit Windows with
-# mingw-w64 into a build folder: build-windows.sh [build-dir] [extra cmake options...]
+# Cross-builds Vidrune.dll, DispResources.dll, fgcore.dll, vidrune-grab.exe and the test
+# programs for 64-bit Windows with mingw-w64 into a build folder:
+# build-windows.sh [build-dir] [extra cmake options...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build-windows}
 shift || true
 
 # The cross compilers (the -posix flavour: the -win32 one has no std::thread) and Wine,
-# not the whole mingw-w64 metapackage.
+# not the whole mingw-w64 metapackage; CLI11's headers serve the cross-built tool as well.
 VIDRUNE_DEPS="cmake ninja-build ccache g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev \
-binutils-mingw-w64-x86-64 googletest wine64 wine libwine xvfb xauth" scripts/deps.sh
+binutils-mingw-w64-x86-64 googletest libcli11-dev wine64 wine libwine xvfb xauth" scripts/deps.sh
 
 toolchain=$PWD/cmake/mingw-w64-x86_64.cmake
 launcher=()

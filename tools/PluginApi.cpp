@@ -7,10 +7,9 @@ namespace vidrune::tool {
 
 namespace {
 
-constexpr const char* kLibraryName = "libvidrune.so";
-
-// VIDRUNE_TOOL_TO_LIBRARY, from the build: the way from the installed tool's folder to the
-// installed plug-in's ("../lib").
+// From the build: the plug-in's file name (libvidrune.so, Vidrune.dll), and the way from the
+// installed tool's folder to the installed plug-in's ("../lib"; "." on Windows).
+constexpr const char* kLibraryName = VIDRUNE_PLUGIN_FILE;
 
 } // namespace
 

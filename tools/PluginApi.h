@@ -17,7 +17,8 @@ public:
     PluginApi(const PluginApi&) = delete;
     PluginApi& operator=(const PluginApi&) = delete;
 
-    // libvidrune.so beside the running executable or, installed, in its lib/ folder.
+    // The plug-in (libvidrune.so, Vidrune.dll) beside the running executable or, installed,
+    // where the install puts it (lib/ beside bin/ on Linux).
     static std::string DefaultLibraryPath();
 
     const std::string& LibraryPath() const { return path_; }

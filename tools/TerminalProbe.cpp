@@ -1,18 +1,11 @@
 #include "tools/TerminalProbe.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <string>
+#include "platform/Terminal.h"
 
 namespace vidrune::tool {
 
 bool TerminalProbe::ErrorIsTerminal() {
-    if (const char* term = std::getenv("TERM"); term == nullptr || std::string(term) == "dumb")
-        return false;
-    // Where the process's standard error leads; where that cannot be told, no terminal.
-    std::error_code error;
-    const std::string target = std::filesystem::read_symlink("/proc/self/fd/2", error).string();
-    return !error && (target.starts_with("/dev/pts/") || target.starts_with("/dev/tty"));
+    return platform::Terminal::StandardErrorIsTerminal();
 }
 
 } // namespace vidrune::tool

@@ -1,57 +1,21 @@
 // vidrune-grab as a user runs it: the files it writes, its summary, its error lines and its
 // exit status, on the simulated board.
+#include "support/Environment.h"
 #include "support/ProcessRunner.h"
 #include "support/SimBoardFiles.h"
+#include "tools/TiffReader.h"
 #include "vidrune.h"
 
 #include <gtest/gtest.h>
-#include <tiffio.h>
 
 #include <algorithm>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace vidrune::test {
 namespace {
-
-// An image file read back: its size, sample depth and pixels.
-struct Image {
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t bits = 0;
-    std::vector<uint16_t> pixels;
-
-    uint16_t At(uint32_t x, uint32_t y) const { return pixels[size_t{y} * width + x]; }
-};
-
-Image ReadTiff(const std::string& path) {
-    Image image;
-    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.c_str(), "r"), TIFFClose);
-    if (!tiff)
-        return image;
-    uint16_t bits = 0;
-    uint16_t samples = 0;
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &image.width);
-    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &image.height);
-    TIFFGetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
-    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
-    image.bits = samples == 1 ? bits : 0;
-    std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff.get())));
-    for (uint32_t y = 0; y < image.height; ++y) {
-        TIFFReadScanline(tiff.get(), row.data(), y, 0);
-        for (uint32_t x = 0; x < image.width; ++x) {
-            uint16_t value = row[x];
-            if (bits == 16)
-                std::memcpy(&value, row.data() + 2 * x, 2);
-            image.pixels.push_back(value);
-        }
-    }
-    return image;
-}
 
 Image ReadPgm(const std::string& path) {
     Image image;
@@ -153,8 +117,7 @@ protected:
 
     // dataHome: the user's data folder for the run (the display's saved placement).
     ProcessResult Tool(const std::vector<std::string>& args, const std::string& dataHome = "") {
-        setenv("XDG_DATA_HOME",
-               dataHome.empty() ? files.Dir().File("data").c_str() : dataHome.c_str(), 1);
+        Environment::SetSettingsFolder(dataHome.empty() ? files.Dir().File("data") : dataHome);
         return ProcessRunner::Run(VIDRUNE_GRAB_PATH, args);
     }
 
@@ -184,7 +147,7 @@ TEST_F(GrabToolTest, WaitingGrabWritesEachFrameOfTheCentredCrop) {
     EXPECT_NE(run.out.find("missed frames: 0"), std::string::npos) << run.out;
     const View view{.cropLeft = 8, .cropTop = 6};
     for (uint32_t n = 0; n < 3; ++n) {
-        const Image image = ReadTiff(Frame(static_cast<int>(n)));
+        const Image image = TiffReader::Read(Frame(static_cast<int>(n)));
         ASSERT_EQ(image.width, 64u);
         ASSERT_EQ(image.height, 48u);
         ASSERT_EQ(image.bits, 8u);
@@ -202,7 +165,7 @@ TEST_F(GrabToolTest, RegionOfSubSampledSkipped12BitFramesReadAsTheyArrive) {
     EXPECT_NE(run.out.find("frames read: 6 of 6 without error"), std::string::npos) << run.out;
     const View view{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12};
     for (uint32_t index = 0; index < 6; ++index) {
-        const Image image = ReadTiff(Frame(static_cast<int>(index)));
+        const Image image = TiffReader::Read(Frame(static_cast<int>(index)));
         ASSERT_EQ(image.width, 10u);
         ASSERT_EQ(image.height, 8u);
         ASSERT_EQ(image.bits, 16u);
@@ -218,7 +181,7 @@ TEST_F(GrabToolTest, RotatedCameraGivesTheTurnedFrame) {
     EXPECT_NE(run.out.find("frame 48 x 64"), std::string::npos) << run.out;
     const View view{.cropLeft = 8, .cropTop = 6, .frameHeight = 48, .rotate = true};
     for (uint32_t n = 0; n < 2; ++n) {
-        const Image image = ReadTiff(Frame(static_cast<int>(n)));
+        const Image image = TiffReader::Read(Frame(static_cast<int>(n)));
         ASSERT_EQ(image.width, 12u);
         ASSERT_EQ(image.height, 9u);
         EXPECT_EQ(Compare(image, view, 5, 7, n), "");
@@ -245,7 +208,7 @@ TEST_F(GrabToolTest, SetsApplyBeforeTheGrab) {
     const ProcessResult run =
         Grab(config, {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    const Image image = ReadTiff(Frame(0));
+    const Image image = TiffReader::Read(Frame(0));
     ASSERT_EQ(image.width, 32u);
     ASSERT_EQ(image.height, 24u);
     // The narrower crop stays centred on the sensor.
@@ -293,10 +256,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(GrabToolTest, BlankFrameIsStillWrittenAsItCame) {
     const std::string config = Single(Sensor(8, "BlankFrames=1\n"));
     EXPECT_EQ(Grab(config, {"--frames", "2", "--wait"}).status, 1);
-    const Image blank = ReadTiff(Frame(1));
+    const Image blank = TiffReader::Read(Frame(1));
     ASSERT_EQ(blank.pixels.size(), 64u * 48u);
     EXPECT_EQ(std::count(blank.pixels.begin(), blank.pixels.end(), 0), 64 * 48);
-    EXPECT_EQ(Compare(ReadTiff(Frame(0)), View{.cropLeft = 8, .cropTop = 6}, 0, 0, 0), "");
+    EXPECT_EQ(Compare(TiffReader::Read(Frame(0)), View{.cropLeft = 8, .cropTop = 6}, 0, 0, 0), "");
 }
 
 struct BadInput {
@@ -436,7 +399,7 @@ TEST_F(GrabToolTest, LiveSavesWhatTheDisplayShows) {
         Tool({"live", config, "--seconds", "0.5", "--snapshot", snapshot, "--overlay"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(std::filesystem::file_size(snapshot), 1832u + 64u * 48u);
-    const Image image = ReadTiff(snapshot);
+    const Image image = TiffReader::Read(snapshot);
     ASSERT_EQ(image.width, 64u);
     ASSERT_EQ(image.bits, 8u);
     // The newest frame as the display shows it: the pattern of one camera frame, cropped.

@@ -1,0 +1,58 @@
+// TiffReader through libtiff.
+#include "tools/TiffReader.h"
+
+#include <tiffio.h>
+
+#include <cstdarg>
+#include <cstring>
+#include <memory>
+
+namespace vidrune::test {
+
+namespace {
+
+// libtiff warns of what it had to guess or skip; a file every reader accepts gives none.
+bool warned = false;
+
+void NoteWarning(const char*, const char*, va_list) {
+    warned = true;
+}
+
+} // namespace
+
+Image TiffReader::Read(const std::string& path) {
+    Image image;
+    warned = false;
+    const TIFFErrorHandler previous = TIFFSetWarningHandler(NoteWarning);
+    image = ReadStrictly(path);
+    TIFFSetWarningHandler(previous);
+    return warned ? Image{} : image;
+}
+
+Image TiffReader::ReadStrictly(const std::string& path) {
+    Image image;
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.c_str(), "r"), TIFFClose);
+    if (!tiff)
+        return image;
+    uint16_t bits = 0;
+    uint16_t samples = 0;
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGEWIDTH, &image.width);
+    TIFFGetField(tiff.get(), TIFFTAG_IMAGELENGTH, &image.height);
+    TIFFGetField(tiff.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tiff.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+    image.bits = samples == 1 ? bits : 0;
+    std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff.get())));
+    for (uint32_t y = 0; y < image.height; ++y) {
+        if (TIFFReadScanline(tiff.get(), row.data(), y, 0) < 0)
+            return Image{};
+        for (uint32_t x = 0; x < image.width; ++x) {
+            uint16_t value = row[x];
+            if (bits == 16)
+                std::memcpy(&value, row.data() + 2 * x, 2);
+            image.pixels.push_back(value);
+        }
+    }
+    return image;
+}
+
+} // namespace vidrune::test

@@ -1,0 +1,93 @@
+#include "tools/GrayTiffEncoder.h"
+
+namespace vidrune::tool {
+
+namespace {
+
+enum Type : uint16_t { kAscii = 2, kShort = 3, kLong = 4, kRational = 5 };
+
+constexpr uint32_t kHeaderSize = 8;
+constexpr uint32_t kEntrySize = 12;
+constexpr uint16_t kEntryCount = 17;
+constexpr uint32_t kDotsPerInch = 72;
+
+class Bytes {
+public:
+    explicit Bytes(std::vector<uint8_t>& out) : out_(out) {}
+    void U16(uint32_t value) {
+        out_.push_back(static_cast<uint8_t>(value));
+        out_.push_back(static_cast<uint8_t>(value >> 8));
+    }
+    void U32(uint32_t value) {
+        U16(value & 0xFFFF);
+        U16(value >> 16);
+    }
+    // One directory entry; a SHORT value sits in the first two bytes of the value field.
+    void Entry(uint16_t tag, Type type, uint32_t count, uint32_t value) {
+        U16(tag);
+        U16(type);
+        U32(count);
+        if (type == kShort && count == 1) {
+            U16(value);
+            U16(0);
+        } else {
+            U32(value);
+        }
+    }
+
+private:
+    std::vector<uint8_t>& out_;
+};
+
+} // namespace
+
+std::vector<uint8_t> GrayTiffEncoder::Encode(const FrameImage& frame, const std::string& software) {
+    const uint32_t bits = frame.bytesPerPixel == 1 ? 8 : 16;
+    const uint32_t maximum = bits == 8 ? 255 : (1u << frame.resolution) - 1;
+    const auto pixelBytes = static_cast<uint32_t>(frame.pixels.size());
+    // After the directory: the two resolutions, the software text, then the pixels, each
+    // on a word boundary.
+    const uint32_t xResolution = kHeaderSize + 2 + kEntryCount * kEntrySize + 4;
+    const uint32_t yResolution = xResolution + 8;
+    const uint32_t softwareOffset = yResolution + 8;
+    const auto softwareCount = static_cast<uint32_t>(software.size() + 1);
+    const uint32_t pixelOffset = softwareOffset + ((softwareCount + 1) & ~1u);
+
+    std::vector<uint8_t> file;
+    file.reserve(pixelOffset + pixelBytes);
+    Bytes out(file);
+    file.push_back('I');
+    file.push_back('I');
+    out.U16(42);
+    out.U32(kHeaderSize);
+    out.U16(kEntryCount);
+    out.Entry(254, kLong, 1, 0); // NewSubfileType: a full image
+    out.Entry(256, kLong, 1, frame.width);
+    out.Entry(257, kLong, 1, frame.height);
+    out.Entry(258, kShort, 1, bits);
+    out.Entry(259, kShort, 1, 1); // Compression: none
+    out.Entry(262, kShort, 1, 1); // PhotometricInterpretation: black is zero
+    out.Entry(273, kLong, 1, pixelOffset);
+    out.Entry(277, kShort, 1, 1);           // SamplesPerPixel
+    out.Entry(278, kLong, 1, frame.height); // RowsPerStrip: one strip
+    out.Entry(279, kLong, 1, pixelBytes);
+    out.Entry(281, kShort, 1, maximum); // MaxSampleValue
+    out.Entry(282, kRational, 1, xResolution);
+    out.Entry(283, kRational, 1, yResolution);
+    out.Entry(284, kShort, 1, 1); // PlanarConfiguration: contiguous
+    out.Entry(296, kShort, 1, 2); // ResolutionUnit: inch
+    out.Entry(305, kAscii, softwareCount, softwareOffset);
+    out.Entry(339, kShort, 1, 1); // SampleFormat: unsigned integers
+    out.U32(0);                   // no further directory
+    for (int i = 0; i < 2; ++i) {
+        out.U32(kDotsPerInch);
+        out.U32(1);
+    }
+    file.insert(file.end(), software.begin(), software.end());
+    file.resize(pixelOffset, 0);
+    // The plug-in's 16-bit pixels are little-endian already, as the file's samples are.
+    file.insert(file.end(), frame.pixels.begin(), frame.pixels.end());
+    return file;
+}
+
+} // namespace vidrune::tool
