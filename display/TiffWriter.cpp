@@ -1,5 +1,7 @@
 #include "display/TiffWriter.h"
 
+#include "display/TiffByteWriter.h"
+
 #include <cstring>
 #include <fstream>
 #include <limits>
@@ -8,10 +10,10 @@ namespace vidrune {
 
 namespace {
 
-constexpr uint16_t kShort = 3;
-constexpr uint16_t kLong = 4;
-constexpr uint16_t kRational = 5;
-constexpr uint16_t kAscii = 2;
+constexpr uint16_t kShort = TiffByteWriter::kShort;
+constexpr uint16_t kLong = TiffByteWriter::kLong;
+constexpr uint16_t kRational = TiffByteWriter::kRational;
+constexpr uint16_t kAscii = TiffByteWriter::kAscii;
 
 constexpr uint32_t kEntryCount = 18;
 constexpr uint32_t kXResolutionOffset = 230;
@@ -20,35 +22,6 @@ constexpr uint32_t kSoftwareOffset = 246;
 constexpr uint32_t kSoftwareLength = 50;
 constexpr uint32_t kColourMapOffset = 296;
 constexpr const char* kSoftware = "Vidrune";
-
-class ByteWriter {
-public:
-    explicit ByteWriter(std::vector<uint8_t>& bytes) : bytes_(bytes) {}
-
-    void U16(uint32_t value) {
-        bytes_.push_back(static_cast<uint8_t>(value));
-        bytes_.push_back(static_cast<uint8_t>(value >> 8));
-    }
-    void U32(uint32_t value) {
-        U16(value & 0xFFFF);
-        U16(value >> 16);
-    }
-    // A short value sits in the first two bytes of the four-byte field.
-    void Entry(uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
-        U16(tag);
-        U16(type);
-        U32(count);
-        if (type == kShort && count == 1) {
-            U16(value);
-            U16(0);
-        } else {
-            U32(value);
-        }
-    }
-
-private:
-    std::vector<uint8_t>& bytes_;
-};
 
 } // namespace
 
@@ -65,7 +38,7 @@ std::vector<uint8_t> TiffWriter::Encode(int32_t width, int32_t height, const uin
     const auto h = static_cast<uint32_t>(height);
 
     bytes.reserve(kPixelOffset + static_cast<size_t>(pixelBytes));
-    ByteWriter out(bytes);
+    TiffByteWriter out(bytes);
     bytes.push_back('I');
     bytes.push_back('I');
     out.U16(42);

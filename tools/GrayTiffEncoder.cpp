@@ -1,43 +1,20 @@
 #include "tools/GrayTiffEncoder.h"
 
+#include "display/TiffByteWriter.h"
+
 namespace vidrune::tool {
 
 namespace {
 
-enum Type : uint16_t { kAscii = 2, kShort = 3, kLong = 4, kRational = 5 };
+constexpr uint16_t kAscii = TiffByteWriter::kAscii;
+constexpr uint16_t kShort = TiffByteWriter::kShort;
+constexpr uint16_t kLong = TiffByteWriter::kLong;
+constexpr uint16_t kRational = TiffByteWriter::kRational;
 
 constexpr uint32_t kHeaderSize = 8;
 constexpr uint32_t kEntrySize = 12;
 constexpr uint16_t kEntryCount = 17;
 constexpr uint32_t kDotsPerInch = 72;
-
-class Bytes {
-public:
-    explicit Bytes(std::vector<uint8_t>& out) : out_(out) {}
-    void U16(uint32_t value) {
-        out_.push_back(static_cast<uint8_t>(value));
-        out_.push_back(static_cast<uint8_t>(value >> 8));
-    }
-    void U32(uint32_t value) {
-        U16(value & 0xFFFF);
-        U16(value >> 16);
-    }
-    // One directory entry; a SHORT value sits in the first two bytes of the value field.
-    void Entry(uint16_t tag, Type type, uint32_t count, uint32_t value) {
-        U16(tag);
-        U16(type);
-        U32(count);
-        if (type == kShort && count == 1) {
-            U16(value);
-            U16(0);
-        } else {
-            U32(value);
-        }
-    }
-
-private:
-    std::vector<uint8_t>& out_;
-};
 
 } // namespace
 
@@ -55,7 +32,7 @@ std::vector<uint8_t> GrayTiffEncoder::Encode(const FrameImage& frame, const std:
 
     std::vector<uint8_t> file;
     file.reserve(pixelOffset + pixelBytes);
-    Bytes out(file);
+    TiffByteWriter out(file);
     file.push_back('I');
     file.push_back('I');
     out.U16(42);
