@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
-#include <vector>
 
 namespace vidrune::platform {
 
@@ -35,13 +35,10 @@ public:
     static int WaitAny(std::span<Event* const> events, uint32_t timeoutMs);
 
 private:
-    struct Waiter;
+    // The OS's event; defined by each implementation.
+    struct Native;
 
-    void ReleaseWaiters(bool all);
-
-    const bool manual_;
-    bool signalled_;
-    std::vector<Waiter*> waiters_;
+    std::unique_ptr<Native> native_;
 };
 
 } // namespace vidrune::platform

@@ -1,9 +1,11 @@
+// The portable implementation of platform/Event.h: condition variables under one lock.
 #include "platform/Event.h"
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <vector>
 
 namespace vidrune::platform {
 
@@ -16,9 +18,8 @@ std::mutex& EventLock() {
     return lock;
 }
 
-} // namespace
-
-struct Event::Waiter {
+// A thread in WaitAny: released names the event that ended its wait.
+struct Waiter {
     std::condition_variable wake;
     std::span<Event* const> events;
     int released = -1;
@@ -29,46 +30,57 @@ struct Event::Waiter {
     }
 };
 
+} // namespace
+
+struct Event::Native {
+    Native(bool manualReset, bool initiallySignalled)
+        : manual(manualReset), signalled(initiallySignalled) {}
+
+    void ReleaseWaiters(const Event* event, bool all) {
+        for (Waiter* waiter : waiters) {
+            if (waiter->released >= 0)
+                continue;
+            waiter->released = waiter->IndexOf(event);
+            waiter->wake.notify_one();
+            if (!all)
+                return;
+        }
+    }
+
+    const bool manual;
+    bool signalled;
+    std::vector<Waiter*> waiters;
+};
+
 Event::Event(Mode mode, bool initiallySignalled)
-    : manual_(mode == Mode::ManualReset), signalled_(initiallySignalled) {}
+    : native_(std::make_unique<Native>(mode == Mode::ManualReset, initiallySignalled)) {}
 
 Event::~Event() = default;
 
-void Event::ReleaseWaiters(bool all) {
-    for (Waiter* waiter : waiters_) {
-        if (waiter->released >= 0)
-            continue;
-        waiter->released = waiter->IndexOf(this);
-        waiter->wake.notify_one();
-        if (!all)
-            return;
-    }
-}
-
 void Event::Set() {
     std::lock_guard lock(EventLock());
-    if (manual_) {
-        signalled_ = true;
-        ReleaseWaiters(true);
+    if (native_->manual) {
+        native_->signalled = true;
+        native_->ReleaseWaiters(this, true);
         return;
     }
-    auto pending = std::find_if(waiters_.begin(), waiters_.end(),
+    auto pending = std::find_if(native_->waiters.begin(), native_->waiters.end(),
                                 [](const Waiter* w) { return w->released < 0; });
-    if (pending == waiters_.end())
-        signalled_ = true;
+    if (pending == native_->waiters.end())
+        native_->signalled = true;
     else
-        ReleaseWaiters(false);
+        native_->ReleaseWaiters(this, false);
 }
 
 void Event::Reset() {
     std::lock_guard lock(EventLock());
-    signalled_ = false;
+    native_->signalled = false;
 }
 
 void Event::Pulse() {
     std::lock_guard lock(EventLock());
-    ReleaseWaiters(manual_);
-    signalled_ = false;
+    native_->ReleaseWaiters(this, native_->manual);
+    native_->signalled = false;
 }
 
 bool Event::Wait(uint32_t timeoutMs) {
@@ -79,9 +91,10 @@ bool Event::Wait(uint32_t timeoutMs) {
 int Event::WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
     std::unique_lock lock(EventLock());
     for (size_t i = 0; i < events.size(); ++i) {
-        if (events[i]->signalled_) {
-            if (!events[i]->manual_)
-                events[i]->signalled_ = false;
+        Native& event = *events[i]->native_;
+        if (event.signalled) {
+            if (!event.manual)
+                event.signalled = false;
             return static_cast<int>(i);
         }
     }
@@ -91,7 +104,7 @@ int Event::WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
     Waiter waiter;
     waiter.events = events;
     for (Event* event : events)
-        event->waiters_.push_back(&waiter);
+        event->native_->waiters.push_back(&waiter);
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     while (waiter.released < 0) {
@@ -102,7 +115,7 @@ int Event::WaitAny(std::span<Event* const> events, uint32_t timeoutMs) {
         }
     }
     for (Event* event : events)
-        std::erase(event->waiters_, &waiter);
+        std::erase(event->native_->waiters, &waiter);
     return waiter.released;
 }
 
