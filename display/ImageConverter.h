@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/ContrastMap.h"
 #include "display/ContrastSettings.h"
 
 #include <array>
@@ -45,16 +46,11 @@ public:
 
 private:
     void CountHistogram(const uint8_t* buffer, size_t pixelCount);
-    const uint8_t* TableFor(int32_t gain, int32_t offset, int32_t invert);
 
     ContrastSettings& settings_;
     std::unique_ptr<uint32_t[]> histogram_;
     std::unique_ptr<uint32_t[]> subHistograms_;
-    std::unique_ptr<uint8_t[]> table_;
-    bool tableValid_ = false;
-    int32_t tableGain_ = 0;
-    int32_t tableOffset_ = 0;
-    int32_t tableInvert_ = 0;
+    ContrastMap map_;
 };
 
 } // namespace vidrune
