@@ -46,6 +46,7 @@ public:
     bool SaveImage(const std::string& path, bool includeOverlay) override {
         return OnSave(path, includeOverlay);
     }
+    bool ReadsOwnFrames() const override { return true; }
 
     // Resizes the window for a zoom percentage, limited to what fits the monitor.
     void ApplyZoom(int32_t zoom);
