@@ -30,6 +30,32 @@ void LookUp(const uint8_t* in, uint8_t* out, size_t from, size_t to, const uint8
         out[i] = table[Word(in, i)];
 }
 
+using Composition = ContrastMap::Composition;
+
+void Compose(const Composition& c, const uint8_t* gray, size_t from, size_t to) {
+    if (c.bitmap == nullptr)
+        return;
+    for (size_t i = from; i < to; ++i)
+        c.bitmap[i] = c.palette[gray[i]] | c.overlay[i];
+}
+
+// Eight gray bytes (in one word, first pixel lowest) into the bitmap at pixel i.
+void ComposeEight(const Composition& c, uint64_t gray, size_t i) {
+    uint64_t overlay;
+    std::memcpy(&overlay, c.overlay + i, sizeof overlay);
+    uint64_t shown = 0;
+    for (int k = 0; k < 8; ++k)
+        shown |= uint64_t{c.palette[(gray >> (8 * k)) & 0xFF]} << (8 * k);
+    shown |= overlay;
+    std::memcpy(c.bitmap + i, &shown, sizeof shown);
+}
+
+void LookUpAndCompose(const uint8_t* in, uint8_t* out, size_t from, size_t to, const uint8_t* table,
+                      const Composition& c) {
+    LookUp(in, out, from, to, table);
+    Compose(c, out, from, to);
+}
+
 #if defined(VIDRUNE_CONTRAST_AVX2)
 
 struct DivisionSetting {
@@ -43,6 +69,35 @@ struct DivisionSetting {
 
 VIDRUNE_TARGET_AVX2 inline __m256i Load256(const uint8_t* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+VIDRUNE_TARGET_AVX2 inline void Store256(uint8_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// A 256-entry byte table as sixteen 16-entry shuffles, each in both 128-bit halves.
+struct ByteTable {
+    __m256i chunks[16];
+};
+
+VIDRUNE_TARGET_AVX2 void LoadByteTable(const uint8_t* table, ByteTable& t) {
+    for (int k = 0; k < 16; ++k)
+        t.chunks[k] = _mm256_broadcastsi128_si256(
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(table + 16 * k)));
+}
+
+// table[x] for 32 bytes. Chunk k sees x - 16k: within 0..15 for its own inputs; the
+// saturating add of 0x70 sets the top bit (shuffle gives 0) for every other input.
+VIDRUNE_TARGET_AVX2 inline __m256i LookUp256(__m256i x, const ByteTable& t) {
+    const __m256i bias = _mm256_set1_epi8(0x70);
+    const __m256i step = _mm256_set1_epi8(16);
+    __m256i result = _mm256_setzero_si256();
+    for (int k = 0; k < 16; ++k) {
+        result =
+            _mm256_or_si256(result, _mm256_shuffle_epi8(t.chunks[k], _mm256_adds_epu8(x, bias)));
+        x = _mm256_sub_epi8(x, step);
+    }
+    return result;
 }
 
 // Low byte of trunc((v - offset) / divisor) for eight 32-bit inputs.
@@ -62,36 +117,42 @@ VIDRUNE_TARGET_AVX2 inline bool InRange(__m256i v, __m256i low, __m256i high) {
 // 32 pixels a step: both 32-byte loads come before the store, and the store ends before the
 // next step's first load, so the frame can be converted in place.
 VIDRUNE_TARGET_AVX2 void DivideAvx2(const uint8_t* in, uint8_t* out, size_t count,
-                                    const DivisionSetting& s) {
+                                    const DivisionSetting& s, const Composition& c) {
     const __m256i offset = _mm256_set1_epi32(s.offset);
     const __m256 divisor = _mm256_set1_ps(s.divisor);
     const __m256i low = _mm256_set1_epi16(static_cast<int16_t>(s.low));
     const __m256i high = _mm256_set1_epi16(static_cast<int16_t>(s.high));
     const __m256i flip = _mm256_set1_epi8(static_cast<char>(s.invert));
     const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    ByteTable palette;
+    if (c.bitmap != nullptr)
+        LoadByteTable(c.palette, palette);
     size_t i = 0;
     for (; i + 32 <= count; i += 32) {
         const __m256i v0 = Load256(in + 2 * i);
         const __m256i v1 = Load256(in + 2 * i + 32);
         if (!InRange(v0, low, high) || !InRange(v1, low, high)) {
-            LookUp(in, out, i, i + 32, s.table);
+            LookUpAndCompose(in, out, i, i + 32, s.table, c);
             continue;
         }
         const __m256i a =
             LowBytesOfQuotients(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(v0)), offset, divisor);
         const __m256i b = LowBytesOfQuotients(
             _mm256_cvtepu16_epi32(_mm256_extracti128_si256(v0, 1)), offset, divisor);
-        const __m256i c =
+        const __m256i c0 =
             LowBytesOfQuotients(_mm256_cvtepu16_epi32(_mm256_castsi256_si128(v1)), offset, divisor);
         const __m256i d = LowBytesOfQuotients(
             _mm256_cvtepu16_epi32(_mm256_extracti128_si256(v1, 1)), offset, divisor);
         // The packs work within 128-bit halves; the permutation restores pixel order.
         const __m256i packed =
-            _mm256_packus_epi16(_mm256_packus_epi32(a, b), _mm256_packus_epi32(c, d));
-        const __m256i bytes = _mm256_permutevar8x32_epi32(packed, order);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_xor_si256(bytes, flip));
+            _mm256_packus_epi16(_mm256_packus_epi32(a, b), _mm256_packus_epi32(c0, d));
+        const __m256i gray = _mm256_xor_si256(_mm256_permutevar8x32_epi32(packed, order), flip);
+        Store256(out + i, gray);
+        if (c.bitmap != nullptr)
+            Store256(c.bitmap + i,
+                     _mm256_or_si256(LookUp256(gray, palette), Load256(c.overlay + i)));
     }
-    LookUp(in, out, i, count, s.table);
+    LookUpAndCompose(in, out, i, count, s.table, c);
 }
 
 #endif
@@ -124,6 +185,17 @@ void ContrastMap::Set(int32_t gain, int32_t offset, int32_t invert) {
 }
 
 void ContrastMap::Convert(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level) const {
+    Apply(in, out, count, level, Composition{});
+}
+
+void ContrastMap::ConvertAndCompose(const uint8_t* in, uint8_t* gray, const uint8_t* overlay,
+                                    const uint8_t* palette, uint8_t* bitmap, size_t count,
+                                    SimdLevel level) const {
+    Apply(in, gray, count, level, Composition{overlay, palette, bitmap});
+}
+
+void ContrastMap::Apply(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level,
+                        const Composition& c) const {
 #if defined(VIDRUNE_CONTRAST_AVX2)
     if (level == SimdLevel::kAvx2 && division_.low <= division_.high) {
         const DivisionSetting setting{table_.get(),
@@ -132,17 +204,18 @@ void ContrastMap::Convert(const uint8_t* in, uint8_t* out, size_t count, SimdLev
                                       static_cast<uint16_t>(division_.low),
                                       static_cast<uint16_t>(division_.high),
                                       static_cast<uint8_t>(invert_ != 0 ? 0xFF : 0)};
-        DivideAvx2(in, out, count, setting);
+        DivideAvx2(in, out, count, setting, c);
         return;
     }
 #endif
     if (level == SimdLevel::kScalar)
-        LookUp(in, out, 0, count, table_.get());
+        LookUpAndCompose(in, out, 0, count, table_.get(), c);
     else
-        ConvertByTable(in, out, count);
+        ConvertByTable(in, out, count, c);
 }
 
-void ContrastMap::ConvertByTable(const uint8_t* in, uint8_t* out, size_t count) const {
+void ContrastMap::ConvertByTable(const uint8_t* in, uint8_t* out, size_t count,
+                                 const Composition& c) const {
     // Eight pixels a step through two 8-byte loads and one 8-byte store: the 16 input bytes
     // are read before the 8 output bytes, which end where this step's input began, so the
     // frame can be converted in place.
@@ -159,8 +232,10 @@ void ContrastMap::ConvertByTable(const uint8_t* in, uint8_t* out, size_t count) 
             bytes |= uint64_t{table[(second >> (16 * k)) & 0xFFFF]} << (8 * (k + 4));
         }
         std::memcpy(out + i, &bytes, sizeof bytes);
+        if (c.bitmap != nullptr)
+            ComposeEight(c, bytes, i);
     }
-    LookUp(in, out, i, count, table);
+    LookUpAndCompose(in, out, i, count, table, c);
 }
 
 } // namespace vidrune

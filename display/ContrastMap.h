@@ -21,7 +21,20 @@ public:
     // in itself (the frame converted in place) but must not start after it.
     void Convert(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level) const;
 
+    // The same conversion into gray (which may be in itself), and in the same pass the bitmap
+    // that is drawn: bitmap[i] = palette[gray[i]] | overlay[i], palette holding 256 entries.
+    void ConvertAndCompose(const uint8_t* in, uint8_t* gray, const uint8_t* overlay,
+                           const uint8_t* palette, uint8_t* bitmap, size_t count,
+                           SimdLevel level) const;
+
     const uint8_t* Table() const { return table_.get(); }
+
+    // Where ConvertAndCompose puts the bitmap; a null bitmap converts only.
+    struct Composition {
+        const uint8_t* overlay = nullptr;
+        const uint8_t* palette = nullptr;
+        uint8_t* bitmap = nullptr;
+    };
 
     // The inputs the floating-point path may take: |(v - offset) * 256| < 2^24, so that the
     // quotient, rounded once, never crosses the integer it truncates to. Empty (low > high)
@@ -33,7 +46,10 @@ public:
     static DivisionRange ExactDivisionRange(int32_t gain, int32_t offset);
 
 private:
-    void ConvertByTable(const uint8_t* in, uint8_t* out, size_t count) const;
+    void Apply(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level,
+               const Composition& composition) const;
+    void ConvertByTable(const uint8_t* in, uint8_t* out, size_t count,
+                        const Composition& composition) const;
 
     std::unique_ptr<uint8_t[]> table_;
     bool valid_ = false;

@@ -40,6 +40,13 @@ uint8_t ImageConverter::ConvertPixel(uint16_t value, int32_t gain, int32_t offse
 
 bool ImageConverter::ConvertTo8Bit(uint8_t* buffer, size_t pixelCount, int bitsPerPixel,
                                    bool autoLevelFlag) {
+    const bool levelled = Prepare(buffer, pixelCount, bitsPerPixel, autoLevelFlag);
+    map_.Convert(buffer, buffer, pixelCount, SimdDispatch::Active());
+    return levelled;
+}
+
+bool ImageConverter::Prepare(const uint8_t* buffer, size_t pixelCount, int bitsPerPixel,
+                             bool autoLevelFlag) {
     bool levelled = false;
     if (settings_.autoLevelCountdown.load() > 0) {
         settings_.autoLevelCountdown.fetch_sub(1);
@@ -47,7 +54,6 @@ bool ImageConverter::ConvertTo8Bit(uint8_t* buffer, size_t pixelCount, int bitsP
         levelled = true;
     }
     map_.Set(settings_.gain.load(), settings_.offset.load(), settings_.invert.load());
-    map_.Convert(buffer, buffer, pixelCount, SimdDispatch::Active());
     return levelled;
 }
 

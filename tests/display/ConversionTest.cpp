@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cstdint>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -253,6 +255,40 @@ TEST_P(ContrastMapPaths, ConvertsFromAnyByteIntoAnotherBuffer) {
         for (size_t i = 0; i < values.size(); ++i)
             ASSERT_EQ(out[shift + i], Reference(values[i], 4096, -100, 0)) << "at " << i;
         EXPECT_EQ(out.back(), 0xA5) << "written past the end, offset " << shift;
+    }
+}
+
+// The palette and overlay folded into the conversion: a scrambled table reaches every entry
+// of the vector lookup, the overlay is sparse as marks are. Settings inside and outside the
+// exact division's range take both ways through the pass.
+TEST_P(ContrastMapPaths, ComposedBitmapIsThePaletteOfEachByteOrTheOverlay) {
+    const std::vector<uint16_t> values = TestInputs();
+    const std::vector<uint8_t> frame = Frame(values);
+    std::mt19937 rng(77);
+    std::array<uint8_t, 256> palette{};
+    std::iota(palette.begin(), palette.end(), 0);
+    std::shuffle(palette.begin(), palette.end(), rng);
+    std::vector<uint8_t> overlay(values.size());
+    std::uniform_int_distribution<int> mark(0, 15);
+    for (auto& o : overlay)
+        o = mark(rng) == 0 ? static_cast<uint8_t>(1u << mark(rng) % 8) : 0;
+    const struct {
+        int32_t gain, offset, invert;
+    } settings[] = {{3000, 300, 0}, {4096, -100, 1}, {-700, 40000, 0}, {0, 0, 0}, {1 << 25, 7, 1}};
+    ContrastMap map;
+    for (const auto& c : settings) {
+        map.Set(c.gain, c.offset, c.invert);
+        std::vector<uint8_t> gray = frame; // in place, as the display converts
+        std::vector<uint8_t> bitmap(values.size() + 1, 0xA5);
+        map.ConvertAndCompose(gray.data(), gray.data(), overlay.data(), palette.data(),
+                              bitmap.data(), values.size(), GetParam());
+        for (size_t i = 0; i < values.size(); ++i) {
+            const uint8_t expected = Reference(values[i], c.gain, c.offset, c.invert);
+            ASSERT_EQ(gray[i], expected) << "input " << values[i] << " at " << i;
+            ASSERT_EQ(bitmap[i], palette[expected] | overlay[i])
+                << "input " << values[i] << " at " << i << ", gain " << c.gain;
+        }
+        EXPECT_EQ(bitmap.back(), 0xA5) << "written past the end";
     }
 }
 
