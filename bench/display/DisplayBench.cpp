@@ -202,6 +202,25 @@ void BM_ConvertAndCompose(benchmark::State& state) {
     Report(state, kPixels, kPixels * 2);
 }
 
+// The same in one pass (conversion, palette and overlay), as the display now does it.
+void BM_ConvertAndComposeFused(benchmark::State& state) {
+    ContrastMap map;
+    map.Set(3000, 300, 0);
+    const Palette palette;
+    std::vector<uint8_t> buffer(Frame16());
+    std::vector<uint8_t> bitmap(kPixels);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(buffer.data(), Frame16().data(), buffer.size());
+        state.ResumeTiming();
+        map.ConvertAndCompose(buffer.data(), buffer.data(), Overlay().data(),
+                              palette.GrayToPalette().data(), bitmap.data(), kPixels,
+                              SimdDispatch::Active());
+        benchmark::ClobberMemory();
+    }
+    Report(state, kPixels, kPixels * 2);
+}
+
 // Below 100 %: decimate the image, compose with the reduced overlay.
 void BM_Decimate(benchmark::State& state) {
     const int dw = static_cast<int>(state.range(0));
@@ -302,6 +321,7 @@ BENCHMARK(BM_Memcpy8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compose)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainTableLookup)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertAndCompose)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertAndComposeFused)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Decimate)->Arg(1024)->Arg(700)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReduceOverlay)->Arg(1024)->Arg(700)->Unit(benchmark::kMillisecond);
 #ifdef VIDRUNE_HAVE_OPENCV
