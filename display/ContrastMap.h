@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/SimdLevel.h"
+#include "board/SimdDispatch.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "board/SimdLevel.h"
+#include "board/SimdDispatch.h"
 
 #include <cstdlib>
 
