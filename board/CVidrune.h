@@ -153,6 +153,9 @@ private:
         uint32_t ys;
         bool live;
         uint32_t error = 0;
+        // The request is in the unturned frame and its data is the caller's: the delivery
+        // turns the region straight out of the board's buffer.
+        const ReadRequest* turnInto = nullptr;
     };
     int ReadCurrentFrame(Read& read);
     int ReadFrameByIndex(Read& read);

@@ -402,11 +402,17 @@ int CVidrune::ReadDevice(void* request) {
     if (!RegionInsideFrame(*geometry, host, xs, ys))
         return fail(12);
 
-    std::unique_lock scratchLock(live ? liveScratchMutex_ : scratchMutex_, std::try_to_lock);
+    std::unique_lock scratchLock(live ? liveScratchMutex_ : scratchMutex_, std::defer_lock);
     ScratchImage temporary;
-    ScratchImage& scratch = !scratchLock.owns_lock() ? temporary : live ? liveScratch_ : scratch_;
     ReadRequest turned = host;
     ReadRequest* work = &host;
+    // Whole source rows (no column sub-sampling) are turned straight out of the board's
+    // buffer; other turns and flips pass through a scratch image.
+    const bool turnOnDelivery = geometry->rotate && xs == 1;
+    const bool viaScratch = (geometry->rotate || geometry->flip) && !turnOnDelivery;
+    if (viaScratch)
+        scratchLock.try_lock();
+    ScratchImage& scratch = !scratchLock.owns_lock() ? temporary : live ? liveScratch_ : scratch_;
     if (geometry->rotate || geometry->flip) {
         work = &turned;
         const uint32_t frameHeight = geometry->FrameHeight(ys);
@@ -418,6 +424,8 @@ int CVidrune::ReadDevice(void* request) {
         } else {
             turned.y = frameHeight - host.height - host.y;
         }
+    }
+    if (viaScratch) {
         scratch.SetBytesPerPixel(geometry->bytesPerPixel);
         if (scratch.Ensure(turned.width, turned.height) != 0)
             return 0;
@@ -425,10 +433,12 @@ int CVidrune::ReadDevice(void* request) {
     }
 
     Read read{*geometry, *work, xs, ys, live};
+    if (turnOnDelivery)
+        read.turnInto = &host;
     const int result = ReadByKind(read);
     if (!live && read.error != 0)
         SetLastError(read.error);
-    if (result) {
+    if (result && viaScratch) {
         const auto width = static_cast<int32_t>(host.width);
         const auto height = static_cast<int32_t>(host.height);
         if (geometry->rotate)
@@ -454,12 +464,21 @@ int CVidrune::ReadByKind(Read& read) {
 
 void CVidrune::Deliver(const Read& read, const GrabBuffer& buffer) {
     ReadRequest& request = read.request;
-    if (request.copyFlag == 1)
+    if (read.turnInto != nullptr) {
+        const FrameGeometry& g = read.geometry;
+        const uint64_t stride = uint64_t{read.ys} * g.rowWidth;
+        const uint8_t* corner = buffer.data + (request.y * stride + request.x) * g.bytesPerPixel;
+        PixelConverter::RotateClockwise(corner, static_cast<uint32_t>(stride), read.turnInto->data,
+                                        static_cast<int32_t>(request.height),
+                                        static_cast<int32_t>(request.width), g.bytesPerPixel,
+                                        SimdDispatch::Active());
+    } else if (request.copyFlag == 1) {
         PixelConverter::ExtractRegion(
             buffer.data, read.geometry.rowWidth, read.geometry.bytesPerPixel, request.x, request.y,
             request.width, request.height, read.xs, read.ys, request.data);
-    else
+    } else {
         request.data = buffer.data;
+    }
 }
 
 int CVidrune::FinishRead(const Read& read) {

@@ -134,7 +134,9 @@ void CVidrune::PublishGeometry() {
         return; // nothing to read until buffers are built
     auto geometry = std::make_shared<FrameGeometry>();
     geometry->ring = ring_;
-    geometry->displayFrame = displayFrameBuffer_;
+    // Whole frames are copied for the display only when one is open that needs them.
+    if (display_ && !display_->ReadsOwnFrames())
+        geometry->displayFrame = displayFrameBuffer_;
     // The buffers' own size: a set that failed half-way may have left other sizes behind.
     geometry->rowWidth = ring_->Head()->width;
     geometry->rowCount = ring_->Head()->height;

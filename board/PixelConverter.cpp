@@ -7,6 +7,13 @@
 #define VIDRUNE_PIXEL_SSE2 1
 #include <emmintrin.h>
 #endif
+// AVX2 kernels are compiled for that target function by function and only called when the
+// CPU has it, so the library itself still runs on any x86-64.
+#if defined(VIDRUNE_PIXEL_SSE2) && defined(__GNUC__)
+#define VIDRUNE_PIXEL_AVX2 1
+#define VIDRUNE_TARGET_AVX2 __attribute__((target("avx2")))
+#include <immintrin.h>
+#endif
 
 namespace vidrune {
 
@@ -21,6 +28,12 @@ void CopyEveryNth(const uint8_t* source, uint8_t* destination, std::size_t from,
                   std::size_t width) {
     for (std::size_t i = from; i < width; ++i)
         std::memcpy(destination + i * Bytes, source + i * Step * Bytes, Bytes);
+}
+
+// The scalar reference row.
+template <std::size_t Bytes, std::size_t Step>
+void EveryNth(const uint8_t* source, uint8_t* destination, std::size_t width) {
+    CopyEveryNth<Bytes, Step>(source, destination, 0, width);
 }
 
 template <std::size_t Bytes>
@@ -53,7 +66,7 @@ __m128i LowHalfOfPairs(__m128i v) {
 
 #endif
 
-void EverySecond8(const uint8_t* source, uint8_t* destination, std::size_t width) {
+void EverySecond8Sse2(const uint8_t* source, uint8_t* destination, std::size_t width) {
     std::size_t i = 0;
 #if defined(VIDRUNE_PIXEL_SSE2)
     const __m128i lowBytes = _mm_set1_epi16(0x00FF);
@@ -82,7 +95,7 @@ void EverySecond8(const uint8_t* source, uint8_t* destination, std::size_t width
     CopyEveryNth<1, 2>(source, destination, i, width);
 }
 
-void EverySecond16(const uint8_t* source, uint8_t* destination, std::size_t width) {
+void EverySecond16Sse2(const uint8_t* source, uint8_t* destination, std::size_t width) {
     std::size_t i = 0;
 #if defined(VIDRUNE_PIXEL_SSE2)
     for (; i + 16 < width; i += 16) {
@@ -109,7 +122,7 @@ void EverySecond16(const uint8_t* source, uint8_t* destination, std::size_t widt
     CopyEveryNth<2, 2>(source, destination, i, width);
 }
 
-void EveryFourth8(const uint8_t* source, uint8_t* destination, std::size_t width) {
+void EveryFourth8Sse2(const uint8_t* source, uint8_t* destination, std::size_t width) {
     std::size_t i = 0;
 #if defined(VIDRUNE_PIXEL_SSE2)
     // Masked to 0..255, the values pass both packs unchanged.
@@ -136,7 +149,7 @@ void EveryFourth8(const uint8_t* source, uint8_t* destination, std::size_t width
     CopyEveryNth<1, 4>(source, destination, i, width);
 }
 
-void EveryFourth16(const uint8_t* source, uint8_t* destination, std::size_t width) {
+void EveryFourth16Sse2(const uint8_t* source, uint8_t* destination, std::size_t width) {
     std::size_t i = 0;
 #if defined(VIDRUNE_PIXEL_SSE2)
     constexpr int kEvenLanes = _MM_SHUFFLE(2, 0, 2, 0);
@@ -165,17 +178,120 @@ void EveryFourth16(const uint8_t* source, uint8_t* destination, std::size_t widt
     CopyEveryNth<2, 4>(source, destination, i, width);
 }
 
-RowFunction PickRowFunction(uint32_t bytesPerPixel, uint32_t xs) {
+#if defined(VIDRUNE_PIXEL_AVX2)
+
+VIDRUNE_TARGET_AVX2 inline __m256i Load256(const uint8_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+VIDRUNE_TARGET_AVX2 inline void Store256(uint8_t* p, __m256i v) {
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// The AVX2 packs work within 128-bit halves; these put the 64- or 32-bit pieces back in
+// pixel order.
+constexpr int kQuartersInOrder = _MM_SHUFFLE(3, 1, 2, 0);
+
+VIDRUNE_TARGET_AVX2 inline __m256i EighthsInOrder(__m256i v) {
+    return _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7));
+}
+
+// Each AVX2 row takes whole 32-byte steps under the same rule as the SSE2 rows (nothing past
+// the last addressed pixel is read) and hands the rest of the row to the SSE2 row.
+VIDRUNE_TARGET_AVX2 void EverySecond8Avx2(const uint8_t* source, uint8_t* destination,
+                                          std::size_t width) {
+    std::size_t i = 0;
+    const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+    for (; i + 32 < width; i += 32) {
+        const uint8_t* s = source + 2 * i;
+        const __m256i a = _mm256_and_si256(Load256(s), lowBytes);
+        const __m256i b = _mm256_and_si256(Load256(s + 32), lowBytes);
+        Store256(destination + i,
+                 _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), kQuartersInOrder));
+    }
+    EverySecond8Sse2(source + 2 * i, destination + i, width - i);
+}
+
+VIDRUNE_TARGET_AVX2 void EverySecond16Avx2(const uint8_t* source, uint8_t* destination,
+                                           std::size_t width) {
+    std::size_t i = 0;
+    const __m256i lowWords = _mm256_set1_epi32(0xFFFF);
+    for (; i + 16 < width; i += 16) {
+        const uint8_t* s = source + 4 * i;
+        const __m256i a = _mm256_and_si256(Load256(s), lowWords);
+        const __m256i b = _mm256_and_si256(Load256(s + 32), lowWords);
+        Store256(destination + 2 * i,
+                 _mm256_permute4x64_epi64(_mm256_packus_epi32(a, b), kQuartersInOrder));
+    }
+    EverySecond16Sse2(source + 4 * i, destination + 2 * i, width - i);
+}
+
+VIDRUNE_TARGET_AVX2 void EveryFourth8Avx2(const uint8_t* source, uint8_t* destination,
+                                          std::size_t width) {
+    std::size_t i = 0;
+    const __m256i lowBytes = _mm256_set1_epi32(0xFF);
+    for (; i + 32 < width; i += 32) {
+        const uint8_t* s = source + 4 * i;
+        const __m256i a = _mm256_and_si256(Load256(s), lowBytes);
+        const __m256i b = _mm256_and_si256(Load256(s + 32), lowBytes);
+        const __m256i c = _mm256_and_si256(Load256(s + 64), lowBytes);
+        const __m256i d = _mm256_and_si256(Load256(s + 96), lowBytes);
+        const __m256i packed =
+            _mm256_packus_epi16(_mm256_packs_epi32(a, b), _mm256_packs_epi32(c, d));
+        Store256(destination + i, EighthsInOrder(packed));
+    }
+    EveryFourth8Sse2(source + 4 * i, destination + i, width - i);
+}
+
+VIDRUNE_TARGET_AVX2 void EveryFourth16Avx2(const uint8_t* source, uint8_t* destination,
+                                           std::size_t width) {
+    std::size_t i = 0;
+    const __m256i lowWords = _mm256_set1_epi64x(0xFFFF);
+    for (; i + 16 < width; i += 16) {
+        const uint8_t* s = source + 8 * i;
+        const __m256i a = _mm256_and_si256(Load256(s), lowWords);
+        const __m256i b = _mm256_and_si256(Load256(s + 32), lowWords);
+        const __m256i c = _mm256_and_si256(Load256(s + 64), lowWords);
+        const __m256i d = _mm256_and_si256(Load256(s + 96), lowWords);
+        // Twice packed, each 32-bit piece holds two wanted pixels.
+        const __m256i packed =
+            _mm256_packus_epi32(_mm256_packus_epi32(a, b), _mm256_packus_epi32(c, d));
+        Store256(destination + 2 * i, EighthsInOrder(packed));
+    }
+    EveryFourth16Sse2(source + 8 * i, destination + 2 * i, width - i);
+}
+
+#endif
+
+struct RowKernels {
+    RowFunction everySecond8;
+    RowFunction everySecond16;
+    RowFunction everyFourth8;
+    RowFunction everyFourth16;
+};
+
+RowKernels RowKernelsFor(SimdLevel level) {
+#if defined(VIDRUNE_PIXEL_AVX2)
+    if (level == SimdLevel::kAvx2)
+        return {EverySecond8Avx2, EverySecond16Avx2, EveryFourth8Avx2, EveryFourth16Avx2};
+#endif
+    if (level != SimdLevel::kScalar)
+        return {EverySecond8Sse2, EverySecond16Sse2, EveryFourth8Sse2, EveryFourth16Sse2};
+    return {EveryNth<1, 2>, EveryNth<2, 2>, EveryNth<1, 4>, EveryNth<2, 4>};
+}
+
+RowFunction PickRowFunction(uint32_t bytesPerPixel, uint32_t xs, SimdLevel level) {
     const bool wide = bytesPerPixel == 2;
     if (bytesPerPixel != 1 && !wide)
         return nullptr;
+    const RowKernels kernels = RowKernelsFor(level);
     switch (xs) {
     case 1:
         return wide ? CopyRow<2> : CopyRow<1>;
     case 2:
-        return wide ? EverySecond16 : EverySecond8;
+        return wide ? kernels.everySecond16 : kernels.everySecond8;
     case 4:
-        return wide ? EveryFourth16 : EveryFourth8;
+        return wide ? kernels.everyFourth16 : kernels.everyFourth8;
     default:
         return nullptr;
     }
@@ -265,12 +381,91 @@ void TransposeTile16(const uint8_t* in, std::ptrdiff_t inStride, uint8_t* out,
 
 #endif
 
-// One quarter turn: the source has `width` rows of `height` pixels.
+#if defined(VIDRUNE_PIXEL_AVX2)
+
+// Rows k and k + half of the input, side by side in one register.
+VIDRUNE_TARGET_AVX2 inline __m256i LoadRowPair(const uint8_t* in, std::ptrdiff_t inStride, int k,
+                                               int half) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(Load(in + k * inStride)),
+                                   Load(in + (k + half) * inStride), 1);
+}
+
+// 32 input rows of 16 bytes into 16 output rows of 32 bytes: the 16 x 16 network of
+// TransposeTile8 runs on both 128-bit halves at once, the upper half on input rows 16..31,
+// so that every store fills half a cache line.
+VIDRUNE_TARGET_AVX2 void TransposeTile8Avx2(const uint8_t* in, std::ptrdiff_t inStride,
+                                            uint8_t* out, std::ptrdiff_t outStride) {
+    __m256i v[16];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 16; ++k)
+        v[k] = LoadRowPair(in, inStride, k, 16);
+    __m256i a[16];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 16; k += 2) {
+        a[k] = _mm256_unpacklo_epi8(v[k], v[k + 1]);
+        a[k + 1] = _mm256_unpackhi_epi8(v[k], v[k + 1]);
+    }
+    __m256i b[16];
+    VIDRUNE_UNROLL
+    for (int m = 0; m < 4; ++m) {
+        b[4 * m] = _mm256_unpacklo_epi16(a[4 * m], a[4 * m + 2]);
+        b[4 * m + 1] = _mm256_unpackhi_epi16(a[4 * m], a[4 * m + 2]);
+        b[4 * m + 2] = _mm256_unpacklo_epi16(a[4 * m + 1], a[4 * m + 3]);
+        b[4 * m + 3] = _mm256_unpackhi_epi16(a[4 * m + 1], a[4 * m + 3]);
+    }
+    __m256i c[16];
+    VIDRUNE_UNROLL
+    for (int g = 0; g < 2; ++g) {
+        VIDRUNE_UNROLL
+        for (int q = 0; q < 4; ++q) {
+            c[8 * g + 2 * q] = _mm256_unpacklo_epi32(b[8 * g + q], b[8 * g + 4 + q]);
+            c[8 * g + 2 * q + 1] = _mm256_unpackhi_epi32(b[8 * g + q], b[8 * g + 4 + q]);
+        }
+    }
+    VIDRUNE_UNROLL
+    for (int p = 0; p < 8; ++p) {
+        Store256(out + (2 * p) * outStride, _mm256_unpacklo_epi64(c[p], c[8 + p]));
+        Store256(out + (2 * p + 1) * outStride, _mm256_unpackhi_epi64(c[p], c[8 + p]));
+    }
+}
+
+// 16 input rows of 8 16-bit pixels into 8 output rows of 16 pixels, likewise.
+VIDRUNE_TARGET_AVX2 void TransposeTile16Avx2(const uint8_t* in, std::ptrdiff_t inStride,
+                                             uint8_t* out, std::ptrdiff_t outStride) {
+    __m256i v[8];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 8; ++k)
+        v[k] = LoadRowPair(in, inStride, k, 8);
+    __m256i a[8];
+    VIDRUNE_UNROLL
+    for (int k = 0; k < 8; k += 2) {
+        a[k] = _mm256_unpacklo_epi16(v[k], v[k + 1]);
+        a[k + 1] = _mm256_unpackhi_epi16(v[k], v[k + 1]);
+    }
+    __m256i b[8];
+    VIDRUNE_UNROLL
+    for (int g = 0; g < 2; ++g) {
+        b[4 * g] = _mm256_unpacklo_epi32(a[4 * g], a[4 * g + 2]);
+        b[4 * g + 1] = _mm256_unpackhi_epi32(a[4 * g], a[4 * g + 2]);
+        b[4 * g + 2] = _mm256_unpacklo_epi32(a[4 * g + 1], a[4 * g + 3]);
+        b[4 * g + 3] = _mm256_unpackhi_epi32(a[4 * g + 1], a[4 * g + 3]);
+    }
+    VIDRUNE_UNROLL
+    for (int q = 0; q < 4; ++q) {
+        Store256(out + (2 * q) * outStride, _mm256_unpacklo_epi64(b[q], b[4 + q]));
+        Store256(out + (2 * q + 1) * outStride, _mm256_unpackhi_epi64(b[q], b[4 + q]));
+    }
+}
+
+#endif
+
+// One quarter turn: the source has `width` rows of `height` pixels, `stride` pixels apart.
 struct Turn {
     const uint8_t* source;
     uint8_t* destination;
     std::size_t width;
     std::size_t height;
+    std::size_t stride;
 };
 
 // Destination rectangle [rowBegin, rowEnd) x [columnBegin, columnEnd), one pixel at a time;
@@ -280,7 +475,7 @@ void TurnPixels(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::si
                 std::size_t columnEnd) {
     // Column by column, so that each source row is read front to back.
     for (std::size_t c = columnBegin; c < columnEnd; ++c) {
-        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.height * Bytes;
+        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.stride * Bytes;
         for (std::size_t r = rowBegin; r < rowEnd; ++r)
             std::memcpy(t.destination + (r * t.width + c) * Bytes, sourceRow + r * Bytes, Bytes);
     }
@@ -288,7 +483,7 @@ void TurnPixels(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::si
 
 void TurnPixelsOfAnySize(const Turn& t, std::size_t bytesPerPixel) {
     for (std::size_t c = 0; c < t.width; ++c) {
-        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.height * bytesPerPixel;
+        const uint8_t* sourceRow = t.source + (t.width - 1 - c) * t.stride * bytesPerPixel;
         for (std::size_t r = 0; r < t.height; ++r)
             std::memcpy(t.destination + (r * t.width + c) * bytesPerPixel,
                         sourceRow + r * bytesPerPixel, bytesPerPixel);
@@ -302,61 +497,80 @@ void TurnPixelsOfAnySize(const Turn& t, std::size_t bytesPerPixel) {
 // first-level cache.
 constexpr std::size_t kBlock = 128;
 
-// Whole tiles over a destination rectangle, read straight from the source.
-template <std::size_t Bytes, std::size_t Tile, TileFunction Transpose>
+// Whole tiles over a destination rectangle, read straight from the source. A tile covers
+// Rows destination rows and Columns destination columns (Columns source rows).
+template <std::size_t Bytes, std::size_t Rows, std::size_t Columns, TileFunction Transpose>
 void TurnTiles(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::size_t columnBegin,
                std::size_t columnEnd) {
-    const auto inStride = -static_cast<std::ptrdiff_t>(t.height * Bytes);
+    const auto inStride = -static_cast<std::ptrdiff_t>(t.stride * Bytes);
     const auto outStride = static_cast<std::ptrdiff_t>(t.width * Bytes);
-    for (std::size_t r0 = rowBegin; r0 < rowEnd; r0 += Tile)
-        for (std::size_t c0 = columnBegin; c0 < columnEnd; c0 += Tile)
-            Transpose(t.source + ((t.width - 1 - c0) * t.height + r0) * Bytes, inStride,
+    for (std::size_t r0 = rowBegin; r0 < rowEnd; r0 += Rows)
+        for (std::size_t c0 = columnBegin; c0 < columnEnd; c0 += Columns)
+            Transpose(t.source + ((t.width - 1 - c0) * t.stride + r0) * Bytes, inStride,
                       t.destination + (r0 * t.width + c0) * Bytes, outStride);
 }
 
 // Whole blocks. A block's source lines are first copied into a small contiguous
 // buffer: read in place from a frame whose row length is a power of two, the block's rows fall
 // into the same few cache sets and evict each other before they are used up.
-template <std::size_t Bytes, std::size_t Tile, TileFunction Transpose>
+template <std::size_t Bytes, std::size_t Rows, std::size_t Columns, TileFunction Transpose>
 void TurnBlocks(const Turn& t, std::size_t rows, std::size_t columns) {
     constexpr std::ptrdiff_t kLocalStride = kBlock * Bytes;
-    alignas(16) uint8_t local[kBlock * kLocalStride];
+    alignas(32) uint8_t local[kBlock * kLocalStride];
     const auto outStride = static_cast<std::ptrdiff_t>(t.width * Bytes);
     for (std::size_t rb = 0; rb < rows; rb += kBlock) {
         for (std::size_t cb = 0; cb < columns; cb += kBlock) {
             // Local row k: the source row that becomes destination column cb + k.
             for (std::size_t k = 0; k < kBlock; ++k)
                 std::memcpy(local + k * kLocalStride,
-                            t.source + ((t.width - 1 - cb - k) * t.height + rb) * Bytes,
+                            t.source + ((t.width - 1 - cb - k) * t.stride + rb) * Bytes,
                             kLocalStride);
             uint8_t* out = t.destination + (rb * t.width + cb) * Bytes;
-            for (std::size_t r0 = 0; r0 < kBlock; r0 += Tile)
-                for (std::size_t c0 = 0; c0 < kBlock; c0 += Tile)
+            for (std::size_t r0 = 0; r0 < kBlock; r0 += Rows)
+                for (std::size_t c0 = 0; c0 < kBlock; c0 += Columns)
                     Transpose(local + c0 * kLocalStride + r0 * Bytes, kLocalStride,
                               out + r0 * outStride + c0 * Bytes, outStride);
         }
     }
 }
 
+// Blocks, then whole tiles, then single pixels for the edges.
+template <std::size_t Bytes, std::size_t Rows, std::size_t Columns, TileFunction Transpose>
+void TurnWithTiles(const Turn& t) {
+    const std::size_t rows = t.height - t.height % Rows;
+    const std::size_t columns = t.width - t.width % Columns;
+    const std::size_t blockRows = t.height - t.height % kBlock;
+    const std::size_t blockColumns = t.width - t.width % kBlock;
+    TurnBlocks<Bytes, Rows, Columns, Transpose>(t, blockRows, blockColumns);
+    TurnTiles<Bytes, Rows, Columns, Transpose>(t, 0, blockRows, blockColumns, columns);
+    TurnTiles<Bytes, Rows, Columns, Transpose>(t, blockRows, rows, 0, columns);
+    TurnPixels<Bytes>(t, 0, rows, columns, t.width);
+    TurnPixels<Bytes>(t, rows, t.height, 0, t.width);
+}
+
 #endif
 
 template <std::size_t Bytes>
-void TurnImage(const Turn& t) {
-    std::size_t rows = 0;    // destination rows covered by whole tiles
-    std::size_t columns = 0; // destination columns covered by whole tiles
-#if defined(VIDRUNE_PIXEL_SSE2)
-    constexpr std::size_t kTile = Bytes == 1 ? 16 : 8;
-    constexpr TileFunction kTranspose = Bytes == 1 ? TransposeTile8 : TransposeTile16;
-    rows = t.height - t.height % kTile;
-    columns = t.width - t.width % kTile;
-    const std::size_t blockRows = t.height - t.height % kBlock;
-    const std::size_t blockColumns = t.width - t.width % kBlock;
-    TurnBlocks<Bytes, kTile, kTranspose>(t, blockRows, blockColumns);
-    TurnTiles<Bytes, kTile, kTranspose>(t, 0, blockRows, blockColumns, columns);
-    TurnTiles<Bytes, kTile, kTranspose>(t, blockRows, rows, 0, columns);
+void TurnImage(const Turn& t, SimdLevel level) {
+#if defined(VIDRUNE_PIXEL_AVX2)
+    if (level == SimdLevel::kAvx2) {
+        if constexpr (Bytes == 1)
+            TurnWithTiles<1, 16, 32, TransposeTile8Avx2>(t);
+        else
+            TurnWithTiles<2, 8, 16, TransposeTile16Avx2>(t);
+        return;
+    }
 #endif
-    TurnPixels<Bytes>(t, 0, rows, columns, t.width);
-    TurnPixels<Bytes>(t, rows, t.height, 0, t.width);
+#if defined(VIDRUNE_PIXEL_SSE2)
+    if (level != SimdLevel::kScalar) {
+        if constexpr (Bytes == 1)
+            TurnWithTiles<1, 16, 16, TransposeTile8>(t);
+        else
+            TurnWithTiles<2, 8, 8, TransposeTile16>(t);
+        return;
+    }
+#endif
+    TurnPixels<Bytes>(t, 0, t.height, 0, t.width);
 }
 
 } // namespace
@@ -364,7 +578,14 @@ void TurnImage(const Turn& t) {
 void PixelConverter::ExtractRegion(const void* source, uint32_t sourceWidth, uint32_t bytesPerPixel,
                                    uint32_t x, uint32_t y, uint32_t width, uint32_t height,
                                    uint32_t xs, uint32_t ys, void* destination) {
-    const RowFunction copyRow = PickRowFunction(bytesPerPixel, xs);
+    ExtractRegion(source, sourceWidth, bytesPerPixel, x, y, width, height, xs, ys, destination,
+                  SimdDispatch::Active());
+}
+
+void PixelConverter::ExtractRegion(const void* source, uint32_t sourceWidth, uint32_t bytesPerPixel,
+                                   uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+                                   uint32_t xs, uint32_t ys, void* destination, SimdLevel level) {
+    const RowFunction copyRow = PickRowFunction(bytesPerPixel, xs, level);
     if (copyRow == nullptr || width == 0 || height == 0)
         return;
     const auto* base = static_cast<const uint8_t*>(source);
@@ -398,14 +619,23 @@ void PixelConverter::FlipRows(const void* source, void* destination, int32_t wid
 
 void PixelConverter::RotateClockwise(const void* source, void* destination, int32_t width,
                                      int32_t height, uint32_t bytesPerPixel) {
+    if (height > 0)
+        RotateClockwise(source, static_cast<uint32_t>(height), destination, width, height,
+                        bytesPerPixel, SimdDispatch::Active());
+}
+
+void PixelConverter::RotateClockwise(const void* source, uint32_t sourceStride, void* destination,
+                                     int32_t width, int32_t height, uint32_t bytesPerPixel,
+                                     SimdLevel level) {
     if (width <= 0 || height <= 0)
         return;
     const Turn turn{static_cast<const uint8_t*>(source), static_cast<uint8_t*>(destination),
-                    static_cast<std::size_t>(width), static_cast<std::size_t>(height)};
+                    static_cast<std::size_t>(width), static_cast<std::size_t>(height),
+                    sourceStride};
     if (bytesPerPixel == 1)
-        TurnImage<1>(turn);
+        TurnImage<1>(turn, level);
     else if (bytesPerPixel == 2)
-        TurnImage<2>(turn);
+        TurnImage<2>(turn, level);
     else if (bytesPerPixel != 0)
         TurnPixelsOfAnySize(turn, bytesPerPixel);
 }

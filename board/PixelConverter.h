@@ -1,5 +1,7 @@
 #pragma once
 
+#include "board/SimdDispatch.h"
+
 #include <cstdint>
 
 namespace vidrune {
@@ -16,6 +18,10 @@ public:
     static void ExtractRegion(const void* source, uint32_t sourceWidth, uint32_t bytesPerPixel,
                               uint32_t x, uint32_t y, uint32_t width, uint32_t height, uint32_t xs,
                               uint32_t ys, void* destination);
+    // The same with the kernels of one level (which the CPU must run).
+    static void ExtractRegion(const void* source, uint32_t sourceWidth, uint32_t bytesPerPixel,
+                              uint32_t x, uint32_t y, uint32_t width, uint32_t height, uint32_t xs,
+                              uint32_t ys, void* destination, SimdLevel level);
 
     // Copies height rows of width pixels in reverse row order.
     static void FlipRows(const void* source, void* destination, int32_t width, int32_t height,
@@ -26,6 +32,11 @@ public:
     // destination[r * width + c] := source[(width - 1 - c) * height + r].
     static void RotateClockwise(const void* source, void* destination, int32_t width,
                                 int32_t height, uint32_t bytesPerPixel);
+    // The same from width source rows that start sourceStride pixels apart (sourceStride >=
+    // height): a region turned straight out of a larger frame.
+    static void RotateClockwise(const void* source, uint32_t sourceStride, void* destination,
+                                int32_t width, int32_t height, uint32_t bytesPerPixel,
+                                SimdLevel level);
 };
 
 } // namespace vidrune

@@ -44,6 +44,9 @@ public:
     virtual void Quiesce() {}
     // Saves the image shown as the window's Save command does; false when nothing was saved.
     virtual bool SaveImage(const std::string&, bool) { return false; }
+    // True when the display reads its frames through the device itself; the board then
+    // leaves the frame description's image alone instead of copying every frame into it.
+    virtual bool ReadsOwnFrames() const { return false; }
 
     int32_t GetParamInt(int32_t index) const;
 

@@ -120,6 +120,8 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
         const size_t bytesPerPixel = (static_cast<size_t>(bitsPerPixel_) + 7) / 8;
         image_.assign(pixelCount_ * std::max<size_t>(bytesPerPixel, 1), 0);
         reducedImage_.assign(pixelCount_, 0);
+        reducedFrame_.assign(bitsPerPixel_ > 8 ? 2 * pixelCount_ : 0, 0);
+        framePending_ = false;
         reducedOverlay_.assign(pixelCount_, 0);
         bitmap_.assign(ImageComposer::BitmapStride(imageWidth_) *
                            static_cast<size_t>(std::max(imageHeight_, 0)),
@@ -196,6 +198,8 @@ void CDispWin::Close() {
         std::lock_guard lock(imageLock_);
         image_.clear();
         reducedImage_.clear();
+        reducedFrame_.clear();
+        framePending_ = false;
         reducedOverlay_.clear();
         bitmap_.clear();
         overlay_.Free();
@@ -210,6 +214,7 @@ void CDispWin::Close() {
 void CDispWin::ClearImage() {
     std::lock_guard lock(imageLock_);
     std::fill(image_.begin(), image_.end(), 0);
+    framePending_ = false; // zeros, shown as they are
     overlay_.Clear();
     std::fill(reducedOverlay_.begin(), reducedOverlay_.end(), 0);
 }
@@ -335,6 +340,7 @@ bool CDispWin::OnSave(const std::string& path, bool includeOverlay) {
     {
         std::lock_guard lock(imageLock_);
         if (!image_.empty() && frameShown_) {
+            ConvertPendingFrame();
             if (includeOverlay)
                 ImageComposer::IncludeOverlay(image_.data(), overlay_.Data(), pixelCount_);
             written = TiffWriter::WriteTiff(path, imageWidth_, imageHeight_, Image8(), palette_);
@@ -351,6 +357,7 @@ bool CDispWin::OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int
     {
         std::lock_guard lock(imageLock_);
         if (!image_.empty()) {
+            ConvertPendingFrame();
             pixels.assign(Image8(), Image8() + pixelCount_);
             if (includeOverlay)
                 ImageComposer::IncludeOverlay(pixels.data(), overlay_.Data(), pixelCount_);
@@ -401,12 +408,51 @@ void CDispWin::UpdateOnce(ReadRequest& request) {
         request.data = image_.data();
         if (!device->ReadDevice(&request))
             return;
-        if (bitsPerPixel_ > 8 && converter_.ConvertTo8Bit(image_.data(), pixelCount_, bitsPerPixel_,
-                                                          autoLevelFlag_ != 0))
-            view_->ShowContrast(contrast_.gain, contrast_.offset);
+        if (bitsPerPixel_ > 8) {
+            framePending_ = true;
+            if (converter_.Prepare(image_.data(), pixelCount_, bitsPerPixel_, autoLevelFlag_ != 0))
+                view_->ShowContrast(contrast_.gain, contrast_.offset);
+        }
     }
     RenderImage();
     frameShown_ = true;
+}
+
+void CDispWin::ConvertPendingFrame() {
+    if (!framePending_)
+        return;
+    converter_.Map().Convert(image_.data(), image_.data(), pixelCount_, SimdDispatch::Active());
+    framePending_ = false;
+}
+
+void CDispWin::RenderPendingFrame(int32_t clientWidth, int32_t clientHeight,
+                                  const Palette::GrayTable& table) {
+    const ContrastMap& map = converter_.Map();
+    const SimdLevel level = SimdDispatch::Active();
+    if (clientWidth >= imageWidth_) {
+        // Row by row into the padded bitmap; the frame becomes the 8-bit image in place.
+        const auto width = static_cast<size_t>(imageWidth_);
+        const size_t stride = ImageComposer::BitmapStride(imageWidth_);
+        for (size_t y = 0; y < static_cast<size_t>(imageHeight_); ++y) {
+            uint8_t* row = bitmap_.data() + y * stride;
+            map.ConvertAndCompose(image_.data() + 2 * y * width, image_.data() + y * width,
+                                  overlay_.Data() + y * width, table.data(), row, width, level);
+            std::fill(row + width, row + stride, 0);
+        }
+        framePending_ = false;
+        view_->Present(bitmap_.data(), imageWidth_, imageHeight_, stride, palette_);
+        return;
+    }
+    // Below 100 %: only the pixels shown are converted; the frame stays as it came.
+    const int32_t height = std::min(clientHeight, imageHeight_);
+    renderScaler_.Decimate16(clientWidth, height, imageWidth_, imageHeight_, image_.data(),
+                             reducedFrame_.data());
+    const size_t count = static_cast<size_t>(clientWidth) * static_cast<size_t>(height);
+    map.ConvertAndCompose(reducedFrame_.data(), reducedImage_.data(), reducedOverlay_.data(),
+                          table.data(), bitmap_.data(), count, level);
+    if (renderEnabled_)
+        view_->Present(bitmap_.data(), clientWidth, height, static_cast<size_t>(clientWidth),
+                       palette_);
 }
 
 void CDispWin::Quiesce() {
@@ -424,7 +470,9 @@ void CDispWin::RenderImage() {
     if (image_.empty())
         return;
     const Palette::GrayTable& table = palette_.GrayToPalette();
-    if (clientWidth >= imageWidth_) {
+    if (framePending_) {
+        RenderPendingFrame(clientWidth, clientHeight, table);
+    } else if (clientWidth >= imageWidth_) {
         const size_t stride = ImageComposer::BitmapStride(imageWidth_);
         ImageComposer::ComposeRows(Image8(), overlay_.Data(), imageWidth_, imageHeight_, table,
                                    bitmap_.data(), stride);

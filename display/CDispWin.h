@@ -46,6 +46,7 @@ public:
     bool SaveImage(const std::string& path, bool includeOverlay) override {
         return OnSave(path, includeOverlay);
     }
+    bool ReadsOwnFrames() const override { return true; }
 
     // Resizes the window for a zoom percentage, limited to what fits the monitor.
     void ApplyZoom(int32_t zoom);
@@ -77,8 +78,15 @@ private:
     void RenderImage();
     void EndLateUpdateThread();
     void RefreshReducedOverlay();
-    // The 8-bit image as shown (the frame converted in place for deeper pixels).
+    // The 8-bit image as shown (the frame converted in place for deeper pixels): call
+    // ConvertPendingFrame first, under the image lock.
     const uint8_t* Image8() const { return image_.data(); }
+    // A deeper frame is converted as it is drawn, and only the pixels drawn; the whole frame
+    // is converted when the 8-bit image itself is wanted (saving, snapshots).
+    void ConvertPendingFrame();
+    // Draws a frame still waiting for its conversion: converts and composes in one pass.
+    void RenderPendingFrame(int32_t clientWidth, int32_t clientHeight,
+                            const Palette::GrayTable& table);
     // Pauses drawing and waits for the draw under way, for saving and printing.
     void PauseRendering();
     void PlaceWindow(int32_t previousState);
@@ -98,6 +106,8 @@ private:
     mutable std::mutex imageLock_;
     std::vector<uint8_t> image_;
     std::vector<uint8_t> reducedImage_;
+    std::vector<uint8_t> reducedFrame_; // the shown pixels of a deeper frame, unconverted
+    bool framePending_ = false;         // image_ holds a deeper frame not yet converted
     std::vector<uint8_t> reducedOverlay_;
     std::vector<uint8_t> bitmap_;
     OverlayPlane overlay_;

@@ -38,42 +38,22 @@ uint8_t ImageConverter::ConvertPixel(uint16_t value, int32_t gain, int32_t offse
     return invert != 0 ? static_cast<uint8_t>(~out) : out;
 }
 
-const uint8_t* ImageConverter::TableFor(int32_t gain, int32_t offset, int32_t invert) {
-    if (!table_)
-        table_ = std::make_unique<uint8_t[]>(kHistogramSize);
-    if (!tableValid_ || gain != tableGain_ || offset != tableOffset_ || invert != tableInvert_) {
-        for (size_t v = 0; v < kHistogramSize; ++v)
-            table_[v] = ConvertPixel(static_cast<uint16_t>(v), gain, offset, invert);
-        tableGain_ = gain;
-        tableOffset_ = offset;
-        tableInvert_ = invert;
-        tableValid_ = true;
-    }
-    return table_.get();
-}
-
 bool ImageConverter::ConvertTo8Bit(uint8_t* buffer, size_t pixelCount, int bitsPerPixel,
                                    bool autoLevelFlag) {
+    const bool levelled = Prepare(buffer, pixelCount, bitsPerPixel, autoLevelFlag);
+    map_.Convert(buffer, buffer, pixelCount, SimdDispatch::Active());
+    return levelled;
+}
+
+bool ImageConverter::Prepare(const uint8_t* buffer, size_t pixelCount, int bitsPerPixel,
+                             bool autoLevelFlag) {
     bool levelled = false;
     if (settings_.autoLevelCountdown.load() > 0) {
         settings_.autoLevelCountdown.fetch_sub(1);
         AutoLevel(buffer, pixelCount, bitsPerPixel, autoLevelFlag);
         levelled = true;
     }
-    const uint8_t* table =
-        TableFor(settings_.gain.load(), settings_.offset.load(), settings_.invert.load());
-
-    // Byte i lies in word i / 2, which is read before byte i is written; blocks of eight
-    // read all their words before writing, so the in-place walk never reads a result.
-    size_t i = 0;
-    for (; i + 8 <= pixelCount; i += 8) {
-        uint8_t out[8];
-        for (int k = 0; k < 8; ++k)
-            out[k] = table[Word(buffer, i + k)];
-        std::memcpy(buffer + i, out, sizeof out);
-    }
-    for (; i < pixelCount; ++i)
-        buffer[i] = table[Word(buffer, i)];
+    map_.Set(settings_.gain.load(), settings_.offset.load(), settings_.invert.load());
     return levelled;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "display/ContrastMap.h"
 #include "display/ContrastSettings.h"
 
 #include <array>
@@ -29,6 +30,12 @@ public:
     // true then, so that the caller can show the new gain and offset.
     bool ConvertTo8Bit(uint8_t* buffer, size_t pixelCount, int bitsPerPixel, bool autoLevelFlag);
 
+    // The first half of ConvertTo8Bit: the countdown and AutoLevel on the frame, and the map
+    // for the current settings, which Map() then applies (to the whole frame, or to the pixels
+    // shown). Returns true when it levelled.
+    bool Prepare(const uint8_t* buffer, size_t pixelCount, int bitsPerPixel, bool autoLevelFlag);
+    const ContrastMap& Map() const { return map_; }
+
     // Updates gain and offset from the histogram of the frame (16-bit words); with the
     // flag clear, resets them to the full depth (gain 2^bits, offset 0, no invert).
     void AutoLevel(const uint8_t* buffer, size_t pixelCount, int bitsPerPixel, bool autoLevelFlag);
@@ -45,16 +52,11 @@ public:
 
 private:
     void CountHistogram(const uint8_t* buffer, size_t pixelCount);
-    const uint8_t* TableFor(int32_t gain, int32_t offset, int32_t invert);
 
     ContrastSettings& settings_;
     std::unique_ptr<uint32_t[]> histogram_;
     std::unique_ptr<uint32_t[]> subHistograms_;
-    std::unique_ptr<uint8_t[]> table_;
-    bool tableValid_ = false;
-    int32_t tableGain_ = 0;
-    int32_t tableOffset_ = 0;
-    int32_t tableInvert_ = 0;
+    ContrastMap map_;
 };
 
 } // namespace vidrune

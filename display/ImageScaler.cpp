@@ -59,6 +59,15 @@ const std::vector<int32_t>& ImageScaler::ColumnGroupEnds(int dw, int sw) {
 }
 
 void ImageScaler::Decimate(int dw, int dh, int sw, int sh, const uint8_t* src, uint8_t* dst) {
+    DecimatePixels<1>(dw, dh, sw, sh, src, dst);
+}
+
+void ImageScaler::Decimate16(int dw, int dh, int sw, int sh, const uint8_t* src, uint8_t* dst) {
+    DecimatePixels<2>(dw, dh, sw, sh, src, dst);
+}
+
+template <size_t Bytes>
+void ImageScaler::DecimatePixels(int dw, int dh, int sw, int sh, const uint8_t* src, uint8_t* dst) {
     if (sh < 1 || sw < 1)
         return;
     const std::vector<int32_t>& columns = TakenColumns(dw, sw);
@@ -70,10 +79,10 @@ void ImageScaler::Decimate(int dw, int dh, int sw, int sh, const uint8_t* src, u
         if (ay < sh)
             continue;
         ay -= sh;
-        const uint8_t* row = src + static_cast<size_t>(y) * static_cast<size_t>(sw);
+        const uint8_t* row = src + static_cast<size_t>(y) * static_cast<size_t>(sw) * Bytes;
         for (size_t k = 0; k < count; ++k)
-            dst[k] = row[taken[k]];
-        dst += count;
+            std::memcpy(dst + k * Bytes, row + static_cast<size_t>(taken[k]) * Bytes, Bytes);
+        dst += count * Bytes;
     }
 }
 

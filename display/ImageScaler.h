@@ -17,6 +17,8 @@ class ImageScaler {
 public:
     // Pure selection: every taken source pixel is appended to dst.
     void Decimate(int dw, int dh, int sw, int sh, const uint8_t* src, uint8_t* dst);
+    // The same for 2-byte pixels (dst receives twice as many bytes).
+    void Decimate16(int dw, int dh, int sw, int sh, const uint8_t* src, uint8_t* dst);
 
     // Every destination pixel is the OR of all source pixels that fall into it, so thin
     // overlay lines survive the reduction. Pixels after a row's last column crossing and
@@ -36,6 +38,8 @@ public:
                  size_t dstStride);
 
 private:
+    template <size_t Bytes>
+    void DecimatePixels(int dw, int dh, int sw, int sh, const uint8_t* src, uint8_t* dst);
     // Source columns taken by the decimation of one row (the same for every row).
     const std::vector<int32_t>& TakenColumns(int dw, int sw);
     // End (exclusive) of the source columns ORed into each reduced column.

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 
 namespace vidrune::fgsim {
 
-// Sleeps a delivery thread until a frame is due, with microsecond precision, and wakes
-// it at once when the run is stopped.
+// Holds a delivery thread until a frame is due, with microsecond precision (a sleep that
+// ends shortly before, then a spin), and wakes it at once when the run is stopped.
 class Pacer {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
@@ -20,7 +21,7 @@ public:
 private:
     std::mutex mutex_;
     std::condition_variable wake_;
-    bool stopped_ = false;
+    std::atomic<bool> stopped_{false}; // also read while spinning, without the lock
 };
 
 } // namespace vidrune::fgsim

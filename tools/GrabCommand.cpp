@@ -26,6 +26,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr uint32_t kFrameTimedOut = 16;
+constexpr uint32_t kFrameOverwritten = 17;
 
 // A blank frame and a gap in the stream still deliver the frame's pixels.
 bool DeliversPixels(uint32_t code) {
@@ -94,6 +95,7 @@ double GrabCommand::ReadFrames(DeviceSession& session, const Region& region, int
     FrameImage image(region.width, region.height, session.BytesPerPixel(), session.Resolution());
     std::optional<std::chrono::steady_clock::time_point> first;
     double arrival = 0;
+    int32_t jump = 0; // after a lost frame: how far the next read goes ahead
     for (int32_t index = 0; index < options_.frames; ++index) {
         ReadRequest request{};
         request.kind = VIDRUNE_READ_BY_INDEX;
@@ -120,6 +122,16 @@ double GrabCommand::ReadFrames(DeviceSession& session, const Region& region, int
             writer.Write(path, image);
             summary.FileWritten(path);
         }
+        if (code == kFrameOverwritten) {
+            // A loss right after a jump means the camera ran further than the jump during the
+            // read: jump twice as far. A frame jumped beyond the newest is waited for, which
+            // costs no more than the frames jumped.
+            jump = jump == 0 ? std::max(session.BufferCount(), 1)
+                             : std::min(2 * jump, options_.frames);
+            index = SkipAhead(index, jump, summary, progress);
+        } else {
+            jump = 0;
+        }
         progress.Update(static_cast<uint32_t>(index + 1));
         if (code == kFrameTimedOut) {
             // The acquisition has stalled or ended: later frames will not come either.
@@ -132,6 +144,22 @@ double GrabCommand::ReadFrames(DeviceSession& session, const Region& region, int
         }
     }
     return arrival;
+}
+
+int32_t GrabCommand::SkipAhead(int32_t lost, int32_t jump, GrabSummary& summary,
+                               ProgressBar& progress) const {
+    // The ring lost this frame, so the board is at least one lap (as many frames as buffers)
+    // further: the frames in between are gone or next to go, and reading them one by one
+    // would only fail in turn.
+    const int32_t next = std::min(lost + jump, options_.frames);
+    const int32_t skipped = next - lost - 1;
+    if (skipped > 0) {
+        summary.Skipped(static_cast<uint32_t>(skipped));
+        progress.Note(skipped == 1 ? "frame " + std::to_string(lost + 1) + " skipped"
+                                   : "frames " + std::to_string(lost + 1) + " to " +
+                                         std::to_string(next - 1) + " skipped");
+    }
+    return next - 1;
 }
 
 void GrabCommand::PrepareOutputFolder() const {

@@ -42,6 +42,10 @@ private:
     // Gives the seconds from the first delivered frame to the last.
     double ReadFrames(DeviceSession& session, const Region& region, int32_t timeoutMs,
                       const ImageWriter& writer, GrabSummary& summary, ProgressBar& progress);
+    // After frame lost was overwritten before it was read: the index to read next (lost +
+    // jump, within the frames asked for), minus one; counts and notes the frames passed over.
+    int32_t SkipAhead(int32_t lost, int32_t jump, GrabSummary& summary,
+                      ProgressBar& progress) const;
 
     Options options_;
     std::ostream& out_;

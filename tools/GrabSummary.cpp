@@ -30,6 +30,9 @@ void GrabSummary::Print(std::ostream& out) const {
     out << "Summary\n";
     out << "  frames read: " << read_ << " of " << requested_ << " without error\n";
     out << "  missed frames: " << requested_ - std::min(delivered_, requested_) << "\n";
+    if (skipped_ > 0)
+        out << "  skipped to catch up with the camera: " << skipped_
+            << (skipped_ == 1 ? " frame" : " frames") << "\n";
     if (startError_ != 0)
         out << "  acquisition: " << ErrorText::Line(startError_) << "\n";
     for (const auto& [code, count] : errors_)

@@ -8,7 +8,7 @@
 namespace vidrune::tool {
 
 // What a counted acquisition achieved: frames read, errors by code, frames missed (never
-// delivered), files written and the rate at which frames came in.
+// delivered) and skipped, files written and the rate at which frames came in.
 class GrabSummary {
 public:
     explicit GrabSummary(uint32_t requested) : requested_(requested) {}
@@ -19,6 +19,8 @@ public:
     void StartFailed(uint32_t code) { startError_ = code; }
     uint32_t StartError() const { return startError_; }
     void FileWritten(const std::string& path);
+    // Frames passed over unread to catch up after the ring overtook the reader.
+    void Skipped(uint32_t frames) { skipped_ += frames; }
     // The time over which the delivered frames came in: from the first to the last.
     void SetArrivalSeconds(double seconds) { seconds_ = seconds; }
     // Frames per second the camera delivers for this acquisition (rate / skip).
@@ -34,6 +36,7 @@ private:
     uint32_t delivered_ = 0;
     uint32_t startError_ = 0;
     uint32_t files_ = 0;
+    uint32_t skipped_ = 0;
     std::string firstFile_;
     std::string lastFile_;
     double seconds_ = 0;

@@ -1,6 +1,7 @@
 // The display's per-frame work on 2048 x 2048 16-bit frames, next to what common
 // libraries take for the same job. Every line reports pixels per second and,
 // in a closing table, its speed relative to copying the same input bytes (1.0 = as fast).
+#include "display/ContrastMap.h"
 #include "display/ContrastSettings.h"
 #include "display/ImageComposer.h"
 #include "display/ImageConverter.h"
@@ -121,6 +122,28 @@ void BM_ConvertTo8Bit(benchmark::State& state) {
     Report(state, kPixels, kPixels * 2);
 }
 
+// The conversion alone at each level the CPU runs (argument: 0 scalar table, 1 SSE2-level
+// table, 2 AVX2 exact division), in place as the display does it.
+void BM_ContrastMap(benchmark::State& state) {
+    const auto level = static_cast<SimdLevel>(state.range(0));
+    if (!SimdDispatch::Supported(level)) {
+        state.SkipWithError("this CPU lacks the level");
+        return;
+    }
+    state.SetLabel(SimdDispatch::Name(level));
+    ContrastMap map;
+    map.Set(3000, 300, 0);
+    std::vector<uint8_t> buffer(Frame16());
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(buffer.data(), Frame16().data(), buffer.size());
+        state.ResumeTiming();
+        map.Convert(buffer.data(), buffer.data(), kPixels, level);
+        benchmark::ClobberMemory();
+    }
+    Report(state, kPixels, kPixels * 2);
+}
+
 void BM_AutoLevelHistogram(benchmark::State& state) {
     ContrastSettings settings;
     ImageConverter converter(settings);
@@ -174,6 +197,25 @@ void BM_ConvertAndCompose(benchmark::State& state) {
         converter.ConvertTo8Bit(buffer.data(), kPixels, 12, true);
         ImageComposer::Compose(buffer.data(), Overlay().data(), kPixels, palette.GrayToPalette(),
                                bitmap.data());
+        benchmark::ClobberMemory();
+    }
+    Report(state, kPixels, kPixels * 2);
+}
+
+// The same in one pass (conversion, palette and overlay), as the display now does it.
+void BM_ConvertAndComposeFused(benchmark::State& state) {
+    ContrastMap map;
+    map.Set(3000, 300, 0);
+    const Palette palette;
+    std::vector<uint8_t> buffer(Frame16());
+    std::vector<uint8_t> bitmap(kPixels);
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::memcpy(buffer.data(), Frame16().data(), buffer.size());
+        state.ResumeTiming();
+        map.ConvertAndCompose(buffer.data(), buffer.data(), Overlay().data(),
+                              palette.GrayToPalette().data(), bitmap.data(), kPixels,
+                              SimdDispatch::Active());
         benchmark::ClobberMemory();
     }
     Report(state, kPixels, kPixels * 2);
@@ -264,6 +306,7 @@ void BM_OpenCvResizeNearest(benchmark::State& state) {
 
 BENCHMARK(BM_Memcpy16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertTo8Bit)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContrastMap)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 #ifdef VIDRUNE_HAVE_LIBYUV
 BENCHMARK(BM_LibyuvConvert16To8Plane)->Unit(benchmark::kMillisecond);
 #endif
@@ -278,6 +321,7 @@ BENCHMARK(BM_Memcpy8)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Compose)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PlainTableLookup)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ConvertAndCompose)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertAndComposeFused)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Decimate)->Arg(1024)->Arg(700)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReduceOverlay)->Arg(1024)->Arg(700)->Unit(benchmark::kMillisecond);
 #ifdef VIDRUNE_HAVE_OPENCV

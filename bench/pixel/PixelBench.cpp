@@ -26,6 +26,8 @@
 namespace {
 
 using vidrune::PixelConverter;
+using vidrune::SimdDispatch;
+using vidrune::SimdLevel;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kSide = 2048;
@@ -77,6 +79,15 @@ void Measure(benchmark::State& state, std::size_t outputBytes, const std::functi
     const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * outputBytes));
     state.counters["vs_memcpy"] = memcpySeconds * static_cast<double>(state.iterations()) / seconds;
+}
+
+// The vector levels this CPU runs, each measured on its own.
+std::vector<vidrune::SimdLevel> Levels() {
+    std::vector<vidrune::SimdLevel> levels;
+    for (auto level : {vidrune::SimdLevel::kSse2, vidrune::SimdLevel::kAvx2})
+        if (vidrune::SimdDispatch::Supported(level))
+            levels.push_back(level);
+    return levels;
 }
 
 bool SameBytes(const std::vector<uint8_t>& a, const void* b, std::size_t bytes) {
@@ -134,10 +145,14 @@ void RegisterSubsample(int bytesPerPixel, int factor) {
         PixelConverter::ExtractRegion(Frame(bytesPerPixel).data(), kSide, bytesPerPixel, 0, 0, side,
                                       side, factor, factor, out.data());
     };
-    Register(name + "/Vidrune", [=](benchmark::State& state) {
-        std::vector<uint8_t> out(outputBytes);
-        Measure(state, outputBytes, [&] { ours(out); });
-    });
+    for (SimdLevel level : Levels())
+        Register(name + "/Vidrune_" + SimdDispatch::Name(level), [=](benchmark::State& state) {
+            std::vector<uint8_t> out(outputBytes);
+            Measure(state, outputBytes, [&] {
+                PixelConverter::ExtractRegion(Frame(bytesPerPixel).data(), kSide, bytesPerPixel, 0,
+                                              0, side, side, factor, factor, out.data(), level);
+            });
+        });
 #if defined(VIDRUNE_HAVE_OPENCV)
     Register(name + "/cv::resize_NEAREST", [=](benchmark::State& state) {
         const int type = bytesPerPixel == 1 ? CV_8UC1 : CV_16UC1;
@@ -180,10 +195,14 @@ void RegisterRotate(int bytesPerPixel, int rows) {
         PixelConverter::RotateClockwise(Frame(bytesPerPixel).data(), out.data(), rows, kSide,
                                         bytesPerPixel);
     };
-    Register(name + "/Vidrune", [=](benchmark::State& state) {
-        std::vector<uint8_t> out(bytes);
-        Measure(state, bytes, [&] { ours(out); });
-    });
+    for (SimdLevel level : Levels())
+        Register(name + "/Vidrune_" + SimdDispatch::Name(level), [=](benchmark::State& state) {
+            std::vector<uint8_t> out(bytes);
+            Measure(state, bytes, [&] {
+                PixelConverter::RotateClockwise(Frame(bytesPerPixel).data(), kSide, out.data(),
+                                                rows, kSide, bytesPerPixel, level);
+            });
+        });
 #if defined(VIDRUNE_HAVE_LIBYUV)
     Register(name + "/libyuv::RotatePlane", [=](benchmark::State& state) {
         const auto& frame = Frame(bytesPerPixel);

@@ -2,8 +2,10 @@
 #include "BoardHost.h"
 #include "FrameCheck.h"
 
+#include <array>
 #include <cstring>
 #include <random>
+#include <string>
 
 using vidrune::test::BoardHost;
 using vidrune::test::CompareRegion;
@@ -173,4 +175,45 @@ TEST_F(ReadTest, WithoutCopyTheReadHandsOutTheBuffer) {
     std::vector<uint8_t> data(static_cast<uint8_t*>(request.data),
                               static_cast<uint8_t*>(request.data) + 64 * 48);
     EXPECT_EQ(CompareRegion(data, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+}
+
+// Turned reads of 12-bit frames: without column sub-sampling the region is turned straight
+// out of the board's buffer, with it through the scratch image; both give the turned frame.
+struct TurnedScales {
+    uint32_t xs, ys;
+};
+
+class RotatedReadTest : public BoardHost, public testing::WithParamInterface<TurnedScales> {};
+
+INSTANTIATE_TEST_SUITE_P(Scales, RotatedReadTest,
+                         testing::Values(TurnedScales{1, 1}, TurnedScales{1, 2}, TurnedScales{2, 1},
+                                         TurnedScales{4, 2}),
+                         [](const testing::TestParamInfo<TurnedScales>& info) {
+                             return "xs" + std::to_string(info.param.xs) + "ys" +
+                                    std::to_string(info.param.ys);
+                         });
+
+TEST_P(RotatedReadTest, RegionsShowTheSubSampledFrameTurnedClockwise) {
+    const auto [xs, ys] = GetParam();
+    const SimCamera camera = Sensor(12, 96, 40);
+    const std::string scales = "RESOLUTION=12\nXSUBSAMPLE=" + std::to_string(xs) +
+                               "\nYSUBSAMPLE=" + std::to_string(ys) + "\n";
+    ASSERT_TRUE(Open(files.WriteSingle(camera, ModeOf(camera, 96, 40, scales), "ROTATEDATA=1\n")));
+    // The host reads the sub-sampled frame turned: its width comes from the camera's height.
+    const uint32_t width = 40 / ys;
+    const uint32_t height = 96 / xs;
+    ASSERT_EQ(Acquire(2, true), 1);
+    const FrameGeometry frame{.xs = xs, .ys = ys, .depth = 12};
+    std::vector<uint8_t> data;
+    for (const auto& [x, y, w, h] :
+         {std::array<uint32_t, 4>{0, 0, width, height}, std::array<uint32_t, 4>{3, 5, 9, 17},
+          std::array<uint32_t, 4>{width - 1, height - 1, 1, 1}}) {
+        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, x, y, w, h, data), 1) << plugin.AcqGetLastError();
+        for (uint32_t r = 0; r < h; ++r)
+            for (uint32_t c = 0; c < w; ++c)
+                ASSERT_EQ(PixelOf(data, size_t{r} * w + c, 2),
+                          frame.At(y + r, width - 1 - (x + c), 0))
+                    << x << "," << y << " " << w << "x" << h << " at " << c << "," << r;
+        EXPECT_EQ(data[size_t{w} * h * 2], 0xEE) << "written past the region";
+    }
 }

@@ -1,8 +1,15 @@
+#include "display/ContrastMap.h"
 #include "display/ImageConverter.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdint>
+#include <numeric>
+#include <random>
+#include <string>
 #include <vector>
 
 using vidrune::ContrastSettings;
@@ -172,3 +179,138 @@ TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
     EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
     EXPECT_EQ(settings.autoLevelFrameCount, 2);
 }
+
+namespace {
+
+using vidrune::ContrastMap;
+using vidrune::SimdDispatch;
+using vidrune::SimdLevel;
+
+std::vector<SimdLevel> RunnableLevels() {
+    std::vector<SimdLevel> levels;
+    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2})
+        if (SimdDispatch::Supported(level))
+            levels.push_back(level);
+    return levels;
+}
+
+// Every 12-bit value, in order and shuffled (so that vector blocks mix values inside and
+// outside the exact division's range), then random 16-bit values; an odd count leaves a tail.
+std::vector<uint16_t> TestInputs() {
+    std::vector<uint16_t> values;
+    for (int v = 0; v < 4096; ++v)
+        values.push_back(static_cast<uint16_t>(v));
+    std::mt19937 rng(15);
+    std::vector<uint16_t> shuffled(values);
+    std::shuffle(shuffled.begin(), shuffled.end(), rng);
+    values.insert(values.end(), shuffled.begin(), shuffled.end());
+    std::uniform_int_distribution<int> word(0, 65535);
+    for (int n = 0; n < 12289; ++n)
+        values.push_back(static_cast<uint16_t>(word(rng)));
+    return values;
+}
+
+class ContrastMapPaths : public testing::TestWithParam<SimdLevel> {};
+
+INSTANTIATE_TEST_SUITE_P(Levels, ContrastMapPaths, testing::ValuesIn(RunnableLevels()),
+                         [](const testing::TestParamInfo<SimdLevel>& info) {
+                             return std::string(SimdDispatch::Name(info.param));
+                         });
+
+// Gains and offsets at the edges of the exact division (2^24, |v - offset| = 2^16), typical
+// display settings, and ones that wrap or divide by -1.
+TEST_P(ContrastMapPaths, InPlaceConversionMatchesTheFormula) {
+    const int32_t gains[] = {
+        1,         -1,        2,    3,     7,     255,    256,     257,           1000,
+        4095,      4096,      4097, -4096, 65536, 100003, 1 << 24, (1 << 24) + 1, -(1 << 24),
+        INT32_MAX, INT32_MIN, 0};
+    const int32_t offsets[] = {0,     -100,  -28672, -65535, -65536,  4095,      32768,
+                               65535, 65536, 131071, 70000,  1000000, INT32_MIN, INT32_MAX};
+    const std::vector<uint16_t> values = TestInputs();
+    const std::vector<uint8_t> frame = Frame(values);
+    ContrastMap map;
+    for (const int32_t gain : gains)
+        for (const int32_t offset : offsets)
+            for (const int32_t invert : {0, 1}) {
+                map.Set(gain, offset, invert);
+                std::vector<uint8_t> buffer = frame;
+                map.Convert(buffer.data(), buffer.data(), values.size(), GetParam());
+                for (size_t i = 0; i < values.size(); ++i)
+                    ASSERT_EQ(buffer[i], Reference(values[i], gain, offset, invert))
+                        << "input " << values[i] << " at " << i << ", gain " << gain << " offset "
+                        << offset << " invert " << invert;
+            }
+}
+
+TEST_P(ContrastMapPaths, ConvertsFromAnyByteIntoAnotherBuffer) {
+    const std::vector<uint16_t> values = TestInputs();
+    ContrastMap map;
+    map.Set(4096, -100, 0);
+    for (size_t shift : {1u, 3u, 17u}) {
+        std::vector<uint8_t> in(shift);
+        const std::vector<uint8_t> frame = Frame(values);
+        in.insert(in.end(), frame.begin(), frame.end());
+        std::vector<uint8_t> out(shift + values.size() + 1, 0xA5);
+        map.Convert(in.data() + shift, out.data() + shift, values.size(), GetParam());
+        for (size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(out[shift + i], Reference(values[i], 4096, -100, 0)) << "at " << i;
+        EXPECT_EQ(out.back(), 0xA5) << "written past the end, offset " << shift;
+    }
+}
+
+// The palette and overlay folded into the conversion: a scrambled table reaches every entry
+// of the vector lookup, the overlay is sparse as marks are. Settings inside and outside the
+// exact division's range take both ways through the pass.
+TEST_P(ContrastMapPaths, ComposedBitmapIsThePaletteOfEachByteOrTheOverlay) {
+    const std::vector<uint16_t> values = TestInputs();
+    const std::vector<uint8_t> frame = Frame(values);
+    std::mt19937 rng(77);
+    std::array<uint8_t, 256> palette{};
+    std::iota(palette.begin(), palette.end(), 0);
+    std::shuffle(palette.begin(), palette.end(), rng);
+    std::vector<uint8_t> overlay(values.size());
+    std::uniform_int_distribution<int> mark(0, 15);
+    for (auto& o : overlay)
+        o = mark(rng) == 0 ? static_cast<uint8_t>(1u << mark(rng) % 8) : 0;
+    const struct {
+        int32_t gain, offset, invert;
+    } settings[] = {{3000, 300, 0}, {4096, -100, 1}, {-700, 40000, 0}, {0, 0, 0}, {1 << 25, 7, 1}};
+    ContrastMap map;
+    for (const auto& c : settings) {
+        map.Set(c.gain, c.offset, c.invert);
+        std::vector<uint8_t> gray = frame; // in place, as the display converts
+        std::vector<uint8_t> bitmap(values.size() + 1, 0xA5);
+        map.ConvertAndCompose(gray.data(), gray.data(), overlay.data(), palette.data(),
+                              bitmap.data(), values.size(), GetParam());
+        for (size_t i = 0; i < values.size(); ++i) {
+            const uint8_t expected = Reference(values[i], c.gain, c.offset, c.invert);
+            ASSERT_EQ(gray[i], expected) << "input " << values[i] << " at " << i;
+            ASSERT_EQ(bitmap[i], palette[expected] | overlay[i])
+                << "input " << values[i] << " at " << i << ", gain " << c.gain;
+        }
+        EXPECT_EQ(bitmap.back(), 0xA5) << "written past the end";
+    }
+}
+
+TEST(ContrastMapRange, ExactDivisionOnlyWhereTheScaledInputStaysBelowTwoToThe24) {
+    const struct {
+        int32_t gain, offset, low, high;
+    } cases[] = {
+        {4096, 0, 0, 65535},
+        {4096, -100, 0, 65435},
+        {4096, 70000, 4465, 65535},
+        {-7, 131070, 65535, 65535},
+        {1 << 24, 5, 0, 65535},
+        {(1 << 24) + 1, 5, 1, 0},
+        {0, 0, 1, 0},
+        {300, 131071, 1, 0},
+        {300, -65536, 1, 0},
+    };
+    for (const auto& c : cases) {
+        const ContrastMap::DivisionRange range = ContrastMap::ExactDivisionRange(c.gain, c.offset);
+        EXPECT_EQ(range.low, c.low) << c.gain << " " << c.offset;
+        EXPECT_EQ(range.high, c.high) << c.gain << " " << c.offset;
+    }
+}
+
+} // namespace

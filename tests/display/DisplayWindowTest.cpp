@@ -174,6 +174,38 @@ TEST_F(DisplayWindowTest, BelowFullSizeTheImageIsDecimated) {
                 }).has_value());
 }
 
+// Below full size a deeper frame is converted only where it is shown; a snapshot taken
+// meanwhile still gets the whole frame converted.
+TEST_F(DisplayWindowTest, TwelveBitFramesBelowFullSizeAndTheirSnapshot) {
+    SimCamera camera;
+    camera.file = "deep.cam";
+    camera.depth = 12;
+    Open(camera);
+    window->ApplyZoom(50);
+    StartContinuous();
+    Clock::Sleep(300);
+    std::vector<uint8_t> pixels;
+    int32_t width = 0;
+    int32_t height = 0;
+    const bool taken = window->WindowEvents().OnSnapshot(false, pixels, width, height);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    EXPECT_TRUE(ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
+                    return static_cast<uint8_t>(Pattern16(2 * x + 1, 2 * y + 1, n, 12) / 16);
+                }).has_value());
+    ASSERT_TRUE(taken);
+    ASSERT_EQ(width, 64);
+    ASSERT_EQ(height, 48);
+    bool whole = false;
+    for (uint32_t n = 0; n < 255 && !whole; ++n) {
+        whole = true;
+        for (int32_t y = 0; y < height && whole; ++y)
+            for (int32_t x = 0; x < width && whole; ++x)
+                whole = pixels[static_cast<size_t>(y * width + x)] ==
+                        Pattern16(static_cast<uint32_t>(x), static_cast<uint32_t>(y), n, 12) / 16;
+    }
+    EXPECT_TRUE(whole) << "the snapshot is no whole converted frame";
+}
+
 TEST_F(DisplayWindowTest, SettingsAreSavedAtCloseAndRestoredPerMode) {
     Open();
     EXPECT_EQ(device.CloseDevice(), 0u);

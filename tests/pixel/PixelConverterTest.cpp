@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace vidrune {
@@ -46,12 +48,12 @@ void ExtractPerPixel(const Bytes& source, const Region& g, Bytes& destination) {
         }
 }
 
-void RotatePerPixel(const Bytes& source, int32_t width, int32_t height, uint32_t bytesPerPixel,
-                    Bytes& destination) {
+void RotatePerPixel(const uint8_t* source, int64_t stride, int32_t width, int32_t height,
+                    uint32_t bytesPerPixel, uint8_t* destination) {
     for (int64_t r = 0; r < height; ++r)
         for (int64_t c = 0; c < width; ++c)
             std::memcpy(&destination[(r * width + c) * bytesPerPixel],
-                        &source[((width - 1 - c) * height + r) * bytesPerPixel], bytesPerPixel);
+                        &source[((width - 1 - c) * stride + r) * bytesPerPixel], bytesPerPixel);
 }
 
 void FlipPerPixel(const Bytes& source, int32_t width, int32_t height, uint32_t bytesPerPixel,
@@ -66,6 +68,22 @@ Bytes Extract(const Bytes& source, const Region& g, Bytes destination) {
                                   g.height, g.xs, g.ys, destination.data());
     return destination;
 }
+
+// Every kernel level this CPU runs; the scalar one is the reference for the others.
+std::vector<SimdLevel> RunnableLevels() {
+    std::vector<SimdLevel> levels;
+    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2})
+        if (SimdDispatch::Supported(level))
+            levels.push_back(level);
+    return levels;
+}
+
+class PixelKernels : public testing::TestWithParam<SimdLevel> {};
+
+INSTANTIATE_TEST_SUITE_P(Levels, PixelKernels, testing::ValuesIn(RunnableLevels()),
+                         [](const testing::TestParamInfo<SimdLevel>& info) {
+                             return std::string(SimdDispatch::Name(info.param));
+                         });
 
 // A random region inside a random frame. The source ends right after the last pixel the
 // region addresses, so a read past it shows under AddressSanitizer.
@@ -89,19 +107,30 @@ std::size_t LastPixel(const Region& g) {
     return std::size_t{g.ys} * (g.y + g.height - 1) * g.sourceWidth + g.xs * (g.x + g.width - 1);
 }
 
-TEST(PixelConverterExtract, MatchesPerPixelCopyForRandomRegions) {
+// Source and destination start at a random byte offset, so no kernel may count on aligned
+// buffers; the source still ends right after the last addressed pixel.
+TEST_P(PixelKernels, ExtractMatchesPerPixelCopyForRandomRegions) {
     std::mt19937 rng(20240601);
     for (uint32_t bytesPerPixel : {1u, 2u}) {
         for (uint32_t xs : {1u, 2u, 4u}) {
             for (int n = 0; n < 250; ++n) {
                 const Region g = RandomRegion(rng, bytesPerPixel, xs);
-                const Bytes source = RandomBytes(rng, (LastPixel(g) + 1) * bytesPerPixel);
-                Bytes expected = Destination(std::size_t{g.width} * g.height * bytesPerPixel);
-                const Bytes actual = Extract(source, g, expected);
-                ExtractPerPixel(source, g, expected);
+                const uint32_t shift = Pick(rng, 0, 31);
+                const Bytes source = RandomBytes(rng, shift + (LastPixel(g) + 1) * bytesPerPixel);
+                const std::size_t bytes = std::size_t{g.width} * g.height * bytesPerPixel;
+                Bytes expected = Destination(shift + bytes);
+                Bytes actual = expected;
+                PixelConverter::ExtractRegion(source.data() + shift, g.sourceWidth, bytesPerPixel,
+                                              g.x, g.y, g.width, g.height, xs, g.ys,
+                                              actual.data() + shift, GetParam());
+                const Bytes shifted(source.begin() + shift, source.end());
+                Bytes reference = Destination(bytes);
+                ExtractPerPixel(shifted, g, reference);
+                std::copy(reference.begin(), reference.end() - kGuard, expected.begin() + shift);
                 ASSERT_EQ(actual, expected)
                     << "bpp " << bytesPerPixel << " W " << g.sourceWidth << " region " << g.x << ","
-                    << g.y << " " << g.width << "x" << g.height << " xs " << xs << " ys " << g.ys;
+                    << g.y << " " << g.width << "x" << g.height << " xs " << xs << " ys " << g.ys
+                    << " offset " << shift;
             }
         }
     }
@@ -188,35 +217,68 @@ TEST(PixelConverterFlip, EmptyImageWritesNothing) {
     }
 }
 
-void ExpectRotationMatches(std::mt19937& rng, int32_t width, int32_t height,
-                           uint32_t bytesPerPixel) {
-    const Bytes source = RandomBytes(rng, std::size_t(width) * height * bytesPerPixel);
-    Bytes expected = Destination(source.size());
+// One turn out of a source whose rows may be longer than the turned region's columns and
+// whose buffers start at any byte.
+struct TurnCase {
+    int32_t width, height;
+    uint32_t bytesPerPixel, extraStride, shift;
+};
+
+void ExpectRotationMatches(std::mt19937& rng, const TurnCase& t, SimdLevel level) {
+    const int64_t stride = t.height + t.extraStride;
+    const Bytes source =
+        RandomBytes(rng, t.shift + std::size_t(t.width) * stride * t.bytesPerPixel);
+    const std::size_t bytes = std::size_t(t.width) * t.height * t.bytesPerPixel;
+    Bytes expected = Destination(t.shift + bytes);
     Bytes actual = expected;
-    PixelConverter::RotateClockwise(source.data(), actual.data(), width, height, bytesPerPixel);
-    RotatePerPixel(source, width, height, bytesPerPixel, expected);
-    ASSERT_EQ(actual, expected) << width << "x" << height << " bpp " << bytesPerPixel;
+    PixelConverter::RotateClockwise(source.data() + t.shift, static_cast<uint32_t>(stride),
+                                    actual.data() + t.shift, t.width, t.height, t.bytesPerPixel,
+                                    level);
+    RotatePerPixel(source.data() + t.shift, stride, t.width, t.height, t.bytesPerPixel,
+                   expected.data() + t.shift);
+    ASSERT_EQ(actual, expected) << t.width << "x" << t.height << " bpp " << t.bytesPerPixel
+                                << " stride +" << t.extraStride << " offset " << t.shift;
 }
 
-TEST(PixelConverterRotate, MatchesPerPixelTurnForRandomSizes) {
+TEST_P(PixelKernels, RotateMatchesPerPixelTurnForRandomSizes) {
     std::mt19937 rng(29);
     for (int n = 0; n < 400; ++n) {
         // Mostly below one cache block, some spanning several blocks and partial tiles.
         const uint32_t limit = Pick(rng, 0, 4) == 0 ? 300 : 70;
-        const auto width = static_cast<int32_t>(Pick(rng, 1, limit));
-        const auto height = static_cast<int32_t>(Pick(rng, 1, limit));
-        ExpectRotationMatches(rng, width, height, n % 8 == 7 ? 4 : Pick(rng, 1, 2));
+        const TurnCase t{static_cast<int32_t>(Pick(rng, 1, limit)),
+                         static_cast<int32_t>(Pick(rng, 1, limit)),
+                         n % 8 == 7 ? 4 : Pick(rng, 1, 2),
+                         Pick(rng, 0, 2) == 0 ? 0 : Pick(rng, 1, 40), Pick(rng, 0, 31)};
+        ExpectRotationMatches(rng, t, GetParam());
     }
 }
 
-TEST(PixelConverterRotate, WholeTilesAndLinesOfOnePixel) {
+TEST_P(PixelKernels, RotateWholeTilesAndLinesOfOnePixel) {
     std::mt19937 rng(31);
-    const std::pair<int32_t, int32_t> sizes[] = {{1, 1},  {1, 77},  {77, 1},    {16, 16},
-                                                 {8, 8},  {64, 64}, {128, 192}, {13, 2},
-                                                 {2, 13}, {17, 33}, {256, 8},   {8, 256}};
+    const std::pair<int32_t, int32_t> sizes[] = {
+        {1, 1},     {1, 77},  {77, 1},  {16, 16}, {8, 8},     {64, 64},
+        {128, 192}, {13, 2},  {2, 13},  {17, 33}, {256, 8},   {8, 256},
+        {32, 16},   {16, 32}, {33, 17}, {31, 15}, {256, 256}, {160, 136}};
     for (const auto& [width, height] : sizes)
         for (uint32_t bytesPerPixel : {1u, 2u})
-            ExpectRotationMatches(rng, width, height, bytesPerPixel);
+            ExpectRotationMatches(rng, {width, height, bytesPerPixel, 0, 0}, GetParam());
+}
+
+TEST(SimdDispatch, RequestOnlyLowersTheLevel) {
+    const struct {
+        const char* request;
+        SimdLevel best, chosen;
+    } cases[] = {
+        {"", SimdLevel::kAvx2, SimdLevel::kAvx2},
+        {"sse2", SimdLevel::kAvx2, SimdLevel::kSse2},
+        {"scalar", SimdLevel::kAvx2, SimdLevel::kScalar},
+        {"avx2", SimdLevel::kSse2, SimdLevel::kSse2},
+        {"sse2", SimdLevel::kScalar, SimdLevel::kScalar},
+        {"AVX512", SimdLevel::kSse2, SimdLevel::kSse2},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SimdDispatch::Choose(c.request, c.best), c.chosen) << '"' << c.request << '"';
+    EXPECT_TRUE(SimdDispatch::Supported(SimdDispatch::Active()));
 }
 
 TEST(PixelConverterRotate, TurnsQuarterTurnClockwise) {
