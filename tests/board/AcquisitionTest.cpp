@@ -91,6 +91,7 @@ struct Fault {
     int32_t goodIndex; // a frame before the fault, delivered
     int32_t index;
     uint32_t readError;
+    int32_t laterIndex;                 // a frame after the fault, delivered
     std::optional<uint32_t> shownFrame; // the camera frame the refused read still copied
     bool blank = false;                 // or the all-zero frame it copied
 };
@@ -118,6 +119,10 @@ TEST_P(CameraFaultTest, IsReportedAndTheNextCameraWithoutItGrabsEveryFrame) {
         EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.index, 0, 0, 64, 48, frame, 50), 0);
         EXPECT_EQ(plugin.AcqGetLastError(), fault.readError);
     }
+    if (fault.laterIndex >= 0) {
+        std::vector<uint8_t> later;
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.laterIndex, 0, 0, 64, 48, later), 1);
+    }
     if (fault.shownFrame) {
         EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, *fault.shownFrame), "");
     }
@@ -137,8 +142,8 @@ TEST_P(CameraFaultTest, IsReportedAndTheNextCameraWithoutItGrabsEveryFrame) {
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, CameraFaultTest,
-    ::testing::Values(Fault{"Blank", "BlankFrames=1\n", 3, 0, 0, 1, 18, std::nullopt, true},
-                      Fault{"Dropped", "DropFrames=2\n", 4, 0, -1, 2, 21, 3u},
-                      Fault{"Stalled", "StallAfter=2\n", 4, 16, 1, 2, 16, std::nullopt},
-                      Fault{"NoSignal", "NoSignal=1\n", 2, 16, -1, -1, 0, std::nullopt}),
+    ::testing::Values(Fault{"Blank", "BlankFrames=1\n", 3, 0, 0, 1, 18, 2, std::nullopt, true},
+                      Fault{"Dropped", "DropFrames=2\n", 4, 0, -1, 2, 21, -1, 3u},
+                      Fault{"Stalled", "StallAfter=2\n", 4, 16, 1, 2, 16, -1, std::nullopt},
+                      Fault{"NoSignal", "NoSignal=1\n", 2, 16, -1, -1, 0, -1, std::nullopt}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
