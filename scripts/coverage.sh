@@ -9,10 +9,11 @@ build_dir=${1:-build-coverage}
 VIDRUNE_BENCH_DEPS=0 scripts/deps.sh
 VIDRUNE_DEPS=gcovr scripts/deps.sh
 
-# -O0 keeps every source line its own code, so line counts mean what they say. Absolute
-# paths in the notes files: ccache compiles with paths relative to each object's folder,
-# which gcovr cannot resolve from the root.
-flags="--coverage -O0 -fprofile-abs-path"
+# -O0 keeps every source line its own code, so line counts mean what they say. No ccache
+# base folder: its paths relative to each object's folder end up in the notes files, and
+# gcovr cannot resolve them from the root.
+export CCACHE_BASEDIR=
+flags="--coverage -O0"
 scripts/build.sh "$build_dir" -DCMAKE_BUILD_TYPE=Debug -DVIDRUNE_BUILD_BENCH=OFF \
     -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS=--coverage -DCMAKE_SHARED_LINKER_FLAGS=--coverage \
