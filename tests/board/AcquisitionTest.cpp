@@ -3,6 +3,10 @@
 #include "FrameCheck.h"
 #include "platform/Clock.h"
 
+#include <algorithm>
+#include <optional>
+#include <ostream>
+
 using vidrune::platform::Clock;
 using vidrune::test::BoardHost;
 using vidrune::test::CompareRegion;
@@ -43,161 +47,14 @@ TEST_F(AcquisitionTest, FrameSkippingKeepsEveryKthCameraFrame) {
     EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 6), "");
 }
 
-TEST_F(AcquisitionTest, CountsAboveTheRing) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    EXPECT_EQ(Acquire(5, true), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-    EXPECT_EQ(Acquire(0, false), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-
-    ASSERT_EQ(Acquire(5, false), 1);
-    std::vector<uint8_t> frame;
-    // Wait for the last frame (slot 0 again), then frame 0 is gone.
-    Clock::Sleep(300);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 0, 0, 0, 64, 48, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 17u);
-    EXPECT_EQ(plugin.AcquireStop(), 1);
-}
-
-TEST_F(AcquisitionTest, BlankFramesAreReportedButDelivered) {
-    SimCamera camera;
-    camera.extra = "BlankFrames=1\n";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
-    ASSERT_EQ(Acquire(3, true), 1);
-    std::vector<uint8_t> frame;
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 0, 0, 0, 64, 48, frame), 1);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 18u);
-    EXPECT_EQ(frame[0], 0);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame), 1);
-}
-
-TEST_F(AcquisitionTest, ADroppedFrameIsAGap) {
-    SimCamera camera;
-    camera.extra = "DropFrames=2\n";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
-    ASSERT_EQ(Acquire(4, true), 1);
-    std::vector<uint8_t> frame;
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 21u);
-    // The frame after the gap is camera frame 3.
-    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 3), "");
-
-    // Without drops the same acquisition has no gap.
-    camera.extra.clear();
-    files.WriteCamera(camera);
-    plugin.CloseDevice();
-    ASSERT_EQ(plugin.OpenDevice(), 0);
-    ASSERT_EQ(Acquire(4, true), 1);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 3, 0, 0, 64, 48, frame), 1);
-}
-
-TEST_F(AcquisitionTest, AStalledCameraTimesOut) {
-    SimCamera camera;
-    camera.extra = "StallAfter=2\n";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
-    EXPECT_EQ(Acquire(4, true), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 16u);
-    std::vector<uint8_t> frame;
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame, 50), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 16u);
-    // The device recovers: the next acquisition on a good camera works.
-    camera.extra.clear();
-    files.WriteCamera(camera);
-    plugin.CloseDevice();
-    ASSERT_EQ(plugin.OpenDevice(), 0);
-    EXPECT_EQ(Acquire(4, true), 1);
-}
-
-TEST_F(AcquisitionTest, ABoardWithoutSignalFailsTheStartInBoundedTime) {
-    SimCamera camera;
-    camera.extra = "NoSignal=1\n";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
-    const uint32_t start = Clock::TickCount();
-    EXPECT_EQ(Acquire(2, true), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 16u);
-    EXPECT_LT(Clock::TickCount() - start, 10000u);
-    // The failed start leaves the device idle: a stop has nothing to do.
-    EXPECT_EQ(plugin.AcquireStop(), 1);
-}
-
-TEST_F(AcquisitionTest, StoppingBeforeTheEndIsError19) {
-    SimCamera camera;
-    camera.frameRate = 10;
-    SimMode mode;
-    mode.frameRate = "10";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, mode)));
-    ASSERT_EQ(Acquire(4, false), 1);
-    EXPECT_EQ(plugin.AcquireStop(), 1);
-    EXPECT_EQ(plugin.AcqGetLastError(), 19u);
-    EXPECT_EQ(plugin.AcquireStop(), 1); // nothing runs any more
-    // A start while one runs stops the earlier one first.
+TEST_F(AcquisitionTest, AStartWhileOneRunsStopsTheEarlierOneFirst) {
+    ASSERT_TRUE(Open(SlowConfig(10)));
     ASSERT_EQ(Acquire(4, false), 1);
     ASSERT_EQ(Acquire(1, true), 1);
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
 }
-
-TEST_F(AcquisitionTest, UnknownKindsAreRefusedWithoutChangingAnything) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    for (uint32_t kind : {0u, 3u, 0xFFFFFFFFu}) {
-        AcquireRequest request{};
-        request.kind = kind;
-        EXPECT_EQ(plugin.AcquireStart(&request), 0) << kind;
-        EXPECT_EQ(plugin.AcqGetLastError(), 26u) << kind;
-        // Nothing wedged: stopping has nothing to stop.
-        EXPECT_EQ(plugin.AcquireStop(), 1) << kind;
-    }
-    ASSERT_EQ(Acquire(2, true), 1);
-
-    std::vector<uint8_t> frame;
-    EXPECT_EQ(Read(9, 0, 0, 0, 8, 8, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 26u);
-    EXPECT_EQ(Read(1, 0, 0, 0, 8, 8, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
-
-    // Close, free, initialise again, open and grab: all of it still works.
-    EXPECT_EQ(plugin.CloseDevice(), 0u);
-    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    EXPECT_EQ(Acquire(2, true), 1);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 8, 8, frame), 1);
-}
-
-TEST_F(AcquisitionTest, ReadsNeedAReadyDeviceAndSaneArguments) {
-    std::vector<uint8_t> frame(64);
-    ReadRequest request{};
-    request.kind = VIDRUNE_READ_LATEST;
-    request.width = 4;
-    request.height = 4;
-    request.copyFlag = 1;
-    request.data = frame.data();
-    EXPECT_EQ(plugin.ReadDevice(&request), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 7u);
-    EXPECT_EQ(Acquire(1, true), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 7u);
-
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    ASSERT_EQ(Acquire(1, true), 1);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, -1, 0, 0, 8, 8, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 0, 0, 0, 8, 8, frame, -5), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-    // A region reaching outside the frame is refused for every kind, before any copy.
-    for (uint32_t kind : {VIDRUNE_READ_CURRENT, VIDRUNE_READ_BY_INDEX, VIDRUNE_READ_LATEST}) {
-        EXPECT_EQ(Read(kind, 0, 1, 0, 64, 48, frame, 10), 0) << kind;
-        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << kind;
-        EXPECT_EQ(frame[0], 0xEE) << kind;
-        EXPECT_EQ(Read(kind, 0, 0, 40, 8, 9, frame, 10), 0) << kind;
-    }
-}
-
 TEST_F(AcquisitionTest, TheCurrentAndTheNewestFrame) {
-    SimCamera camera;
-    camera.frameRate = 20;
-    SimMode mode;
-    mode.frameRate = "20";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, mode)));
+    ASSERT_TRUE(Open(SlowConfig()));
     ASSERT_EQ(Acquire(4, false), 1);
     std::vector<uint8_t> frame;
     ASSERT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, 64, 48, frame), 1);
@@ -221,3 +78,72 @@ TEST_F(AcquisitionTest, TheCurrentAndTheNewestFrame) {
     EXPECT_EQ(plugin.AcquireStop(), 1);
     EXPECT_EQ(Numeric("DISPLAY MODE"), 1);
 }
+
+namespace {
+
+// A camera fault, what the waiting start and a read of one frame give, and the pixels of
+// that read where it delivers them anyway.
+struct Fault {
+    const char* name;
+    const char* cameraKeys;
+    int32_t frames;
+    uint32_t startError;
+    int32_t goodIndex; // a frame before the fault, delivered
+    int32_t index;
+    uint32_t readError;
+    int32_t laterIndex;                 // a frame after the fault, delivered
+    std::optional<uint32_t> shownFrame; // the camera frame the refused read still copied
+    bool blank = false;                 // or the all-zero frame it copied
+};
+
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
+}
+
+class CameraFaultTest : public BoardHost, public ::testing::WithParamInterface<Fault> {};
+
+} // namespace
+
+TEST_P(CameraFaultTest, IsReportedAndTheNextCameraWithoutItGrabsEveryFrame) {
+    const Fault& fault = GetParam();
+    SimCamera camera;
+    camera.extra = fault.cameraKeys;
+    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
+    EXPECT_EQ(Acquire(fault.frames, true), fault.startError == 0 ? 1 : 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), fault.startError);
+    std::vector<uint8_t> frame;
+    if (fault.index >= 0) {
+        if (fault.goodIndex >= 0) {
+            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.goodIndex, 0, 0, 64, 48, frame), 1);
+        }
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.index, 0, 0, 64, 48, frame, 50), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), fault.readError);
+    }
+    if (fault.laterIndex >= 0) {
+        std::vector<uint8_t> later;
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.laterIndex, 0, 0, 64, 48, later), 1);
+    }
+    if (fault.shownFrame) {
+        EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, *fault.shownFrame), "");
+    }
+    if (fault.blank) {
+        EXPECT_EQ(std::count(frame.begin(), frame.begin() + 64 * 48, 0), 64 * 48);
+    }
+    // The failed start leaves the device idle: a stop has nothing to do.
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+
+    files.WriteCamera(SimCamera{});
+    ASSERT_EQ(plugin.CloseDevice(), 0);
+    ASSERT_EQ(plugin.OpenDevice(), 0);
+    ASSERT_EQ(Acquire(4, true), 1);
+    for (int32_t i = 0; i < 4; ++i)
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, i, 0, 0, 64, 48, frame), 1) << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, CameraFaultTest,
+    ::testing::Values(Fault{"Blank", "BlankFrames=1\n", 3, 0, 0, 1, 18, 2, std::nullopt, true},
+                      Fault{"Dropped", "DropFrames=2\n", 4, 0, -1, 2, 21, -1, 3u},
+                      Fault{"Stalled", "StallAfter=2\n", 4, 16, 1, 2, 16, -1, std::nullopt},
+                      Fault{"NoSignal", "NoSignal=1\n", 2, 16, -1, -1, 0, -1, std::nullopt}),
+    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });

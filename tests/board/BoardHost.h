@@ -28,6 +28,18 @@ protected:
                plugin.AcqGetLastError() == 0;
     }
 
+    // The one-camera configuration at a frame rate slow enough that a test sees frames
+    // arrive one by one.
+    std::string SlowConfig(double frameRate = 20) {
+        SimCamera camera;
+        camera.frameRate = frameRate;
+        SimMode mode;
+        mode.frameRate = std::to_string(frameRate);
+        return files.WriteSingle(camera, mode);
+    }
+
+    VidruneDevice* Device() { return plugin.GetDeviceHandle(); }
+
     double Numeric(const char* name) {
         double value = -12345;
         EXPECT_EQ(plugin.AcqDeviceQuery(name, &value), 1) << name;
@@ -36,25 +48,22 @@ protected:
 
     int Set(const char* name, double value) { return plugin.AcqDeviceSet(name, &value); }
 
-    int Acquire(int32_t frames, bool wait) {
+    int Start(uint32_t kind, int32_t frames, bool wait) {
         AcquireRequest request{};
-        request.kind = VIDRUNE_ACQUIRE_NORMAL;
+        request.kind = kind;
         request.frameCount = frames;
         request.waitFlag = wait ? 1 : 0;
         return plugin.AcquireStart(&request);
     }
 
-    int StartContinuous() {
-        AcquireRequest request{};
-        request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
-        return plugin.AcquireStart(&request);
-    }
+    int Acquire(int32_t frames, bool wait) { return Start(VIDRUNE_ACQUIRE_NORMAL, frames, wait); }
 
-    // Reads a region into memory of the device's pixel size.
-    int Read(uint32_t kind, int32_t index, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
-             std::vector<uint8_t>& out, int32_t timeoutMs = 2000) {
-        const auto bytes = static_cast<uint32_t>(Numeric("DATA SIZE"));
-        out.assign(size_t{width} * height * bytes + 16, 0xEE);
+    int StartContinuous() { return Start(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false); }
+
+    // A copy read of a region into data.
+    static ReadRequest CopyRequest(uint32_t kind, int32_t index, uint32_t x, uint32_t y,
+                                   uint32_t width, uint32_t height, void* data,
+                                   int32_t timeoutMs = 2000) {
         ReadRequest request{};
         request.kind = kind;
         request.index = index;
@@ -64,7 +73,16 @@ protected:
         request.width = width;
         request.height = height;
         request.copyFlag = 1;
-        request.data = out.data();
+        request.data = data;
+        return request;
+    }
+
+    // Reads a region into memory of the device's pixel size.
+    int Read(uint32_t kind, int32_t index, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
+             std::vector<uint8_t>& out, int32_t timeoutMs = 2000) {
+        const auto bytes = static_cast<uint32_t>(Numeric("DATA SIZE"));
+        out.assign(size_t{width} * height * bytes + 16, 0xEE);
+        ReadRequest request = CopyRequest(kind, index, x, y, width, height, out.data(), timeoutMs);
         return plugin.ReadDevice(&request);
     }
 

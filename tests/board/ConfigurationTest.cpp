@@ -63,7 +63,10 @@ TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndHowManyCamerasTheyGive
     };
     const Case cases[] = {
         {"[STRAVIK2]\nNAME=Board\n", 0, 0, 23}, // no usable first camera
-        {Camera(1, "Lonely"), 0, 0, 23},        // cameras without modes are no camera
+        {Camera(1, "Cam") + Mode(1, 1, SimMode{.extra = "RESOLUTION=7\n"}), 0, 0, 23},
+        {Camera(1, "Cam") + Mode(1, 1, SimMode{.extra = "RESOLUTION=17\n"}), 0, 0, 23},
+        {Camera(1, "Cam") + Mode(1, 1, SimMode{.extra = "RESOLUTION=8\n"}), 1, 1, 0},
+        {Camera(1, "Cam") + Mode(1, 1, SimMode{.extra = "RESOLUTION=16\n"}), 1, 1, 0},
         {Camera(1, "Cam") + "[CAMERA1_MODE1]\nNAME=Typo\nCONTROLFILE=mono8.cam\n", 0, 0, 23},
         {Camera(1, "Cam") + Mode(1, 1) + "[CAMERA2]\nNAME=NoPixel\nPIXELSIZE=0\n" + Mode(2, 1) +
              Camera(3, "Never") + Mode(3, 1),
@@ -109,20 +112,6 @@ TEST_F(ConfigurationTest, DefaultsAndSubstitutionsOfTheModeKeys) {
     EXPECT_STREQ(text, "Whole sensor");
     ASSERT_EQ(plugin.AcqInputModeQuery("CONTROL FILE", &text), 1);
     EXPECT_STREQ(text, "mono8.cam");
-}
-
-TEST_F(ConfigurationTest, ResolutionOutsideEightToSixteenIsRefused) {
-    for (int resolution : {7, 8, 16, 17}) {
-        SimMode mode;
-        mode.name = "R" + std::to_string(resolution);
-        mode.extra = "RESOLUTION=" + std::to_string(resolution) + "\n";
-        const std::string config = files.WriteConfig(Camera(1, "Cam") + Mode(1, 1, mode),
-                                                     "r" + std::to_string(resolution) + ".ini");
-        plugin.FreeDeviceResources();
-        const bool usable = resolution >= 8 && resolution <= 16;
-        EXPECT_EQ(plugin.InitializeDevice(config.c_str()), usable ? 1 : 0) << resolution;
-        EXPECT_EQ(plugin.GetNumInputDevices(), usable ? 1u : 0u) << resolution;
-    }
 }
 
 TEST_F(ConfigurationTest, DeviceSectionDefaultsAndBufferLimits) {

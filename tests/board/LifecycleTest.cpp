@@ -3,8 +3,7 @@
 #include "support/Environment.h"
 
 #include <algorithm>
-#include <cstdlib>
-#include <iterator>
+#include <ostream>
 #include <string>
 
 using vidrune::test::BoardHost;
@@ -14,36 +13,23 @@ using vidrune::test::SimMode;
 
 using LifecycleTest = BoardHost;
 
-TEST_F(LifecycleTest, OpenBeforeInitialisationIsRefusedWith22) {
-    // A refusal returns its code: 0 would mean "open".
-    EXPECT_EQ(plugin.OpenDevice(), 22u);
-    EXPECT_EQ(plugin.AcqGetLastError(), 22u);
-    // Close before initialisation gives 7 and leaves the last error alone.
-    VidruneDevice* device = plugin.GetDeviceHandle();
+TEST_F(LifecycleTest, CloseAndOpenInEachState) {
+    // Before initialisation: close gives 7 and leaves the last error alone.
+    VidruneDevice* device = Device();
     device->ops->SetLastError(device, 12);
     EXPECT_EQ(plugin.CloseDevice(), 7);
     EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-}
 
-TEST_F(LifecycleTest, OpenCloseAndTheRefusalsWhileOpen) {
-    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
-    ASSERT_TRUE(Initialize(config));
+    ASSERT_EQ(plugin.InitializeDevice(files.WriteSingle(SimCamera{}, SimMode{}).c_str()), 1);
+    EXPECT_EQ(plugin.OpenDevice(), 11); // no camera chosen yet
+    EXPECT_EQ(plugin.AcqGetLastError(), 11u);
+    ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
     EXPECT_EQ(plugin.CloseDevice(), 0); // initialised, not open
     ASSERT_EQ(plugin.OpenDevice(), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
     EXPECT_EQ(Numeric("WIDTH"), 64);
-
-    EXPECT_EQ(plugin.OpenDevice(), 1u);
-    EXPECT_EQ(plugin.AcqGetLastError(), 1u);
-    EXPECT_EQ(plugin.SetCurrentInputDevice(plugin.GetCurrentInputDevice()), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 1u);
-    EXPECT_EQ(plugin.SetCurrentInputMode(plugin.GetCurrentInputMode()), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 1u);
-
     EXPECT_EQ(plugin.CloseDevice(), 0);
     double width = 0;
     EXPECT_EQ(plugin.AcqDeviceQuery("WIDTH", &width), 0); // open attributes are gone
-    EXPECT_EQ(plugin.CloseDevice(), 0);
     EXPECT_EQ(plugin.SetCurrentInputMode(plugin.GetCurrentInputMode()), 1);
     ASSERT_EQ(plugin.OpenDevice(), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
@@ -52,39 +38,7 @@ TEST_F(LifecycleTest, OpenCloseAndTheRefusalsWhileOpen) {
     EXPECT_EQ(plugin.OpenDevice(), 22u);
 }
 
-TEST_F(LifecycleTest, AMissingControlFileIsError23AndLeavesTheDeviceUsable) {
-    files.WriteCamera(SimCamera{});
-    SimMode missing;
-    missing.name = "Missing";
-    missing.controlFile = "absent.cam";
-    const std::string config =
-        files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                          SimBoardFiles::ModeSection("CAMERA1_MODE1", missing) +
-                          SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{}));
-    ASSERT_TRUE(Initialize(config));
-    ASSERT_EQ(plugin.GetCurrentInputMode(), plugin.GetInputModeId("Missing"));
-    EXPECT_EQ(plugin.OpenDevice(), 23);
-    EXPECT_EQ(plugin.AcqGetLastError(), 23u);
-    // Not open: the mode can be changed and the good one opens.
-    ASSERT_EQ(plugin.SetCurrentInputMode(plugin.GetInputModeId("Full")), 1);
-    EXPECT_EQ(plugin.OpenDevice(), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
-}
-
-TEST_F(LifecycleTest, TheVicFileSitsBesideTheCameraFile) {
-    // Without an extension the one file serves both loads.
-    files.Dir().Write("mono", "[Camera]\nPixelDepth=8\nFrameRate=100\n[Vic]\nMaxWidth=32\n"
-                              "MaxHeight=16\nPixelDepth=8\n");
-    SimMode plain;
-    plain.controlFile = "mono";
-    plain.width = 32;
-    plain.height = 16;
-    ASSERT_TRUE(Open(files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                                       SimBoardFiles::ModeSection("CAMERA1_MODE1", plain))));
-    EXPECT_EQ(Numeric("MAX WIDTH"), 32);
-}
-
-TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePaths) {
+TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePathsWithTheVicFileBeside) {
     SimBoardFiles elsewhere;
     SimCamera away;
     away.file = "away.cam";
@@ -96,42 +50,87 @@ TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePaths) {
     inner.file = "cams.v2/inner.cam";
     inner.maxWidth = 24;
     files.WriteCamera(inner);
+    // Without an extension the one file serves both loads.
+    files.Dir().Write("mono", "[Camera]\nPixelDepth=8\nFrameRate=100\n[Vic]\nMaxWidth=32\n"
+                              "MaxHeight=16\nPixelDepth=8\n");
 
-    struct Case {
-        std::string controlFile;
-        uint32_t width;
-    };
-    const Case cases[] = {{rooted, 40}, {forward, 40}, {"cams.v2/inner.cam", 24}};
+    const std::pair<std::string, int> cases[] = {
+        {rooted, 40}, {forward, 40}, {"cams.v2/inner.cam", 24}, {"mono", 32}};
     std::string config = SimBoardFiles::CameraSection("CAMERA1", "Cam");
     for (size_t i = 0; i < std::size(cases); ++i) {
         SimMode mode;
         mode.name = "M" + std::to_string(i);
-        mode.controlFile = cases[i].controlFile;
-        mode.width = static_cast<int>(cases[i].width);
+        mode.controlFile = cases[i].first;
+        mode.width = cases[i].second;
+        mode.height = 16;
         config += SimBoardFiles::ModeSection("CAMERA1_MODE" + std::to_string(i + 1), mode);
     }
     ASSERT_TRUE(Initialize(files.WriteConfig(config)));
     for (size_t i = 0; i < std::size(cases); ++i) {
-        SCOPED_TRACE(cases[i].controlFile);
+        SCOPED_TRACE(cases[i].first);
         ASSERT_EQ(
             plugin.SetCurrentInputMode(plugin.GetInputModeId(("M" + std::to_string(i)).c_str())),
             1);
         EXPECT_EQ(plugin.OpenDevice(), 0);
-        EXPECT_EQ(Numeric("MAX WIDTH"), cases[i].width);
+        EXPECT_EQ(Numeric("MAX WIDTH"), cases[i].second);
         EXPECT_EQ(plugin.CloseDevice(), 0);
     }
 }
 
-TEST_F(LifecycleTest, AMissingVicFileFailsTheOpen) {
-    files.Dir().Write("only.cam", "[Camera]\nPixelDepth=8\n");
-    SimMode mode;
-    mode.controlFile = "only.cam";
-    const std::string config = files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                                                 SimBoardFiles::ModeSection("CAMERA1_MODE1", mode));
-    ASSERT_TRUE(Initialize(config));
-    EXPECT_EQ(plugin.OpenDevice(), 1);
-    EXPECT_EQ(plugin.AcqGetLastError(), 1u);
+namespace {
+
+// A first mode the board cannot open, beside a good one.
+struct BadMode {
+    const char* name;
+    const char* controlFile;
+    const char* keys;
+    int code;
+};
+
+void PrintTo(const BadMode& mode, std::ostream* out) {
+    *out << mode.name;
+}
+
+class BadModeTest : public BoardHost, public ::testing::WithParamInterface<BadMode> {};
+
+} // namespace
+
+TEST_P(BadModeTest, FailsTheOpenWithItsCodeAndTheGoodModeStillOpens) {
+    files.WriteCamera(SimCamera{});
+    files.Dir().Write("novic.cam", "[Camera]\nPixelDepth=8\n");
+    SimMode bad;
+    bad.name = "Bad";
+    bad.controlFile = GetParam().controlFile;
+    bad.extra = GetParam().keys;
+    ASSERT_TRUE(
+        Initialize(files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                                     SimBoardFiles::ModeSection("CAMERA1_MODE1", bad) +
+                                     SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{}))));
+    ASSERT_EQ(plugin.GetCurrentInputMode(), plugin.GetInputModeId("Bad"));
+    EXPECT_EQ(plugin.OpenDevice(), GetParam().code);
+    EXPECT_EQ(plugin.AcqGetLastError(), static_cast<uint32_t>(GetParam().code));
     EXPECT_EQ(plugin.CloseDevice(), 0);
+    // Not open: the mode can be changed and the good one opens.
+    ASSERT_EQ(plugin.SetCurrentInputMode(plugin.GetInputModeId("Full")), 1);
+    EXPECT_EQ(plugin.OpenDevice(), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, BadModeTest,
+    ::testing::Values(BadMode{"MissingControlFile", "absent.cam", "", 23},
+                      BadMode{"MissingVicFile", "novic.cam", "", 1},
+                      BadMode{"XSubSampleThree", "mono8.cam", "XSUBSAMPLE=3\n", 12},
+                      BadMode{"YSubSampleThree", "mono8.cam", "YSUBSAMPLE=3\n", 12},
+                      BadMode{"XSubSampleZero", "mono8.cam", "XSUBSAMPLE=0\n", 12},
+                      BadMode{"FrameSkipAboveAThousand", "mono8.cam", "FRAMESKIP=1001\n", 12}),
+    [](const ::testing::TestParamInfo<BadMode>& info) { return std::string(info.param.name); });
+
+TEST_F(LifecycleTest, AScaleTheHostGivesTheModeMeetsTheSameRefusal) {
+    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
+    double scale = 3;
+    ASSERT_EQ(plugin.AcqInputModeSet("X DATA SCALE", &scale), 1);
+    EXPECT_EQ(plugin.OpenDevice(), 12);
 }
 
 TEST_F(LifecycleTest, RefusedInitialisationsAndOpensChangeNothing) {
@@ -179,37 +178,4 @@ TEST_F(LifecycleTest, NoBoardMeansNotStarted) {
     EXPECT_EQ(plugin.AcqGetLastError(), 7u);
     vidrune::test::Environment::Unset("VIDRUNE_SIM_BOARDS");
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
-}
-
-TEST_F(LifecycleTest, OpenWithoutCurrentCameraOrModeIsRefused) {
-    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
-    ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
-    EXPECT_EQ(plugin.OpenDevice(), 11);
-    EXPECT_EQ(plugin.AcqGetLastError(), 11u);
-}
-
-TEST_F(LifecycleTest, ModeValuesTheBoardCannotUseFailTheOpen) {
-    files.WriteCamera(SimCamera{});
-    for (const char* extra :
-         {"XSUBSAMPLE=3\n", "YSUBSAMPLE=3\n", "XSUBSAMPLE=0\n", "FRAMESKIP=1001\n"}) {
-        SimMode bad;
-        bad.name = "Bad";
-        bad.extra = extra;
-        const std::string config =
-            files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                              SimBoardFiles::ModeSection("CAMERA1_MODE1", bad) +
-                              SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{}));
-        ASSERT_TRUE(Initialize(config)) << extra;
-        EXPECT_EQ(plugin.OpenDevice(), 12) << extra;
-        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << extra;
-        ASSERT_EQ(plugin.SetCurrentInputMode(plugin.GetInputModeId("Full")), 1) << extra;
-        EXPECT_EQ(plugin.OpenDevice(), 0) << extra;
-        plugin.FreeDeviceResources();
-    }
-
-    // A host that gives the mode such a value meets the same refusal.
-    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
-    double scale = 3;
-    ASSERT_EQ(plugin.AcqInputModeSet("X DATA SCALE", &scale), 1);
-    EXPECT_EQ(plugin.OpenDevice(), 12);
 }

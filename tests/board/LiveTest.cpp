@@ -2,6 +2,7 @@
 #include "board/CVidrune.h"
 #include "platform/Clock.h"
 #include "support/SimBoardFiles.h"
+#include "support/SimDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@ using vidrune::CVidrune;
 using vidrune::platform::Clock;
 using vidrune::test::SimBoardFiles;
 using vidrune::test::SimCamera;
+using vidrune::test::SimDevice;
 using vidrune::test::SimMode;
 
 TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
@@ -20,13 +22,8 @@ TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
     SimMode mode;
     mode.frameRate = "60";
     CVidrune device("STRAVIK2 MONO");
-    ASSERT_EQ(device.InitializeDevice(files.WriteSingle(camera, mode).c_str()), 1);
-    device.SetCurrentInputDevice(device.GetInputDeviceId("Cam"));
-    ASSERT_EQ(device.OpenDevice(), 0u);
-
-    AcquireRequest request{};
-    request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
-    ASSERT_EQ(device.AcquireStart(&request), 1);
+    ASSERT_TRUE(SimDevice::Open(device, files.WriteSingle(camera, mode)));
+    ASSERT_EQ(SimDevice::Start(device, VIDRUNE_ACQUIRE_CONTINUOUS), 1);
     std::vector<uint8_t> frame(64 * 48);
     ReadRequest read{};
     read.kind = VIDRUNE_READ_LATEST;

@@ -11,38 +11,18 @@ using vidrune::test::FrameGeometry;
 using vidrune::test::SimCamera;
 using vidrune::test::SimMode;
 
-namespace {
-
-class ReadContractTest : public BoardHost {
-protected:
-    // A camera slow enough that a test sees frames arrive one by one.
-    bool OpenSlowCamera() {
-        SimCamera camera;
-        camera.frameRate = 20;
-        SimMode mode;
-        mode.frameRate = "20";
-        return Open(files.WriteSingle(camera, mode));
-    }
-
-    VidruneDevice* Device() { return plugin.GetDeviceHandle(); }
-};
-
-} // namespace
+using ReadContractTest = BoardHost;
 
 TEST_F(ReadContractTest, OnlyFramesOfTheAcquisitionAreReadAndEachOnce) {
-    ASSERT_TRUE(OpenSlowCamera());
+    ASSERT_TRUE(Open(SlowConfig()));
     std::vector<uint8_t> frame;
-    // Nothing has landed since the open: no newest frame, and no index to read.
-    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 8, 8, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 16u);
+    // No acquisition since the open: no index to read.
     EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 0, 0, 0, 8, 8, frame), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 12u);
 
     ASSERT_EQ(Acquire(2, true), 1);
-    for (int32_t index : {2, 5}) {
-        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, index, 0, 0, 8, 8, frame), 0) << index;
-        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << index;
-    }
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 8, 8, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
     ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
     EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
     // Taken already: answered at once, not after the (long) time-out.
@@ -51,7 +31,7 @@ TEST_F(ReadContractTest, OnlyFramesOfTheAcquisitionAreReadAndEachOnce) {
 }
 
 TEST_F(ReadContractTest, AFrameNotYetInIsWaitedForNotTakenFromAnEarlierLap) {
-    ASSERT_TRUE(OpenSlowCamera());
+    ASSERT_TRUE(Open(SlowConfig()));
     // Six frames through four buffers: frame 5 lands where frame 1 was.
     ASSERT_EQ(Acquire(6, false), 1);
     std::vector<uint8_t> frame;
@@ -61,29 +41,6 @@ TEST_F(ReadContractTest, AFrameNotYetInIsWaitedForNotTakenFromAnEarlierLap) {
     // Frame 1 was overwritten by then.
     EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 8, 8, frame), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 17u);
-}
-
-TEST_F(ReadContractTest, RequestsWithoutRoomOrRegionAreRefusedForEveryKind) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    ASSERT_EQ(Acquire(2, true), 1);
-    std::vector<uint8_t> out(64 * 48);
-    for (uint32_t kind : {VIDRUNE_READ_CURRENT, VIDRUNE_READ_BY_INDEX, VIDRUNE_READ_LATEST}) {
-        ReadRequest request{};
-        request.kind = kind;
-        request.width = 8;
-        request.height = 8;
-        request.copyFlag = 1;
-        request.timeoutMs = 100;
-        EXPECT_EQ(plugin.ReadDevice(&request), 0) << kind; // data null
-        EXPECT_EQ(plugin.AcqGetLastError(), 12u) << kind;
-        request.data = out.data();
-        for (auto [width, height] : {std::pair{0u, 0u}, {0u, 8u}, {8u, 0u}}) {
-            request.width = width;
-            request.height = height;
-            EXPECT_EQ(plugin.ReadDevice(&request), 0) << kind << " " << width << "x" << height;
-            EXPECT_EQ(plugin.AcqGetLastError(), 12u) << kind;
-        }
-    }
 }
 
 TEST_F(ReadContractTest, FlagsSetThroughTheDeviceTableNeverReachFreedBuffers) {
@@ -155,7 +112,7 @@ TEST_F(ReadContractTest, TriggeredFramesComeWhenTriggeredWithoutAGapError) {
 }
 
 TEST_F(ReadContractTest, TheFrameBeingFilledIsNeverOneOfAnEarlierLap) {
-    ASSERT_TRUE(OpenSlowCamera());
+    ASSERT_TRUE(Open(SlowConfig()));
     ASSERT_EQ(StartContinuous(), 1);
     Clock::Sleep(500); // the ring has gone round more than once
     std::vector<uint8_t> frame;

@@ -4,6 +4,7 @@
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
 #include "support/SimBoardFiles.h"
+#include "support/SimDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -13,25 +14,19 @@ using vidrune::CVidrune;
 using vidrune::platform::Diagnostics;
 using vidrune::test::SimBoardFiles;
 using vidrune::test::SimCamera;
+using vidrune::test::SimDevice;
 using vidrune::test::SimMode;
 
 namespace {
 
 class RingTest : public ::testing::Test {
 protected:
-    bool Open(const std::string& config) {
-        if (!device.InitializeDevice(config.c_str()))
-            return false;
-        device.SetCurrentInputDevice(device.GetInputDeviceId(device.GetFirstInputDeviceName()));
-        return device.OpenDevice() == 0 && device.GetLastError() == 0;
+    ::testing::AssertionResult Open(const std::string& config) {
+        return SimDevice::Open(device, config);
     }
 
     int Acquire(int32_t frames) {
-        AcquireRequest request{};
-        request.kind = VIDRUNE_ACQUIRE_NORMAL;
-        request.frameCount = frames;
-        request.waitFlag = 1;
-        return device.AcquireStart(&request);
+        return SimDevice::Start(device, VIDRUNE_ACQUIRE_NORMAL, frames, true);
     }
 
     uint32_t AcquisitionParameter(uint32_t parameter) {

@@ -4,6 +4,7 @@
 #include "fgsim/FgSimControl.h"
 #include "platform/Clock.h"
 #include "support/SimBoardFiles.h"
+#include "support/SimDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@ using vidrune::fgsim::StallNextCall;
 using vidrune::platform::Clock;
 using vidrune::test::SimBoardFiles;
 using vidrune::test::SimCamera;
+using vidrune::test::SimDevice;
 using vidrune::test::SimMode;
 
 namespace {
@@ -21,24 +23,28 @@ namespace {
 // Longer than the stop's and the thread end's waits together.
 constexpr uint32_t kStallMs = 6000;
 
-std::unique_ptr<CVidrune> OpenDevice(const SimBoardFiles& files) {
-    auto device = std::make_unique<CVidrune>("STRAVIK2 MONO");
-    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
-    EXPECT_EQ(device->InitializeDevice(config.c_str()), 1);
-    device->SetCurrentInputDevice(device->GetInputDeviceId("Cam"));
-    EXPECT_EQ(device->OpenDevice(), 0u);
-    return device;
-}
+class ThreadLifetimeTest : public ::testing::Test {
+protected:
+    std::unique_ptr<CVidrune> OpenDevice() {
+        auto device = std::make_unique<CVidrune>("STRAVIK2 MONO");
+        EXPECT_TRUE(SimDevice::Open(*device, config_));
+        return device;
+    }
+
+    static int GrabTwo(CVidrune& device) {
+        return SimDevice::Start(device, VIDRUNE_ACQUIRE_NORMAL, 2, true);
+    }
+
+private:
+    SimBoardFiles files_;
+    std::string config_ = files_.WriteSingle(SimCamera{}, SimMode{});
+};
 
 } // namespace
 
-TEST(ThreadLifetimeTest, ADeviceDestroyedUnderAHeldUpGrabThread) {
-    SimBoardFiles files;
-    auto device = OpenDevice(files);
-    AcquireRequest request{};
-    request.kind = VIDRUNE_ACQUIRE_NORMAL;
-    request.frameCount = 1000;
-    ASSERT_EQ(device->AcquireStart(&request), 1);
+TEST_F(ThreadLifetimeTest, ADeviceDestroyedUnderAHeldUpGrabThread) {
+    auto device = OpenDevice();
+    ASSERT_EQ(SimDevice::Start(*device, VIDRUNE_ACQUIRE_NORMAL, 1000), 1);
     // Stopping makes the grab thread abort the transfer, and that call hangs: a close that
     // cannot stop the acquisition says so.
     StallNextCall("FgXferAbort", kStallMs);
@@ -48,27 +54,18 @@ TEST(ThreadLifetimeTest, ADeviceDestroyedUnderAHeldUpGrabThread) {
     Clock::Sleep(kStallMs + 500);
 
     // The library and a new device are unharmed.
-    device = OpenDevice(files);
-    request.frameCount = 2;
-    request.waitFlag = 1;
-    EXPECT_EQ(device->AcquireStart(&request), 1);
+    EXPECT_EQ(GrabTwo(*OpenDevice()), 1);
 }
 
-TEST(ThreadLifetimeTest, ADeviceFreedAndReusedUnderAHeldUpLiveThread) {
-    SimBoardFiles files;
-    auto device = OpenDevice(files);
-    AcquireRequest request{};
-    request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+TEST_F(ThreadLifetimeTest, ADeviceFreedAndReusedUnderAHeldUpLiveThread) {
+    auto device = OpenDevice();
     // The live thread's first library call hangs; the start does not wait for it for long.
     StallNextCall("FgXferAbort", kStallMs);
-    device->AcquireStart(&request);
+    SimDevice::Start(*device, VIDRUNE_ACQUIRE_CONTINUOUS);
     EXPECT_EQ(device->FreeDeviceResources(), 0);
     // Initialised, opened and grabbing again while the old thread still sleeps, and after.
-    device = OpenDevice(files);
-    request.kind = VIDRUNE_ACQUIRE_NORMAL;
-    request.frameCount = 2;
-    request.waitFlag = 1;
-    EXPECT_EQ(device->AcquireStart(&request), 1);
+    device = OpenDevice();
+    EXPECT_EQ(GrabTwo(*device), 1);
     Clock::Sleep(kStallMs + 500);
-    EXPECT_EQ(device->AcquireStart(&request), 1);
+    EXPECT_EQ(GrabTwo(*device), 1);
 }

@@ -6,6 +6,7 @@
 #include "board/BoardHost.h"
 #include "board/FrameCheck.h"
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -61,30 +62,23 @@ constexpr double kInfinity = std::numeric_limits<double>::infinity();
 class SweepTest : public BoardHost, public ::testing::WithParamInterface<BadCall> {
 public:
     // The rows call the exports directly.
+    using BoardHost::Acquire;
+    using BoardHost::Device;
     using BoardHost::plugin;
+    using BoardHost::Start;
 
-    VidruneDevice* Device() { return plugin.GetDeviceHandle(); }
-
-    int64_t Start(uint32_t kind, int32_t frames, uint32_t wait) {
-        AcquireRequest request{};
-        request.kind = kind;
-        request.frameCount = frames;
-        request.waitFlag = wait;
-        return plugin.AcquireStart(&request);
-    }
-
-    // A read of the whole frame into memory of its size, with the fields given changed.
+    // A read of the whole frame into memory of its size, with the fields given changed. A
+    // refused read must leave that memory as it was.
     int64_t ReadWith(const std::function<void(ReadRequest&)>& change) {
-        pixels_.assign(size_t{kWidth} * kHeight, 0);
-        ReadRequest request{};
-        request.kind = VIDRUNE_READ_BY_INDEX;
-        request.timeoutMs = 200;
-        request.width = kWidth;
-        request.height = kHeight;
-        request.copyFlag = 1;
-        request.data = pixels_.data();
+        pixels_.assign(size_t{kWidth} * kHeight, 0xEE);
+        ReadRequest request =
+            CopyRequest(VIDRUNE_READ_BY_INDEX, 0, 0, 0, kWidth, kHeight, pixels_.data(), 200);
         change(request);
-        return plugin.ReadDevice(&request);
+        const int64_t result = plugin.ReadDevice(&request);
+        if (result == 0 &&
+            !std::all_of(pixels_.begin(), pixels_.end(), [](uint8_t b) { return b == 0xEE; }))
+            ADD_FAILURE() << "a refused read wrote into the host's memory";
+        return result;
     }
 
     int64_t SetNumber(const char* name, double value) { return plugin.AcqDeviceSet(name, &value); }
@@ -93,11 +87,7 @@ public:
 
 protected:
     void SetUp() override {
-        SimCamera camera;
-        camera.frameRate = 20;
-        SimMode mode;
-        mode.frameRate = "20";
-        config_ = files.WriteSingle(camera, mode);
+        config_ = SlowConfig();
         ReachStage(GetParam().stage);
     }
 
@@ -110,13 +100,13 @@ protected:
         ASSERT_EQ(plugin.OpenDevice(), 0);
         ASSERT_EQ(plugin.AcqGetLastError(), 0u);
         if (stage == Stage::Grabbed) {
-            ASSERT_EQ(Start(VIDRUNE_ACQUIRE_NORMAL, 2, 1), 1);
+            ASSERT_EQ(Acquire(2, true), 1);
         }
         if (stage == Stage::Counting) {
-            ASSERT_EQ(Start(VIDRUNE_ACQUIRE_NORMAL, 40, 0), 1);
+            ASSERT_EQ(Acquire(40, false), 1);
         }
         if (stage == Stage::Continuous) {
-            ASSERT_EQ(Start(VIDRUNE_ACQUIRE_CONTINUOUS, 0, 0), 1);
+            ASSERT_EQ(StartContinuous(), 1);
         }
     }
 
@@ -136,7 +126,7 @@ protected:
     }
 
     void GrabsNormally() {
-        ASSERT_EQ(Start(VIDRUNE_ACQUIRE_NORMAL, 2, 1), 1) << plugin.AcqGetLastError();
+        ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
         ASSERT_EQ(ReadWith([](ReadRequest& r) { r.index = 1; }), 1) << plugin.AcqGetLastError();
         EXPECT_EQ(CompareRegion(pixels_, FrameGeometry{}, 0, 0, kWidth, kHeight, 1), "");
     }
@@ -161,13 +151,10 @@ namespace {
 
 // Rows: the call, then what it must give.
 using S = SweepTest;
+const std::string kEmpty;
 const std::string kLong111(111, 'N');
 const std::string kLong112(112, 'N');
 const std::string kLong5000(5000, 'N');
-
-Call Names(std::function<int64_t(S&, const char*)> call, const std::string& name) {
-    return [call, name](S& t) { return call(t, name.c_str()); };
-}
 
 int64_t QueryDevice(S& t, const char* name) {
     double value = 0;
@@ -191,10 +178,89 @@ int64_t ModeId(S& t, const char* name) {
     return t.plugin.GetInputModeId(name);
 }
 
+const std::pair<const char*, uint32_t> kReadKinds[] = {{"Current", VIDRUNE_READ_CURRENT},
+                                                       {"ByIndex", VIDRUNE_READ_BY_INDEX},
+                                                       {"Newest", VIDRUNE_READ_LATEST}};
+
+Call Naming(int64_t (*call)(S&, const char*), const std::string& name) {
+    return [call, &name](S& t) { return call(t, name.c_str()); };
+}
+Call Starting(uint32_t kind, int32_t frames, bool wait) {
+    return [=](S& t) { return t.Start(kind, frames, wait); };
+}
+Call Reading(std::function<void(ReadRequest&)> change) {
+    return [change](S& t) { return t.ReadWith(change); };
+}
+
+// Rows that differ only in the region read or the number set.
+void AddTables(std::vector<BadCall>& rows) {
+    // Regions outside the frame and copies without memory, for every read kind: refused
+    // before anything is copied.
+    struct Region {
+        const char* name;
+        uint32_t x, y, width, height;
+    };
+    const Region regions[] = {
+        {"OnePastTheRight", 1, 0, kWidth, kHeight},
+        {"OnePastTheBottom", 0, 1, kWidth, kHeight},
+        {"NegativeX", 0xFFFFFFFF, 0, 8, 8},
+        {"NegativeY", 0, 0xFFFFFFF0, 8, 8},
+        {"HugeWidth", 0, 0, 0xFFFFFFFF, 1},
+        {"HugeHeight", 0, 0, 1, 0x7FFFFFFF},
+        {"OverflowingX", 0x80000000, 0, 0x80000000, 1},
+        {"OverflowingY", 0, 0xFFFFFFFF, 1, 2},
+        {"ZeroWidth", 0, 0, 0, 8},
+        {"ZeroHeight", 0, 0, 8, 0},
+    };
+    for (const auto& [kindName, kind] : kReadKinds) {
+        rows.push_back({std::string("ReadIntoNullData") + kindName, Stage::Grabbed,
+                        [kind = kind](S& t) {
+                            return t.ReadWith([&](ReadRequest& r) {
+                                r.kind = kind;
+                                r.data = nullptr;
+                            });
+                        },
+                        0, 12u});
+        for (const Region& region : regions)
+            rows.push_back({std::string("Region") + region.name + kindName, Stage::Grabbed,
+                            [region, kind = kind](S& t) {
+                                return t.ReadWith([&](ReadRequest& r) {
+                                    r.kind = kind;
+                                    r.x = region.x;
+                                    r.y = region.y;
+                                    r.width = region.width;
+                                    r.height = region.height;
+                                });
+                            },
+                            0, 12u});
+    }
+
+    // Numbers a setting cannot hold: refused with 12. Shutter times and the trigger
+    // settings have ranges of their own; of these only what is not a number is theirs.
+    const std::pair<const char*, double> values[] = {
+        {"Zero", 0},   {"MinusOne", -1},        {"Billion", 1e9},
+        {"NaN", kNaN}, {"Infinity", kInfinity}, {"MinusInfinity", -kInfinity}};
+    const std::pair<const char*, bool> attributes[] = {
+        {"DATA SCALE", true},   {"X DATA SCALE", true},  {"Y DATA SCALE", true},
+        {"WIDTH", true},        {"HEIGHT", true},        {"DATA SKIP", true},
+        {"MAN SHUTTER", false}, {"TRIGGER MODE", false}, {"TRIGGER LEVEL", false}};
+    for (const auto& [attribute, finiteRefused] : attributes)
+        for (const auto& [valueName, value] : values) {
+            if (!finiteRefused && std::isfinite(value))
+                continue;
+            std::string name = std::string("Set") + attribute + valueName;
+            std::erase(name, ' ');
+            rows.push_back({name, Stage::Open,
+                            [attribute = attribute, value = value](S& t) {
+                                return t.SetNumber(attribute, value);
+                            },
+                            0, 12u});
+        }
+}
+
 std::vector<BadCall> Rows() {
     std::vector<BadCall> rows = {
         // Null pointers: refused, nothing touched.
-        {"EmptyNameQuery", Stage::Open, Names(QueryDevice, ""), 0, 0u},
         {"NullArguments", Stage::Open,
          [](S& t) {
              double value = 0;
@@ -229,37 +295,6 @@ std::vector<BadCall> Rows() {
                     d->ops->AcquireStart(d, nullptr) + d->ops->ReadDevice(d, nullptr);
          },
          0, 0u},
-        {"ReadIntoNullDataCurrent", Stage::Grabbed,
-         [](S& t) {
-             return t.ReadWith([](ReadRequest& r) {
-                 r.kind = VIDRUNE_READ_CURRENT;
-                 r.data = nullptr;
-             });
-         },
-         0, 12u},
-        {"ReadIntoNullDataByIndex", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.data = nullptr; }); }, 0, 12u},
-        {"ReadIntoNullDataNewest", Stage::Grabbed,
-         [](S& t) {
-             return t.ReadWith([](ReadRequest& r) {
-                 r.kind = VIDRUNE_READ_LATEST;
-                 r.data = nullptr;
-             });
-         },
-         0, 12u},
-
-        // Names of 0, 111, 112 and 5,000 characters: unknown, never overrun.
-        {"EmptyNameSet", Stage::Open, Names(SetDevice, ""), 0, 12u},
-        {"Name111Query", Stage::Open, Names(QueryDevice, kLong111), 0, 0u},
-        {"Name111Set", Stage::Open, Names(SetDevice, kLong111), 0, 12u},
-        {"Name112Query", Stage::Open, Names(QueryDevice, kLong112), 0, 0u},
-        {"Name112Set", Stage::Open, Names(SetDevice, kLong112), 0, 12u},
-        {"Name5000Query", Stage::Open, Names(QueryDevice, kLong5000), 0, 0u},
-        {"Name5000Set", Stage::Open, Names(SetDevice, kLong5000), 0, 12u},
-        {"Name5000CameraSet", Stage::Open, Names(SetCamera, kLong5000), 0, 0u},
-        {"Name5000ModeQuery", Stage::Open, Names(QueryMode, kLong5000), 0, 0u},
-        {"Name5000CameraId", Stage::Initialised, Names(CameraId, kLong5000), 0, 0u},
-        {"Name5000ModeId", Stage::Initialised, Names(ModeId, kLong5000), 0, 0u},
         {"Path5000Initialise", Stage::Loaded,
          [](S& t) { return t.plugin.InitializeDevice(kLong5000.c_str()); }, 0, std::nullopt},
         {"EmptyPathInitialise", Stage::Loaded, [](S& t) { return t.plugin.InitializeDevice(""); },
@@ -300,10 +335,6 @@ std::vector<BadCall> Rows() {
          [](S& t) { return t.ReadWith([](ReadRequest&) {}); }, 0, 7u},
         {"ReadBeforeOpen", Stage::Initialised, [](S& t) { return t.ReadWith([](ReadRequest&) {}); },
          0, 7u},
-        {"StartBeforeOpen", Stage::Initialised,
-         [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, 1, 1); }, 0, 7u},
-        {"ContinuousBeforeOpen", Stage::Initialised,
-         [](S& t) { return t.Start(VIDRUNE_ACQUIRE_CONTINUOUS, 0, 0); }, 0, 7u},
         {"StopBeforeInitialise", Stage::Loaded, [](S& t) { return t.plugin.AcquireStop(); }, 1, 0u},
         {"SetBeforeOpen", Stage::Initialised, [](S& t) { return t.SetNumber("WIDTH", 32); }, 0, 6u},
         {"OpenBeforeInitialise", Stage::Loaded, [](S& t) { return t.plugin.OpenDevice(); }, 22,
@@ -367,110 +398,64 @@ std::vector<BadCall> Rows() {
          [](S& t) {
              VidruneDevice* d = t.Device();
              d->ops->SetReadyFlag(d, 1);
-             const int64_t started = t.Start(VIDRUNE_ACQUIRE_NORMAL, 1, 1);
+             const int64_t started = t.Acquire(1, true);
              d->ops->SetReadyFlag(d, 0);
              return started;
          },
          0, std::nullopt},
+        // Names of 0, 111, 112 and 5,000 characters: unknown, never overrun.
+        {"EmptyNameQuery", Stage::Open, Naming(QueryDevice, kEmpty), 0, 0u},
+        {"EmptyNameSet", Stage::Open, Naming(SetDevice, kEmpty), 0, 12u},
+        {"Name111Query", Stage::Open, Naming(QueryDevice, kLong111), 0, 0u},
+        {"Name111Set", Stage::Open, Naming(SetDevice, kLong111), 0, 12u},
+        {"Name112Query", Stage::Open, Naming(QueryDevice, kLong112), 0, 0u},
+        {"Name112Set", Stage::Open, Naming(SetDevice, kLong112), 0, 12u},
+        {"Name5000Query", Stage::Open, Naming(QueryDevice, kLong5000), 0, 0u},
+        {"Name5000Set", Stage::Open, Naming(SetDevice, kLong5000), 0, 12u},
+        {"Name5000CameraSet", Stage::Open, Naming(SetCamera, kLong5000), 0, 0u},
+        {"Name5000ModeQuery", Stage::Open, Naming(QueryMode, kLong5000), 0, 0u},
+        {"Name5000CameraId", Stage::Initialised, Naming(CameraId, kLong5000), 0, 0u},
+        {"Name5000ModeId", Stage::Initialised, Naming(ModeId, kLong5000), 0, 0u},
 
         // Absurd acquisition requests: refused, nothing started, nothing changed.
-        {"KindZero", Stage::Open, [](S& t) { return t.Start(0, 1, 1); }, 0, 26u},
-        {"KindThree", Stage::Open, [](S& t) { return t.Start(3, 1, 1); }, 0, 26u},
-        {"KindFive", Stage::Open, [](S& t) { return t.Start(5, 1, 1); }, 0, 26u},
-        {"KindAllOnes", Stage::Counting, [](S& t) { return t.Start(0xFFFFFFFF, 1, 1); }, 0, 26u},
-        {"CountZero", Stage::Open, [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, 0, 0); }, 0,
+        {"StartBeforeInitialise", Stage::Loaded, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
+        {"StartBeforeOpen", Stage::Initialised, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
+        {"ContinuousBeforeOpen", Stage::Initialised, Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false),
+         0, 7u},
+        {"KindZero", Stage::Open, Starting(0, 1, true), 0, 26u},
+        {"KindThree", Stage::Open, Starting(3, 1, true), 0, 26u},
+        {"KindFive", Stage::Open, Starting(5, 1, true), 0, 26u},
+        {"KindAllOnes", Stage::Counting, Starting(0xFFFFFFFF, 1, true), 0, 26u},
+        {"CountZero", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 0, false), 0, 12u},
+        {"CountMinusOne", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, -1, true), 0, 12u},
+        {"CountIntMin", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MIN, false), 0, 12u},
+        {"CountIntMaxWaiting", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, true), 0,
          12u},
-        {"CountMinusOne", Stage::Open, [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, -1, 1); },
-         0, 12u},
-        {"CountIntMin", Stage::Open,
-         [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, INT_MIN, 0); }, 0, 12u},
-        {"CountIntMaxWaiting", Stage::Open,
-         [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, 1); }, 0, 12u},
-        {"CountAboveTheRingWaiting", Stage::Open,
-         [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, 5, 1); }, 0, 12u},
+        {"CountAboveTheRingWaiting", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 5, true), 0,
+         12u},
         // Runs until stopped: a host may ask for more frames than it will ever read.
-        {"CountIntMaxRunning", Stage::Open,
-         [](S& t) { return t.Start(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, 0); }, 1, 0u},
+        {"CountIntMaxRunning", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, false), 1,
+         0u},
 
-        // Absurd read requests.
-        {"ReadKindZero", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.kind = 0; }); }, 0, 26u},
-        {"ReadKindOne", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.kind = 1; }); }, 0, 0u},
-        {"ReadKindFive", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.kind = 5; }); }, 0, 26u},
-        {"ReadKindAllOnes", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.kind = 0xFFFFFFFF; }); }, 0, 26u},
-        {"IndexMinusOne", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.index = -1; }); }, 0, 12u},
-        {"IndexIntMin", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.index = INT_MIN; }); }, 0, 12u},
-        {"IndexBeyondTheAcquisition", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.index = 5; }); }, 0, 12u},
-        {"IndexIntMax", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.index = INT_MAX; }); }, 0, 12u},
-        {"TimeoutMinusOne", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.timeoutMs = -1; }); }, 0, 12u},
-        {"TimeoutIntMin", Stage::Grabbed,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.timeoutMs = INT_MIN; }); }, 0, 12u},
+        // Absurd read requests after a grab of two frames.
+        {"ReadKindZero", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 0; }), 0, 26u},
+        {"ReadKindOne", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 1; }), 0, 0u},
+        {"ReadKindFive", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 5; }), 0, 26u},
+        {"ReadKindAllOnes", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 0xFFFFFFFF; }), 0,
+         26u},
+        {"IndexMinusOne", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = -1; }), 0, 12u},
+        {"IndexIntMin", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = INT_MIN; }), 0, 12u},
+        {"IndexBeyondTheAcquisition", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = 5; }),
+         0, 12u},
+        {"IndexIntMax", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = INT_MAX; }), 0, 12u},
+        {"TimeoutMinusOne", Stage::Grabbed, Reading([](ReadRequest& r) { r.timeoutMs = -1; }), 0,
+         12u},
+        {"TimeoutIntMin", Stage::Grabbed, Reading([](ReadRequest& r) { r.timeoutMs = INT_MIN; }), 0,
+         12u},
         {"NewestBeforeAnyFrame", Stage::Open,
-         [](S& t) { return t.ReadWith([](ReadRequest& r) { r.kind = VIDRUNE_READ_LATEST; }); }, 0,
-         16u},
+         Reading([](ReadRequest& r) { r.kind = VIDRUNE_READ_LATEST; }), 0, 16u},
     };
-
-    // Regions outside the frame, for every read kind: refused before anything is copied.
-    struct Region {
-        const char* name;
-        uint32_t x, y, width, height;
-    };
-    const Region regions[] = {
-        {"OnePastTheRight", 1, 0, kWidth, kHeight},
-        {"OnePastTheBottom", 0, 1, kWidth, kHeight},
-        {"NegativeX", 0xFFFFFFFF, 0, 8, 8},
-        {"NegativeY", 0, 0xFFFFFFF0, 8, 8},
-        {"HugeWidth", 0, 0, 0xFFFFFFFF, 1},
-        {"HugeHeight", 0, 0, 1, 0x7FFFFFFF},
-        {"OverflowingX", 0x80000000, 0, 0x80000000, 1},
-        {"OverflowingY", 0, 0xFFFFFFFF, 1, 2},
-        {"ZeroWidth", 0, 0, 0, 8},
-        {"ZeroHeight", 0, 0, 8, 0},
-    };
-    const std::pair<const char*, uint32_t> kinds[] = {{"Current", VIDRUNE_READ_CURRENT},
-                                                      {"ByIndex", VIDRUNE_READ_BY_INDEX},
-                                                      {"Newest", VIDRUNE_READ_LATEST}};
-    for (const Region& region : regions)
-        for (const auto& [kindName, kind] : kinds) {
-            rows.push_back({std::string("Region") + region.name + kindName, Stage::Grabbed,
-                            [region, kind = kind](S& t) {
-                                return t.ReadWith([&](ReadRequest& r) {
-                                    r.kind = kind;
-                                    r.x = region.x;
-                                    r.y = region.y;
-                                    r.width = region.width;
-                                    r.height = region.height;
-                                });
-                            },
-                            0, 12u});
-        }
-
-    // Absurd numbers for the scales, the size and the frame skip: refused with 12.
-    const std::pair<const char*, double> values[] = {
-        {"Zero", 0}, {"MinusOne", -1}, {"Billion", 1e9}, {"NaN", kNaN}, {"Infinity", kInfinity}};
-    const char* const attributes[] = {"DATA SCALE", "X DATA SCALE", "WIDTH", "DATA SKIP",
-                                      "MAN SHUTTER"};
-    for (const char* attribute : attributes)
-        for (const auto& [valueName, value] : values) {
-            std::string name = std::string("Set") + attribute + valueName;
-            std::erase(name, ' ');
-            // Shutter times have no documented lower bound; only what is not a number fails.
-            const bool shutter = std::string(attribute) == "MAN SHUTTER";
-            if (shutter && std::isfinite(value))
-                continue;
-            rows.push_back(
-                {name, Stage::Open,
-                 [attribute, value = value](S& t) { return t.SetNumber(attribute, value); }, 0,
-                 12u});
-        }
+    AddTables(rows);
     return rows;
 }
 
