@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstring>
+#include <ostream>
 #include <random>
 #include <string>
 
@@ -182,6 +183,10 @@ TEST_F(ReadTest, WithoutCopyTheReadHandsOutTheBuffer) {
 struct TurnedScales {
     uint32_t xs, ys;
 };
+
+void PrintTo(const TurnedScales& scales, std::ostream* out) {
+    *out << "XS " << scales.xs << ", YS " << scales.ys;
+}
 
 class RotatedReadTest : public BoardHost, public testing::WithParamInterface<TurnedScales> {};
 
