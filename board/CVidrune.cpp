@@ -246,7 +246,7 @@ uint32_t CVidrune::OpenDevice() {
                     PublishGeometry();
                     if (display_) {
                         display_->SetParamInt(static_cast<int32_t>(GetRotationFlag()), 6);
-                        display_->SetParamInt(static_cast<int32_t>(pixelDepth_), 8);
+                        display_->SetParamInt(DisplayDepth(), 8);
                         frameDesc_.frameWidth = static_cast<uint32_t>(frameWidth_.load());
                         frameDesc_.frameHeight = static_cast<uint32_t>(frameHeight_.load());
                         frameDesc_.device = this;

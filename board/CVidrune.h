@@ -176,6 +176,9 @@ private:
 
     // Board attributes.
     int ReadBoardSettings();
+    // The bit depth the display converts from: the camera's, unless the buffers hold pixels
+    // of another size (a camera and VIC file that disagree), whose size then decides.
+    int32_t DisplayDepth() const;
     int ApplyBoardSettings();
     int RebuildBuffers();
     int UpdateDataSetSize();

@@ -65,6 +65,13 @@ bool CVidrune::IsUnchanged(const char* name, double value) const {
     return GetNumeric(name, &current) && current == value;
 }
 
+int32_t CVidrune::DisplayDepth() const {
+    const uint32_t bytes = bytesPerPixel_;
+    if (pixelDepth_ >= 1 && (pixelDepth_ + 7) / 8 == bytes)
+        return static_cast<int32_t>(pixelDepth_);
+    return static_cast<int32_t>(8 * bytes);
+}
+
 int CVidrune::ReadBoardSettings() {
     if (!GetOpenFlag()) {
         SetLastError(6);

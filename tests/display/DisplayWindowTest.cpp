@@ -161,6 +161,22 @@ TEST_F(DisplayWindowTest, TwelveBitFramesAreShownAsTheirHighBits) {
                 }).has_value());
 }
 
+TEST_F(DisplayWindowTest, ACameraAndSensorThatDisagreeOnDepthShowTheBuffersPixels) {
+    // An 8-bit camera file with a 12-bit sensor: the buffers hold 16-bit pixels, and the
+    // display must take them as such (it read two bytes a pixel into one before).
+    SimCamera camera;
+    camera.file = "mixed.cam";
+    camera.vicDepth = 12;
+    Open(camera);
+    EXPECT_EQ(window->ImageWidth(), 64);
+    RunFor(300);
+    // The board puts the 8-bit pattern in the low byte under a high byte of 1; shown as
+    // 16-bit pixels, the high byte is what the screen gets.
+    EXPECT_TRUE(ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
+                    return static_cast<uint8_t>((0x100u | Pattern8(x, y, n)) >> 8);
+                }).has_value());
+}
+
 TEST_F(DisplayWindowTest, BelowFullSizeTheImageIsDecimated) {
     Open();
     window->ApplyZoom(50);

@@ -12,6 +12,7 @@ namespace vidrune::test {
 struct SimCamera {
     std::string file = "mono8.cam";
     int depth = 8;
+    int vicDepth = 0; // the sensor's depth in its VIC file; 0: the same as the camera's
     double frameRate = 200;
     uint32_t maxWidth = 64;
     uint32_t maxHeight = 48;
@@ -38,7 +39,7 @@ public:
         dir_.Write(camera.file, cam.str());
         std::ostringstream vic;
         vic << "[Vic]\nMaxWidth=" << camera.maxWidth << "\nMaxHeight=" << camera.maxHeight
-            << "\nPixelDepth=" << camera.depth << "\n";
+            << "\nPixelDepth=" << (camera.vicDepth != 0 ? camera.vicDepth : camera.depth) << "\n";
         dir_.Write(VicName(camera.file), vic.str());
         return dir_.File(camera.file);
     }
