@@ -33,9 +33,15 @@ constexpr uint32_t kLongestTransfer = 65535;
 constexpr uint32_t kTriggeredMode = 8;
 
 uint32_t ClampToWait(double milliseconds) {
+    if (!(milliseconds > 0.0)) // NaN as well
+        return 0;
     // kInfinite itself would wait for ever.
-    return static_cast<uint32_t>(std::clamp(milliseconds, 0.0, double{kInfinite - 1}));
+    return static_cast<uint32_t>(std::min(milliseconds, double{kInfinite - 1}));
 }
+
+// Rates beyond any camera give a gap limit of 0 by the integer formula; held below the
+// range of int64_t so that the conversion stays defined.
+constexpr double kMaxIntegerRate = 1e15;
 
 } // namespace
 
@@ -156,8 +162,8 @@ void CVidrune::UpdateGapLimit(int32_t skip, bool triggered) {
         // Triggered frames come when triggered, and without a rate nothing is expected.
         gapLimit_ = std::numeric_limits<uint32_t>::max();
     } else if (frameRate_ >= 1.0) {
-        gapLimit_ =
-            static_cast<uint32_t>(int64_t{skip} * 1500000 / static_cast<int64_t>(frameRate_));
+        gapLimit_ = static_cast<uint32_t>(
+            int64_t{skip} * 1500000 / static_cast<int64_t>(std::min(frameRate_, kMaxIntegerRate)));
     } else {
         // Below one frame a second the limit comes from the real rate.
         gapLimit_ = ClampToWait(skip * 1500000.0 / frameRate_);

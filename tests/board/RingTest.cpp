@@ -89,14 +89,21 @@ TEST_F(RingTest, TheGapLimitIsOneAndAHalfFrames) {
     EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_FRAME_COUNT), 3u);
 }
 
-TEST_F(RingTest, ModeRatesBelowOneFramePerSecondStaySane) {
-    SimMode mode;
-    mode.frameRate = "0.5";
-    SimCamera camera;
-    camera.frameRate = 200;
-    ASSERT_TRUE(Open(files.WriteSingle(camera, mode)));
-    ASSERT_EQ(Acquire(1), 1);
-    EXPECT_EQ(device.GapLimit(), 3000000u); // 1.5 frame intervals of two seconds
+TEST_F(RingTest, ModeRatesFarFromTheCamerasStaySane) {
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"0.5", 3000000u}, // 1.5 frame intervals of two seconds
+        {"1e30", 0u},      // no camera is that fast: every gap is too long, with no overflow
+    };
+    for (const auto& [rate, gapLimit] : cases) {
+        SimMode mode;
+        mode.frameRate = rate;
+        SimCamera camera;
+        camera.frameRate = 200;
+        ASSERT_TRUE(Open(files.WriteSingle(camera, mode))) << rate;
+        ASSERT_EQ(Acquire(1), 1) << rate;
+        EXPECT_EQ(device.GapLimit(), gapLimit) << rate;
+        device.FreeDeviceResources();
+    }
 }
 
 TEST_F(RingTest, ARefusedBufferShowsTheMessageAndFailsWith9) {
