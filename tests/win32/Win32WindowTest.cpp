@@ -628,6 +628,13 @@ TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationData
     EXPECT_EQ(frame.left, 100);
     EXPECT_EQ(frame.top, 120);
     EXPECT_EQ(ClientOf(hwnd).right, 320);
+
+    // Maximized is a state of its own: saved as such, and the next open maximizes again.
+    ::ShowWindow(hwnd, SW_MAXIMIZE);
+    ASSERT_EQ(device.CloseDevice(), 0u);
+    EXPECT_EQ(platform::Profile::GetInt(file, kSection, "State", -1), 2);
+    ASSERT_EQ(device.OpenDevice(), 0u);
+    EXPECT_TRUE(::IsZoomed(hwnd));
     std::filesystem::remove(file);
 }
 
