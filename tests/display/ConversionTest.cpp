@@ -1,5 +1,6 @@
 #include "display/ContrastMap.h"
 #include "display/ImageConverter.h"
+#include "support/SimdLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -185,14 +186,7 @@ namespace {
 using vidrune::ContrastMap;
 using vidrune::SimdDispatch;
 using vidrune::SimdLevel;
-
-std::vector<SimdLevel> RunnableLevels() {
-    std::vector<SimdLevel> levels;
-    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2})
-        if (SimdDispatch::Supported(level))
-            levels.push_back(level);
-    return levels;
-}
+using vidrune::test::RunnableLevels;
 
 // Every 12-bit value, in order and shuffled (so that vector blocks mix values inside and
 // outside the exact division's range), then random 16-bit values; an odd count leaves a tail.

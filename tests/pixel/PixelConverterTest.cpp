@@ -1,5 +1,7 @@
 #include "board/PixelConverter.h"
 
+#include "support/SimdLevels.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,6 +15,7 @@ namespace vidrune {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using test::RunnableLevels;
 
 // Bytes behind every destination that no conversion may touch.
 constexpr std::size_t kGuard = 64;
@@ -67,15 +70,6 @@ Bytes Extract(const Bytes& source, const Region& g, Bytes destination) {
     PixelConverter::ExtractRegion(source.data(), g.sourceWidth, g.bytesPerPixel, g.x, g.y, g.width,
                                   g.height, g.xs, g.ys, destination.data());
     return destination;
-}
-
-// Every kernel level this CPU runs; the scalar one is the reference for the others.
-std::vector<SimdLevel> RunnableLevels() {
-    std::vector<SimdLevel> levels;
-    for (SimdLevel level : {SimdLevel::kScalar, SimdLevel::kSse2, SimdLevel::kAvx2})
-        if (SimdDispatch::Supported(level))
-            levels.push_back(level);
-    return levels;
 }
 
 class PixelKernels : public testing::TestWithParam<SimdLevel> {};
