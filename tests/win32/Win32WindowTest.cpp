@@ -74,10 +74,9 @@ COLORREF Shown(const Palette& palette, uint8_t gray) {
     return RGB(entry.red, entry.green, entry.blue);
 }
 
-// The window's client area as it is on the screen, read back through GDI, row by row.
-std::vector<COLORREF> ReadBack(HWND hwnd, int width, int height) {
-    HDC window = ::GetDC(hwnd);
-    HDC memory = ::CreateCompatibleDC(window);
+// width x height pixels of a device context from (x, y), top row first, through a 32-bit DIB.
+std::vector<RGBQUAD> Capture(HDC source, int x, int y, int width, int height) {
+    HDC memory = ::CreateCompatibleDC(source);
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
@@ -85,17 +84,25 @@ std::vector<COLORREF> ReadBack(HWND hwnd, int width, int height) {
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     void* bits = nullptr;
-    HBITMAP section = ::CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP section = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     HGDIOBJ old = ::SelectObject(memory, section);
-    ::BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
-    std::vector<COLORREF> pixels(static_cast<size_t>(width) * static_cast<size_t>(height));
+    ::BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
     const auto* quads = static_cast<const RGBQUAD*>(bits);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue);
+    std::vector<RGBQUAD> pixels(quads, quads + static_cast<size_t>(width) * height);
     ::SelectObject(memory, old);
     ::DeleteObject(section);
     ::DeleteDC(memory);
+    return pixels;
+}
+
+// The window's client area as it is on the screen, read back through GDI, row by row.
+std::vector<COLORREF> ReadBack(HWND hwnd, int width, int height) {
+    HDC window = ::GetDC(hwnd);
+    const std::vector<RGBQUAD> quads = Capture(window, 0, 0, width, height);
     ::ReleaseDC(hwnd, window);
+    std::vector<COLORREF> pixels(quads.size());
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue);
     return pixels;
 }
 
@@ -212,30 +219,23 @@ void SaveScreenshot(HWND hwnd, const std::string& path) {
     const LONG width = frame.right - frame.left;
     const LONG height = frame.bottom - frame.top;
     HDC screen = ::GetDC(nullptr);
-    HDC memory = ::CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HBITMAP section = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, section);
-    ::BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-    const DWORD imageBytes = static_cast<DWORD>(width * height * 4);
+    const std::vector<RGBQUAD> pixels = Capture(screen, frame.left, frame.top, width, height);
+    ::ReleaseDC(nullptr, screen);
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = -height;
+    header.biPlanes = 1;
+    header.biBitCount = 32;
+    const auto imageBytes = static_cast<DWORD>(pixels.size() * sizeof(RGBQUAD));
     BITMAPFILEHEADER file{};
     file.bfType = 0x4D42; // "BM"
     file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
     file.bfSize = file.bfOffBits + imageBytes;
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageBytes);
-    ::SelectObject(memory, old);
-    ::DeleteObject(section);
-    ::DeleteDC(memory);
-    ::ReleaseDC(nullptr, screen);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(reinterpret_cast<const char*>(pixels.data()), imageBytes);
 }
 
 class Win32WindowTest : public ::testing::Test {
