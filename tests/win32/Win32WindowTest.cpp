@@ -493,6 +493,11 @@ TEST_F(Win32WindowTest, TheContrastDialogEditsTheSettingsOfDeeperFrames) {
     contrast.autoLevelCountdown = 0;
     Command(IDM_RESTART_LEVELS);
     EXPECT_EQ(contrast.autoLevelCountdown, ContrastSettings::kRestartCountdown);
+    // What automatic levels find shows in the open dialog.
+    display->View().ShowContrast(1234, 56);
+    EXPECT_TRUE(WaitFor([&] { return TextOf(::GetDlgItem(dialog, IDC_GAIN_EDIT)) == "1234"; }));
+    EXPECT_EQ(TextOf(::GetDlgItem(dialog, IDC_OFFSET_EDIT)), "56");
+    EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_GAIN_SLIDER, TBM_GETPOS, 0, 0), 123);
 
     ::SendMessageA(dialog, WM_CLOSE, 0, 0);
     EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); }));
