@@ -222,12 +222,18 @@ TEST_F(GrabToolTest, SetsApplyBeforeTheGrab) {
 }
 
 struct Fault {
+    const char* name;
     const char* key;
     const char* waitFlag;
     const char* frameLine; // the error line of the first frame that has it
     const char* summaryLine;
     const char* missed;
 };
+
+// Test names carry the row's name; the default would print the record's bytes.
+void PrintTo(const Fault& fault, std::ostream* out) {
+    *out << fault.name;
+}
 
 class GrabFaultTest : public GrabToolTest, public ::testing::WithParamInterface<Fault> {};
 
@@ -246,18 +252,20 @@ TEST_P(GrabFaultTest, FaultShowsAsErrorLinesAndStatusOne) {
 
 INSTANTIATE_TEST_SUITE_P(
     CameraFaults, GrabFaultTest,
-    ::testing::Values(Fault{"BlankFrames=1\n", "", "frame 1: error 18: the frame looks blank",
-                            "error 18: the frame looks blank (all zero) (1 frame)",
-                            "missed frames: 0"},
-                      Fault{"BlankFrames=2\n", "--wait", "frame 2: error 18: the frame looks blank",
-                            "frames read: 3 of 4 without error", "missed frames: 0"},
-                      Fault{"DropFrames=2\n", "", "frame 2: error 21: frames were lost",
-                            "error 21: frames were lost", "missed frames: 0"},
-                      Fault{"StallAfter=2\n", "", "frame 2: error 16: timed out",
-                            "frames read: 2 of 4 without error", "missed frames: 2"},
-                      Fault{"StallAfter=2\n", "--wait", "acquisition: error 16: timed out",
-                            "error 16: timed out waiting for the acquisition or a frame (1 frame)",
-                            "missed frames: 2"}));
+    ::testing::Values(
+        Fault{"Blank", "BlankFrames=1\n", "", "frame 1: error 18: the frame looks blank",
+              "error 18: the frame looks blank (all zero) (1 frame)", "missed frames: 0"},
+        Fault{"BlankWaiting", "BlankFrames=2\n", "--wait",
+              "frame 2: error 18: the frame looks blank", "frames read: 3 of 4 without error",
+              "missed frames: 0"},
+        Fault{"Dropped", "DropFrames=2\n", "", "frame 2: error 21: frames were lost",
+              "error 21: frames were lost", "missed frames: 0"},
+        Fault{"Stalled", "StallAfter=2\n", "", "frame 2: error 16: timed out",
+              "frames read: 2 of 4 without error", "missed frames: 2"},
+        Fault{"StalledWaiting", "StallAfter=2\n", "--wait", "acquisition: error 16: timed out",
+              "error 16: timed out waiting for the acquisition or a frame (1 frame)",
+              "missed frames: 2"}),
+    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 TEST_F(GrabToolTest, BlankFrameIsStillWrittenAsItCame) {
     const std::string config = Single(Sensor(8, "BlankFrames=1\n"));
@@ -323,6 +331,10 @@ struct BadInput {
     std::vector<std::string> args; // after "grab CONFIG"; "@" stands for the test's folder
     std::vector<std::string> messages;
 };
+
+void PrintTo(const BadInput& input, std::ostream* out) {
+    *out << input.name;
+}
 
 class GrabBadInputTest : public GrabToolTest, public ::testing::WithParamInterface<BadInput> {};
 
