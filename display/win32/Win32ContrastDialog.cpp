@@ -3,6 +3,7 @@
 #include "display/ContrastSettings.h"
 #include "display/DisplayView.h"
 #include "display/WindowGeometry.h"
+#include "display/win32/DialogProc.h"
 #include "display/win32/DispResourceIds.h"
 #include "platform/win32/WindowsHeaders.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 constexpr int kTextCapacity = 260;
 
-INT_PTR CALLBACK ContrastProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
-        reinterpret_cast<Win32ContrastDialog*>(lParam)->Attach(hwnd);
-    }
-    auto* dialog = reinterpret_cast<Win32ContrastDialog*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    return dialog != nullptr ? dialog->HandleMessage(message, wParam, lParam) : FALSE;
-}
-
 } // namespace
 
 Win32ContrastDialog::Win32ContrastDialog(DisplayWindowEvents& events, HINSTANCE__* resources,
@@ -32,8 +24,8 @@ Win32ContrastDialog::Win32ContrastDialog(DisplayWindowEvents& events, HINSTANCE_
     : events_(events), owner_(owner), closedMessage_(closedMessage) {
     INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&classes);
-    ::CreateDialogParamA(resources, MAKEINTRESOURCEA(IDD_CONTRAST), owner, ContrastProc,
-                         reinterpret_cast<LPARAM>(this));
+    ::CreateDialogParamA(resources, MAKEINTRESOURCEA(IDD_CONTRAST), owner,
+                         DialogProc<Win32ContrastDialog>, reinterpret_cast<LPARAM>(this));
     if (hwnd_ != nullptr)
         ::ShowWindow(hwnd_, SW_SHOW);
 }

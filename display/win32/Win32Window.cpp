@@ -1,5 +1,6 @@
 #include "display/win32/Win32Window.h"
 
+#include "display/win32/DialogProc.h"
 #include "display/win32/DispResourceIds.h"
 #include "display/win32/ResourceLibrary.h"
 #include "display/win32/Win32ContrastDialog.h"
@@ -64,15 +65,6 @@ bool IsQuietMouseMessage(UINT message) {
            (message >= WM_NCLBUTTONDOWN && message <= WM_NCMBUTTONDBLCLK);
 }
 
-INT_PTR CALLBACK DisplayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_INITDIALOG) {
-        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA, lParam);
-        reinterpret_cast<Win32Window*>(lParam)->Attach(hwnd);
-    }
-    auto* window = reinterpret_cast<Win32Window*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    return window != nullptr ? window->HandleMessage(message, wParam, lParam) : FALSE;
-}
-
 } // namespace
 
 Win32Window::Win32Window(DisplayWindowEvents& events, std::shared_ptr<ResourceLibrary> resources,
@@ -93,7 +85,7 @@ void Win32Window::Run(const ViewPlacement& placement, const std::string& title) 
     windowThread_ = ::GetCurrentThreadId();
     titleText_ = title;
     HWND hwnd = ::CreateDialogParamA(resources_->Handle(), MAKEINTRESOURCEA(IDD_DISPLAY), nullptr,
-                                     DisplayProc, reinterpret_cast<LPARAM>(this));
+                                     DialogProc<Win32Window>, reinterpret_cast<LPARAM>(this));
     if (hwnd == nullptr)
         return; // no resources: the creator's wait times out
     Place(placement);
