@@ -640,6 +640,8 @@ TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationData
     EXPECT_EQ(platform::Profile::GetInt(file, kSection, "State", -1), 2);
     ASSERT_EQ(device.OpenDevice(), 0u);
     EXPECT_TRUE(::IsZoomed(hwnd));
+    // Fitting the zoom to the maximized window must not shrink it back.
+    EXPECT_GT(ClientOf(hwnd).right, 2 * 320);
     std::filesystem::remove(file);
 }
 
