@@ -47,8 +47,8 @@ public:
     static DivisionRange ExactDivisionRange(int32_t gain, int32_t offset);
 
     // The division in 16-bit lanes (a multiply-high by a reciprocal and one correction) for the
-    // inputs below 2^bits; bits 0 when the setting has none (gain outside 1..32767, or no
-    // range of at least 8 bits whose differences from offset fit in 16 bits).
+    // inputs below 2^bits, the widest range from 0 where its bounds hold; bits 0 when the
+    // setting has none (gain outside 1..32767, or no such range of at least 8 bits).
     struct ShortDivision {
         int bits = 0;
         int32_t offset = 0;
