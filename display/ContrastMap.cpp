@@ -3,7 +3,9 @@
 #include "display/ImageConverter.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
 #define VIDRUNE_CONTRAST_AVX2 1
@@ -31,6 +33,7 @@ void LookUp(const uint8_t* in, uint8_t* out, size_t from, size_t to, const uint8
 }
 
 using Composition = ContrastMap::Composition;
+using ShortDivision = ContrastMap::ShortDivision;
 
 void Compose(const Composition& c, const uint8_t* gray, size_t from, size_t to) {
     if (c.bitmap == nullptr)
@@ -161,9 +164,92 @@ VIDRUNE_TARGET_AVX2 void DivideAvx2(const uint8_t* in, uint8_t* out, size_t coun
     LookUpAndCompose(in, out, i, count, s.table, c);
 }
 
+// The division in 16-bit lanes for inputs below 2^bits, with d = v - offset and a = |d| <
+// 2^(16 - shift): the multiply-high of a << shift by multiplier = ceil(2^(24 - shift) / gain)
+// overestimates a * 256 / gain by less than a * 2^shift / 2^16 < 1, so it is the quotient or
+// one more; the remainder a * 256 - estimate * gain then lies in [-gain, gain), which the
+// wrapped 16-bit difference shows by its sign while gain < 2^15. Truncation toward zero takes
+// the sign of d back.
+struct ShortDivisionVectors {
+    __m256i offset;
+    __m256i multiplier;
+    __m256i gain;
+    __m128i shift;
+    __m256i outside; // the input bits above the proven range
+    __m256i flip;
+};
+
+VIDRUNE_TARGET_AVX2 inline __m256i LowBytesOfShortQuotients(__m256i v,
+                                                            const ShortDivisionVectors& k) {
+    const __m256i d = _mm256_sub_epi16(v, k.offset);
+    const __m256i a = _mm256_abs_epi16(d);
+    const __m256i estimate = _mm256_mulhi_epu16(_mm256_sll_epi16(a, k.shift), k.multiplier);
+    const __m256i remainder =
+        _mm256_sub_epi16(_mm256_slli_epi16(a, 8), _mm256_mullo_epi16(estimate, k.gain));
+    const __m256i quotient =
+        _mm256_add_epi16(estimate, _mm256_cmpgt_epi16(_mm256_setzero_si256(), remainder));
+    return _mm256_and_si256(_mm256_sign_epi16(quotient, d), _mm256_set1_epi16(0x00FF));
+}
+
+// 32 pixels a step, in place as DivideAvx2; a step with any input outside the proven range
+// goes through the table.
+VIDRUNE_TARGET_AVX2 void DivideShortAvx2(const uint8_t* in, uint8_t* out, size_t count,
+                                         const ShortDivision& s, const uint8_t* table,
+                                         const Composition& c) {
+    const ShortDivisionVectors k{_mm256_set1_epi16(static_cast<int16_t>(s.offset)),
+                                 _mm256_set1_epi16(static_cast<int16_t>(s.multiplier)),
+                                 _mm256_set1_epi16(static_cast<int16_t>(s.gain)),
+                                 _mm_cvtsi32_si128(s.shift),
+                                 _mm256_set1_epi16(static_cast<int16_t>(~((1u << s.bits) - 1))),
+                                 _mm256_set1_epi8(static_cast<char>(s.invert != 0 ? 0xFF : 0))};
+    ByteTable palette;
+    if (c.bitmap != nullptr)
+        LoadByteTable(c.palette, palette);
+    size_t i = 0;
+    for (; i + 32 <= count; i += 32) {
+        const __m256i v0 = Load256(in + 2 * i);
+        const __m256i v1 = Load256(in + 2 * i + 32);
+        if (!_mm256_testz_si256(_mm256_or_si256(v0, v1), k.outside)) {
+            LookUpAndCompose(in, out, i, i + 32, table, c);
+            continue;
+        }
+        // The pack works within 128-bit halves; the permutation restores pixel order.
+        const __m256i packed =
+            _mm256_packus_epi16(LowBytesOfShortQuotients(v0, k), LowBytesOfShortQuotients(v1, k));
+        const __m256i gray =
+            _mm256_xor_si256(_mm256_permute4x64_epi64(packed, _MM_SHUFFLE(3, 1, 2, 0)), k.flip);
+        Store256(out + i, gray);
+        if (c.bitmap != nullptr)
+            Store256(c.bitmap + i,
+                     _mm256_or_si256(LookUp256(gray, palette), Load256(c.overlay + i)));
+    }
+    LookUpAndCompose(in, out, i, count, table, c);
+}
+
 #endif
 
 } // namespace
+
+ContrastMap::ShortDivision ContrastMap::FindShortDivision(int32_t gain, int32_t offset,
+                                                          int32_t invert) {
+    if (gain <= 0 || gain >= 32768)
+        return {};
+    // The widest range of inputs from 0 whose differences from offset fit the 16-bit lanes.
+    for (int bits = 15; bits >= 8; --bits) {
+        const int64_t top = (int64_t{1} << bits) - 1;
+        const int64_t largest = std::max(std::abs(int64_t{offset}), std::abs(top - offset));
+        if (largest >= 32768)
+            continue;
+        int shift = 0;
+        while (shift < 15 && largest < (int64_t{1} << (15 - shift)))
+            ++shift;
+        const int64_t multiplier = ((int64_t{1} << (24 - shift)) + gain - 1) / gain;
+        if (multiplier >= 65536)
+            continue;
+        return {bits, offset, gain, shift, static_cast<uint16_t>(multiplier), invert};
+    }
+    return {};
+}
 
 ContrastMap::DivisionRange ContrastMap::ExactDivisionRange(int32_t gain, int32_t offset) {
     if (gain == 0 || gain > kExactFloat || gain < -kExactFloat)
@@ -187,7 +273,29 @@ void ContrastMap::Set(int32_t gain, int32_t offset, int32_t invert) {
     offset_ = offset;
     invert_ = invert;
     division_ = ExactDivisionRange(gain, offset);
+    shortDivision_ = ProvenShortDivision(FindShortDivision(gain, offset, invert));
     valid_ = true;
+}
+
+ContrastMap::ShortDivision ContrastMap::ProvenShortDivision(const ShortDivision& candidate) const {
+#if defined(VIDRUNE_CONTRAST_AVX2)
+    if (candidate.bits == 0 || !SimdDispatch::Supported(SimdLevel::kAvx2))
+        return {};
+    // Taken only if it gives the table's byte for every input of its range.
+    const size_t inputs = size_t{1} << candidate.bits;
+    std::vector<uint8_t> words(2 * inputs);
+    for (size_t v = 0; v < inputs; ++v) {
+        words[2 * v] = static_cast<uint8_t>(v);
+        words[2 * v + 1] = static_cast<uint8_t>(v >> 8);
+    }
+    std::vector<uint8_t> out(inputs);
+    DivideShortAvx2(words.data(), out.data(), inputs, candidate, table_.get(), Composition{});
+    if (std::memcmp(out.data(), table_.get(), inputs) == 0)
+        return candidate;
+#else
+    (void)candidate;
+#endif
+    return {};
 }
 
 void ContrastMap::Convert(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level) const {
@@ -203,6 +311,10 @@ void ContrastMap::ConvertAndCompose(const uint8_t* in, uint8_t* gray, const uint
 void ContrastMap::Apply(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level,
                         const Composition& c) const {
 #if defined(VIDRUNE_CONTRAST_AVX2)
+    if (level == SimdLevel::kAvx2 && shortDivision_.bits != 0) {
+        DivideShortAvx2(in, out, count, shortDivision_, table_.get(), c);
+        return;
+    }
     if (level == SimdLevel::kAvx2 && division_.low <= division_.high) {
         const DivisionSetting setting{table_.get(),
                                       offset_,

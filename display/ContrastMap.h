@@ -10,7 +10,8 @@ namespace vidrune {
 
 // The 8-bit output of every 16-bit input under one gain, offset and invert setting, and the
 // ways of applying it to a frame. Every way gives the bytes of the table: the vector path
-// divides in floating point only where that division is provably exact and looks the other
+// divides in 16-bit lanes where that division matched the table for every input of its
+// range, else in floating point where that division is provably exact, and looks the other
 // pixels up in the table.
 class ContrastMap {
 public:
@@ -45,7 +46,24 @@ public:
     };
     static DivisionRange ExactDivisionRange(int32_t gain, int32_t offset);
 
+    // The division in 16-bit lanes (a multiply-high by a reciprocal and one correction) for the
+    // inputs below 2^bits, the widest range from 0 where its bounds hold; bits 0 when the
+    // setting has none (gain outside 1..32767, or no such range of at least 8 bits).
+    struct ShortDivision {
+        int bits = 0;
+        int32_t offset = 0;
+        int32_t gain = 0;
+        int shift = 0;
+        uint16_t multiplier = 0;
+        int32_t invert = 0;
+    };
+    static ShortDivision FindShortDivision(int32_t gain, int32_t offset, int32_t invert);
+    // The bits of the 16-bit-lane division the AVX2 level uses for the current setting: only
+    // a candidate that gave the table's byte for every input of its range; 0 for none.
+    int ShortDivisionBits() const { return shortDivision_.bits; }
+
 private:
+    ShortDivision ProvenShortDivision(const ShortDivision& candidate) const;
     void Apply(const uint8_t* in, uint8_t* out, size_t count, SimdLevel level,
                const Composition& composition) const;
     void ConvertByTable(const uint8_t* in, uint8_t* out, size_t count,
@@ -57,6 +75,7 @@ private:
     int32_t offset_ = 0;
     int32_t invert_ = 0;
     DivisionRange division_;
+    ShortDivision shortDivision_;
 };
 
 } // namespace vidrune

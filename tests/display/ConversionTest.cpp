@@ -286,6 +286,33 @@ TEST_P(ContrastMapPaths, ComposedBitmapIsThePaletteOfEachByteOrTheOverlay) {
     }
 }
 
+// The 16-bit-lane division against the formula for every 12-bit input, over a sweep of gains
+// and offsets across its whole range; for gains 300 to 32767 it is always found and proven.
+TEST(ContrastMapShortDivision, TakenForTwelveBitSettingsAndExactForEveryInput) {
+    if (!SimdDispatch::Supported(SimdLevel::kAvx2))
+        GTEST_SKIP() << "the 16-bit-lane division runs on AVX2 only";
+    std::vector<uint16_t> values = TestInputs();
+    values.resize(2 * 4096 + 7);
+    const std::vector<uint8_t> frame = Frame(values);
+    std::vector<int32_t> gains{1, 16, 17, 31, 32, 33, 128, 129, 255, 256, 257, 32767, 32768};
+    for (int32_t gain = 300; gain < 32768; gain += 331)
+        gains.push_back(gain);
+    ContrastMap map;
+    for (const int32_t gain : gains)
+        for (const int32_t offset : {-28672, -28000, -100, 0, 1, 300, 2047, 4095, 20000, 32767})
+            for (const int32_t invert : {0, 1}) {
+                map.Set(gain, offset, invert);
+                ASSERT_TRUE(gain < 300 || gain > 32767 || map.ShortDivisionBits() >= 12)
+                    << "gain " << gain << " offset " << offset;
+                std::vector<uint8_t> out(values.size());
+                map.Convert(frame.data(), out.data(), values.size(), SimdLevel::kAvx2);
+                for (size_t i = 0; i < values.size(); ++i)
+                    ASSERT_EQ(out[i], Reference(values[i], gain, offset, invert))
+                        << "input " << values[i] << ", gain " << gain << " offset " << offset
+                        << " invert " << invert << ", " << map.ShortDivisionBits() << " bits";
+            }
+}
+
 TEST(ContrastMapRange, ExactDivisionOnlyWhereTheScaledInputStaysBelowTwoToThe24) {
     const struct {
         int32_t gain, offset, low, high;
