@@ -17,11 +17,7 @@
 #include <string>
 #include <vector>
 
-using vidrune::test::BoardHost;
-using vidrune::test::CompareRegion;
-using vidrune::test::FrameGeometry;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 class SweepTest;
 
@@ -475,3 +471,5 @@ TEST_P(SweepTest, RefusedWithItsCodeAndTheDeviceStillWorks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BadCalls, SweepTest, ::testing::ValuesIn(Rows()), RowName);
+
+} // namespace vidrune::test
