@@ -102,11 +102,7 @@ TEST_F(ReadTest, WithoutCopyTheReadHandsOutTheBuffer) {
     const SimCamera camera = Sensor(8, 64, 48);
     ASSERT_TRUE(Open(files.WriteSingle(camera, ModeOf(camera, 64, 48))));
     ASSERT_EQ(Acquire(2, true), 1);
-    ReadRequest request{};
-    request.kind = VIDRUNE_READ_BY_INDEX;
-    request.index = 1;
-    request.width = 64;
-    request.height = 48;
+    ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48);
     ASSERT_EQ(plugin.ReadDevice(&request), 1);
     ASSERT_NE(request.data, nullptr);
     std::vector<uint8_t> data(static_cast<uint8_t*>(request.data),
@@ -176,11 +172,7 @@ TEST_P(TurnedReadTest, RegionsShowTheSubSampledFrameTurned) {
     EXPECT_EQ(plugin.AcqGetLastError(), 12u);
     if (rotate) {
         // A pointer into the board's buffer cannot be turned.
-        ReadRequest request{};
-        request.kind = VIDRUNE_READ_BY_INDEX;
-        request.index = 1;
-        request.width = 4;
-        request.height = 4;
+        ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 4, 4);
         EXPECT_EQ(plugin.ReadDevice(&request), 0);
         EXPECT_EQ(plugin.AcqGetLastError(), 12u);
     }

@@ -112,13 +112,7 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
 TEST_F(DisplayWindowTest, AnOverlayRectangleShowsWhite) {
     Open();
     StartContinuous();
-    GraphicsCommand command{};
-    command.type = 9;
-    command.a = 10;
-    command.b = 5;
-    command.c = 8;
-    command.d = 4;
-    command.colour = 255;
+    GraphicsCommand command = Graphics(9, 10, 5, 8, 4);
     ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
     Clock::Sleep(200);
     ASSERT_EQ(device.AcquireStop(), 1);
@@ -303,13 +297,9 @@ TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMini
     Open();
     window->ApplyZoom(50);
     StartContinuous();
-    GraphicsCommand point{};
-    point.type = 1;
-    point.colour = 255;
     // Drawn while minimized; shown once the window is restored.
     view->SetWindowState(1);
-    point.a = 11;
-    point.b = 7;
+    GraphicsCommand point = Graphics(1, 11, 7);
     ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
     view->SetWindowState(0);
     point.a = 40;

@@ -68,7 +68,7 @@ public:
     int64_t ReadWith(const std::function<void(ReadRequest&)>& change) {
         pixels_.assign(size_t{kWidth} * kHeight, 0xEE);
         ReadRequest request =
-            CopyRequest(VIDRUNE_READ_BY_INDEX, 0, 0, 0, kWidth, kHeight, pixels_.data(), 200);
+            RegionRead(VIDRUNE_READ_BY_INDEX, 0, 0, 0, kWidth, kHeight, pixels_.data(), 200);
         change(request);
         const int64_t result = plugin.ReadDevice(&request);
         if (result == 0 &&

@@ -70,13 +70,8 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
         window->raise();
     });
     ASSERT_EQ(StartContinuous(), 1);
-    GraphicsCommand command{};
-    command.type = 9;
-    command.a = kOverlay.x();
-    command.b = kOverlay.y();
-    command.c = kOverlay.width();
-    command.d = kOverlay.height();
-    command.colour = 255;
+    GraphicsCommand command =
+        Graphics(9, kOverlay.x(), kOverlay.y(), kOverlay.width(), kOverlay.height());
     ASSERT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 

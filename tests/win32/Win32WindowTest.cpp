@@ -15,6 +15,7 @@
 #include "platform/Profile.h"
 #include "platform/win32/WindowsHeaders.h"
 #include "support/Environment.h"
+#include "support/Requests.h"
 #include "support/SimBoardFiles.h"
 
 #include <commctrl.h>
@@ -277,8 +278,7 @@ protected:
     }
 
     void StartContinuous() {
-        AcquireRequest request{};
-        request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+        AcquireRequest request = Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
         ASSERT_EQ(device.AcquireStart(&request), 1);
     }
 
@@ -292,13 +292,9 @@ protected:
         // puts the lower right corner a little below the screen).
         ::SetWindowPos(hwnd, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         StartContinuous();
-        GraphicsCommand command{};
-        command.type = 9;
-        command.a = overlay.left;
-        command.b = overlay.top;
-        command.c = overlay.right - overlay.left;
-        command.d = overlay.bottom - overlay.top;
-        command.colour = 255;
+        GraphicsCommand command =
+            Graphics(9, overlay.left, overlay.top, overlay.right - overlay.left,
+                     overlay.bottom - overlay.top);
         ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
         Clock::Sleep(1000);
     }
