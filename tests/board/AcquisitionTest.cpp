@@ -7,12 +7,9 @@
 #include <optional>
 #include <ostream>
 
+namespace vidrune::test {
+
 using vidrune::platform::Clock;
-using vidrune::test::BoardHost;
-using vidrune::test::CompareRegion;
-using vidrune::test::FrameGeometry;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
 
 using AcquisitionTest = BoardHost;
 
@@ -147,3 +144,5 @@ INSTANTIATE_TEST_SUITE_P(
                       Fault{"Stalled", "StallAfter=2\n", 4, 16, 1, 2, 16, -1, std::nullopt},
                       Fault{"NoSignal", "NoSignal=1\n", 2, 16, -1, -1, 0, -1, std::nullopt}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+} // namespace vidrune::test

@@ -4,10 +4,7 @@
 #include <cmath>
 #include <memory>
 
-using vidrune::test::BoardHost;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 using AttributeTest = BoardHost;
 
@@ -169,3 +166,5 @@ TEST_F(AttributeTest, TextGivenForATextAttributeIsNotReadAsANumber) {
         EXPECT_EQ(plugin.AcqGetLastError(), 12u) << name;
     }
 }
+
+} // namespace vidrune::test

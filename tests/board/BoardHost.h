@@ -1,6 +1,7 @@
 #pragma once
 
 #include "support/PluginLibrary.h"
+#include "support/Requests.h"
 #include "support/SimBoardFiles.h"
 
 #include <gtest/gtest.h>
@@ -49,10 +50,7 @@ protected:
     int Set(const char* name, double value) { return plugin.AcqDeviceSet(name, &value); }
 
     int Start(uint32_t kind, int32_t frames, bool wait) {
-        AcquireRequest request{};
-        request.kind = kind;
-        request.frameCount = frames;
-        request.waitFlag = wait ? 1 : 0;
+        AcquireRequest request = Acquisition(kind, frames, wait);
         return plugin.AcquireStart(&request);
     }
 
@@ -60,29 +58,12 @@ protected:
 
     int StartContinuous() { return Start(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false); }
 
-    // A copy read of a region into data.
-    static ReadRequest CopyRequest(uint32_t kind, int32_t index, uint32_t x, uint32_t y,
-                                   uint32_t width, uint32_t height, void* data,
-                                   int32_t timeoutMs = 2000) {
-        ReadRequest request{};
-        request.kind = kind;
-        request.index = index;
-        request.timeoutMs = timeoutMs;
-        request.x = x;
-        request.y = y;
-        request.width = width;
-        request.height = height;
-        request.copyFlag = 1;
-        request.data = data;
-        return request;
-    }
-
     // Reads a region into memory of the device's pixel size.
     int Read(uint32_t kind, int32_t index, uint32_t x, uint32_t y, uint32_t width, uint32_t height,
              std::vector<uint8_t>& out, int32_t timeoutMs = 2000) {
         const auto bytes = static_cast<uint32_t>(Numeric("DATA SIZE"));
         out.assign(size_t{width} * height * bytes + 16, 0xEE);
-        ReadRequest request = CopyRequest(kind, index, x, y, width, height, out.data(), timeoutMs);
+        ReadRequest request = RegionRead(kind, index, x, y, width, height, out.data(), timeoutMs);
         return plugin.ReadDevice(&request);
     }
 

@@ -4,10 +4,7 @@
 
 #include <cstring>
 
-using vidrune::test::BoardHost;
-using vidrune::test::ScopedLocale;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 namespace {
 
@@ -188,3 +185,5 @@ TEST_F(ConfigurationTest, NumbersReadAlikeUnderADecimalCommaLocale) {
     ASSERT_EQ(plugin.AcqInputModeQuery("MAN SHUTTER US", &value), 1);
     EXPECT_EQ(value, 12.5);
 }
+
+} // namespace vidrune::test

@@ -16,8 +16,18 @@ struct FrameGeometry {
     uint32_t xs = 1;
     uint32_t ys = 1;
     int depth = 8;
+    uint32_t frameHeight = 0; // of the unturned, sub-sampled frame; for rotate and flip
+    bool rotate = false;      // clockwise
+    bool flip = false;
 
     uint32_t BytesPerPixel() const { return depth > 8 ? 2 : 1; }
+
+    // Pixel (x, y) of the frame the host sees, turned or flipped, in camera frame n.
+    uint16_t Shown(uint32_t x, uint32_t y, uint32_t n) const {
+        if (rotate)
+            return At(y, frameHeight - 1 - x, n);
+        return At(x, flip ? frameHeight - 1 - y : y, n);
+    }
 
     // Pixel (fx, fy) of the sub-sampled frame in camera frame n.
     uint16_t At(uint32_t fx, uint32_t fy, uint32_t n) const {
@@ -35,14 +45,14 @@ inline uint16_t PixelOf(const std::vector<uint8_t>& data, size_t index, uint32_t
     return value;
 }
 
-// An empty text when the region (x, y, w, h) of the plain frame n matches; otherwise the
+// An empty text when the region (x, y, w, h) of the host's frame n matches; otherwise the
 // first difference. Guard bytes after the region must stay untouched.
 inline std::string CompareRegion(const std::vector<uint8_t>& data, const FrameGeometry& frame,
                                  uint32_t x, uint32_t y, uint32_t w, uint32_t h, uint32_t n) {
     const uint32_t bytes = frame.BytesPerPixel();
     for (uint32_t r = 0; r < h; ++r) {
         for (uint32_t c = 0; c < w; ++c) {
-            const uint16_t want = frame.At(x + c, y + r, n);
+            const uint16_t want = frame.Shown(x + c, y + r, n);
             const uint16_t got = PixelOf(data, size_t{r} * w + c, bytes);
             if (want != got)
                 return "pixel (" + std::to_string(c) + "," + std::to_string(r) + ") is " +

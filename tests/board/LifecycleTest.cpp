@@ -6,10 +6,7 @@
 #include <ostream>
 #include <string>
 
-using vidrune::test::BoardHost;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 using LifecycleTest = BoardHost;
 
@@ -179,3 +176,5 @@ TEST_F(LifecycleTest, NoBoardMeansNotStarted) {
     vidrune::test::Environment::Unset("VIDRUNE_SIM_BOARDS");
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
 }
+
+} // namespace vidrune::test

@@ -8,12 +8,9 @@
 
 #include <vector>
 
-using vidrune::CVidrune;
+namespace vidrune::test {
+
 using vidrune::platform::Clock;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimDevice;
-using vidrune::test::SimMode;
 
 TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
     SimBoardFiles files;
@@ -44,3 +41,5 @@ TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
     EXPECT_GT(reads, 100);
     EXPECT_EQ(device.AcquisitionState(), CVidrune::kIdle);
 }
+
+} // namespace vidrune::test

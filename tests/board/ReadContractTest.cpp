@@ -4,12 +4,9 @@
 #include "FrameCheck.h"
 #include "platform/Clock.h"
 
+namespace vidrune::test {
+
 using vidrune::platform::Clock;
-using vidrune::test::BoardHost;
-using vidrune::test::CompareRegion;
-using vidrune::test::FrameGeometry;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
 
 using ReadContractTest = BoardHost;
 
@@ -126,3 +123,5 @@ TEST_F(ReadContractTest, TheFrameBeingFilledIsNeverOneOfAnEarlierLap) {
     }
     EXPECT_EQ(plugin.AcquireStop(), 1);
 }
+
+} // namespace vidrune::test

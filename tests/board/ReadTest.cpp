@@ -8,13 +8,7 @@
 #include <random>
 #include <string>
 
-using vidrune::test::BoardHost;
-using vidrune::test::CompareRegion;
-using vidrune::test::FrameGeometry;
-using vidrune::test::PixelOf;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
-
+namespace vidrune::test {
 namespace {
 
 SimCamera Sensor(int depth, uint32_t width, uint32_t height) {
@@ -34,8 +28,6 @@ SimMode ModeOf(const SimCamera& camera, int width, int height, const std::string
     mode.extra = extra;
     return mode;
 }
-
-} // namespace
 
 class ReadTest : public BoardHost {
 protected:
@@ -65,8 +57,8 @@ TEST_F(ReadTest, SubSamplingOfEightAndSixteenBitFrames) {
         const SimCamera camera = Sensor(depth, 100, 60);
         files.WriteCamera(camera);
         const std::string config = files.WriteConfig(
-            vidrune::test::SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                vidrune::test::SimBoardFiles::ModeSection("CAMERA1_MODE1", ModeOf(camera, 100, 60)),
+            SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+                SimBoardFiles::ModeSection("CAMERA1_MODE1", ModeOf(camera, 100, 60)),
             "depth" + std::to_string(depth) + ".ini");
         ASSERT_TRUE(Open(config)) << depth;
         EXPECT_EQ(Numeric("DATA SIZE"), depth > 8 ? 2 : 1);
@@ -106,71 +98,11 @@ TEST_F(ReadTest, AUserSizeIsCroppedFromTheSensorCentre) {
     EXPECT_EQ(plugin.AcqGetLastError(), 12u);
 }
 
-TEST_F(ReadTest, AFlippedCameraDeliversRowsBottomUp) {
-    const SimCamera camera = Sensor(12, 48, 32);
-    ASSERT_TRUE(Open(files.WriteSingle(camera, ModeOf(camera, 48, 32), "FLIPDATA=1\n")));
-    ASSERT_EQ(Acquire(2, true), 1);
-    std::vector<uint8_t> data;
-    const uint32_t x = 5, y = 3, w = 20, h = 10;
-    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, x, y, w, h, data), 1);
-    FrameGeometry frame;
-    frame.depth = 12;
-    for (uint32_t r = 0; r < h; ++r) {
-        for (uint32_t c = 0; c < w; ++c) {
-            // Row r of the flipped frame is row 31 - r of the camera's frame.
-            ASSERT_EQ(PixelOf(data, size_t{r} * w + c, 2), frame.At(x + c, 31 - (y + r), 1))
-                << c << "," << r;
-        }
-    }
-}
-
-TEST_F(ReadTest, ARotatedCameraDeliversTheFrameTurnedClockwise) {
-    const SimCamera camera = Sensor(8, 40, 24);
-    ASSERT_TRUE(Open(files.WriteSingle(camera, ModeOf(camera, 40, 24), "ROTATEDATA=1\n")));
-    // The host sees the turned frame: its width is the camera's height.
-    EXPECT_EQ(Numeric("WIDTH"), 24);
-    EXPECT_EQ(Numeric("HEIGHT"), 40);
-    ASSERT_EQ(Acquire(2, true), 1);
-    FrameGeometry frame;
-    std::vector<uint8_t> data;
-    for (const auto& [x, y, w, h] :
-         {std::array<uint32_t, 4>{0, 0, 24, 40}, std::array<uint32_t, 4>{3, 7, 13, 20},
-          std::array<uint32_t, 4>{23, 39, 1, 1}}) {
-        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, x, y, w, h, data), 1);
-        for (uint32_t r = 0; r < h; ++r) {
-            for (uint32_t c = 0; c < w; ++c) {
-                // Turned clockwise: pixel (X, Y) shows camera pixel (Y, 23 - X).
-                ASSERT_EQ(data[size_t{r} * w + c], frame.At(y + r, 23 - (x + c), 0))
-                    << x << "," << y << " at " << c << "," << r;
-            }
-        }
-    }
-    // Frame index 1 through the scratch image, and the region checked against the turned frame.
-    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 2, 1, 20, 30, data), 1);
-    EXPECT_EQ(data[0], frame.At(1, 23 - 2, 1));
-    EXPECT_EQ(data[size_t{29} * 20 + 19], frame.At(1 + 29, 23 - (2 + 19), 1));
-    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 25, 1, data), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-
-    // A pointer into the board's buffer cannot be turned.
-    ReadRequest request{};
-    request.kind = VIDRUNE_READ_BY_INDEX;
-    request.index = 1;
-    request.width = 4;
-    request.height = 4;
-    EXPECT_EQ(plugin.ReadDevice(&request), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
-}
-
 TEST_F(ReadTest, WithoutCopyTheReadHandsOutTheBuffer) {
     const SimCamera camera = Sensor(8, 64, 48);
     ASSERT_TRUE(Open(files.WriteSingle(camera, ModeOf(camera, 64, 48))));
     ASSERT_EQ(Acquire(2, true), 1);
-    ReadRequest request{};
-    request.kind = VIDRUNE_READ_BY_INDEX;
-    request.index = 1;
-    request.width = 64;
-    request.height = 48;
+    ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48);
     ASSERT_EQ(plugin.ReadDevice(&request), 1);
     ASSERT_NE(request.data, nullptr);
     std::vector<uint8_t> data(static_cast<uint8_t*>(request.data),
@@ -178,47 +110,73 @@ TEST_F(ReadTest, WithoutCopyTheReadHandsOutTheBuffer) {
     EXPECT_EQ(CompareRegion(data, FrameGeometry{}, 0, 0, 64, 48, 1), "");
 }
 
-// Turned reads of 12-bit frames: without column sub-sampling the region is turned straight
-// out of the board's buffer, with it through the scratch image; both give the turned frame.
-struct TurnedScales {
-    uint32_t xs, ys;
+// Turned and flipped reads: without column sub-sampling a turned region comes straight out
+// of the board's buffer, with it through the scratch image; both must give the turned frame.
+struct Turned {
+    const char* name;
+    int depth;
+    uint32_t sensorWidth, sensorHeight, xs, ys;
+    const char* cameraKeys;
 };
 
-void PrintTo(const TurnedScales& scales, std::ostream* out) {
-    *out << "XS " << scales.xs << ", YS " << scales.ys;
+void PrintTo(const Turned& row, std::ostream* out) {
+    *out << row.name;
 }
 
-class RotatedReadTest : public BoardHost, public testing::WithParamInterface<TurnedScales> {};
+class TurnedReadTest : public BoardHost, public testing::WithParamInterface<Turned> {};
 
-INSTANTIATE_TEST_SUITE_P(Scales, RotatedReadTest,
-                         testing::Values(TurnedScales{1, 1}, TurnedScales{1, 2}, TurnedScales{2, 1},
-                                         TurnedScales{4, 2}),
-                         [](const testing::TestParamInfo<TurnedScales>& info) {
-                             return "xs" + std::to_string(info.param.xs) + "ys" +
-                                    std::to_string(info.param.ys);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Cameras, TurnedReadTest,
+    testing::Values(Turned{"Flipped12", 12, 48, 32, 1, 1, "FLIPDATA=1\n"},
+                    Turned{"Rotated8", 8, 40, 24, 1, 1, "ROTATEDATA=1\n"},
+                    Turned{"Rotated12xs1ys1", 12, 96, 40, 1, 1, "ROTATEDATA=1\n"},
+                    Turned{"Rotated12xs1ys2", 12, 96, 40, 1, 2, "ROTATEDATA=1\n"},
+                    Turned{"Rotated12xs2ys1", 12, 96, 40, 2, 1, "ROTATEDATA=1\n"},
+                    Turned{"Rotated12xs4ys2", 12, 96, 40, 4, 2, "ROTATEDATA=1\n"}),
+    [](const testing::TestParamInfo<Turned>& info) { return std::string(info.param.name); });
 
-TEST_P(RotatedReadTest, RegionsShowTheSubSampledFrameTurnedClockwise) {
-    const auto [xs, ys] = GetParam();
-    const SimCamera camera = Sensor(12, 96, 40);
-    const std::string scales = "RESOLUTION=12\nXSUBSAMPLE=" + std::to_string(xs) +
-                               "\nYSUBSAMPLE=" + std::to_string(ys) + "\n";
-    ASSERT_TRUE(Open(files.WriteSingle(camera, ModeOf(camera, 96, 40, scales), "ROTATEDATA=1\n")));
-    // The host reads the sub-sampled frame turned: its width comes from the camera's height.
-    const uint32_t width = 40 / ys;
-    const uint32_t height = 96 / xs;
+TEST_P(TurnedReadTest, RegionsShowTheSubSampledFrameTurned) {
+    const Turned& row = GetParam();
+    const SimCamera camera = Sensor(row.depth, row.sensorWidth, row.sensorHeight);
+    const std::string scales = "RESOLUTION=" + std::to_string(row.depth) +
+                               "\nXSUBSAMPLE=" + std::to_string(row.xs) +
+                               "\nYSUBSAMPLE=" + std::to_string(row.ys) + "\n";
+    ASSERT_TRUE(Open(files.WriteSingle(camera,
+                                       ModeOf(camera, static_cast<int>(row.sensorWidth),
+                                              static_cast<int>(row.sensorHeight), scales),
+                                       row.cameraKeys)));
+    const bool rotate = std::string(row.cameraKeys).starts_with("ROTATE");
+    const FrameGeometry frame{.xs = row.xs,
+                              .ys = row.ys,
+                              .depth = row.depth,
+                              .frameHeight = row.sensorHeight / row.ys,
+                              .rotate = rotate,
+                              .flip = !rotate};
+    // A turned frame is as wide as the camera's frame is high.
+    const uint32_t width = rotate ? row.sensorHeight / row.ys : row.sensorWidth / row.xs;
+    const uint32_t height = rotate ? row.sensorWidth / row.xs : row.sensorHeight / row.ys;
+    EXPECT_EQ(Numeric("WIDTH"), rotate ? row.sensorHeight : row.sensorWidth);
+    EXPECT_EQ(Numeric("HEIGHT"), rotate ? row.sensorWidth : row.sensorHeight);
     ASSERT_EQ(Acquire(2, true), 1);
-    const FrameGeometry frame{.xs = xs, .ys = ys, .depth = 12};
     std::vector<uint8_t> data;
     for (const auto& [x, y, w, h] :
          {std::array<uint32_t, 4>{0, 0, width, height}, std::array<uint32_t, 4>{3, 5, 9, 17},
           std::array<uint32_t, 4>{width - 1, height - 1, 1, 1}}) {
         ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, x, y, w, h, data), 1) << plugin.AcqGetLastError();
-        for (uint32_t r = 0; r < h; ++r)
-            for (uint32_t c = 0; c < w; ++c)
-                ASSERT_EQ(PixelOf(data, size_t{r} * w + c, 2),
-                          frame.At(y + r, width - 1 - (x + c), 0))
-                    << x << "," << y << " " << w << "x" << h << " at " << c << "," << r;
-        EXPECT_EQ(data[size_t{w} * h * 2], 0xEE) << "written past the region";
+        EXPECT_EQ(CompareRegion(data, frame, x, y, w, h, 0), "")
+            << x << "," << y << " " << w << "x" << h;
+    }
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, width, height, data), 1);
+    EXPECT_EQ(CompareRegion(data, frame, 0, 0, width, height, 1), "");
+    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, width + 1, 1, data), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+    if (rotate) {
+        // A pointer into the board's buffer cannot be turned.
+        ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 4, 4);
+        EXPECT_EQ(plugin.ReadDevice(&request), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u);
     }
 }
+
+} // namespace
+} // namespace vidrune::test

@@ -10,12 +10,9 @@
 
 #include <string>
 
-using vidrune::CVidrune;
+namespace vidrune::test {
+
 using vidrune::platform::Diagnostics;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimDevice;
-using vidrune::test::SimMode;
 
 namespace {
 
@@ -174,3 +171,5 @@ TEST_F(RingTest, FreeingLeavesNothingAndTheDeviceCanStartAgain) {
     EXPECT_EQ(device.IsValid(), 1);
     EXPECT_EQ(Acquire(4), 1);
 }
+
+} // namespace vidrune::test

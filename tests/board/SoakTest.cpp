@@ -2,9 +2,7 @@
 #include "BoardHost.h"
 #include "fgsim/FgSimControl.h"
 
-using vidrune::test::BoardHost;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 using SoakTest = BoardHost;
 
@@ -27,3 +25,5 @@ TEST_F(SoakTest, AThousandRoundsLeaveNoLiveObject) {
                               FG_KIND_BUFFER, FG_KIND_TRANSFER})
         EXPECT_EQ(sim::LiveObjectCount(kind), 0u) << kind;
 }
+
+} // namespace vidrune::test

@@ -10,13 +10,10 @@
 
 #include <memory>
 
-using vidrune::CVidrune;
+namespace vidrune::test {
+
 using vidrune::fgsim::StallNextCall;
 using vidrune::platform::Clock;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimDevice;
-using vidrune::test::SimMode;
 
 namespace {
 
@@ -69,3 +66,5 @@ TEST_F(ThreadLifetimeTest, ADeviceFreedAndReusedUnderAHeldUpLiveThread) {
     Clock::Sleep(kStallMs + 500);
     EXPECT_EQ(GrabTwo(*device), 1);
 }
+
+} // namespace vidrune::test

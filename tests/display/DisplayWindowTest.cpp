@@ -17,17 +17,9 @@
 #include <memory>
 #include <optional>
 
-using vidrune::CDispWin;
-using vidrune::CVidrune;
-using vidrune::HeadlessView;
-using vidrune::Palette;
+namespace vidrune::test {
+
 using vidrune::platform::Clock;
-using vidrune::test::Pattern16;
-using vidrune::test::Pattern8;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimDevice;
-using vidrune::test::SimMode;
 
 namespace {
 
@@ -37,14 +29,8 @@ protected:
 
     // A 64 x 48 camera and a display titled "Live".
     void Open(const SimCamera& camera = SimCamera{}, const std::string& display = "") {
-        SimMode mode;
-        mode.controlFile = camera.file;
-        mode.width = static_cast<int>(camera.maxWidth);
-        mode.height = static_cast<int>(camera.maxHeight);
-        files.WriteCamera(camera);
         const std::string config =
-            files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                              SimBoardFiles::ModeSection("CAMERA1_MODE1", mode) +
+            files.WriteSingle(camera, SimBoardFiles::ModeOf(camera), "",
                               "[EXTDISPLAY]\nMPX=0\nDISPNAME=Live\n" + display);
         ASSERT_TRUE(SimDevice::Open(device, config));
         window = dynamic_cast<CDispWin*>(device.Display());
@@ -126,13 +112,7 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
 TEST_F(DisplayWindowTest, AnOverlayRectangleShowsWhite) {
     Open();
     StartContinuous();
-    GraphicsCommand command{};
-    command.type = 9;
-    command.a = 10;
-    command.b = 5;
-    command.c = 8;
-    command.d = 4;
-    command.colour = 255;
+    GraphicsCommand command = Graphics(9, 10, 5, 8, 4);
     ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
     Clock::Sleep(200);
     ASSERT_EQ(device.AcquireStop(), 1);
@@ -317,13 +297,9 @@ TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMini
     Open();
     window->ApplyZoom(50);
     StartContinuous();
-    GraphicsCommand point{};
-    point.type = 1;
-    point.colour = 255;
     // Drawn while minimized; shown once the window is restored.
     view->SetWindowState(1);
-    point.a = 11;
-    point.b = 7;
+    GraphicsCommand point = Graphics(1, 11, 7);
     ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
     view->SetWindowState(0);
     point.a = 40;
@@ -422,3 +398,5 @@ TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
     EXPECT_EQ(device.FreeDeviceResources(), 0);
     Clock::Sleep(2000); // whatever the thread does next happens now
 }
+
+} // namespace vidrune::test

@@ -5,17 +5,7 @@
 
 #include <cmath>
 
-using vidrune::FrameExtra;
-using vidrune::MonitorInfo;
-using vidrune::MonitorLayout;
-using vidrune::PageMetrics;
-using vidrune::PrintLayout;
-using vidrune::Rect;
-using vidrune::ScreenMetrics;
-using vidrune::SizingEdge;
-using vidrune::WindowGeometry;
-using vidrune::WindowPlacement;
-using vidrune::WindowSizes;
+namespace vidrune::test {
 
 namespace {
 
@@ -217,3 +207,5 @@ TEST(PrintLayoutTest, ImageIsFittedIntoTheMargins) {
     EXPECT_EQ(placement.image.Width(), placement.image.Height()); // 4350 x 4350
     EXPECT_EQ(PrintLayout::Place(portrait, 0, 480).image.Width(), 0);
 }
+
+} // namespace vidrune::test

@@ -1,4 +1,5 @@
 #include "display/OverlayPlane.h"
+#include "support/Requests.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +7,7 @@
 #include <utility>
 #include <vector>
 
-using vidrune::OverlayPlane;
-using vidrune::OverlayRefresh;
+namespace vidrune::test {
 
 namespace {
 
@@ -22,22 +22,10 @@ Points SetPixels(const OverlayPlane& plane) {
     return points;
 }
 
-GraphicsCommand Command(uint32_t type, int32_t a, int32_t b, int32_t c, int32_t d,
-                        uint32_t colour = 255) {
-    GraphicsCommand command{};
-    command.type = type;
-    command.a = a;
-    command.b = b;
-    command.c = c;
-    command.d = d;
-    command.colour = colour;
-    return command;
-}
-
 GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width, int32_t height,
                               int32_t left, int32_t top, int32_t refWidth = 0,
                               int32_t refHeight = 0) {
-    GraphicsCommand command = Command(OverlayPlane::kBitmap, width, height, refWidth, refHeight);
+    GraphicsCommand command = Graphics(OverlayPlane::kBitmap, width, height, refWidth, refHeight);
     command.bitmapLeft = left;
     command.bitmapTop = top;
     command.pixels = pixels.data();
@@ -63,7 +51,7 @@ OverlayPlane Plane(int width, int height) {
 
 TEST(OverlayTest, LinesStepFromTheLeftAndLeaveTheLargerEnd) {
     OverlayPlane plane = Plane(20, 20);
-    GraphicsCommand line = Command(OverlayPlane::kLine, 10, 0, 0, 10);
+    GraphicsCommand line = Graphics(OverlayPlane::kLine, 10, 0, 0, 10);
     EXPECT_EQ(plane.Execute(line), OverlayRefresh::Always);
     Points expected;
     for (int x = 0; x < 10; ++x)
@@ -71,16 +59,16 @@ TEST(OverlayTest, LinesStepFromTheLeftAndLeaveTheLargerEnd) {
     EXPECT_EQ(SetPixels(plane), expected);
 
     plane.Clear();
-    GraphicsCommand dot = Command(OverlayPlane::kLine, 5, 5, 5, 5);
+    GraphicsCommand dot = Graphics(OverlayPlane::kLine, 5, 5, 5, 5);
     plane.Execute(dot);
     EXPECT_TRUE(SetPixels(plane).empty());
 
-    GraphicsCommand vertical = Command(OverlayPlane::kLine, 3, 6, 3, 2);
+    GraphicsCommand vertical = Graphics(OverlayPlane::kLine, 3, 6, 3, 2);
     plane.Execute(vertical);
     EXPECT_EQ(SetPixels(plane), (Points{{3, 2}, {3, 3}, {3, 4}, {3, 5}}));
 
     plane.Clear();
-    GraphicsCommand steep = Command(OverlayPlane::kLine, 0, 0, 2, 19);
+    GraphicsCommand steep = Graphics(OverlayPlane::kLine, 0, 0, 2, 19);
     plane.Execute(steep); // one pixel per column: gaps
     EXPECT_EQ(SetPixels(plane), (Points{{0, 0}, {1, 9}}));
 }
@@ -88,30 +76,30 @@ TEST(OverlayTest, LinesStepFromTheLeftAndLeaveTheLargerEnd) {
 TEST(OverlayTest, CommandsOutsideTheImageAreIgnored) {
     OverlayPlane plane = Plane(20, 10);
     GraphicsCommand commands[] = {
-        Command(OverlayPlane::kPoint, 20, 0, 0, 0),
-        Command(OverlayPlane::kPoint, 0, -1, 0, 0),
-        Command(OverlayPlane::kLine, 0, 0, 20, 5),
-        Command(OverlayPlane::kRectangle, -1, 0, 5, 5),
-        Command(OverlayPlane::kFilledRectangle, 15, 5, 6, 2),
-        Command(OverlayPlane::kFilledRectangle, 0, 0, 0, 5),
-        Command(3, 1, 1, 5, 5),
-        Command(10, 1, 1, 5, 5),
+        Graphics(OverlayPlane::kPoint, 20, 0, 0, 0),
+        Graphics(OverlayPlane::kPoint, 0, -1, 0, 0),
+        Graphics(OverlayPlane::kLine, 0, 0, 20, 5),
+        Graphics(OverlayPlane::kRectangle, -1, 0, 5, 5),
+        Graphics(OverlayPlane::kFilledRectangle, 15, 5, 6, 2),
+        Graphics(OverlayPlane::kFilledRectangle, 0, 0, 0, 5),
+        Graphics(3, 1, 1, 5, 5),
+        Graphics(10, 1, 1, 5, 5),
     };
     for (GraphicsCommand& command : commands)
         EXPECT_EQ(plane.Execute(command), OverlayRefresh::None) << command.type;
     EXPECT_TRUE(SetPixels(plane).empty());
 
-    GraphicsCommand point = Command(OverlayPlane::kPoint, 19, 9, 0, 0, 0x1234);
+    GraphicsCommand point = Graphics(OverlayPlane::kPoint, 19, 9, 0, 0, 0x1234);
     EXPECT_EQ(plane.Execute(point), OverlayRefresh::Always);
     EXPECT_EQ(plane.At(19, 9), 0x34); // the colour's low byte
-    GraphicsCommand fill = Command(OverlayPlane::kFilledRectangle, 15, 5, 5, 5, 7);
+    GraphicsCommand fill = Graphics(OverlayPlane::kFilledRectangle, 15, 5, 5, 5, 7);
     EXPECT_EQ(plane.Execute(fill), OverlayRefresh::Always);
     EXPECT_EQ(SetPixels(plane).size(), 25u);
 }
 
 TEST(OverlayTest, RectangleOutlineLeavesTheFarCorner) {
     OverlayPlane plane = Plane(10, 10);
-    GraphicsCommand rectangle = Command(OverlayPlane::kRectangle, 2, 2, 6, 5);
+    GraphicsCommand rectangle = Graphics(OverlayPlane::kRectangle, 2, 2, 6, 5);
     plane.Execute(rectangle);
     const Points set = SetPixels(plane);
     EXPECT_EQ(set.size(), 13u);
@@ -122,7 +110,7 @@ TEST(OverlayTest, RectangleOutlineLeavesTheFarCorner) {
 
 TEST(OverlayTest, EllipseReachesItsRoundedExtremes) {
     OverlayPlane plane = Plane(100, 100);
-    GraphicsCommand ellipse = Command(OverlayPlane::kEllipse, 50, 50, 10, 5);
+    GraphicsCommand ellipse = Graphics(OverlayPlane::kEllipse, 50, 50, 10, 5);
     EXPECT_EQ(plane.Execute(ellipse), OverlayRefresh::Always);
     const Points set = SetPixels(plane);
     for (auto point : {std::pair{40, 50}, {60, 50}, {50, 45}, {50, 55}})
@@ -134,7 +122,7 @@ TEST(OverlayTest, EllipseReachesItsRoundedExtremes) {
 
 TEST(OverlayTest, EllipseSkipsPointsOffTheImage) {
     OverlayPlane plane = Plane(30, 30);
-    GraphicsCommand ellipse = Command(OverlayPlane::kEllipse, 2, 28, 10, 5);
+    GraphicsCommand ellipse = Graphics(OverlayPlane::kEllipse, 2, 28, 10, 5);
     plane.Execute(ellipse);
     const Points set = SetPixels(plane);
     EXPECT_TRUE(set.count({12, 28}));
@@ -142,13 +130,13 @@ TEST(OverlayTest, EllipseSkipsPointsOffTheImage) {
     EXPECT_FALSE(set.empty());
 
     plane.Clear();
-    GraphicsCommand flat = Command(OverlayPlane::kEllipse, 15, 15, 0, 5);
+    GraphicsCommand flat = Graphics(OverlayPlane::kEllipse, 15, 15, 0, 5);
     EXPECT_EQ(plane.Execute(flat), OverlayRefresh::None);
     EXPECT_TRUE(SetPixels(plane).empty());
 
     // Wider than any frame: ignored (2^31 steps of 0.01 would hold the host for minutes).
     // The widest allowed one still reaches the image with its top and bottom.
-    GraphicsCommand wide = Command(OverlayPlane::kEllipse, 15, 15, 65536, 5);
+    GraphicsCommand wide = Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5);
     EXPECT_EQ(plane.Execute(wide), OverlayRefresh::None);
     EXPECT_TRUE(SetPixels(plane).empty());
     wide.c = OverlayPlane::kMaxEllipseSemiAxisX;
@@ -193,7 +181,7 @@ TEST(OverlayTest, BitmapReducesByOringBlocks) {
 
 TEST(OverlayTest, BitmapValueOneIsTransparentAndZeroErases) {
     OverlayPlane plane = Plane(8, 8);
-    GraphicsCommand fill = Command(OverlayPlane::kFilledRectangle, 0, 0, 8, 8, 9);
+    GraphicsCommand fill = Graphics(OverlayPlane::kFilledRectangle, 0, 0, 8, 8, 9);
     plane.Execute(fill);
     const std::vector<uint8_t> pixels = {1, 0, 5, 1};
     GraphicsCommand command = BitmapCommand(pixels, 2, 2, 3, 3, 8, 8);
@@ -239,8 +227,10 @@ TEST(OverlayTest, UnusableBitmapsDrawNothing) {
     EXPECT_EQ(commands[3].scaleFactor, 0);
 
     OverlayPlane none; // before Open: no plane, nothing happens
-    GraphicsCommand point = Command(OverlayPlane::kPoint, 0, 0, 0, 0);
+    GraphicsCommand point = Graphics(OverlayPlane::kPoint, 0, 0, 0, 0);
     GraphicsCommand bitmap = BitmapCommand(pixels, 2, 2, 0, 0);
     EXPECT_EQ(none.Execute(point), OverlayRefresh::None);
     EXPECT_EQ(none.Execute(bitmap), OverlayRefresh::None);
 }
+
+} // namespace vidrune::test

@@ -8,9 +8,7 @@
 #include <random>
 #include <vector>
 
-using vidrune::ImageComposer;
-using vidrune::ImageScaler;
-using vidrune::Palette;
+namespace vidrune::test {
 
 namespace {
 
@@ -158,33 +156,6 @@ TEST(ScaleTest, DoubleStretchReplicatesRowsAndColumns) {
             EXPECT_EQ(dst[y * 6 + x], src[(y / 2) * 3 + x / 2]) << x << "," << y;
 }
 
-TEST(ScaleTest, HalfSizeKeepsOddRowsAndColumns) {
-    const std::vector<uint8_t> src = Ramp(8, 6);
-    std::vector<uint8_t> dst(48, 0xEE);
-    ImageScaler scaler;
-    scaler.Decimate(4, 3, 8, 6, src.data(), dst.data());
-    for (int y = 0; y < 3; ++y)
-        for (int x = 0; x < 4; ++x)
-            EXPECT_EQ(dst[y * 4 + x], src[(2 * y + 1) * 8 + 2 * x + 1]);
-    EXPECT_EQ(dst[12], 0xEE); // nothing beyond 4 x 3
-}
-
-TEST(ScaleTest, OverlayReductionKeepsThinLines) {
-    std::vector<uint8_t> overlay(64, 0);
-    overlay[5 * 8 + 2] = 4; // a point at (2, 5)
-    for (int y = 0; y < 8; ++y)
-        overlay[y * 8 + 6] = 255; // a one-pixel vertical line at x = 6
-    std::vector<uint8_t> reduced(64, 0xEE);
-    ImageScaler scaler;
-    scaler.ReduceOverlay(4, 4, 8, 8, overlay.data(), reduced.data());
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            const uint8_t expected = x == 3 ? 255 : (x == 1 && y == 2 ? 4 : 0);
-            EXPECT_EQ(reduced[y * 4 + x], expected) << x << "," << y;
-        }
-    }
-}
-
 TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
     const int sizes[][4] = {{3, 2, 7, 5}, {212, 159, 640, 480}, {10, 10, 10, 10},    {8, 9, 5, 6},
                             {1, 1, 9, 9}, {0, 3, 4, 4},         {100, 75, 333, 250}, {4, 3, 4, 0}};
@@ -222,3 +193,5 @@ TEST(ScaleTest, RefreshPausesDrawingAndRestoresTheFlag) {
     EXPECT_EQ(renderEnabled, 0);
     EXPECT_FALSE(scaler.RefreshReducedOverlay(renderEnabled, nullptr, 4, 4, 2, 2, reduced.data()));
 }
+
+} // namespace vidrune::test

@@ -8,14 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-using vidrune::DisplaySettings;
-using vidrune::DisplaySettingsValues;
-using vidrune::MonitorInfo;
-using vidrune::MonitorLayout;
-using vidrune::Rect;
-using vidrune::SettingsKey;
-using vidrune::test::Environment;
-using vidrune::test::TempDir;
+namespace vidrune::test {
 
 namespace {
 
@@ -115,3 +108,5 @@ TEST_F(SettingsTest, MissingKeysTakeTheirDefaults) {
     EXPECT_FALSE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, values));
     EXPECT_EQ(values, Values(-1, -1, 0, 1, 1)); // no section: no position
 }
+
+} // namespace vidrune::test

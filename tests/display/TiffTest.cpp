@@ -12,9 +12,7 @@
 #include <string>
 #include <vector>
 
-using vidrune::Palette;
-using vidrune::TiffWriter;
-using vidrune::test::TempDir;
+namespace vidrune::test {
 
 namespace {
 
@@ -110,3 +108,5 @@ TEST(TiffTest, UnwritableRequestsAreRefused) {
     EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("f.tif"), 4, 4, nullptr, Palette()));
     EXPECT_FALSE(std::filesystem::exists(dir.File("e.tif")));
 }
+
+} // namespace vidrune::test

@@ -17,11 +17,7 @@
 #include <string>
 #include <vector>
 
-using vidrune::test::BoardHost;
-using vidrune::test::CompareRegion;
-using vidrune::test::FrameGeometry;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 class SweepTest;
 
@@ -72,7 +68,7 @@ public:
     int64_t ReadWith(const std::function<void(ReadRequest&)>& change) {
         pixels_.assign(size_t{kWidth} * kHeight, 0xEE);
         ReadRequest request =
-            CopyRequest(VIDRUNE_READ_BY_INDEX, 0, 0, 0, kWidth, kHeight, pixels_.data(), 200);
+            RegionRead(VIDRUNE_READ_BY_INDEX, 0, 0, 0, kWidth, kHeight, pixels_.data(), 200);
         change(request);
         const int64_t result = plugin.ReadDevice(&request);
         if (result == 0 &&
@@ -475,3 +471,5 @@ TEST_P(SweepTest, RefusedWithItsCodeAndTheDeviceStillWorks) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BadCalls, SweepTest, ::testing::ValuesIn(Rows()), RowName);
+
+} // namespace vidrune::test

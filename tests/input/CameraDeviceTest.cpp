@@ -8,12 +8,8 @@
 #include <chrono>
 #include <string>
 
-using vidrune::CAcqCameraDevice;
-using vidrune::CAcqCameraMode;
-using vidrune::test::Bytes;
-using vidrune::test::PseudoTerminal;
-using vidrune::test::ReceivedByte;
-using vidrune::test::TempDir;
+namespace vidrune::test {
+
 using Clock = std::chrono::steady_clock;
 
 namespace {
@@ -250,3 +246,5 @@ TEST_F(SerialCameraTest, NegativeSettingsDoNotBecomeHugeNumbers) {
     camera_.SetNumeric("COM BAUD", 9600.9);
     EXPECT_EQ(camera_.Open(), 0u);
 }
+
+} // namespace vidrune::test

@@ -5,12 +5,7 @@
 
 #include <gtest/gtest.h>
 
-using vidrune::test::Bytes;
-using vidrune::test::PluginLibrary;
-using vidrune::test::PseudoTerminal;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 TEST(HostModeCommandTest, ModeSwitchesIgnoreTheValueEvenANullOne) {
     PseudoTerminal line;
@@ -32,3 +27,5 @@ TEST(HostModeCommandTest, ModeSwitchesIgnoreTheValueEvenANullOne) {
     // Every other camera attribute still needs a value to take.
     EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", nullptr), 0);
 }
+
+} // namespace vidrune::test

@@ -6,11 +6,7 @@
 
 #include <memory>
 
-using vidrune::CAcqCameraDevice;
-using vidrune::CAcqInputDevice;
-using vidrune::CAcqInputDeviceList;
-using vidrune::CAcqInputMode;
-using vidrune::CAcqInputModeList;
+namespace vidrune::test {
 
 namespace {
 
@@ -172,3 +168,5 @@ TEST(InputDeviceTest, TypedSetChangesOnlyExistingAttributes) {
     EXPECT_EQ(camera.Attributes().Find("NORM MODE"), nullptr);
     EXPECT_EQ(camera.AcqSet("norm mode", &gain), 0);
 }
+
+} // namespace vidrune::test

@@ -21,11 +21,6 @@ constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 const QRect kOverlay(100, 50, 40, 30);
 
-// The simulated board's 8-bit pattern of camera frame n.
-int Pattern(int x, int y, int n) {
-    return 1 + (x + 3 * y + 5 * n) % 255;
-}
-
 // How the display shows an image value: through the palette, 255 red.
 QColor Shown(int value, const Palette& palette) {
     const PaletteEntry& entry = palette[palette.GrayToPalette()[value]];
@@ -61,20 +56,8 @@ protected:
 };
 
 TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay) {
-    SimCamera camera;
-    camera.file = "live8.cam";
-    camera.depth = 8;
-    camera.frameRate = 60;
-    camera.maxWidth = kWidth;
-    camera.maxHeight = kHeight;
-    files.WriteCamera(camera);
-    SimMode mode;
-    mode.controlFile = camera.file;
-    mode.frameRate = "60";
-    mode.width = kWidth;
-    mode.height = kHeight;
-    const std::string config = files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                                                 SimBoardFiles::ModeSection("CAMERA1_MODE1", mode) +
+    const SimCamera camera{.frameRate = 60, .maxWidth = kWidth, .maxHeight = kHeight, .extra = ""};
+    const std::string config = files.WriteSingle(camera, SimBoardFiles::ModeOf(camera), "",
                                                  "[EXTDISPLAY]\nMPX=0\nDISPNAME=Vidrune live\n");
     ASSERT_TRUE(Open(config));
     ASSERT_NE(QCoreApplication::instance(), nullptr) << "the Qt window module was not loaded";
@@ -87,13 +70,8 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
         window->raise();
     });
     ASSERT_EQ(StartContinuous(), 1);
-    GraphicsCommand command{};
-    command.type = 9;
-    command.a = kOverlay.x();
-    command.b = kOverlay.y();
-    command.c = kOverlay.width();
-    command.d = kOverlay.height();
-    command.colour = 255;
+    GraphicsCommand command =
+        Graphics(9, kOverlay.x(), kOverlay.y(), kOverlay.width(), kOverlay.height());
     ASSERT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &command), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
 
@@ -131,7 +109,7 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
         int matches = 0;
         for (int y = 0; y < kHeight; y += 7)
             for (int x = 0; x < kWidth; x += 5)
-                matches += client.pixelColor(x, y) == Shown(Pattern(x, y, n), palette) ? 1 : 0;
+                matches += client.pixelColor(x, y) == Shown(Pattern8(x, y, n), palette) ? 1 : 0;
         if (matches > bestMatches) {
             bestMatches = matches;
             best = n;
@@ -146,7 +124,7 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
                 wrong += pixel == QColor(255, 255, 255) ? 0 : 1;
                 continue;
             }
-            const int value = Pattern(x, y, best);
+            const int value = Pattern8(x, y, best);
             wrong += pixel == Shown(value, palette) ? 0 : 1;
             red += value == 255 && pixel == QColor(240, 0, 0) ? 1 : 0;
         }

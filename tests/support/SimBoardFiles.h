@@ -64,12 +64,24 @@ public:
         return dir_.Write(name, text);
     }
 
-    // One camera "Cam" with one mode "Full" on the given camera file.
+    // One camera "Cam" with one mode "Full" on the given camera file; sections follow.
     std::string WriteSingle(const SimCamera& camera, const SimMode& mode,
-                            const std::string& cameraExtra = "") const {
+                            const std::string& cameraExtra = "",
+                            const std::string& sections = "") const {
         WriteCamera(camera);
         return WriteConfig(CameraSection("CAMERA1", "Cam", cameraExtra) +
-                           ModeSection("CAMERA1_MODE1", mode));
+                           ModeSection("CAMERA1_MODE1", mode) + sections);
+    }
+
+    // The mode that shows the whole sensor of the camera at its rate.
+    static SimMode ModeOf(const SimCamera& camera, const std::string& extra = "") {
+        std::ostringstream rate;
+        rate << camera.frameRate;
+        return SimMode{.controlFile = camera.file,
+                       .frameRate = rate.str(),
+                       .width = static_cast<int>(camera.maxWidth),
+                       .height = static_cast<int>(camera.maxHeight),
+                       .extra = extra};
     }
 
     const TempDir& Dir() const { return dir_; }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "device/CAcqDevice.h"
+#include "support/Requests.h"
 #include "vidrune.h"
 
 #include <gtest/gtest.h>
@@ -24,10 +25,7 @@ public:
     }
 
     static int Start(CAcqDevice& device, uint32_t kind, int32_t frames = 0, bool wait = false) {
-        AcquireRequest request{};
-        request.kind = kind;
-        request.frameCount = frames;
-        request.waitFlag = wait ? 1 : 0;
+        AcquireRequest request = Acquisition(kind, frames, wait);
         return device.AcquireStart(&request);
     }
 };

@@ -1,5 +1,6 @@
 // vidrune-grab as a user runs it: the files it writes, its summary, its error lines and its
 // exit status, on the simulated board.
+#include "board/FrameCheck.h"
 #include "support/Environment.h"
 #include "support/ProcessRunner.h"
 #include "support/SimBoardFiles.h"
@@ -40,37 +41,12 @@ Image ReadPgm(const std::string& path) {
     return in ? image : Image{};
 }
 
-// Where the host's frame pixels come from on the sensor.
-struct View {
-    uint32_t cropLeft = 0;
-    uint32_t cropTop = 0;
-    uint32_t xs = 1;
-    uint32_t ys = 1;
-    uint32_t frameHeight = 0; // of the unturned frame
-    bool rotate = false;
-    bool flip = false;
-    int depth = 8;
-
-    uint16_t Expected(uint32_t x, uint32_t y, uint32_t n) const {
-        uint32_t fx = x;
-        uint32_t fy = y;
-        if (rotate) {
-            fx = y;
-            fy = frameHeight - 1 - x;
-        } else if (flip) {
-            fy = frameHeight - 1 - y;
-        }
-        const uint32_t sx = cropLeft + xs * fx;
-        const uint32_t sy = cropTop + ys * fy;
-        return depth == 8 ? Pattern8(sx, sy, n) : Pattern16(sx, sy, n, depth);
-    }
-};
-
 // Empty when the image is the region (x, y) of camera frame n as the view sees it.
-std::string Compare(const Image& image, const View& view, uint32_t x, uint32_t y, uint32_t n) {
+std::string Compare(const Image& image, const FrameGeometry& view, uint32_t x, uint32_t y,
+                    uint32_t n) {
     for (uint32_t r = 0; r < image.height; ++r) {
         for (uint32_t c = 0; c < image.width; ++c) {
-            const uint16_t want = view.Expected(x + c, y + r, n);
+            const uint16_t want = view.Shown(x + c, y + r, n);
             if (image.At(c, r) != want)
                 return "pixel (" + std::to_string(c) + "," + std::to_string(r) + ") of frame " +
                        std::to_string(n) + " is " + std::to_string(image.At(c, r)) + ", want " +
@@ -145,81 +121,73 @@ protected:
     std::string out_ = files.Dir().File("out");
 };
 
-TEST_F(GrabToolTest, WaitingGrabWritesEachFrameOfTheCentredCrop) {
-    const std::string config = Single();
-    const ProcessResult run = Grab(config, {"--frames", "3", "--wait"});
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find("frames read: 3 of 3 without error"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("missed frames: 0"), std::string::npos) << run.out;
-    const View view{.cropLeft = 8, .cropTop = 6};
-    for (uint32_t n = 0; n < 3; ++n) {
-        const Image image = TiffReader::Read(Frame(static_cast<int>(n)));
-        ASSERT_EQ(image.width, 64u);
-        ASSERT_EQ(image.height, 48u);
-        ASSERT_EQ(image.bits, 8u);
-        EXPECT_EQ(Compare(image, view, 0, 0, n), "");
-    }
-    EXPECT_EQ(FilesWritten(), 3u);
+// A 64 x 48 mode on an 80 x 60 sensor is its centred crop, at (8, 6).
+struct Written {
+    const char* name;
+    int depth;
+    const char* cameraKeys;
+    const char* modeKeys;
+    int width, height; // of the mode
+    std::vector<std::string> args;
+    const char* summary;
+    FrameGeometry frame;
+    uint32_t x, y, w, h, frames, frameStep, bits;
+    bool pgm = false;
+};
+
+void PrintTo(const Written& row, std::ostream* out) {
+    *out << row.name;
 }
 
-TEST_F(GrabToolTest, RegionOfSubSampledSkipped12BitFramesReadAsTheyArrive) {
+class GrabWriteTest : public GrabToolTest, public ::testing::WithParamInterface<Written> {};
+
+TEST_P(GrabWriteTest, EachFrameIsTheRegionOfItsCameraFrame) {
+    const Written& row = GetParam();
     const std::string config =
-        Single(Sensor(12), "", "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n");
-    // More frames than the ring's four buffers: each is read as it arrives.
-    const ProcessResult run = Grab(config, {"--frames", "6", "--region", "3,2,10,8"});
+        Single(Sensor(row.depth), row.cameraKeys, row.modeKeys, row.width, row.height);
+    const ProcessResult run = Grab(config, row.args);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find("frames read: 6 of 6 without error"), std::string::npos) << run.out;
-    const View view{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12};
-    for (uint32_t index = 0; index < 6; ++index) {
-        const Image image = TiffReader::Read(Frame(static_cast<int>(index)));
-        ASSERT_EQ(image.width, 10u);
-        ASSERT_EQ(image.height, 8u);
-        ASSERT_EQ(image.bits, 16u);
-        EXPECT_EQ(Compare(image, view, 3, 2, index * 2), "") << "frame " << index;
+    EXPECT_NE(run.out.find(row.summary), std::string::npos) << run.out;
+    for (uint32_t n = 0; n < row.frames; ++n) {
+        const int index = static_cast<int>(n);
+        const Image image =
+            row.pgm ? ReadPgm(Frame(index, ".pgm")) : TiffReader::Read(Frame(index));
+        ASSERT_EQ(image.width, row.w);
+        ASSERT_EQ(image.height, row.h);
+        ASSERT_EQ(image.bits, row.bits);
+        EXPECT_EQ(Compare(image, row.frame, row.x, row.y, n * row.frameStep), "") << "frame " << n;
     }
+    EXPECT_EQ(FilesWritten(), row.frames);
 }
 
-TEST_F(GrabToolTest, RotatedCameraGivesTheTurnedFrame) {
-    const std::string config = Single(Sensor(), "ROTATEDATA=1\n");
-    // The host sees 48 x 64; the region is in that frame.
-    const ProcessResult run = Grab(config, {"--frames", "2", "--region", "5,7,12,9"});
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find("frame 48 x 64"), std::string::npos) << run.out;
-    const View view{.cropLeft = 8, .cropTop = 6, .frameHeight = 48, .rotate = true};
-    for (uint32_t n = 0; n < 2; ++n) {
-        const Image image = TiffReader::Read(Frame(static_cast<int>(n)));
-        ASSERT_EQ(image.width, 12u);
-        ASSERT_EQ(image.height, 9u);
-        EXPECT_EQ(Compare(image, view, 5, 7, n), "");
-    }
-}
-
-TEST_F(GrabToolTest, FlippedCameraWrittenAsBigEndianPgm) {
-    const std::string config = Single(Sensor(10), "FLIPDATA=1\n", "RESOLUTION=10\n", 80, 60);
-    const ProcessResult run =
-        Grab(config, {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"});
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-    const View view{.frameHeight = 60, .flip = true, .depth = 10};
-    for (uint32_t n = 0; n < 2; ++n) {
-        const Image image = ReadPgm(Frame(static_cast<int>(n), ".pgm"));
-        ASSERT_EQ(image.width, 70u);
-        ASSERT_EQ(image.height, 10u);
-        ASSERT_EQ(image.bits, 16u);
-        EXPECT_EQ(Compare(image, view, 4, 50, n), "");
-    }
-}
-
-TEST_F(GrabToolTest, SetsApplyBeforeTheGrab) {
-    const std::string config = Single();
-    const ProcessResult run =
-        Grab(config, {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"});
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-    const Image image = TiffReader::Read(Frame(0));
-    ASSERT_EQ(image.width, 32u);
-    ASSERT_EQ(image.height, 24u);
-    // The narrower crop stays centred on the sensor.
-    EXPECT_EQ(Compare(image, View{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0, 0), "");
-}
+INSTANTIATE_TEST_SUITE_P(
+    Grabs, GrabWriteTest,
+    ::testing::Values(
+        Written("WaitingWholeCrop", 8, "", "", 64, 48, {"--frames", "3", "--wait"},
+                "frames read: 3 of 3 without error", FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0,
+                0, 64, 48, 3, 1, 8),
+        // More frames than the ring's four buffers: each is read as it arrives.
+        Written("RegionOfSubSampledSkipped12Bit", 12, "",
+                "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n", 64, 48,
+                {"--frames", "6", "--region", "3,2,10,8"}, "frames read: 6 of 6 without error",
+                FrameGeometry{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12}, 3, 2, 10,
+                8, 6, 2, 16),
+        // The host sees 48 x 64; the region is in that frame.
+        Written("Rotated", 8, "ROTATEDATA=1\n", "", 64, 48,
+                {"--frames", "2", "--region", "5,7,12,9"}, "frame 48 x 64",
+                FrameGeometry{.cropLeft = 8, .cropTop = 6, .frameHeight = 48, .rotate = true}, 5, 7,
+                12, 9, 2, 1, 8),
+        Written("FlippedBigEndianPgm", 10, "FLIPDATA=1\n", "RESOLUTION=10\n", 80, 60,
+                {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"},
+                "frames read: 2 of 2 without error",
+                FrameGeometry{.depth = 10, .frameHeight = 60, .flip = true}, 4, 50, 70, 10, 2, 1,
+                16, true),
+        // The narrower crop stays centred on the sensor.
+        Written("SetsApplyBeforeTheGrab", 8, "", "", 64, 48,
+                {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"},
+                "frames read: 1 of 1", FrameGeometry{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0,
+                32, 24, 1, 1, 8)),
+    [](const ::testing::TestParamInfo<Written>& info) { return std::string(info.param.name); });
 
 struct Fault {
     const char* name;
@@ -273,7 +241,9 @@ TEST_F(GrabToolTest, BlankFrameIsStillWrittenAsItCame) {
     const Image blank = TiffReader::Read(Frame(1));
     ASSERT_EQ(blank.pixels.size(), 64u * 48u);
     EXPECT_EQ(std::count(blank.pixels.begin(), blank.pixels.end(), 0), 64 * 48);
-    EXPECT_EQ(Compare(TiffReader::Read(Frame(0)), View{.cropLeft = 8, .cropTop = 6}, 0, 0, 0), "");
+    EXPECT_EQ(
+        Compare(TiffReader::Read(Frame(0)), FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0, 0, 0),
+        "");
 }
 
 // A camera far faster than the tool reads, into a ring of two buffers. Once the ring has

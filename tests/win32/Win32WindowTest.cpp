@@ -15,6 +15,7 @@
 #include "platform/Profile.h"
 #include "platform/win32/WindowsHeaders.h"
 #include "support/Environment.h"
+#include "support/Requests.h"
 #include "support/SimBoardFiles.h"
 
 #include <commctrl.h>
@@ -248,22 +249,15 @@ protected:
     // One camera "Cam" of width x height pixels with the given depth; the display is
     // titled "Live". extra: further sections.
     void Open(uint32_t width, uint32_t height, int depth = 8, const std::string& extra = "") {
-        SimCamera camera;
-        camera.file = "cam" + std::to_string(depth) + ".cam";
-        camera.depth = depth;
-        camera.frameRate = 60;
-        camera.maxWidth = width;
-        camera.maxHeight = height;
-        files.WriteCamera(camera);
-        SimMode mode;
-        mode.controlFile = camera.file;
-        mode.frameRate = "60";
-        mode.width = static_cast<int>(width);
-        mode.height = static_cast<int>(height);
+        const SimCamera camera{.file = "cam" + std::to_string(depth) + ".cam",
+                               .depth = depth,
+                               .frameRate = 60,
+                               .maxWidth = width,
+                               .maxHeight = height,
+                               .extra = ""};
         const std::string config =
-            files.WriteConfig(SimBoardFiles::CameraSection("CAMERA1", "Cam") +
-                              SimBoardFiles::ModeSection("CAMERA1_MODE1", mode) + extra +
-                              "[EXTDISPLAY]\nMPX=0\nDISPNAME=" + kTitle + "\n");
+            files.WriteSingle(camera, SimBoardFiles::ModeOf(camera), "",
+                              extra + "[EXTDISPLAY]\nMPX=0\nDISPNAME=" + kTitle + "\n");
         ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);
         ASSERT_EQ(device.SetCurrentInputDevice(device.GetInputDeviceId("Cam")), 1);
         ASSERT_EQ(device.OpenDevice(), 0u);
@@ -284,8 +278,7 @@ protected:
     }
 
     void StartContinuous() {
-        AcquireRequest request{};
-        request.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+        AcquireRequest request = Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
         ASSERT_EQ(device.AcquireStart(&request), 1);
     }
 
@@ -299,13 +292,9 @@ protected:
         // puts the lower right corner a little below the screen).
         ::SetWindowPos(hwnd, nullptr, 20, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         StartContinuous();
-        GraphicsCommand command{};
-        command.type = 9;
-        command.a = overlay.left;
-        command.b = overlay.top;
-        command.c = overlay.right - overlay.left;
-        command.d = overlay.bottom - overlay.top;
-        command.colour = 255;
+        GraphicsCommand command =
+            Graphics(9, overlay.left, overlay.top, overlay.right - overlay.left,
+                     overlay.bottom - overlay.top);
         ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
         Clock::Sleep(1000);
     }
@@ -383,16 +372,14 @@ TEST_F(Win32WindowTest, ZoomCommandsSizeTheClientAndFitTheScreen) {
         EXPECT_EQ(client.bottom, zoom.width * 3 / 4) << zoom.title;
         EXPECT_EQ(TextOf(hwnd), zoom.title);
     }
-    // 200 % of 640 pixels does not fit the 1280 pixel wide screen with the frame: the
-    // largest zoom that does, in the image's proportions, with a width in steps of 4.
+    // 200 % of 640 pixels does not fit the 1280 pixel wide screen with the frame; how far the
+    // zoom comes down is WindowGeometry's rule.
     Command(IDM_ZOOM200);
     RECT frame{};
     ::GetWindowRect(hwnd, &frame);
     const RECT client = ClientOf(hwnd);
     EXPECT_LE(frame.right - frame.left, ::GetSystemMetrics(SM_CXSCREEN));
     EXPECT_GT(client.right, 1200);
-    EXPECT_EQ(client.right % 4, 0);
-    EXPECT_EQ(client.bottom, (client.right * 3 + 2) / 4);
 
     // Commands without an effect change nothing.
     for (const UINT id : {UINT{IDM_NOTHING}, UINT{IDM_NOTHING_ELSE}, UINT{40016}, UINT{39999}}) {
@@ -406,24 +393,17 @@ TEST_F(Win32WindowTest, ResizesKeepTheImagesProportionsAndTheImageDragsTheWindow
     Open(320, 240);
     Restore();
     ::SetWindowPos(hwnd, nullptr, 40, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    // Whatever size is asked for, the client ends a multiple of 4 wide and as high as the
-    // image's proportions say.
-    for (const SIZE asked : {SIZE{501, 300}, SIZE{330, 500}, SIZE{903, 200}}) {
-        ::SetWindowPos(hwnd, nullptr, 0, 0, asked.cx, asked.cy, SWP_NOMOVE | SWP_NOZORDER);
-        const RECT client = ClientOf(hwnd);
-        EXPECT_EQ(client.right % 4, 0) << asked.cx << " x " << asked.cy;
-        EXPECT_EQ(client.bottom, (client.right * 3 + 2) / 4) << asked.cx << " x " << asked.cy;
-    }
-    // Dragging an edge grows or shrinks the window by 4 pixels per step.
+    // The rules are WindowGeometry's; here only that the window's resizes and drags go
+    // through them.
+    ::SetWindowPos(hwnd, nullptr, 0, 0, 501, 300, SWP_NOMOVE | SWP_NOZORDER);
+    const RECT client = ClientOf(hwnd);
+    EXPECT_EQ(client.right % 4, 0);
+    EXPECT_EQ(client.bottom, (client.right * 3 + 2) / 4);
     RECT frame{};
     ::GetWindowRect(hwnd, &frame);
-    const LONG width = frame.right - frame.left;
     RECT proposed{frame.left, frame.top, frame.right + 30, frame.bottom};
     ::SendMessageA(hwnd, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&proposed));
-    EXPECT_EQ(proposed.right - proposed.left, width + 4);
-    proposed = RECT{frame.left, frame.top, frame.right - 30, frame.bottom};
-    ::SendMessageA(hwnd, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&proposed));
-    EXPECT_EQ(proposed.right - proposed.left, width - 4);
+    EXPECT_EQ(proposed.right - proposed.left, frame.right - frame.left + 4);
 
     // The image drags the window along: pressed at (10, 10), moved to (30, 25).
     ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
