@@ -138,9 +138,12 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         acquisitionState_ = kNormal;
     goEvent_->Set();
     startedEvent_->Wait(kInfinite);
-    if (request.waitFlag != 0)
-        idleEvent_->Wait(kInfinite);
-    return GetLastError() == 0 ? 1 : 0;
+    if (request.waitFlag == 0)
+        return 1;
+    idleEvent_->Wait(kInfinite);
+    // The grab thread's own verdict: the last error may since have been set by a read on
+    // another thread.
+    return complete_ != 0 ? 1 : 0;
 }
 
 void CVidrune::GrabThreadProc(ThreadLink& link, const GrabEvents& events) {
@@ -225,12 +228,17 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
 
 int CVidrune::StartContinuousAcquisition() {
     SetLastError(0);
-    if (!GetReadyFlag() || !startedFlag_ || !Geometry() || transfer_ == 0)
+    // The outcome is kept here: reads on other host threads may set the last error at
+    // any moment, so reading it back would not tell this start's own result.
+    const bool ready = GetReadyFlag() && startedFlag_ && Geometry() && transfer_ != 0;
+    if (!ready)
         SetLastError(7);
+    const bool stopped = AcquireStop() != 0;
     // A stopped earlier acquisition leaves its own code behind; it is not this start's.
-    if (AcquireStop() && GetLastError() != 7)
+    if (stopped && ready)
         SetLastError(0);
-    if (GetLastError() == 0) {
+    const bool started = ready && stopped;
+    if (started) {
         acquisitionState_ = kContinuous;
         liveStopEvent_->Reset();
         liveStartedEvent_->Reset();
@@ -250,7 +258,7 @@ int CVidrune::StartContinuousAcquisition() {
         if (display_)
             display_->ResumeUpdate(frameDesc_);
     }
-    return GetLastError() == 0 ? 1 : 0;
+    return started ? 1 : 0;
 }
 
 int CVidrune::RestartContinuous(bool wasContinuous) {
