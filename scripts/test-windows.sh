@@ -36,10 +36,5 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # the end, and the services with it.
     wineserver -p
     wine "$build_dir/bin/device_tests.exe" --gtest_list_tests > /dev/null 2>&1 < /dev/null
-    # Under Wine its body never ends in about one full-suite run of three (it passes on
-    # its own and on Linux); left out until that is understood, so that the rest of the
-    # suite keeps guarding Windows.
-    known_hang="^ConcurrencyTest\.ReadsDuringGeometryChangesAreWholeFramesOrRefusals$"
-    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300 \
-        -E "$known_hang"
+    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300
 ' test-windows "$build_dir"
