@@ -11,6 +11,7 @@
 using vidrune::CAcqCameraDevice;
 using vidrune::CAcqCameraMode;
 using vidrune::test::Bytes;
+using vidrune::test::PortLine;
 using vidrune::test::PseudoTerminal;
 using vidrune::test::ReceivedByte;
 using vidrune::test::TempDir;
@@ -149,9 +150,10 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
     ASSERT_EQ(camera_.Open(), 0u);
     EXPECT_EQ(Bytes(line_.StopRecording()), "INIT\rGO\r");
     EXPECT_TRUE(camera_.HasSerialPort());
-    const termios line = line_.LineSettings();
-    EXPECT_EQ(cfgetospeed(&line), static_cast<speed_t>(B38400));
-    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), static_cast<tcflag_t>(IXON | IXOFF));
+    const PortLine line = line_.LineSettings();
+    EXPECT_EQ(line.baudRate, 38400u);
+    EXPECT_TRUE(line.xonXoffOutput);
+    EXPECT_TRUE(line.xonXoffInput);
 
     EXPECT_EQ(camera_.Close(), 0u);
     EXPECT_FALSE(camera_.HasSerialPort());
@@ -161,8 +163,9 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
 TEST_F(SerialCameraTest, FlowOtherThanOneMeansNoFlowControl) {
     camera_.SetNumeric("COM FLOW", 2);
     ASSERT_EQ(camera_.Open(), 0u);
-    const termios line = line_.LineSettings();
-    EXPECT_EQ(line.c_iflag & (IXON | IXOFF), 0u);
+    const PortLine line = line_.LineSettings();
+    EXPECT_FALSE(line.xonXoffOutput);
+    EXPECT_FALSE(line.xonXoffInput);
 }
 
 TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithPauses) {
