@@ -11,7 +11,6 @@
 using vidrune::CAcqCameraDevice;
 using vidrune::CAcqCameraMode;
 using vidrune::test::Bytes;
-using vidrune::test::PortLine;
 using vidrune::test::PseudoTerminal;
 using vidrune::test::ReceivedByte;
 using vidrune::test::TempDir;
@@ -150,7 +149,7 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
     ASSERT_EQ(camera_.Open(), 0u);
     EXPECT_EQ(Bytes(line_.StopRecording()), "INIT\rGO\r");
     EXPECT_TRUE(camera_.HasSerialPort());
-    const PortLine line = line_.LineSettings();
+    const auto line = line_.LineSettings();
     EXPECT_EQ(line.baudRate, 38400u);
     EXPECT_TRUE(line.xonXoffOutput);
     EXPECT_TRUE(line.xonXoffInput);
@@ -163,7 +162,7 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
 TEST_F(SerialCameraTest, FlowOtherThanOneMeansNoFlowControl) {
     camera_.SetNumeric("COM FLOW", 2);
     ASSERT_EQ(camera_.Open(), 0u);
-    const PortLine line = line_.LineSettings();
+    const auto line = line_.LineSettings();
     EXPECT_FALSE(line.xonXoffOutput);
     EXPECT_FALSE(line.xonXoffInput);
 }
