@@ -546,9 +546,9 @@ int CVidrune::ReadCurrentFrame(Read& read) {
     } else if (wait == FrameWait::Gone) {
         read.error = 17;
     } else {
-        const int64_t frame = buffer->frameNumber;
+        const uint64_t fills = buffer->fills;
         Deliver(read, *buffer);
-        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, frame))
+        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, fills))
             read.error = 17;
     }
     return FinishRead(read);
@@ -614,10 +614,11 @@ bool CVidrune::Filling() const {
 }
 
 bool CVidrune::CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer,
-                           int64_t frame) const {
+                           uint64_t fills) const {
     // The board refills a slot only while it is the transfer's current target, and a refill
-    // that ended changed the frame number: either means the copy may mix two frames.
-    return buffer.frameNumber == frame && !(Filling() && ring.Current() == &buffer);
+    // that ended, or a reset for a new acquisition, counted a fill: either means the copy
+    // may mix two frames.
+    return buffer.fills == fills && !(Filling() && ring.Current() == &buffer);
 }
 
 int CVidrune::ReadLatestFrame(Read& read) {
@@ -625,6 +626,7 @@ int CVidrune::ReadLatestFrame(Read& read) {
     // The newest slot is refilled one lap later; a reader held up that long tries again.
     for (int attempt = 0; attempt < kNewestAttempts; ++attempt) {
         GrabBuffer* buffer = ring.Last();
+        const uint64_t fills = buffer != nullptr ? buffer->fills.load() : 0;
         const int64_t frame = buffer != nullptr ? buffer->frameNumber.load() : GrabBuffer::kNoFrame;
         // Nothing has landed since the buffers were reset: there is no newest frame yet.
         if (frame < 0) {
@@ -632,7 +634,7 @@ int CVidrune::ReadLatestFrame(Read& read) {
             return FinishRead(read);
         }
         Deliver(read, *buffer);
-        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, frame))
+        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, fills))
             return FinishRead(read);
     }
     read.error = 17;

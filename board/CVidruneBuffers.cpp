@@ -216,6 +216,7 @@ void CVidrune::HandleTransferEnd() {
     GrabBuffer* buffer = ring_ ? ring_->Current() : nullptr;
     if (buffer == nullptr)
         return;
+    ++buffer->fills;
     if (acquisitionState_ == kContinuous) {
         buffer->frameNumber = liveFrames_++;
         ring_->SetLast(buffer);
