@@ -162,8 +162,9 @@ private:
     int ReadLatestFrame(Read& read);
     int ReadByKind(Read& read);
     static void Deliver(const Read& read, const GrabBuffer& buffer);
-    // True when the slot still held the frame after a copy from it and was not being refilled.
-    bool CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer, int64_t frame) const;
+    // True when the slot was neither refilled nor reset since its fill count was taken and
+    // is not being refilled now.
+    bool CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer, uint64_t fills) const;
     // Frames are still coming: a continuous acquisition, or a counted one not complete.
     bool Filling() const;
     int FinishRead(const Read& read);

@@ -138,9 +138,12 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         acquisitionState_ = kNormal;
     goEvent_->Set();
     startedEvent_->Wait(kInfinite);
-    if (request.waitFlag != 0)
-        idleEvent_->Wait(kInfinite);
-    return GetLastError() == 0 ? 1 : 0;
+    if (request.waitFlag == 0)
+        return 1;
+    idleEvent_->Wait(kInfinite);
+    // The grab thread's own verdict: the last error may since have been set by a read on
+    // another thread.
+    return complete_ != 0 ? 1 : 0;
 }
 
 void CVidrune::GrabThreadProc(ThreadLink& link, const GrabEvents& events) {
@@ -225,12 +228,17 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
 
 int CVidrune::StartContinuousAcquisition() {
     SetLastError(0);
-    if (!GetReadyFlag() || !startedFlag_ || !Geometry() || transfer_ == 0)
+    // The outcome is kept here: reads on other host threads may set the last error at
+    // any moment, so reading it back would not tell this start's own result.
+    const bool ready = GetReadyFlag() && startedFlag_ && Geometry() && transfer_ != 0;
+    if (!ready)
         SetLastError(7);
+    const bool stopped = AcquireStop() != 0;
     // A stopped earlier acquisition leaves its own code behind; it is not this start's.
-    if (AcquireStop() && GetLastError() != 7)
+    if (stopped && ready)
         SetLastError(0);
-    if (GetLastError() == 0) {
+    const bool started = ready && stopped;
+    if (started) {
         acquisitionState_ = kContinuous;
         liveStopEvent_->Reset();
         liveStartedEvent_->Reset();
@@ -250,7 +258,7 @@ int CVidrune::StartContinuousAcquisition() {
         if (display_)
             display_->ResumeUpdate(frameDesc_);
     }
-    return GetLastError() == 0 ? 1 : 0;
+    return started ? 1 : 0;
 }
 
 int CVidrune::RestartContinuous(bool wasContinuous) {
@@ -538,9 +546,9 @@ int CVidrune::ReadCurrentFrame(Read& read) {
     } else if (wait == FrameWait::Gone) {
         read.error = 17;
     } else {
-        const int64_t frame = buffer->frameNumber;
+        const uint64_t fills = buffer->fills;
         Deliver(read, *buffer);
-        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, frame))
+        if (read.request.copyFlag == 1 && !CopiedWhole(ring, *buffer, fills))
             read.error = 17;
     }
     return FinishRead(read);
@@ -606,10 +614,11 @@ bool CVidrune::Filling() const {
 }
 
 bool CVidrune::CopiedWhole(const GrabBufferRing& ring, const GrabBuffer& buffer,
-                           int64_t frame) const {
+                           uint64_t fills) const {
     // The board refills a slot only while it is the transfer's current target, and a refill
-    // that ended changed the frame number: either means the copy may mix two frames.
-    return buffer.frameNumber == frame && !(Filling() && ring.Current() == &buffer);
+    // that ended, or a reset for a new acquisition, counted a fill: either means the copy
+    // may mix two frames.
+    return buffer.fills == fills && !(Filling() && ring.Current() == &buffer);
 }
 
 int CVidrune::ReadLatestFrame(Read& read) {
@@ -617,6 +626,7 @@ int CVidrune::ReadLatestFrame(Read& read) {
     // The newest slot is refilled one lap later; a reader held up that long tries again.
     for (int attempt = 0; attempt < kNewestAttempts; ++attempt) {
         GrabBuffer* buffer = ring.Last();
+        const uint64_t fills = buffer != nullptr ? buffer->fills.load() : 0;
         const int64_t frame = buffer != nullptr ? buffer->frameNumber.load() : GrabBuffer::kNoFrame;
         // Nothing has landed since the buffers were reset: there is no newest frame yet.
         if (frame < 0) {
@@ -624,7 +634,7 @@ int CVidrune::ReadLatestFrame(Read& read) {
             return FinishRead(read);
         }
         Deliver(read, *buffer);
-        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, frame))
+        if (read.request.copyFlag != 1 || CopiedWhole(ring, *buffer, fills))
             return FinishRead(read);
     }
     read.error = 17;

@@ -210,11 +210,8 @@ int CVidrune::RebuildBuffers() {
     }
     const double width = NumericOr("WIDTH", 0);
     const double height = NumericOr("HEIGHT", 0);
-    if (NumericOr("X DATA SCALE", 0) <= 0 || NumericOr("Y DATA SCALE", 0) <= 0)
-        SetLastError(12);
-    if (GetLastError() != 0)
-        return 0;
-    if (bytesPerPixel_ == 0 || width <= 0 || height <= 0) {
+    if (NumericOr("X DATA SCALE", 0) <= 0 || NumericOr("Y DATA SCALE", 0) <= 0 ||
+        bytesPerPixel_ == 0 || width <= 0 || height <= 0) {
         SetLastError(12);
         return 0;
     }

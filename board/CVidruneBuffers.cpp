@@ -71,8 +71,9 @@ std::unique_ptr<GrabBuffer> CVidrune::CreateGrabBuffer(uint32_t width, uint32_t 
         return nullptr; // the record gives back whatever it holds
     buffer->width = width;
     buffer->height = height;
-    InitGrabBuffer(*buffer);
-    if (GetLastError() != 0)
+    // Decided by this call's own results, not by reading the last error back: reads on
+    // other host threads set that code at any moment.
+    if (!InitGrabBuffer(*buffer))
         return nullptr;
     return buffer;
 }
@@ -121,7 +122,9 @@ int CVidrune::ResetGrabBufferRing() {
     liveFrames_ = 0;
     if (ring_)
         ring_->Reset();
-    return GetLastError() == 0 ? 1 : 0;
+    // Nothing here can fail; the last error, which another thread's read may have set by
+    // now, is no measure of it.
+    return 1;
 }
 
 std::shared_ptr<const FrameGeometry> CVidrune::Geometry() const {
@@ -213,6 +216,7 @@ void CVidrune::HandleTransferEnd() {
     GrabBuffer* buffer = ring_ ? ring_->Current() : nullptr;
     if (buffer == nullptr)
         return;
+    ++buffer->fills;
     if (acquisitionState_ == kContinuous) {
         buffer->frameNumber = liveFrames_++;
         ring_->SetLast(buffer);

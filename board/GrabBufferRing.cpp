@@ -30,6 +30,7 @@ void GrabBufferRing::Reset() {
         GrabBuffer& slot = *slots_[static_cast<size_t>(i)];
         slot.frameEvent->Reset();
         slot.armCount = 0;
+        ++slot.fills;
         slot.frameNumber = GrabBuffer::kNoFrame;
         slot.takenFrame = GrabBuffer::kNoFrame;
     }

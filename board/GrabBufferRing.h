@@ -29,6 +29,10 @@ struct GrabBuffer {
     // since the start for continuous ones); kNoFrame until one lands. Stored before the frame
     // event is signalled.
     std::atomic<int64_t> frameNumber{kNoFrame};
+    // Counts every frame that lands in the buffer and every reset of it. Frame numbers
+    // start again with each acquisition, so only this tells a reader that a copy overlapped
+    // a refill of the buffer.
+    std::atomic<uint64_t> fills{0};
     // The frame a host last read from the buffer by index: each frame is taken once.
     std::atomic<int64_t> takenFrame{kNoFrame};
     uint32_t width = 0;

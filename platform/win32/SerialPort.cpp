@@ -39,6 +39,13 @@ bool Configure(HANDLE line, const SerialPort::Settings& settings) {
     control.fAbortOnError = FALSE;
     if (!::SetCommState(line, &control))
         return false;
+    // A driver may take a rate it cannot produce and keep another (Wine on a
+    // pseudo-terminal keeps 38400): only what reads back was applied.
+    DCB applied{};
+    applied.DCBlength = sizeof applied;
+    if (!::GetCommState(line, &applied) || applied.BaudRate != settings.baudRate ||
+        applied.ByteSize != 8 || applied.Parity != NOPARITY || applied.StopBits != ONESTOPBIT)
+        return false;
     // Writes are bounded by WriteByte's own wait; reads are never made.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;

@@ -10,6 +10,7 @@
 #include <thread>
 
 using vidrune::fgsim::FailNextCall;
+using vidrune::fgsim::StallNextCall;
 using vidrune::platform::Clock;
 using vidrune::test::BoardHost;
 using vidrune::test::FrameGeometry;
@@ -132,5 +133,26 @@ TEST_F(ConcurrencyTest, ALibraryFailureOnTheBoardsThreadsNeverFailsAHostCall) {
         refused += Set("TRIGGER LEVEL", 1 + i % 2) == 0 ? 1 : 0;
     }
     EXPECT_EQ(refused, 200);
+    EXPECT_EQ(plugin.AcquireStop(), 1);
+}
+
+// The last error is one code for every host thread. A read refused on one thread while a
+// geometry change on another builds its buffers sets it; the change must still succeed.
+TEST_F(ConcurrencyTest, AReadRefusedDuringAGeometryChangeDoesNotFailIt) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    // The change is held inside its first buffer allocation while the read is refused.
+    constexpr uint32_t kStallMs = 500;
+    StallNextCall("FgBufferNew", kStallMs);
+    int changed = -1;
+    std::thread setter([&] { changed = Set("WIDTH", 48); });
+    Clock::Sleep(kStallMs / 5);
+    std::vector<uint8_t> out(kSide * kSide);
+    ReadRequest request = CopyRequest(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
+    EXPECT_EQ(plugin.ReadDevice(&request), 0);
+    EXPECT_NE(plugin.AcqGetLastError(), 0u);
+    setter.join();
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(Numeric("WIDTH"), 48);
+    ASSERT_EQ(StartContinuous(), 1);
     EXPECT_EQ(plugin.AcquireStop(), 1);
 }

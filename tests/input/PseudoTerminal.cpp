@@ -1,70 +1,35 @@
 #include "PseudoTerminal.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-
-#include <cstdlib>
-
 namespace vidrune::test {
 
-PseudoTerminal::PseudoTerminal() {
-    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0)
-        return;
-    const char* name = ptsname(master_);
-    if (name == nullptr)
-        return;
-    portPath_ = name;
-    port_ = open(portPath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-}
+namespace {
+
+// Follows a flow-control character: an ordinary byte, which the port end queues only once
+// the character before it has taken effect.
+constexpr uint8_t kMarker = 'm';
+constexpr auto kSettleLimit = std::chrono::seconds(2);
+constexpr int kReadSliceMs = 5;
+
+} // namespace
 
 PseudoTerminal::~PseudoTerminal() {
     if (reader_.joinable()) {
         stop_ = true;
         reader_.join();
     }
-    if (port_ >= 0)
-        close(port_);
-    if (master_ >= 0)
-        close(master_);
 }
 
-termios PseudoTerminal::LineSettings() const {
-    termios line{};
-    tcgetattr(master_, &line);
-    return line;
-}
-
-bool PseudoTerminal::IsExclusive() const {
-    int exclusive = 0;
-    return ioctl(port_, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
-}
-
-void PseudoTerminal::SetPortInputFlags(tcflag_t flags) {
-    termios line{};
-    tcgetattr(port_, &line);
-    line.c_iflag |= flags;
-    tcsetattr(port_, TCSANOW, &line);
-}
-
-void PseudoTerminal::SendToPort(uint8_t byte) {
-    [[maybe_unused]] ssize_t written = write(master_, &byte, 1);
-    // The port end's line discipline acts on it asynchronously.
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-}
-
-bool PseudoTerminal::WaitForPortWritable(bool writable, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    do {
-        pollfd output{port_, POLLOUT, 0};
-        const bool canWrite = poll(&output, 1, 0) > 0 && (output.revents & POLLOUT) != 0;
-        if (canWrite == writable)
-            return true;
+bool PseudoTerminal::SendToPort(uint8_t byte) {
+    const size_t before = pair_.PortInputQueued();
+    pair_.WriteCamera(byte);
+    pair_.WriteCamera(kMarker);
+    const auto deadline = std::chrono::steady_clock::now() + kSettleLimit;
+    while (pair_.PortInputQueued() <= before) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    } while (std::chrono::steady_clock::now() < deadline);
-    return false;
+    }
+    return true;
 }
 
 void PseudoTerminal::StartRecording() {
@@ -78,28 +43,22 @@ std::vector<ReceivedByte> PseudoTerminal::StopRecording(int quietMs) {
     stop_ = true;
     if (reader_.joinable())
         reader_.join();
-    Drain(received_);
+    Drain(0);
     return received_;
 }
 
 void PseudoTerminal::Record() {
-    while (!stop_) {
-        pollfd readable{master_, POLLIN, 0};
-        if (poll(&readable, 1, 5) > 0 && (readable.revents & POLLIN) != 0)
-            Drain(received_);
-    }
+    while (!stop_)
+        Drain(kReadSliceMs);
 }
 
-void PseudoTerminal::Drain(std::vector<ReceivedByte>& into) {
-    pollfd readable{master_, POLLIN, 0};
-    while (poll(&readable, 1, 0) > 0 && (readable.revents & POLLIN) != 0) {
-        uint8_t buffer[256];
-        const ssize_t count = read(master_, buffer, sizeof buffer);
-        if (count <= 0)
-            return;
+void PseudoTerminal::Drain(int timeoutMs) {
+    uint8_t buffer[256];
+    for (size_t count; (count = pair_.ReadCamera(buffer, sizeof buffer, timeoutMs)) > 0;) {
         const auto now = std::chrono::steady_clock::now();
-        for (ssize_t i = 0; i < count; ++i)
-            into.push_back({buffer[i], now});
+        for (size_t i = 0; i < count; ++i)
+            received_.push_back({buffer[i], now});
+        timeoutMs = 0;
     }
 }
 

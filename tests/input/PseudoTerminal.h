@@ -1,10 +1,11 @@
 #pragma once
 
-#include <termios.h>
+#include "TerminalPair.h"
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,30 +17,30 @@ struct ReceivedByte {
     std::chrono::steady_clock::time_point at;
 };
 
-// A pseudo-terminal pair standing in for a camera on a serial line: the code under test
-// opens PortPath() as its port; the test plays the camera on the master end, which
-// records what arrives with the time it arrived and can send flow-control characters.
-// A descriptor of the port end is kept open so that the line stays up between opens.
+// A camera on a serial line: the code under test opens PortPath() as its port; the test
+// plays the camera, which records what arrives with the time it arrived and can send
+// flow-control characters. Every wait is bounded.
 class PseudoTerminal {
 public:
-    PseudoTerminal();
+    PseudoTerminal() = default;
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool Ok() const { return master_ >= 0 && port_ >= 0; }
-    const std::string& PortPath() const { return portPath_; }
+    bool Ok() const { return pair_.Ok(); }
+    const std::string& Problem() const { return pair_.Problem(); }
+    const std::string& PortPath() const { return pair_.PortPath(); }
 
-    // The line settings of the port end as the camera end reads them.
-    termios LineSettings() const;
-    // Whether the port end is marked for exclusive use.
-    bool IsExclusive() const;
-    void SendToPort(uint8_t byte);
-    // Waits up to timeoutMs until the port end can (or cannot) take output, as flow
-    // control characters sent to it take effect asynchronously.
-    bool WaitForPortWritable(bool writable, int timeoutMs = 2000);
-    // Switches input flags of the port end on, to show that opening the port clears them.
-    void SetPortInputFlags(tcflag_t flags);
+    // The port end's settings as the camera end sees them.
+    PortLine LineSettings() const { return pair_.PortSettings(); }
+    void SpoilLineSettings() { pair_.SpoilPortSettings(); }
+    // Whether the port end is marked for exclusive use (false where that cannot be told).
+    bool IsExclusive() const { return pair_.PortExclusive().value_or(false); }
+    bool CanTellExclusive() const { return pair_.PortExclusive().has_value(); }
+
+    // Sends a byte to the port end and returns once the port end has taken it in, so that
+    // a flow-control character is in force. False when that did not happen within 2 s.
+    bool SendToPort(uint8_t byte);
 
     // Records every byte that reaches the camera end from now on.
     void StartRecording();
@@ -48,11 +49,9 @@ public:
 
 private:
     void Record();
-    void Drain(std::vector<ReceivedByte>& into);
+    void Drain(int timeoutMs);
 
-    int master_ = -1;
-    int port_ = -1;
-    std::string portPath_;
+    TerminalPair pair_;
     std::atomic<bool> stop_{false};
     std::thread reader_;
     std::vector<ReceivedByte> received_;

@@ -1,0 +1,136 @@
+// POSIX implementation of TerminalPair.h: a pseudo-terminal, its master as the camera end.
+#include "TerminalPair.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace vidrune::test {
+
+namespace {
+
+struct Rate {
+    speed_t code;
+    uint32_t bitsPerSecond;
+};
+
+constexpr Rate kRates[] = {{B300, 300},       {B1200, 1200},    {B2400, 2400},   {B4800, 4800},
+                           {B9600, 9600},     {B19200, 19200},  {B38400, 38400}, {B57600, 57600},
+                           {B115200, 115200}, {B230400, 230400}};
+
+uint32_t BitsPerSecond(speed_t code) {
+    for (const Rate& rate : kRates) {
+        if (rate.code == code)
+            return rate.bitsPerSecond;
+    }
+    return 0;
+}
+
+} // namespace
+
+struct TerminalPair::Native {
+    int master = -1;
+    // Kept open so that the line stays up between the opens of the code under test.
+    int port = -1;
+    std::string portPath;
+    std::string problem;
+
+    ~Native() {
+        if (port >= 0)
+            close(port);
+        if (master >= 0)
+            close(master);
+    }
+};
+
+TerminalPair::TerminalPair() : native_(std::make_unique<Native>()) {
+    Native& n = *native_;
+    n.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const char* name = nullptr;
+    if (n.master >= 0 && grantpt(n.master) == 0 && unlockpt(n.master) == 0)
+        name = ptsname(n.master);
+    if (name != nullptr) {
+        n.portPath = name;
+        n.port = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    }
+    if (n.port < 0)
+        n.problem = "no pseudo-terminal available";
+}
+
+TerminalPair::~TerminalPair() = default;
+
+bool TerminalPair::Ok() const {
+    return native_->port >= 0;
+}
+
+const std::string& TerminalPair::Problem() const {
+    return native_->problem;
+}
+
+const std::string& TerminalPair::PortPath() const {
+    return native_->portPath;
+}
+
+size_t TerminalPair::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
+    pollfd readable{native_->master, POLLIN, 0};
+    if (poll(&readable, 1, timeoutMs) <= 0 || (readable.revents & POLLIN) == 0)
+        return 0;
+    const ssize_t count = read(native_->master, into, size);
+    return count > 0 ? static_cast<size_t>(count) : 0;
+}
+
+void TerminalPair::WriteCamera(uint8_t byte) {
+    [[maybe_unused]] const ssize_t written = write(native_->master, &byte, 1);
+}
+
+size_t TerminalPair::PortInputQueued() const {
+    int queued = 0;
+    return ioctl(native_->port, FIONREAD, &queued) == 0 && queued > 0 ? static_cast<size_t>(queued)
+                                                                      : 0;
+}
+
+PortLine TerminalPair::PortSettings() const {
+    // The master reads the settings of its slave, the port end.
+    termios line{};
+    tcgetattr(native_->master, &line);
+    PortLine settings;
+    settings.baudRate = BitsPerSecond(cfgetospeed(&line));
+    if (cfgetispeed(&line) != cfgetospeed(&line))
+        settings.baudRate = 0;
+    settings.dataBits = (line.c_cflag & CSIZE) == CS8 ? 8 : (line.c_cflag & CSIZE) == CS7 ? 7 : 0;
+    settings.parity = (line.c_cflag & PARENB) != 0;
+    settings.twoStopBits = (line.c_cflag & CSTOPB) != 0;
+    settings.xonXoffOutput = (line.c_iflag & IXON) != 0;
+    settings.xonXoffInput = (line.c_iflag & IXOFF) != 0;
+    settings.xonChar = line.c_cc[VSTART];
+    settings.xoffChar = line.c_cc[VSTOP];
+    settings.raw = (line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
+                   (line.c_oflag & OPOST) == 0 &&
+                   (line.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXANY)) == 0;
+    return settings;
+}
+
+void TerminalPair::SpoilPortSettings() {
+    termios line{};
+    tcgetattr(native_->port, &line);
+    line.c_iflag |= IXANY | ICRNL | IXON | IXOFF;
+    line.c_lflag |= ICANON | ECHO;
+    line.c_oflag |= OPOST;
+    line.c_cflag = (line.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS7 | PARENB | CSTOPB;
+    line.c_cc[VSTART] = 'a';
+    line.c_cc[VSTOP] = 'b';
+    cfsetispeed(&line, B300);
+    cfsetospeed(&line, B300);
+    tcsetattr(native_->port, TCSANOW, &line);
+}
+
+std::optional<bool> TerminalPair::PortExclusive() const {
+    int exclusive = 0;
+    return ioctl(native_->port, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+} // namespace vidrune::test
