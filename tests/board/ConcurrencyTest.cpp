@@ -147,7 +147,8 @@ TEST_F(ConcurrencyTest, AReadRefusedDuringAGeometryChangeDoesNotFailIt) {
     std::thread setter([&] { changed = Set("WIDTH", 48); });
     Clock::Sleep(kStallMs / 5);
     std::vector<uint8_t> out(kSide * kSide);
-    ReadRequest request = CopyRequest(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
+    ReadRequest request =
+        vidrune::test::RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
     EXPECT_EQ(plugin.ReadDevice(&request), 0);
     EXPECT_NE(plugin.AcqGetLastError(), 0u);
     setter.join();
