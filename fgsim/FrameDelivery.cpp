@@ -1,5 +1,6 @@
 #include "FrameDelivery.h"
 
+#include "DmaWrite.h"
 #include "platform/Event.h"
 
 #include <cmath>
@@ -67,10 +68,13 @@ void FrameDelivery::DeliverFrame(uint64_t frame, uint64_t offsetUs, uint64_t& la
     const size_t index = position_.load();
     const TransferEntry& entry = plan_.entries[index];
     const FrameTarget target = entry.buffer->Target();
-    if (plan_.camera.IsBlank(frame))
-        FrameSource::RenderBlank(plan_.crop, target);
-    else
-        source_->Render(frame, plan_.crop, target);
+    {
+        const DmaWrite dma;
+        if (plan_.camera.IsBlank(frame))
+            FrameSource::RenderBlank(plan_.crop, target);
+        else
+            source_->Render(frame, plan_.crop, target);
+    }
     entry.buffer->Stamp(static_cast<uint32_t>(plan_.startStamp + offsetUs));
     position_.store((index + 1) % plan_.entries.size());
     ++landed;
