@@ -12,7 +12,7 @@ namespace vidrune::test {
 
 using vidrune::platform::Clock;
 
-TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
+TEST(LiveTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
     SimBoardFiles files;
     SimCamera camera;
     camera.frameRate = 60;
@@ -30,15 +30,17 @@ TEST(LiveTest, TenSecondsMakeAboutTwoHundredConversions) {
     read.data = frame.data();
     const uint32_t start = Clock::TickCount();
     int reads = 0;
-    while (Clock::TickCount() - start < 10000) {
+    while (Clock::TickCount() - start < 3000) {
         reads += device.ReadDevice(&read);
         Clock::Sleep(20);
     }
     ASSERT_EQ(device.AcquireStop(), 1);
     const uint32_t conversions = device.LiveConversions();
-    EXPECT_GE(conversions, 150u);
-    EXPECT_LE(conversions, 205u);
-    EXPECT_GT(reads, 100);
+    // About 60 in 3 s: not one per camera frame (180), and not a handful. A busy machine
+    // converts fewer, so the lower bound is loose.
+    EXPECT_GE(conversions, 20u);
+    EXPECT_LE(conversions, 65u);
+    EXPECT_GT(reads, 30);
     EXPECT_EQ(device.AcquisitionState(), CVidrune::kIdle);
 }
 

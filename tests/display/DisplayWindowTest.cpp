@@ -103,7 +103,9 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
     const auto frame =
         ShownFrame([](uint32_t x, uint32_t y, uint32_t n) { return Pattern8(x, y, n); });
     ASSERT_EQ(device.AcquireStop(), 1);
-    EXPECT_GE(draws, 24u); // about 20 a second, fewer only on a very busy machine
+    // About 20 a second: never one per camera frame (120), and not a draw or two only. A
+    // busy machine draws fewer, so the lower bound is loose.
+    EXPECT_GE(draws, 10u);
     EXPECT_LE(draws, 42u);
     ASSERT_TRUE(frame.has_value());
     EXPECT_GT(*frame, 0u); // the newest frame, not the first
