@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${1:-build-windows}
 
-scripts/build-windows.sh "$build_dir"
+scripts/build-windows.sh "$build_dir" -DVIDRUNE_WINE="$PWD/scripts/wine-run.sh"
 VIDRUNE_DEPS="socat" scripts/deps.sh
 
 # A private prefix: the user's own Wine set-up is never touched or used.
