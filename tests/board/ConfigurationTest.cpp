@@ -1,6 +1,5 @@
 // The configuration file as a host sees it through the exports.
 #include "BoardHost.h"
-#include "support/ScopedLocale.h"
 
 #include <tuple>
 
@@ -135,19 +134,6 @@ TEST_F(ConfigurationTest, DeviceSectionDefaultsAndBufferLimits) {
         EXPECT_STREQ(name, *given == '\0' ? "STRAVIK2 MONO" : "Board A");
         plugin.FreeDeviceResources();
     }
-}
-
-TEST_F(ConfigurationTest, NumbersReadAlikeUnderADecimalCommaLocale) {
-    ScopedLocale german(ScopedLocale::kGerman);
-    if (!german.Available())
-        GTEST_SKIP() << "locale " << ScopedLocale::kGerman
-                     << " is not installed (scripts/deps.sh generates it)";
-    const SimMode mode{.frameRate = "29.97", .extra = "SHUTTERUS=12.5\n"};
-    ASSERT_TRUE(
-        Initialize(files.WriteConfig("[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.01\n" + Mode(1, 1, mode))));
-    ExpectNumber(true, "PIXEL SIZE", 0.01);
-    ExpectNumber(false, "DATA RATE", 29.97);
-    ExpectNumber(false, "MAN SHUTTER US", 12.5);
 }
 
 } // namespace vidrune::test
