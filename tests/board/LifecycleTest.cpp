@@ -48,16 +48,11 @@ TEST_F(LifecycleTest, AThousandRoundsLeaveNoLiveObject) {
 
 TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePathsWithTheVicFileBeside) {
     SimBoardFiles elsewhere;
-    SimCamera away;
-    away.file = "away.cam";
-    away.maxWidth = 40;
-    const std::string rooted = elsewhere.WriteCamera(away);
+    const std::string rooted =
+        elsewhere.WriteCamera(SimCamera{.file = "away.cam", .maxWidth = 40, .extra = {}});
     std::string forward = rooted; // Windows reads '/' and '\' alike
     std::replace(forward.begin(), forward.end(), '\\', '/');
-    SimCamera inner;
-    inner.file = "cams.v2/inner.cam";
-    inner.maxWidth = 24;
-    files.WriteCamera(inner);
+    files.WriteCamera(SimCamera{.file = "cams.v2/inner.cam", .maxWidth = 24, .extra = {}});
     // Without an extension the one file serves both loads.
     files.Dir().Write("mono", "[Camera]\nPixelDepth=8\nFrameRate=100\n[Vic]\nMaxWidth=32\n"
                               "MaxHeight=16\nPixelDepth=8\n");
@@ -66,11 +61,11 @@ TEST_F(LifecycleTest, ControlFilesByRootedAndRelativePathsWithTheVicFileBeside) 
         {rooted, 40}, {forward, 40}, {"cams.v2/inner.cam", 24}, {"mono", 32}};
     std::string config = SimBoardFiles::CameraSection("CAMERA1", "Cam");
     for (size_t i = 0; i < std::size(cases); ++i) {
-        SimMode mode;
-        mode.name = "M" + std::to_string(i);
-        mode.controlFile = cases[i].first;
-        mode.width = cases[i].second;
-        mode.height = 16;
+        const SimMode mode{.name = "M" + std::to_string(i),
+                           .controlFile = cases[i].first,
+                           .width = cases[i].second,
+                           .height = 16,
+                           .extra = {}};
         config += SimBoardFiles::ModeSection("CAMERA1_MODE" + std::to_string(i + 1), mode);
     }
     ASSERT_TRUE(Initialize(files.WriteConfig(config)));

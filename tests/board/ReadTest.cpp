@@ -2,7 +2,6 @@
 #include "BoardHost.h"
 #include "FrameCheck.h"
 
-#include <array>
 #include <cstring>
 #include <ostream>
 #include <random>
@@ -94,7 +93,7 @@ void PrintTo(const Turned& row, std::ostream* out) {
     *out << row.name;
 }
 
-class TurnedReadTest : public BoardHost, public testing::WithParamInterface<Turned> {};
+class TurnedReadTest : public ReadTest, public testing::WithParamInterface<Turned> {};
 
 INSTANTIATE_TEST_SUITE_P(
     Cameras, TurnedReadTest,
@@ -125,16 +124,7 @@ TEST_P(TurnedReadTest, RegionsShowTheSubSampledFrameTurned) {
     const uint32_t width = rotate ? row.sensorHeight / row.ys : row.sensorWidth / row.xs;
     const uint32_t height = rotate ? row.sensorWidth / row.xs : row.sensorHeight / row.ys;
     ASSERT_EQ(Acquire(2, true), 1);
-    std::vector<uint8_t> data;
-    for (const auto& [x, y, w, h] :
-         {std::array<uint32_t, 4>{0, 0, width, height}, std::array<uint32_t, 4>{3, 5, 9, 17},
-          std::array<uint32_t, 4>{width - 1, height - 1, 1, 1}}) {
-        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, x, y, w, h, data), 1) << plugin.AcqGetLastError();
-        EXPECT_EQ(CompareRegion(data, frame, x, y, w, h, 0), "")
-            << x << "," << y << " " << w << "x" << h;
-    }
-    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, width, height, data), 1);
-    EXPECT_EQ(CompareRegion(data, frame, 0, 0, width, height, 1), "");
+    CheckRandomRegions(frame, width, height);
     if (rotate) {
         // A pointer into the board's buffer cannot be turned.
         ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 4, 4);
