@@ -166,6 +166,18 @@ TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
     EXPECT_EQ(device->AcqDeviceSet("MAN SHUTTER", &shutter, 1), 1);
 }
 
+TEST_F(DeviceTest, TheCropIsCentredOnTheSensor) {
+    ASSERT_TRUE(Open(SimCamera{.maxWidth = 1024, .maxHeight = 512, .extra = {}},
+                     SimMode{.width = 640, .height = 480, .extra = {}}));
+    for (const auto& [parameter, value] : {std::pair{FG_VIC_PRM_CROP_LEFT, 192u},
+                                           {FG_VIC_PRM_CROP_TOP, 16u},
+                                           {FG_VIC_PRM_CROP_WIDTH, 640u}}) {
+        uint32_t got = 0;
+        ASSERT_EQ(FgVicGetPrm(device->Vic(), parameter, &got), 0u);
+        EXPECT_EQ(got, value) << parameter;
+    }
+}
+
 TEST_F(DeviceTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
     ASSERT_TRUE(
         Open(SimCamera{.frameRate = 60, .extra = {}}, SimMode{.frameRate = "60", .extra = {}}));
