@@ -9,14 +9,11 @@
 #include <random>
 #include <thread>
 
+namespace vidrune::test {
+
 using vidrune::fgsim::FailNextCall;
 using vidrune::fgsim::StallNextCall;
 using vidrune::platform::Clock;
-using vidrune::test::BoardHost;
-using vidrune::test::FrameGeometry;
-using vidrune::test::PixelOf;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
 
 namespace {
 
@@ -57,23 +54,12 @@ TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
         std::vector<uint8_t> out(kSide * kSide + 1);
         for (int32_t index = 0; !stop; index = (index + 1) % 4) {
             out.assign(out.size(), 0xEE);
-            ReadRequest request{};
-            request.kind = kind;
-            request.index = index;
-            request.timeoutMs = 50;
-            request.width = kSide;
-            request.height = kSide;
-            request.copyFlag = 1;
-            request.data = out.data();
+            ReadRequest request = RegionRead(kind, index, 0, 0, kSide, kSide, out.data(), 50);
             if (plugin.ReadDevice(&request) != 1)
                 continue;
             ++delivered;
-            if (!IsWholeFrameOfOneGeometry(out) && torn++ == 0) {
-                std::string pixels;
-                for (uint32_t i = 0; i < kSide * kSide; ++i)
-                    pixels += std::to_string(out[i]) + (i % kSide == kSide - 1 ? "\n" : " ");
-                ADD_FAILURE() << "read kind " << kind << " index " << index << ":\n" << pixels;
-            }
+            if (!IsWholeFrameOfOneGeometry(out) && torn++ == 0)
+                ADD_FAILURE() << "read kind " << kind << " index " << index << " is torn";
         }
     };
     std::thread byIndex(reader, VIDRUNE_READ_BY_INDEX);
@@ -96,16 +82,10 @@ TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
     while (!enough()) {
         const auto& [name, value] = changes[random() % std::size(changes)];
         sets += Set(name, value);
-        switch (random() % 8) {
-        case 0:
+        if (const auto restart = random() % 8; restart == 0)
             Acquire(4, false);
-            break;
-        case 1:
+        else if (restart == 1)
             StartContinuous();
-            break;
-        default:
-            break;
-        }
         Clock::Sleep(random() % 20);
     }
     stop = true;
@@ -147,8 +127,7 @@ TEST_F(ConcurrencyTest, AReadRefusedDuringAGeometryChangeDoesNotFailIt) {
     std::thread setter([&] { changed = Set("WIDTH", 48); });
     Clock::Sleep(kStallMs / 5);
     std::vector<uint8_t> out(kSide * kSide);
-    ReadRequest request =
-        vidrune::test::RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
+    ReadRequest request = RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
     EXPECT_EQ(plugin.ReadDevice(&request), 0);
     EXPECT_NE(plugin.AcqGetLastError(), 0u);
     setter.join();
@@ -157,3 +136,5 @@ TEST_F(ConcurrencyTest, AReadRefusedDuringAGeometryChangeDoesNotFailIt) {
     ASSERT_EQ(StartContinuous(), 1);
     EXPECT_EQ(plugin.AcquireStop(), 1);
 }
+
+} // namespace vidrune::test

@@ -1,0 +1,230 @@
+// The device seen from inside: its ring of frame buffers, the transfer and its callback, the
+// live thread, and board threads that outlive the device's waits for them.
+#include "board/CVidrune.h"
+#include "fgsim/FgSimControl.h"
+#include "platform/Clock.h"
+#include "platform/Diagnostics.h"
+#include "support/SimBoardFiles.h"
+#include "support/SimDevice.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vidrune::test {
+
+using vidrune::fgsim::LiveObjectCount;
+using vidrune::fgsim::StallNextCall;
+using vidrune::platform::Clock;
+using vidrune::platform::Diagnostics;
+
+namespace {
+
+class DeviceTest : public ::testing::Test {
+protected:
+    ::testing::AssertionResult Open(const SimCamera& camera = {}, const SimMode& mode = {}) {
+        config = files.WriteSingle(camera, mode);
+        return SimDevice::Open(*device, config);
+    }
+
+    // A new device in place of the old one, open on the same configuration.
+    ::testing::AssertionResult Renew() {
+        device = std::make_unique<CVidrune>("STRAVIK2 MONO");
+        return SimDevice::Open(*device, config);
+    }
+
+    int Start(uint32_t kind, int32_t frames = 0, bool wait = false) {
+        return SimDevice::Start(*device, kind, frames, wait);
+    }
+
+    int Acquire(int32_t frames) { return Start(VIDRUNE_ACQUIRE_NORMAL, frames, true); }
+
+    uint32_t AcquisitionParameter(uint32_t parameter) {
+        uint32_t value = 0;
+        EXPECT_EQ(FgAcqGetPrm(device->Acquisition(), parameter, &value), 0u);
+        return value;
+    }
+
+    SimBoardFiles files;
+    std::string config;
+    std::unique_ptr<CVidrune> device = std::make_unique<CVidrune>("STRAVIK2 MONO");
+};
+
+// Longer than the stop's and the thread end's waits together.
+constexpr uint32_t kStallMs = 6000;
+
+} // namespace
+
+TEST_F(DeviceTest, FourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
+    ASSERT_TRUE(Open());
+    const vidrune::GrabBufferRing* ring = device->Ring();
+    ASSERT_EQ(ring->Count(), 4);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(ring->Slot(i)->next, ring->Slot((i + 1) % 4));
+    EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 5u); // and the discard buffer
+    device->CloseDevice();
+    EXPECT_EQ(device->Ring()->Count(), 0);
+    EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 0u);
+    EXPECT_EQ(LiveObjectCount(FG_KIND_TRANSFER), 0u);
+
+    ASSERT_TRUE(SimDevice::Open(*device, config));
+    ASSERT_EQ(Acquire(2), 1);
+    EXPECT_EQ(device->FreeDeviceResources(), 0);
+    EXPECT_EQ(device->IsValid(), 0);
+    EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 0u);
+    EXPECT_EQ(LiveObjectCount(FG_KIND_ACQUISITION), 0u);
+    ASSERT_TRUE(SimDevice::Open(*device, config));
+    EXPECT_EQ(device->IsValid(), 1);
+    EXPECT_EQ(Acquire(4), 1);
+}
+
+TEST_F(DeviceTest, TheCallbackMovesThroughTheRingAndStopsOnTheLastFrame) {
+    ASSERT_TRUE(Open());
+    const vidrune::GrabBufferRing* ring = device->Ring();
+    ASSERT_EQ(Acquire(3), 1);
+    EXPECT_EQ(device->DoneCount(), 3);
+    EXPECT_EQ(ring->Current(), ring->Slot(2)); // the third buffer, not advanced past it
+    EXPECT_EQ(ring->Slot(0)->armCount, 1);
+    EXPECT_EQ(ring->Slot(3)->armCount, 0);
+    EXPECT_TRUE(ring->Slot(2)->frameEvent->Wait(0));
+    EXPECT_FALSE(ring->Slot(3)->frameEvent->Wait(0));
+}
+
+TEST_F(DeviceTest, TheGapLimitIsOneAndAHalfFramesAndStaysSaneForAbsurdRates) {
+    struct Case {
+        double cameraRate;
+        const char* modeRate;
+        const char* modeKeys;
+        int32_t frames;
+        uint32_t boardFrames; // (frames - 1) x skip + 1
+        uint32_t gapLimit;
+    };
+    const Case cases[] = {
+        {30, "30", "FRAMESKIP=2\n", 2, 3, 100000u},
+        {200, "0.5", "", 1, 1, 3000000u}, // 1.5 frame intervals of two seconds
+        {200, "1e30", "", 1, 1, 0u}, // no camera is that fast: every gap is too long, no overflow
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.modeRate);
+        ASSERT_TRUE(Open(SimCamera{.frameRate = c.cameraRate, .extra = {}},
+                         SimMode{.frameRate = c.modeRate, .extra = c.modeKeys}));
+        ASSERT_EQ(Acquire(c.frames), 1);
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_FRAME_COUNT), c.boardFrames);
+        EXPECT_EQ(device->GapLimit(), c.gapLimit);
+        EXPECT_EQ(device->MissedFrameFlag(), 0u);
+        device->FreeDeviceResources();
+    }
+}
+
+TEST_F(DeviceTest, ARefusedBufferShowsTheMessageAndFailsWith9) {
+    std::string caption;
+    std::string text;
+    Diagnostics::SetMessageSink([&](std::string_view t, std::string_view c) {
+        text = t;
+        caption = c;
+    });
+    config = files.WriteSingle(SimCamera{.extra = "FailBufferAfter=2\n"}, {});
+    ASSERT_EQ(device->InitializeDevice(config.c_str()), 1);
+    device->SetCurrentInputDevice(device->GetInputDeviceId("Cam"));
+    EXPECT_EQ(device->OpenDevice(), 9u);
+    Diagnostics::SetMessageSink({});
+    EXPECT_EQ(device->GetLastError(), 9u);
+    EXPECT_EQ(text, "DMA Memory Allocation Error");
+    EXPECT_EQ(caption, "Vorn");
+    EXPECT_EQ(device->GetOpenFlag(), 0u);
+    EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 0u);
+    EXPECT_EQ(LiveObjectCount(FG_KIND_CAMERA), 0u);
+}
+
+TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
+    ASSERT_TRUE(Open());
+    struct Step {
+        const char* name;
+        double value;
+        int result;
+        uint32_t boardMode, boardLevel;
+    };
+    const Step steps[] = {
+        {"TRIGGER MODE", 2, 1, 8, 4}, // level 2 is the board's 4
+        {"TRIGGER LEVEL", 1, 1, 8, 8}, {"TRIGGER MODE", 2, 1, 8, 8}, {"TRIGGER MODE", 3, 0, 8, 8},
+        {"TRIGGER LEVEL", 3, 0, 8, 8}, {"TRIGGER MODE", 1, 1, 1, 8},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.name) + " " + std::to_string(step.value));
+        double value = step.value;
+        EXPECT_EQ(device->AcqDeviceSet(step.name, &value, 1), step.result);
+        if (step.result == 0) {
+            EXPECT_EQ(device->GetLastError(), 12u);
+        }
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_MODE), step.boardMode);
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_LEVEL), step.boardLevel);
+    }
+    EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_DELAY), 30u);
+    double shutter = 500; // offered to the camera
+    EXPECT_EQ(device->AcqDeviceSet("MAN SHUTTER", &shutter, 1), 1);
+}
+
+TEST_F(DeviceTest, TheCropIsCentredOnTheSensor) {
+    ASSERT_TRUE(Open(SimCamera{.maxWidth = 1024, .maxHeight = 512, .extra = {}},
+                     SimMode{.width = 640, .height = 480, .extra = {}}));
+    for (const auto& [parameter, value] : {std::pair{FG_VIC_PRM_CROP_LEFT, 192u},
+                                           {FG_VIC_PRM_CROP_TOP, 16u},
+                                           {FG_VIC_PRM_CROP_WIDTH, 640u}}) {
+        uint32_t got = 0;
+        ASSERT_EQ(FgVicGetPrm(device->Vic(), parameter, &got), 0u);
+        EXPECT_EQ(got, value) << parameter;
+    }
+}
+
+TEST_F(DeviceTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
+    ASSERT_TRUE(
+        Open(SimCamera{.frameRate = 60, .extra = {}}, SimMode{.frameRate = "60", .extra = {}}));
+    ASSERT_EQ(Start(VIDRUNE_ACQUIRE_CONTINUOUS), 1);
+    std::vector<uint8_t> frame(64 * 48);
+    ReadRequest read = RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, frame.data(), 0);
+    const uint32_t start = Clock::TickCount();
+    int reads = 0;
+    while (Clock::TickCount() - start < 3000) {
+        reads += device->ReadDevice(&read);
+        Clock::Sleep(20);
+    }
+    ASSERT_EQ(device->AcquireStop(), 1);
+    const uint32_t conversions = device->LiveConversions();
+    // About 60 in 3 s: not one per camera frame (180), and not a handful. A busy machine
+    // converts fewer, so the lower bound is loose.
+    EXPECT_GE(conversions, 20u);
+    EXPECT_LE(conversions, 65u);
+    EXPECT_GT(reads, 30);
+    EXPECT_EQ(device->AcquisitionState(), CVidrune::kIdle);
+}
+
+TEST_F(DeviceTest, ADeviceDestroyedUnderAHeldUpGrabThread) {
+    ASSERT_TRUE(Open());
+    ASSERT_EQ(Start(VIDRUNE_ACQUIRE_NORMAL, 1000), 1);
+    // Stopping makes the grab thread abort the transfer, and that call hangs: a close that
+    // cannot stop the acquisition says so.
+    StallNextCall("FgXferAbort", kStallMs);
+    EXPECT_EQ(device->CloseDevice(), 5u);
+    device.reset();
+    // The thread wakes up after the device is gone; the library and a new device are unharmed.
+    Clock::Sleep(kStallMs + 500);
+    ASSERT_TRUE(Renew());
+    EXPECT_EQ(Acquire(2), 1);
+}
+
+TEST_F(DeviceTest, ADeviceFreedAndReusedUnderAHeldUpLiveThread) {
+    ASSERT_TRUE(Open());
+    // The live thread's first library call hangs; the start does not wait for it for long.
+    StallNextCall("FgXferAbort", kStallMs);
+    Start(VIDRUNE_ACQUIRE_CONTINUOUS);
+    EXPECT_EQ(device->FreeDeviceResources(), 0);
+    // Initialised, opened and grabbing again while the old thread still sleeps, and after.
+    ASSERT_TRUE(Renew());
+    EXPECT_EQ(Acquire(2), 1);
+    Clock::Sleep(kStallMs + 500);
+    EXPECT_EQ(Acquire(2), 1);
+}
+
+} // namespace vidrune::test
