@@ -25,27 +25,28 @@ uint32_t AcqPrm(FgHandle acquisition, uint32_t parameter) {
 
 } // namespace
 
-TEST(FgSimFilesTest, LoadsCameraAndVicFiles) {
-    SimBoard board;
-    board.Program("PixelDepth = 12\nFrameRate=25\n",
-                  "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n");
-    EXPECT_EQ(12u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(640u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(480u, VicPrm(board.vic, FG_VIC_PRM_MAX_HEIGHT));
-    EXPECT_EQ(0x1000u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
-    EXPECT_EQ(0u, VicPrm(board.vic, FG_VIC_PRM_CROP_LEFT));
-    EXPECT_EQ(0u, VicPrm(board.vic, FG_VIC_PRM_CROP_TOP));
-    EXPECT_EQ(640u, VicPrm(board.vic, FG_VIC_PRM_CROP_WIDTH));
-    EXPECT_EQ(480u, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT));
-}
-
-TEST(FgSimFilesTest, DefaultsApplyToAnEmptySection) {
-    SimBoard board;
-    board.Program("", "");
-    EXPECT_EQ(8u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(1024u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(1024u, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT));
-    EXPECT_EQ(0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
+TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
+    struct Case {
+        const char* camera;
+        const char* vic;
+        uint32_t depth, width, height, format;
+    };
+    for (const Case& c :
+         {Case{"PixelDepth = 12\nFrameRate=25\n", "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n",
+               12, 640, 480, 0x1000},
+          Case{"", "", 8, 1024, 1024, 0x800}}) {
+        SimBoard board;
+        board.Program(c.camera, c.vic);
+        EXPECT_EQ(c.depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << c.camera;
+        EXPECT_EQ(c.width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << c.vic;
+        EXPECT_EQ(c.height, VicPrm(board.vic, FG_VIC_PRM_MAX_HEIGHT)) << c.vic;
+        EXPECT_EQ(c.format, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT)) << c.vic;
+        // The crop starts as the whole sensor.
+        EXPECT_EQ(0u,
+                  VicPrm(board.vic, FG_VIC_PRM_CROP_LEFT) + VicPrm(board.vic, FG_VIC_PRM_CROP_TOP));
+        EXPECT_EQ(c.width, VicPrm(board.vic, FG_VIC_PRM_CROP_WIDTH)) << c.vic;
+        EXPECT_EQ(c.height, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT)) << c.vic;
+    }
 }
 
 TEST(FgSimFilesTest, MissingFilesSectionsAndBadValuesFailTheLoadAndChangeNothing) {

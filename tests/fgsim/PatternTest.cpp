@@ -1,8 +1,11 @@
 #include "SimBoard.h"
+#include "support/SimBoardFiles.h"
 
 #include <filesystem>
 
 using vidrune::test::FrameRecorder;
+using vidrune::test::Pattern16;
+using vidrune::test::Pattern8;
 using vidrune::test::SimBoard;
 
 namespace {
@@ -18,8 +21,23 @@ void Grab(SimBoard& board, const std::vector<FgHandle>& buffers) {
     ASSERT_EQ(FG_OK, FgXferAbort(transfer));
 }
 
-uint8_t Low(uint32_t x, uint32_t y, uint32_t n) {
-    return static_cast<uint8_t>(1 + (x + 3 * y + 5 * n) % 255);
+// Empty when the buffer holds the crop (left, top) of camera frame n's pattern; otherwise
+// the first difference.
+std::string Difference(FgHandle buffer, uint32_t left, uint32_t top, uint32_t width,
+                       uint32_t height, int depth, uint32_t n) {
+    const uint8_t* pixels = SimBoard::Pixels(buffer);
+    const uint32_t bytes = depth > 8 ? 2 : 1;
+    for (uint32_t y = 0; y < height; ++y)
+        for (uint32_t x = 0; x < width; ++x) {
+            const uint8_t* at = pixels + bytes * (y * width + x);
+            const uint32_t got = bytes == 2 ? at[0] | at[1] << 8 : at[0];
+            const uint32_t want =
+                depth > 8 ? Pattern16(left + x, top + y, n, depth) : Pattern8(left + x, top + y, n);
+            if (got != want)
+                return "frame " + std::to_string(n) + " (" + std::to_string(x) + "," +
+                       std::to_string(y) + ") is " + std::to_string(got);
+        }
+    return "";
 }
 
 std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
@@ -36,42 +54,20 @@ std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
 
 } // namespace
 
-TEST(FgSimPatternTest, EightBitFramesAreTheCropOfThePatternByteForByte) {
-    SimBoard board;
-    board.Program("FrameRate=500\n", "MaxWidth=600\nMaxHeight=300\n");
-    board.SetCrop(250, 7, 300, 20); // rows wrap the 255 period more than once
-    std::vector<FgHandle> buffers;
-    for (int i = 0; i < 3; ++i)
-        buffers.push_back(board.NewBuffer(300, 20, 8));
-    Grab(board, buffers);
-    for (uint32_t n = 0; n < 3; ++n) {
-        const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
-        for (uint32_t y = 0; y < 20; ++y)
-            for (uint32_t x = 0; x < 300; ++x)
-                ASSERT_EQ(Low(250 + x, 7 + y, n), pixels[y * 300 + x])
-                    << "frame " << n << " x " << x << " y " << y;
-    }
-}
-
-TEST(FgSimPatternTest, SixteenBitFramesCarryTheDepthInTheHighByte) {
-    for (uint32_t depth : {9u, 12u, 16u}) {
+// Wide buffers carry the depth in the high byte, little-endian. The crop wraps the 255
+// period of the low byte along rows and that of the high byte down the columns.
+TEST(FgSimPatternTest, FramesAreTheCropOfThePatternAtEveryDepth) {
+    for (int depth : {8, 9, 12, 16}) {
         SimBoard board;
-        const std::string keys = "PixelDepth=" + std::to_string(depth) + "\nFrameRate=500\n";
-        board.Program(keys, "MaxWidth=64\nMaxHeight=600\nPixelDepth=" + std::to_string(depth));
-        board.SetCrop(3, 5, 40, 520);
-        const uint32_t modulus = (1u << (depth - 8)) - 1;
-        std::vector<FgHandle> buffers{board.NewBuffer(40, 520, 16), board.NewBuffer(40, 520, 16)};
+        const std::string bits = "PixelDepth=" + std::to_string(depth) + "\n";
+        board.Program(bits + "FrameRate=500\n", "MaxWidth=600\nMaxHeight=600\n" + bits);
+        board.SetCrop(250, 5, 300, 520);
+        const uint32_t bitsPerPixel = depth > 8 ? 16 : 8;
+        std::vector<FgHandle> buffers{board.NewBuffer(300, 520, bitsPerPixel),
+                                      board.NewBuffer(300, 520, bitsPerPixel)};
         Grab(board, buffers);
-        for (uint32_t n = 0; n < 2; ++n) {
-            const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
-            for (uint32_t y = 0; y < 520; ++y) {
-                for (uint32_t x = 0; x < 40; ++x) {
-                    const uint8_t* pixel = pixels + 2 * (y * 40 + x);
-                    ASSERT_EQ(Low(3 + x, 5 + y, n), pixel[0]) << depth << " " << x << "," << y;
-                    ASSERT_EQ(1 + (5 + y + n) % modulus, pixel[1]) << depth << " " << x << "," << y;
-                }
-            }
-        }
+        for (uint32_t n = 0; n < 2; ++n)
+            EXPECT_EQ(Difference(buffers[n], 250, 5, 300, 520, depth, n), "") << depth;
     }
 }
 
@@ -81,16 +77,13 @@ TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
     board.SetCrop(0, 0, 100, 100);
     const FgHandle small = board.NewBuffer(10, 4, 8);
     Grab(board, {small});
-    const uint8_t* pixels = SimBoard::Pixels(small);
-    for (uint32_t y = 0; y < 4; ++y)
-        for (uint32_t x = 0; x < 10; ++x)
-            EXPECT_EQ(Low(x, y, 0), pixels[y * 10 + x]);
+    EXPECT_EQ(Difference(small, 0, 0, 10, 4, 8, 0), "");
     // A crop smaller than the buffer leaves the rest of each row alone.
     board.SetCrop(0, 0, 4, 2);
     const FgHandle wide = board.NewBuffer(6, 3, 8);
     Grab(board, {wide});
     const uint8_t* widePixels = SimBoard::Pixels(wide);
-    EXPECT_EQ(Low(3, 1, 0), widePixels[6 + 3]);
+    EXPECT_EQ(Pattern8(3, 1, 0), widePixels[6 + 3]);
     EXPECT_EQ(0, widePixels[4]);
     EXPECT_EQ(0, widePixels[2 * 6]);
 }
