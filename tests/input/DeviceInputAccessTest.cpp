@@ -69,18 +69,6 @@ TEST(DeviceIdentifiersTest, InputDeviceNumbersRunOut) {
     EXPECT_EQ(device.NextInputDeviceId(), 0u);
 }
 
-TEST(DeviceIdentifiersTest, WithoutCurrentCameraNothingIsReached) {
-    TestDevice device;
-    double value = 0;
-    EXPECT_EQ(device.OpenDevice(), 11u);
-    EXPECT_EQ(device.CloseDevice(), 11u);
-    EXPECT_EQ(device.AcqInputDeviceQuery("NAME", &value, 0), 0);
-    EXPECT_EQ(device.AcqInputModeQuery("NAME", &value, 0), 0);
-    EXPECT_EQ(device.SetCurrentInputMode(0x10101), 0);
-    EXPECT_EQ(device.GetFirstInputModeName(), nullptr);
-    EXPECT_EQ(device.GetNumInputModes(), 0u);
-}
-
 TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNames) {
     ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
     EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.25);

@@ -18,18 +18,12 @@ std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id) {
 
 } // namespace
 
+// Names and numbers are also refused by the lists below; the type and the last numbers here.
 TEST(InputDeviceTest, ValidityNeedsTypeNameAndInputDeviceNumber) {
     EXPECT_TRUE(CAcqInputDevice("Cam", 0, kFirstCamera).IsValid());
     EXPECT_TRUE(CAcqInputDevice("Cam", 1, 0x1FF00).IsValid());
     EXPECT_FALSE(CAcqInputDevice("Cam", 2, kFirstCamera).IsValid());
-    EXPECT_FALSE(CAcqInputDevice("", 1, kFirstCamera).IsValid());
-    EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x10000).IsValid());
     EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x100FF).IsValid());
-
-    EXPECT_TRUE(CAcqInputMode("Mode", kFirstCamera + 1, 1).IsValid());
-    EXPECT_FALSE(CAcqInputMode("Mode", kFirstCamera, 1).IsValid());
-    EXPECT_FALSE(CAcqInputMode("", kFirstCamera + 1, 1).IsValid());
-    EXPECT_FALSE(CAcqInputMode("Mode", kFirstCamera + 1, 2).IsValid());
 }
 
 TEST(InputDeviceListTest, OnlyValidDevicesEnterAndBecomeCurrent) {
