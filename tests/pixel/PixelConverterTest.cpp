@@ -204,17 +204,6 @@ TEST_P(PixelKernels, RotateMatchesPerPixelTurnForRandomSizes) {
     }
 }
 
-TEST_P(PixelKernels, RotateWholeTilesAndLinesOfOnePixel) {
-    std::mt19937 rng(31);
-    const std::pair<int32_t, int32_t> sizes[] = {
-        {1, 1},     {1, 77},  {77, 1},  {16, 16}, {8, 8},     {64, 64},
-        {128, 192}, {13, 2},  {2, 13},  {17, 33}, {256, 8},   {8, 256},
-        {32, 16},   {16, 32}, {33, 17}, {31, 15}, {256, 256}, {160, 136}};
-    for (const auto& [width, height] : sizes)
-        for (uint32_t bytesPerPixel : {1u, 2u})
-            ExpectRotationMatches(rng, {width, height, bytesPerPixel, 0, 0}, GetParam());
-}
-
 TEST(SimdDispatch, RequestOnlyLowersTheLevel) {
     const struct {
         const char* request;
