@@ -106,44 +106,6 @@ TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
     EXPECT_EQ(FG_ERR_PARAMETER, FgCamSetPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH, 20));
 }
 
-TEST(FgSimFilesTest, SignalReadyBitFollowsNoSignal) {
-    SimBoard board;
-    board.Program("", "");
-    ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, FG_ACQ_PRM_STATUS, 0x3));
-    EXPECT_EQ(0x13u, AcqPrm(board.acquisition, FG_ACQ_PRM_STATUS));
-    board.Program("NoSignal=1\n", "", "dark");
-    EXPECT_EQ(0x3u, AcqPrm(board.acquisition, FG_ACQ_PRM_STATUS));
-}
-
-TEST(FgSimFilesTest, BufferCreationFailsAfterTheProgrammedCount) {
-    SimBoard board;
-    board.Program("FailBufferAfter=2\n", "");
-    board.NewBuffer(4, 4, 8);
-    board.NewBuffer(4, 4, 8);
-    FgHandle buffer = 0;
-    EXPECT_NE(FG_OK, FgBufferNew(board.local, 4, 4, 0x800, FG_BUFFER_RING, &buffer));
-    EXPECT_EQ(0u, buffer);
-    EXPECT_NE(FG_OK, FgBufferNew(board.local, 4, 4, 0x800, FG_BUFFER_DISCARD, &buffer));
-    // Programming the camera again starts the count anew, as a new open does.
-    ASSERT_EQ(FG_OK, FgAcqSetPrms(board.acquisition, board.vic, board.camera, 1));
-    board.NewBuffer(4, 4, 8);
-}
-
-TEST(FgSimFilesTest, ShippedExamplesLoad) {
-    SimBoard board;
-    const std::string folder = VIDRUNE_SIM_EXAMPLES;
-    for (const auto& [name, depth, width] :
-         {std::tuple{"mono8", 8u, 640u}, std::tuple{"mono12", 12u, 1024u},
-          std::tuple{"wedge", 8u, 320u}}) {
-        const std::string base = folder + "/" + name;
-        ASSERT_EQ(FG_OK, FgCamLoad(board.camera, (base + ".cam").c_str())) << name;
-        ASSERT_EQ(FG_OK, FgVicLoad(board.vic, (base + ".cvi").c_str())) << name;
-        EXPECT_EQ(depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << name;
-        EXPECT_EQ(width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << name;
-        EXPECT_EQ(depth > 8 ? 0x1000u : 0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
-    }
-}
-
 TEST(FgSimFilesTest, FractionalRatesReadAlikeUnderADecimalCommaLocale) {
     vidrune::test::ScopedLocale german(vidrune::test::ScopedLocale::kGerman);
     if (!german.Available())

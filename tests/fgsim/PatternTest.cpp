@@ -4,7 +4,6 @@
 #include <filesystem>
 
 using vidrune::test::FrameRecorder;
-using vidrune::test::Pattern16;
 using vidrune::test::Pattern8;
 using vidrune::test::SimBoard;
 
@@ -21,25 +20,6 @@ void Grab(SimBoard& board, const std::vector<FgHandle>& buffers) {
     ASSERT_EQ(FG_OK, FgXferAbort(transfer));
 }
 
-// Empty when the buffer holds the crop (left, top) of camera frame n's pattern; otherwise
-// the first difference.
-std::string Difference(FgHandle buffer, uint32_t left, uint32_t top, uint32_t width,
-                       uint32_t height, int depth, uint32_t n) {
-    const uint8_t* pixels = SimBoard::Pixels(buffer);
-    const uint32_t bytes = depth > 8 ? 2 : 1;
-    for (uint32_t y = 0; y < height; ++y)
-        for (uint32_t x = 0; x < width; ++x) {
-            const uint8_t* at = pixels + bytes * (y * width + x);
-            const uint32_t got = bytes == 2 ? at[0] | at[1] << 8 : at[0];
-            const uint32_t want =
-                depth > 8 ? Pattern16(left + x, top + y, n, depth) : Pattern8(left + x, top + y, n);
-            if (got != want)
-                return "frame " + std::to_string(n) + " (" + std::to_string(x) + "," +
-                       std::to_string(y) + ") is " + std::to_string(got);
-        }
-    return "";
-}
-
 std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
                 const std::vector<uint16_t>& samples) {
     std::string text = "P5\n# test\n" + std::to_string(width) + " " + std::to_string(height) +
@@ -54,30 +34,16 @@ std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
 
 } // namespace
 
-// Wide buffers carry the depth in the high byte, little-endian. The crop wraps the 255
-// period of the low byte along rows and that of the high byte down the columns.
-TEST(FgSimPatternTest, FramesAreTheCropOfThePatternAtEveryDepth) {
-    for (int depth : {8, 9, 12, 16}) {
-        SimBoard board;
-        const std::string bits = "PixelDepth=" + std::to_string(depth) + "\n";
-        board.Program(bits + "FrameRate=500\n", "MaxWidth=600\nMaxHeight=600\n" + bits);
-        board.SetCrop(250, 5, 300, 520);
-        const uint32_t bitsPerPixel = depth > 8 ? 16 : 8;
-        std::vector<FgHandle> buffers{board.NewBuffer(300, 520, bitsPerPixel),
-                                      board.NewBuffer(300, 520, bitsPerPixel)};
-        Grab(board, buffers);
-        for (uint32_t n = 0; n < 2; ++n)
-            EXPECT_EQ(Difference(buffers[n], 250, 5, 300, 520, depth, n), "") << depth;
-    }
-}
-
 TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
     SimBoard board;
     board.Program("FrameRate=500\n", "MaxWidth=100\nMaxHeight=100\n");
     board.SetCrop(0, 0, 100, 100);
     const FgHandle small = board.NewBuffer(10, 4, 8);
     Grab(board, {small});
-    EXPECT_EQ(Difference(small, 0, 0, 10, 4, 8, 0), "");
+    const uint8_t* pixels = SimBoard::Pixels(small);
+    for (uint32_t y = 0; y < 4; ++y)
+        for (uint32_t x = 0; x < 10; ++x)
+            EXPECT_EQ(Pattern8(x, y, 0), pixels[y * 10 + x]);
     // A crop smaller than the buffer leaves the rest of each row alone.
     board.SetCrop(0, 0, 4, 2);
     const FgHandle wide = board.NewBuffer(6, 3, 8);

@@ -115,20 +115,6 @@ TEST(FgSimTransferTest, ALateThreadDeliversEveryFrameWithItsScheduledStamp) {
     EXPECT_GE(Counts(ring.transfer).late, 3u);
 }
 
-TEST(FgSimTransferTest, TriggeredAcquisitionRunsAtTheTriggerRate) {
-    SimBoard board;
-    board.Program("FrameRate=200\nTriggerRate=100\n", "MaxWidth=4\nMaxHeight=4\n");
-    const FgHandle a = board.NewBuffer(4, 4, 8);
-    const FgHandle transfer = board.NewTransfer({a});
-    FrameRecorder recorder;
-    board.Watch(transfer, a, recorder);
-    ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, FG_ACQ_PRM_TRIGGER_MODE, 8));
-    ASSERT_EQ(FG_OK, FgXferStart(transfer, 2));
-    ASSERT_TRUE(recorder.WaitFor(2));
-    const auto frames = recorder.Frames();
-    EXPECT_EQ(10'000u, frames[1].stamp - frames[0].stamp);
-}
-
 namespace {
 
 struct Reentry {
