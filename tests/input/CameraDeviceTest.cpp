@@ -174,19 +174,6 @@ TEST_F(SerialCameraTest, TextsOfOtherModesAndMissingTextsAreNotSent) {
     EXPECT_EQ(Bytes(line_.StopRecording()), "OTHER\r");
 }
 
-TEST(CameraDeviceTest, CameraWithoutPortNeverOpensOne) {
-    CAcqCameraDevice plain("Plain", kCameraId + 1);
-    // The command texts and settings of a serial camera, but no "COM PORT".
-    plain.SetNumeric("COM BAUD", 38400);
-    const uint32_t mode = plain.AddCameraMode("Mode", "mode.cam", 30.0);
-    plain.SetModeString(mode, "COM INIT", "INIT");
-    plain.SetModeString(mode, "NORM INIT", "NORM");
-    EXPECT_EQ(plain.Open(), 0u);
-    EXPECT_FALSE(plain.HasSerialPort());
-    EXPECT_EQ(plain.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(plain.Close(), 0u);
-}
-
 TEST_F(SerialCameraTest, SecondOpenReleasesThePortItStillHolds) {
     camera_.SetModeString(mode_, "COM INIT", "HI");
     line_.StartRecording();

@@ -139,28 +139,4 @@ TEST(InputModeListTest, RefusesInvalidModesAndRemoves) {
     EXPECT_EQ(list.GetNumeric(kFirstCamera + 1, "NAME", &value), 0);
 }
 
-TEST(InputDeviceTest, TypedSetChangesOnlyExistingAttributes) {
-    CAcqCameraDevice camera("Cam", kFirstCamera);
-    double gain = 2.0;
-    EXPECT_EQ(camera.AcqSet("GAIN", &gain), 0);
-    EXPECT_EQ(camera.Attributes().Find("GAIN"), nullptr);
-    camera.SetNumeric("GAIN", 1.0);
-    EXPECT_EQ(camera.AcqSet("GAIN", &gain), 1);
-    double stored = 0;
-    ASSERT_EQ(camera.AcqQuery("GAIN", &stored), 1);
-    EXPECT_EQ(stored, 2.0);
-    char port[] = "/dev/ttyUSB1";
-    camera.SetString("COM PORT", "COM1");
-    EXPECT_EQ(camera.AcqSet("COM PORT", port), 1);
-    const char* text = nullptr;
-    ASSERT_EQ(camera.AcqQuery("COM PORT", &text), 1);
-    EXPECT_STREQ(text, "/dev/ttyUSB1");
-
-    // The mode commands are switches, not attributes, and never get stored.
-    EXPECT_EQ(camera.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(camera.AcqSet("CONT MODE", &gain), 1);
-    EXPECT_EQ(camera.Attributes().Find("NORM MODE"), nullptr);
-    EXPECT_EQ(camera.AcqSet("norm mode", &gain), 0);
-}
-
 } // namespace vidrune::test
