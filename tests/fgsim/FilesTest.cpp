@@ -25,27 +25,28 @@ uint32_t AcqPrm(FgHandle acquisition, uint32_t parameter) {
 
 } // namespace
 
-TEST(FgSimFilesTest, LoadsCameraAndVicFiles) {
-    SimBoard board;
-    board.Program("PixelDepth = 12\nFrameRate=25\n",
-                  "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n");
-    EXPECT_EQ(12u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(640u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(480u, VicPrm(board.vic, FG_VIC_PRM_MAX_HEIGHT));
-    EXPECT_EQ(0x1000u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
-    EXPECT_EQ(0u, VicPrm(board.vic, FG_VIC_PRM_CROP_LEFT));
-    EXPECT_EQ(0u, VicPrm(board.vic, FG_VIC_PRM_CROP_TOP));
-    EXPECT_EQ(640u, VicPrm(board.vic, FG_VIC_PRM_CROP_WIDTH));
-    EXPECT_EQ(480u, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT));
-}
-
-TEST(FgSimFilesTest, DefaultsApplyToAnEmptySection) {
-    SimBoard board;
-    board.Program("", "");
-    EXPECT_EQ(8u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(1024u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(1024u, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT));
-    EXPECT_EQ(0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
+TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
+    struct Case {
+        const char* camera;
+        const char* vic;
+        uint32_t depth, width, height, format;
+    };
+    for (const Case& c :
+         {Case{"PixelDepth = 12\nFrameRate=25\n", "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n",
+               12, 640, 480, 0x1000},
+          Case{"", "", 8, 1024, 1024, 0x800}}) {
+        SimBoard board;
+        board.Program(c.camera, c.vic);
+        EXPECT_EQ(c.depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << c.camera;
+        EXPECT_EQ(c.width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << c.vic;
+        EXPECT_EQ(c.height, VicPrm(board.vic, FG_VIC_PRM_MAX_HEIGHT)) << c.vic;
+        EXPECT_EQ(c.format, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT)) << c.vic;
+        // The crop starts as the whole sensor.
+        EXPECT_EQ(0u,
+                  VicPrm(board.vic, FG_VIC_PRM_CROP_LEFT) + VicPrm(board.vic, FG_VIC_PRM_CROP_TOP));
+        EXPECT_EQ(c.width, VicPrm(board.vic, FG_VIC_PRM_CROP_WIDTH)) << c.vic;
+        EXPECT_EQ(c.height, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT)) << c.vic;
+    }
 }
 
 TEST(FgSimFilesTest, MissingFilesSectionsAndBadValuesFailTheLoadAndChangeNothing) {
@@ -103,44 +104,6 @@ TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
     EXPECT_EQ(1u, value);
     EXPECT_EQ(FG_ERR_PARAMETER, FgVicSetPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT, 0xC00));
     EXPECT_EQ(FG_ERR_PARAMETER, FgCamSetPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH, 20));
-}
-
-TEST(FgSimFilesTest, SignalReadyBitFollowsNoSignal) {
-    SimBoard board;
-    board.Program("", "");
-    ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, FG_ACQ_PRM_STATUS, 0x3));
-    EXPECT_EQ(0x13u, AcqPrm(board.acquisition, FG_ACQ_PRM_STATUS));
-    board.Program("NoSignal=1\n", "", "dark");
-    EXPECT_EQ(0x3u, AcqPrm(board.acquisition, FG_ACQ_PRM_STATUS));
-}
-
-TEST(FgSimFilesTest, BufferCreationFailsAfterTheProgrammedCount) {
-    SimBoard board;
-    board.Program("FailBufferAfter=2\n", "");
-    board.NewBuffer(4, 4, 8);
-    board.NewBuffer(4, 4, 8);
-    FgHandle buffer = 0;
-    EXPECT_NE(FG_OK, FgBufferNew(board.local, 4, 4, 0x800, FG_BUFFER_RING, &buffer));
-    EXPECT_EQ(0u, buffer);
-    EXPECT_NE(FG_OK, FgBufferNew(board.local, 4, 4, 0x800, FG_BUFFER_DISCARD, &buffer));
-    // Programming the camera again starts the count anew, as a new open does.
-    ASSERT_EQ(FG_OK, FgAcqSetPrms(board.acquisition, board.vic, board.camera, 1));
-    board.NewBuffer(4, 4, 8);
-}
-
-TEST(FgSimFilesTest, ShippedExamplesLoad) {
-    SimBoard board;
-    const std::string folder = VIDRUNE_SIM_EXAMPLES;
-    for (const auto& [name, depth, width] :
-         {std::tuple{"mono8", 8u, 640u}, std::tuple{"mono12", 12u, 1024u},
-          std::tuple{"wedge", 8u, 320u}}) {
-        const std::string base = folder + "/" + name;
-        ASSERT_EQ(FG_OK, FgCamLoad(board.camera, (base + ".cam").c_str())) << name;
-        ASSERT_EQ(FG_OK, FgVicLoad(board.vic, (base + ".cvi").c_str())) << name;
-        EXPECT_EQ(depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << name;
-        EXPECT_EQ(width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << name;
-        EXPECT_EQ(depth > 8 ? 0x1000u : 0x800u, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT));
-    }
 }
 
 TEST(FgSimFilesTest, FractionalRatesReadAlikeUnderADecimalCommaLocale) {

@@ -3,7 +3,6 @@
 #include <set>
 
 using vidrune::fgsim::FailNextCall;
-using vidrune::fgsim::LiveObjectCount;
 using vidrune::test::SimBoard;
 
 TEST(FgSimHandleTest, LiveOnlyWhileAllocatedAndOnlyForItsKind) {
@@ -56,21 +55,6 @@ TEST(FgSimHandleTest, OnlyTheStravikServerAndItsDeviceZeroExist) {
     EXPECT_EQ(FG_OK, FgAcqRelease(acquisition));
     EXPECT_EQ(FG_OK, FgManReleaseServer(server));
     EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgManReleaseServer(server));
-}
-
-TEST(FgSimHandleTest, LiveObjectsAreCountedPerKind) {
-    const size_t buffersBefore = LiveObjectCount(FG_KIND_BUFFER);
-    const size_t transfersBefore = LiveObjectCount(FG_KIND_TRANSFER);
-    {
-        SimBoard board;
-        const FgHandle a = board.NewBuffer(4, 4, 8);
-        board.NewBuffer(4, 4, 16);
-        board.NewTransfer({a});
-        EXPECT_EQ(buffersBefore + 2, LiveObjectCount(FG_KIND_BUFFER));
-        EXPECT_EQ(transfersBefore + 1, LiveObjectCount(FG_KIND_TRANSFER));
-    }
-    EXPECT_EQ(buffersBefore, LiveObjectCount(FG_KIND_BUFFER));
-    EXPECT_EQ(transfersBefore, LiveObjectCount(FG_KIND_TRANSFER));
 }
 
 TEST(FgSimHandleTest, AnOrderedFailureHitsTheNextCallOnly) {

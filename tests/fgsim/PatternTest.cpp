@@ -1,8 +1,10 @@
 #include "SimBoard.h"
+#include "support/SimBoardFiles.h"
 
 #include <filesystem>
 
 using vidrune::test::FrameRecorder;
+using vidrune::test::Pattern8;
 using vidrune::test::SimBoard;
 
 namespace {
@@ -16,10 +18,6 @@ void Grab(SimBoard& board, const std::vector<FgHandle>& buffers) {
     ASSERT_EQ(FG_OK, FgXferStart(transfer, static_cast<uint32_t>(buffers.size())));
     ASSERT_TRUE(recorder.WaitFor(1));
     ASSERT_EQ(FG_OK, FgXferAbort(transfer));
-}
-
-uint8_t Low(uint32_t x, uint32_t y, uint32_t n) {
-    return static_cast<uint8_t>(1 + (x + 3 * y + 5 * n) % 255);
 }
 
 std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
@@ -36,45 +34,6 @@ std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
 
 } // namespace
 
-TEST(FgSimPatternTest, EightBitFramesAreTheCropOfThePatternByteForByte) {
-    SimBoard board;
-    board.Program("FrameRate=500\n", "MaxWidth=600\nMaxHeight=300\n");
-    board.SetCrop(250, 7, 300, 20); // rows wrap the 255 period more than once
-    std::vector<FgHandle> buffers;
-    for (int i = 0; i < 3; ++i)
-        buffers.push_back(board.NewBuffer(300, 20, 8));
-    Grab(board, buffers);
-    for (uint32_t n = 0; n < 3; ++n) {
-        const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
-        for (uint32_t y = 0; y < 20; ++y)
-            for (uint32_t x = 0; x < 300; ++x)
-                ASSERT_EQ(Low(250 + x, 7 + y, n), pixels[y * 300 + x])
-                    << "frame " << n << " x " << x << " y " << y;
-    }
-}
-
-TEST(FgSimPatternTest, SixteenBitFramesCarryTheDepthInTheHighByte) {
-    for (uint32_t depth : {9u, 12u, 16u}) {
-        SimBoard board;
-        const std::string keys = "PixelDepth=" + std::to_string(depth) + "\nFrameRate=500\n";
-        board.Program(keys, "MaxWidth=64\nMaxHeight=600\nPixelDepth=" + std::to_string(depth));
-        board.SetCrop(3, 5, 40, 520);
-        const uint32_t modulus = (1u << (depth - 8)) - 1;
-        std::vector<FgHandle> buffers{board.NewBuffer(40, 520, 16), board.NewBuffer(40, 520, 16)};
-        Grab(board, buffers);
-        for (uint32_t n = 0; n < 2; ++n) {
-            const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
-            for (uint32_t y = 0; y < 520; ++y) {
-                for (uint32_t x = 0; x < 40; ++x) {
-                    const uint8_t* pixel = pixels + 2 * (y * 40 + x);
-                    ASSERT_EQ(Low(3 + x, 5 + y, n), pixel[0]) << depth << " " << x << "," << y;
-                    ASSERT_EQ(1 + (5 + y + n) % modulus, pixel[1]) << depth << " " << x << "," << y;
-                }
-            }
-        }
-    }
-}
-
 TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
     SimBoard board;
     board.Program("FrameRate=500\n", "MaxWidth=100\nMaxHeight=100\n");
@@ -84,13 +43,13 @@ TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
     const uint8_t* pixels = SimBoard::Pixels(small);
     for (uint32_t y = 0; y < 4; ++y)
         for (uint32_t x = 0; x < 10; ++x)
-            EXPECT_EQ(Low(x, y, 0), pixels[y * 10 + x]);
+            EXPECT_EQ(Pattern8(x, y, 0), pixels[y * 10 + x]);
     // A crop smaller than the buffer leaves the rest of each row alone.
     board.SetCrop(0, 0, 4, 2);
     const FgHandle wide = board.NewBuffer(6, 3, 8);
     Grab(board, {wide});
     const uint8_t* widePixels = SimBoard::Pixels(wide);
-    EXPECT_EQ(Low(3, 1, 0), widePixels[6 + 3]);
+    EXPECT_EQ(Pattern8(3, 1, 0), widePixels[6 + 3]);
     EXPECT_EQ(0, widePixels[4]);
     EXPECT_EQ(0, widePixels[2 * 6]);
 }

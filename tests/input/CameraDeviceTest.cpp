@@ -41,26 +41,11 @@ protected:
 
 } // namespace
 
-TEST(CameraModeTest, NeedsControlFileAndPositiveRate) {
-    EXPECT_TRUE(CAcqCameraMode("M", "m.cam", kCameraId + 1, 25.0).IsValid());
-    EXPECT_FALSE(CAcqCameraMode("M", "", kCameraId + 1, 25.0).IsValid());
-    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId + 1, 0.0).IsValid());
-    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId + 1, -1.0).IsValid());
-    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId, 25.0).IsValid());
-    CAcqCameraMode mode("M", "m.cam", kCameraId + 1, 25.0);
-    EXPECT_EQ(mode.GetType(), 1u);
-    double rate = 0;
-    ASSERT_EQ(mode.GetNumeric("DATA RATE", &rate), 1);
-    EXPECT_EQ(rate, 25.0);
-}
-
 TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber) {
     CAcqCameraDevice camera("Cam", kCameraId);
-    EXPECT_EQ(camera.GetActiveFlag(), 1u);
-    EXPECT_EQ(camera.GetType(), 1u);
-
     // Refused: the number is reported but not used up, and nothing becomes current.
     EXPECT_EQ(camera.AddCameraMode("Still", "still.cam", 0.0), kCameraId + 1);
+    EXPECT_EQ(camera.AddCameraMode("Back", "back.cam", -1.0), kCameraId + 1);
     EXPECT_EQ(camera.AddCameraMode("NoFile", "", 25.0), kCameraId + 1);
     EXPECT_EQ(camera.GetNumInputModes(), 0u);
     EXPECT_EQ(camera.GetCurrentInputMode(), 0u);
@@ -70,20 +55,18 @@ TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber
     EXPECT_EQ(camera.AddCameraMode("Second", "second.cam", 50.0), kCameraId + 2);
     EXPECT_EQ(camera.GetNumInputModes(), 2u);
     EXPECT_EQ(camera.GetCurrentInputMode(), kCameraId + 1);
-    EXPECT_EQ(camera.GetInputModeId("Second"), kCameraId + 2);
     EXPECT_EQ(camera.GetInputModeId("Bad"), 0u);
+    EXPECT_FALSE(CAcqCameraMode("M", "m.cam", kCameraId, 25.0).IsValid()); // a camera's number
 
     // Open, close and the flags; the camera's active flag reads 1 throughout.
     EXPECT_EQ(camera.MarkOpen(), 0u);
     EXPECT_EQ(camera.GetOpenFlag(), 0u);
     EXPECT_EQ(camera.Open(), 0u);
-    EXPECT_EQ(camera.GetOpenFlag(), 1u);
-    EXPECT_EQ(camera.GetReadyFlag(), 1u);
-    EXPECT_EQ(camera.GetActiveFlag(), 1u);
+    EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag() + camera.GetActiveFlag(), 3u);
     EXPECT_FALSE(camera.HasSerialPort());
     EXPECT_EQ(camera.Close(), 0u);
-    EXPECT_EQ(camera.GetOpenFlag(), 0u);
-    EXPECT_EQ(camera.GetReadyFlag(), 0u);
+    EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
+    EXPECT_EQ(camera.GetActiveFlag(), 1u);
 }
 
 TEST(CameraDeviceTest, ModeNumbersRunOut) {
@@ -139,31 +122,27 @@ TEST(CameraDeviceTest, ReadModeSettingsStoresTheCommandTexts) {
 }
 
 TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
-    camera_.SetNumeric("COM FLOW", 1);
     camera_.SetModeString(mode_, "COM INIT", "INIT|GO");
-    line_.StartRecording();
-    ASSERT_EQ(camera_.Open(), 0u);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "INIT\rGO\r");
-    EXPECT_TRUE(camera_.HasSerialPort());
-    const auto line = line_.LineSettings();
-    EXPECT_EQ(line.baudRate, 38400u);
-    EXPECT_TRUE(line.xonXoffOutput);
-    EXPECT_TRUE(line.xonXoffInput);
+    // "COM FLOW" 1 means XON/XOFF both ways; any other value none.
+    for (const auto& [flow, xonXoff] : {std::pair{1.0, true}, {2.0, false}, {0.0, false}}) {
+        camera_.SetNumeric("COM FLOW", flow);
+        line_.StartRecording();
+        ASSERT_EQ(camera_.Open(), 0u) << flow;
+        EXPECT_EQ(Bytes(line_.StopRecording()), "INIT\rGO\r");
+        EXPECT_TRUE(camera_.HasSerialPort());
+        const auto line = line_.LineSettings();
+        EXPECT_EQ(line.baudRate, 38400u);
+        EXPECT_EQ(line.xonXoffOutput, xonXoff) << flow;
+        EXPECT_EQ(line.xonXoffInput, xonXoff) << flow;
 
-    EXPECT_EQ(camera_.Close(), 0u);
-    EXPECT_FALSE(camera_.HasSerialPort());
-    EXPECT_FALSE(line_.IsExclusive());
-}
-
-TEST_F(SerialCameraTest, FlowOtherThanOneMeansNoFlowControl) {
-    camera_.SetNumeric("COM FLOW", 2);
-    ASSERT_EQ(camera_.Open(), 0u);
-    const auto line = line_.LineSettings();
-    EXPECT_FALSE(line.xonXoffOutput);
-    EXPECT_FALSE(line.xonXoffInput);
+        EXPECT_EQ(camera_.Close(), 0u);
+        EXPECT_FALSE(camera_.HasSerialPort());
+        EXPECT_FALSE(line_.IsExclusive());
+    }
 }
 
 TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithPauses) {
+    // The delay is whole milliseconds; the port's own tests check where the pauses fall.
     constexpr int kDelayMs = 40;
     camera_.SetNumeric("COM DELAY", kDelayMs + 0.9);
     camera_.SetModeString(mode_, "NORM INIT", "A|B|");
@@ -173,17 +152,10 @@ TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithPauses) {
     line_.StartRecording();
     const auto start = Clock::now();
     EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    const auto end = Clock::now();
-    std::vector<ReceivedByte> received = line_.StopRecording();
-    ASSERT_EQ(Bytes(received), "A\rB\r");
-    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(received[2].at - start).count(),
-              kDelayMs + 2);
-    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(end - start).count(),
+    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(),
               2 * kDelayMs + 4);
-
-    line_.StartRecording();
     EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "LIVE\r");
+    EXPECT_EQ(Bytes(line_.StopRecording()), "A\rB\rLIVE\r");
 }
 
 TEST_F(SerialCameraTest, TextsOfOtherModesAndMissingTextsAreNotSent) {
@@ -200,19 +172,6 @@ TEST_F(SerialCameraTest, TextsOfOtherModesAndMissingTextsAreNotSent) {
     line_.StartRecording();
     EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
     EXPECT_EQ(Bytes(line_.StopRecording()), "OTHER\r");
-}
-
-TEST(CameraDeviceTest, CameraWithoutPortNeverOpensOne) {
-    CAcqCameraDevice plain("Plain", kCameraId + 1);
-    // The command texts and settings of a serial camera, but no "COM PORT".
-    plain.SetNumeric("COM BAUD", 38400);
-    const uint32_t mode = plain.AddCameraMode("Mode", "mode.cam", 30.0);
-    plain.SetModeString(mode, "COM INIT", "INIT");
-    plain.SetModeString(mode, "NORM INIT", "NORM");
-    EXPECT_EQ(plain.Open(), 0u);
-    EXPECT_FALSE(plain.HasSerialPort());
-    EXPECT_EQ(plain.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(plain.Close(), 0u);
 }
 
 TEST_F(SerialCameraTest, SecondOpenReleasesThePortItStillHolds) {

@@ -69,31 +69,14 @@ TEST(DeviceIdentifiersTest, InputDeviceNumbersRunOut) {
     EXPECT_EQ(device.NextInputDeviceId(), 0u);
 }
 
-TEST(DeviceIdentifiersTest, WithoutCurrentCameraNothingIsReached) {
-    TestDevice device;
-    double value = 0;
-    EXPECT_EQ(device.OpenDevice(), 11u);
-    EXPECT_EQ(device.CloseDevice(), 11u);
-    EXPECT_EQ(device.AcqInputDeviceQuery("NAME", &value, 0), 0);
-    EXPECT_EQ(device.AcqInputModeQuery("NAME", &value, 0), 0);
-    EXPECT_EQ(device.SetCurrentInputMode(0x10101), 0);
-    EXPECT_EQ(device.GetFirstInputModeName(), nullptr);
-    EXPECT_EQ(device.GetNumInputModes(), 0u);
-}
-
+// The plug-in's attribute tests check the device's own names; here the camera's and the
+// mode's, and the names a host has translated.
 TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNames) {
     ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
     EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.25);
-    EXPECT_EQ(DeviceValue("Y DATA SCALE", 1), 0.5);
-    EXPECT_EQ(DeviceValue("X DATA SCALE", 0), 0.5);
-    // Only exact names trade places.
-    EXPECT_EQ(DeviceValue("width", 1), 7);
-
     double value = 0;
     ASSERT_EQ(device_.AcqInputDeviceQuery("WIDTH", &value, 1), 1);
     EXPECT_EQ(value, 200);
-    ASSERT_EQ(device_.AcqInputModeQuery("MAX HEIGHT", &value, 1), 1);
-    EXPECT_EQ(value, 1000);
 
     // A set goes to the partner as well.
     double width = 640;

@@ -44,17 +44,6 @@ TEST(EventTest, TimeoutIsHonoured) {
     EXPECT_LT(elapsed, 500u);
 }
 
-TEST(EventTest, SetWakesAnInfiniteWait) {
-    Event event(Event::Mode::ManualReset);
-    std::atomic<bool> woke{false};
-    Thread waiter([&] { woke = event.Wait(kInfinite); });
-    Clock::Sleep(20);
-    EXPECT_FALSE(woke);
-    event.Set();
-    ASSERT_TRUE(waiter.Join(2000));
-    EXPECT_TRUE(woke);
-}
-
 TEST(EventTest, SetsAndPulsesReleaseTheRightNumberOfWaiters) {
     struct Case {
         Event::Mode mode;
