@@ -66,22 +66,52 @@ std::vector<uint16_t> TestInputs() {
     return values;
 }
 
-// Converts `values` with the map's settings, in place when `shift` is 0, otherwise from
-// and into buffers `shift` bytes off their start, and compares with the formula.
+// A scrambled palette, so that every entry of the vector lookup shows, and an overlay as
+// sparse as marks are.
+struct Composition {
+    explicit Composition(size_t count) : overlay(count) {
+        std::mt19937 rng(77);
+        std::iota(palette.begin(), palette.end(), 0);
+        std::shuffle(palette.begin(), palette.end(), rng);
+        std::uniform_int_distribution<int> mark(0, 15);
+        for (auto& o : overlay)
+            o = mark(rng) == 0 ? static_cast<uint8_t>(1u << mark(rng) % 8) : 0;
+    }
+    std::array<uint8_t, 256> palette{};
+    std::vector<uint8_t> overlay;
+};
+
+// Converts `values` with the map's settings and compares with the formula: in place when
+// `shift` is 0, otherwise from and into buffers `shift` bytes off their start. With a
+// composition the bitmap (the palette of each byte ORed with the overlay) is made in the
+// same pass, in place as the display converts.
 void ExpectConverted(const ContrastMap& map, const std::vector<uint16_t>& values, int32_t gain,
-                     int32_t offset, int32_t invert, SimdLevel level, size_t shift) {
+                     int32_t offset, int32_t invert, SimdLevel level, size_t shift,
+                     const Composition* composition = nullptr) {
     std::vector<uint8_t> in(shift);
     const std::vector<uint8_t> frame = Frame(values);
     in.insert(in.end(), frame.begin(), frame.end());
     std::vector<uint8_t> separate(shift + values.size() + 1, 0xA5);
+    std::vector<uint8_t> bitmap(values.size() + 1, 0xA5);
     uint8_t* out = shift == 0 ? in.data() : separate.data() + shift;
-    map.Convert(in.data() + shift, out, values.size(), level);
-    for (size_t i = 0; i < values.size(); ++i)
-        ASSERT_EQ(out[i], Reference(values[i], gain, offset, invert))
+    if (composition != nullptr)
+        map.ConvertAndCompose(in.data() + shift, out, composition->overlay.data(),
+                              composition->palette.data(), bitmap.data(), values.size(), level);
+    else
+        map.Convert(in.data() + shift, out, values.size(), level);
+    for (size_t i = 0; i < values.size(); ++i) {
+        const uint8_t expected = Reference(values[i], gain, offset, invert);
+        ASSERT_EQ(out[i], expected)
             << "input " << values[i] << " at " << i << ", gain " << gain << " offset " << offset
             << " invert " << invert << " shift " << shift << ", " << map.ShortDivisionBits()
             << " short-division bits";
+        if (composition != nullptr) {
+            ASSERT_EQ(bitmap[i], composition->palette[expected] | composition->overlay[i])
+                << "input " << values[i] << " at " << i << ", gain " << gain;
+        }
+    }
     EXPECT_EQ(separate.back(), 0xA5) << "written past the end, shift " << shift;
+    EXPECT_EQ(bitmap.back(), 0xA5) << "bitmap written past the end";
 }
 
 TEST(ConversionTest, TwelveBitsWithoutAutoLevelsIsDivisionBySixteen) {
@@ -162,61 +192,30 @@ INSTANTIATE_TEST_SUITE_P(Levels, ContrastMapPaths, testing::ValuesIn(RunnableLev
                          });
 
 // Gains and offsets at the edges of the exact division (2^24, |v - offset| = 2^16), typical
-// display settings, and ones that wrap or divide by -1; in place and between buffers that
-// start at any byte.
+// display settings, and ones that wrap or divide by -1: in place, between buffers that start
+// at any byte, and composed with a palette and overlay.
 TEST_P(ContrastMapPaths, ConversionMatchesTheFormula) {
     const int32_t gains[] = {
         1,         -1,        2,    3,     7,     255,    256,     257,           1000,
         4095,      4096,      4097, -4096, 65536, 100003, 1 << 24, (1 << 24) + 1, -(1 << 24),
-        INT32_MAX, INT32_MIN, 0};
+        INT32_MAX, INT32_MIN, 0,    3000,  -700,  1 << 25};
     const int32_t offsets[] = {0,     -100,  -28672, -65535, -65536,  4095,      32768,
                                65535, 65536, 131071, 70000,  1000000, INT32_MIN, INT32_MAX};
-    const size_t shifts[] = {0, 1, 3, 17};
+    const size_t shifts[] = {0, 1, 3, 17, 0};
     const std::vector<uint16_t> values = TestInputs();
+    const Composition composition(values.size());
     ContrastMap map;
     size_t run = 0;
     for (const int32_t gain : gains)
         for (const int32_t offset : offsets)
             for (const int32_t invert : {0, 1}) {
                 map.Set(gain, offset, invert);
-                ExpectConverted(map, values, gain, offset, invert, GetParam(), shifts[run++ % 4]);
+                const bool composed = run % 5 == 4;
+                ExpectConverted(map, values, gain, offset, invert, GetParam(), shifts[run++ % 5],
+                                composed ? &composition : nullptr);
                 if (HasFatalFailure())
                     return;
             }
-}
-
-// The palette and overlay folded into the conversion: a scrambled table reaches every entry
-// of the vector lookup, the overlay is sparse as marks are. Settings inside and outside the
-// exact division's range take both ways through the pass.
-TEST_P(ContrastMapPaths, ComposedBitmapIsThePaletteOfEachByteOrTheOverlay) {
-    const std::vector<uint16_t> values = TestInputs();
-    const std::vector<uint8_t> frame = Frame(values);
-    std::mt19937 rng(77);
-    std::array<uint8_t, 256> palette{};
-    std::iota(palette.begin(), palette.end(), 0);
-    std::shuffle(palette.begin(), palette.end(), rng);
-    std::vector<uint8_t> overlay(values.size());
-    std::uniform_int_distribution<int> mark(0, 15);
-    for (auto& o : overlay)
-        o = mark(rng) == 0 ? static_cast<uint8_t>(1u << mark(rng) % 8) : 0;
-    const struct {
-        int32_t gain, offset, invert;
-    } settings[] = {{3000, 300, 0}, {4096, -100, 1}, {-700, 40000, 0}, {0, 0, 0}, {1 << 25, 7, 1}};
-    ContrastMap map;
-    for (const auto& c : settings) {
-        map.Set(c.gain, c.offset, c.invert);
-        std::vector<uint8_t> gray = frame; // in place, as the display converts
-        std::vector<uint8_t> bitmap(values.size() + 1, 0xA5);
-        map.ConvertAndCompose(gray.data(), gray.data(), overlay.data(), palette.data(),
-                              bitmap.data(), values.size(), GetParam());
-        for (size_t i = 0; i < values.size(); ++i) {
-            const uint8_t expected = Reference(values[i], c.gain, c.offset, c.invert);
-            ASSERT_EQ(gray[i], expected) << "input " << values[i] << " at " << i;
-            ASSERT_EQ(bitmap[i], palette[expected] | overlay[i])
-                << "input " << values[i] << " at " << i << ", gain " << c.gain;
-        }
-        EXPECT_EQ(bitmap.back(), 0xA5) << "written past the end";
-    }
 }
 
 // The 16-bit-lane division against the formula for every 12-bit input, over a sweep of gains
