@@ -32,6 +32,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <tuple>
 
 namespace vidrune::test {
 namespace {
@@ -59,10 +60,8 @@ protected:
         int32_t w = 0;
         int32_t h = 0;
         view->ClientSize(w, h);
-        EXPECT_EQ(w, width);
-        EXPECT_EQ(h, height);
-        EXPECT_EQ(window->Area()->width(), width);
-        EXPECT_EQ(window->Area()->height(), height);
+        EXPECT_EQ(QSize(w, h), QSize(width, height));
+        EXPECT_EQ(window->Area()->size(), QSize(width, height));
     }
 
     // The user drags the frame to a new client size.
@@ -159,9 +158,8 @@ TEST_F(WindowTest, UserAndDisplayResizesAreLockedToTheImageProportions) {
     UserResize(400, 400);
     ExpectClient(532, 399);
     ASSERT_FALSE(events.resized.empty());
-    EXPECT_EQ(events.resized.back().width, 532);
-    EXPECT_EQ(events.resized.back().height, 399);
-    EXPECT_EQ(events.resized.back().state, 0);
+    const FakeWindowEvents::Resized last = events.resized.back();
+    EXPECT_EQ(std::make_tuple(last.width, last.height, last.state), std::make_tuple(532, 399, 0));
     view->Resize(641 + extra.width, 481 + extra.height);
     Settle();
     ExpectClient(640, 480);
