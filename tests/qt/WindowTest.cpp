@@ -45,12 +45,13 @@ protected:
         Settle();
     }
 
-    void Open(int32_t clientWidth = 320, int32_t clientHeight = 240) {
+    void Open(int32_t clientWidth = 320, int32_t clientHeight = 240, bool onTop = true) {
         view = std::make_unique<QtView>();
         ASSERT_TRUE(view->Usable());
         extra = WindowGeometry::FrameExtraFor(view->Metrics());
-        ASSERT_TRUE(
-            view->Create(events, PlacementFor(*view, clientWidth, clientHeight), "Cam", 2000));
+        ViewPlacement placement = PlacementFor(*view, clientWidth, clientHeight);
+        placement.onTop = onTop;
+        ASSERT_TRUE(view->Create(events, placement, "Cam", 2000));
         window = view->Window();
         ASSERT_NE(window, nullptr);
         Settle();
@@ -334,7 +335,8 @@ protected:
                 if (x >= kWidth / 2 && y >= kHeight / 2)
                     events.overlay[y * kWidth + x] = 255;
             }
-        ASSERT_NO_FATAL_FAILURE(Open());
+        // Not on top, as the user may have left it: a window created without the flag.
+        ASSERT_NO_FATAL_FAILURE(Open(320, 240, false));
         view->SetSaveAndPrintEnabled(true);
     }
 
