@@ -3,6 +3,7 @@
 #include "display/CDispWin.h"
 #include "display/HeadlessView.h"
 #include "display/Palette.h"
+#include "display/WindowGeometry.h"
 #include "platform/Clock.h"
 #include "platform/Profile.h"
 #include "support/Environment.h"
@@ -11,21 +12,33 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
-#include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace vidrune::test {
 
 using vidrune::platform::Clock;
+using vidrune::platform::Profile;
 
 namespace {
 
+// A pixel of camera frame n at (x, y) of the image, as the display converts it to 8 bits.
+using PixelOf = std::function<uint8_t(uint32_t x, uint32_t y, uint32_t n)>;
+
+struct Box {
+    int32_t left, top, width, height;
+    bool Contains(int32_t x, int32_t y) const {
+        return x >= left && x < left + width && y >= top && y < top + height;
+    }
+};
+
 class DisplayWindowTest : public ::testing::Test {
 protected:
-    void SetUp() override { vidrune::test::Environment::SetSettingsFolder(files.Dir().Path()); }
+    void SetUp() override { Environment::SetSettingsFolder(files.Dir().Path()); }
 
     // A 64 x 48 camera and a display titled "Live".
     void Open(const SimCamera& camera = SimCamera{}, const std::string& display = "") {
@@ -47,26 +60,6 @@ protected:
 
     void StartContinuous() { ASSERT_EQ(SimDevice::Start(device, VIDRUNE_ACQUIRE_CONTINUOUS), 1); }
 
-    // The camera frame the screen shows, when every pixel is the pattern through the palette.
-    std::optional<uint32_t>
-    ShownFrame(const std::function<uint8_t(uint32_t, uint32_t, uint32_t)>& value) {
-        int32_t width = 0;
-        int32_t height = 0;
-        const std::vector<uint8_t> screen = view->Screen(width, height);
-        if (width == 0 || height == 0)
-            return std::nullopt;
-        const auto& table = palette.GrayToPalette();
-        for (uint32_t n = 0; n < 255; ++n) {
-            bool all = true;
-            for (int32_t y = 0; y < height && all; ++y)
-                for (int32_t x = 0; x < width && all; ++x)
-                    all = screen[static_cast<size_t>(y * width + x)] == table[value(x, y, n)];
-            if (all)
-                return n;
-        }
-        return std::nullopt;
-    }
-
     // Runs a continuous acquisition for a while, so that the display draws.
     void RunFor(uint32_t ms) {
         StartContinuous();
@@ -74,9 +67,37 @@ protected:
         ASSERT_EQ(device.AcquireStop(), 1);
     }
 
-    std::vector<uint8_t> Screen(int32_t& width) {
+    // The camera frame whose every pixel the pixels show, through `table`: the image is
+    // shown at 1 / `step` of its size (rows and columns 1, 3, 5, ... kept at half size);
+    // pixels inside `overlay` are white.
+    static std::optional<uint32_t> FrameOf(const std::vector<uint8_t>& pixels, int32_t width,
+                                           int32_t height, const PixelOf& pixel,
+                                           const Palette::GrayTable* table, uint32_t step = 1,
+                                           Box overlay = {}) {
+        if (width == 0 || height == 0)
+            return std::nullopt;
+        const uint32_t first = step - 1;
+        for (uint32_t n = 0; n < 255; ++n) {
+            bool all = true;
+            for (int32_t y = 0; y < height && all; ++y)
+                for (int32_t x = 0; x < width && all; ++x) {
+                    const uint8_t value = pixel(first + step * x, first + step * y, n);
+                    const uint8_t shown = overlay.Contains(x, y) ? 255
+                                          : table != nullptr     ? (*table)[value]
+                                                                 : value;
+                    all = pixels[static_cast<size_t>(y * width + x)] == shown;
+                }
+            if (all)
+                return n;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<uint32_t> ShownFrame(const PixelOf& pixel, uint32_t step = 1, Box overlay = {}) {
+        int32_t width = 0;
         int32_t height = 0;
-        return view->Screen(width, height);
+        const std::vector<uint8_t> screen = view->Screen(width, height);
+        return FrameOf(screen, width, height, pixel, &palette.GrayToPalette(), step, overlay);
     }
 
     SimBoardFiles files;
@@ -85,6 +106,14 @@ protected:
     HeadlessView* view = nullptr;
     Palette palette;
 };
+
+uint8_t EightBits(uint32_t x, uint32_t y, uint32_t n) {
+    return Pattern8(x, y, n);
+}
+
+uint8_t TwelveBits(uint32_t x, uint32_t y, uint32_t n) {
+    return static_cast<uint8_t>(Pattern16(x, y, n, 12) / 16);
+}
 
 } // namespace
 
@@ -98,91 +127,36 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
     EXPECT_TRUE(view->SaveAndPrintEnabled());
     const uint32_t before = window->Draws();
     StartContinuous();
+    GraphicsCommand command = Graphics(9, 10, 5, 8, 4);
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
     Clock::Sleep(2000);
     const uint32_t draws = window->Draws() - before;
-    const auto frame =
-        ShownFrame([](uint32_t x, uint32_t y, uint32_t n) { return Pattern8(x, y, n); });
+    const auto frame = ShownFrame(EightBits, 1, Box{10, 5, 8, 4});
     ASSERT_EQ(device.AcquireStop(), 1);
     // About 20 a second: never one per camera frame (120), and not a draw or two only. A
     // busy machine draws fewer, so the lower bound is loose.
     EXPECT_GE(draws, 10u);
     EXPECT_LE(draws, 42u);
-    ASSERT_TRUE(frame.has_value());
+    ASSERT_TRUE(frame.has_value()) << "not the pattern with a white rectangle";
     EXPECT_GT(*frame, 0u); // the newest frame, not the first
 }
 
-TEST_F(DisplayWindowTest, AnOverlayRectangleShowsWhite) {
-    Open();
-    StartContinuous();
-    GraphicsCommand command = Graphics(9, 10, 5, 8, 4);
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
-    Clock::Sleep(200);
-    ASSERT_EQ(device.AcquireStop(), 1);
-    int32_t width = 0;
-    const std::vector<uint8_t> screen = Screen(width);
-    ASSERT_EQ(width, 64);
-    for (int32_t y = 0; y < 48; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            const bool inside = x >= 10 && x < 18 && y >= 5 && y < 9;
-            if (inside)
-                ASSERT_EQ(screen[static_cast<size_t>(y * width + x)], 255) << x << "," << y;
-            else
-                ASSERT_NE(screen[static_cast<size_t>(y * width + x)], 255) << x << "," << y;
-        }
-    }
-}
-
-TEST_F(DisplayWindowTest, TwelveBitFramesAreShownAsTheirHighBits) {
+struct DepthCase {
+    const char* name;
     SimCamera camera;
-    camera.file = "deep.cam";
-    camera.depth = 12;
-    Open(camera);
-    RunFor(300);
-    EXPECT_TRUE(ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
-                    return static_cast<uint8_t>(Pattern16(x, y, n, 12) / 16);
-                }).has_value());
-}
+    int32_t zoom;
+    PixelOf pixel;
+};
 
-TEST_F(DisplayWindowTest, ACameraAndSensorThatDisagreeOnDepthShowTheBuffersPixels) {
-    // An 8-bit camera file with a 12-bit sensor: the buffers hold 16-bit pixels, and the
-    // display must take them as such (it read two bytes a pixel into one before).
-    SimCamera camera;
-    camera.file = "mixed.cam";
-    camera.vicDepth = 12;
-    Open(camera);
-    EXPECT_EQ(window->ImageWidth(), 64);
-    RunFor(300);
-    // The board puts the 8-bit pattern in the low byte under a high byte of 1; shown as
-    // 16-bit pixels, the high byte is what the screen gets.
-    EXPECT_TRUE(ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
-                    return static_cast<uint8_t>((0x100u | Pattern8(x, y, n)) >> 8);
-                }).has_value());
-}
+class DisplayDepthTest : public DisplayWindowTest, public testing::WithParamInterface<DepthCase> {};
 
-TEST_F(DisplayWindowTest, BelowFullSizeTheImageIsDecimated) {
-    Open();
-    window->ApplyZoom(50);
-    EXPECT_EQ(view->Title(), "Live  ( 50%)");
-    RunFor(300);
-    int32_t width = 0;
-    int32_t height = 0;
-    view->Screen(width, height);
-    ASSERT_EQ(width, 32);
-    ASSERT_EQ(height, 24);
-    // Rows and columns 1, 3, 5, ... of the image are kept.
-    EXPECT_TRUE(ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
-                    return Pattern8(2 * x + 1, 2 * y + 1, n);
-                }).has_value());
-}
-
-// Below full size a deeper frame is converted only where it is shown; a snapshot taken
-// meanwhile still gets the whole frame converted.
-TEST_F(DisplayWindowTest, TwelveBitFramesBelowFullSizeAndTheirSnapshot) {
-    SimCamera camera;
-    camera.file = "deep.cam";
-    camera.depth = 12;
-    Open(camera);
-    window->ApplyZoom(50);
+// Deeper frames show their high bits. Below full size the image is decimated, and a deeper
+// frame is converted only where it is shown; a snapshot taken meanwhile still gets the whole
+// frame converted.
+TEST_P(DisplayDepthTest, TheScreenAndASnapshotShowTheConvertedFrame) {
+    Open(GetParam().camera);
+    window->ApplyZoom(GetParam().zoom);
+    EXPECT_EQ(view->Title(), WindowGeometry::TitleLine("Live", GetParam().zoom));
     StartContinuous();
     Clock::Sleep(300);
     std::vector<uint8_t> pixels;
@@ -190,46 +164,65 @@ TEST_F(DisplayWindowTest, TwelveBitFramesBelowFullSizeAndTheirSnapshot) {
     int32_t height = 0;
     const bool taken = window->WindowEvents().OnSnapshot(false, pixels, width, height);
     ASSERT_EQ(device.AcquireStop(), 1);
-    EXPECT_TRUE(ShownFrame([](uint32_t x, uint32_t y, uint32_t n) {
-                    return static_cast<uint8_t>(Pattern16(2 * x + 1, 2 * y + 1, n, 12) / 16);
-                }).has_value());
+    const uint32_t step = 100 / static_cast<uint32_t>(GetParam().zoom);
+    EXPECT_TRUE(ShownFrame(GetParam().pixel, step).has_value());
     ASSERT_TRUE(taken);
     ASSERT_EQ(width, 64);
     ASSERT_EQ(height, 48);
-    bool whole = false;
-    for (uint32_t n = 0; n < 255 && !whole; ++n) {
-        whole = true;
-        for (int32_t y = 0; y < height && whole; ++y)
-            for (int32_t x = 0; x < width && whole; ++x)
-                whole = pixels[static_cast<size_t>(y * width + x)] ==
-                        Pattern16(static_cast<uint32_t>(x), static_cast<uint32_t>(y), n, 12) / 16;
-    }
-    EXPECT_TRUE(whole) << "the snapshot is no whole converted frame";
+    EXPECT_TRUE(FrameOf(pixels, width, height, GetParam().pixel, nullptr).has_value())
+        << "the snapshot is no whole converted frame";
 }
 
-TEST_F(DisplayWindowTest, SettingsAreSavedAtCloseAndRestoredPerMode) {
+SimCamera Camera(const char* file, int depth, int vicDepth) {
+    SimCamera camera;
+    camera.file = file;
+    camera.depth = depth;
+    camera.vicDepth = vicDepth;
+    return camera;
+}
+
+// An 8-bit camera file with a 12-bit sensor: the buffers hold 16-bit pixels, and the display
+// must take them as such (it read two bytes a pixel into one before). The board puts the
+// 8-bit pattern in the low byte under a high byte of 1, which is what the screen gets.
+INSTANTIATE_TEST_SUITE_P(
+    Cameras, DisplayDepthTest,
+    testing::Values(DepthCase{"EightBitsAtHalfSize", SimCamera{}, 50, EightBits},
+                    DepthCase{"TwelveBits", Camera("deep.cam", 12, 0), 100, TwelveBits},
+                    DepthCase{"TwelveBitsAtHalfSize", Camera("deep.cam", 12, 0), 50, TwelveBits},
+                    DepthCase{"EightBitCameraOnATwelveBitSensor", Camera("mixed.cam", 8, 12), 100,
+                              [](uint32_t x, uint32_t y, uint32_t n) {
+                                  return static_cast<uint8_t>((0x100u | Pattern8(x, y, n)) >> 8);
+                              }}),
+    [](const testing::TestParamInfo<DepthCase>& info) { return std::string(info.param.name); });
+
+// The placement of the mode is read at the open and saved at the close; one stored without a
+// width opens at the default width (as wide as the image on two monitors).
+TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtClose) {
+    const std::string file = SettingsFile();
+    std::filesystem::create_directories(files.Dir().Path() + "/Vorn/Quorvane");
+    ASSERT_TRUE(Profile::WriteString(file, kSection, "Xoffset", "2000"));
+    Profile::WriteString(file, kSection, "Yoffset", "100");
+    Profile::WriteString(file, kSection, "State", "0");
     Open();
+    int32_t values[4] = {};
+    view->Position(values[0], values[1]);
+    view->ClientSize(values[2], values[3]);
+    EXPECT_EQ(std::vector<int32_t>(values, values + 4), (std::vector<int32_t>{2000, 100, 64, 48}));
+    EXPECT_EQ(view->Title(), "Live  (100%)");
     EXPECT_EQ(device.CloseDevice(), 0u);
     EXPECT_FALSE(view->SaveAndPrintEnabled());
-    const std::string file = SettingsFile();
-    const int left = vidrune::platform::Profile::GetInt(file, kSection, "Xoffset", -99);
-    EXPECT_NE(left, -99);
-    EXPECT_EQ(vidrune::platform::Profile::GetInt(file, kSection, "Xpixels", -99), 64);
-    EXPECT_EQ(vidrune::platform::Profile::GetInt(file, kSection, "State", -99), 0);
-
-    // A position the user chose comes back at the next open.
-    vidrune::platform::Profile::WriteString(file, kSection, "Xoffset", "2000");
-    vidrune::platform::Profile::WriteString(file, kSection, "Yoffset", "100");
-    ASSERT_EQ(device.OpenDevice(), 0u);
-    int32_t x = 0;
-    int32_t y = 0;
-    view->Position(x, y);
-    EXPECT_EQ(x, 2000);
-    EXPECT_EQ(y, 100);
+    EXPECT_EQ(Profile::GetInt(file, kSection, "Xpixels", -99), 64);
+    EXPECT_EQ(Profile::GetInt(file, kSection, "State", -99), 0);
 }
 
+// Saving what is shown is the tool's test; here only that nothing drawn since the open is
+// refused, rather than written as a blank file.
 TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
     Open();
+    std::string early = files.Dir().File("early.tif");
+    EXPECT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE", early.data(), 1), 0);
+    EXPECT_EQ(device.GetLastError(), 12u);
+    EXPECT_FALSE(std::filesystem::exists(early));
     StartContinuous();
     Clock::Sleep(200);
     const uint32_t start = Clock::TickCount();
@@ -245,42 +238,8 @@ TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
     EXPECT_EQ(window->Draws(), draws);
 }
 
-TEST_F(DisplayWindowTest, SavingWritesTheShownImage) {
-    Open();
-    // Nothing drawn since the open: refused, rather than a blank file.
-    std::string early = files.Dir().File("early.tif");
-    EXPECT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE", early.data(), 1), 0);
-    EXPECT_EQ(device.GetLastError(), 12u);
-    EXPECT_FALSE(std::filesystem::exists(early));
-    RunFor(200);
-    const std::string path = files.Dir().File("shot.tif");
-    ASSERT_TRUE(window->WindowEvents().OnSave(path, false));
-    EXPECT_EQ(files.Dir().Read("shot.tif").size(), 1832u + 64u * 48u);
-}
-
-TEST_F(DisplayWindowTest, AStoredPlacementWithoutAWidthOpensAtTheDefaultWidth) {
-    using vidrune::platform::Profile;
-    const std::string file = SettingsFile();
-    std::filesystem::create_directories(files.Dir().Path() + "/Vorn/Quorvane");
-    ASSERT_TRUE(Profile::WriteString(file, kSection, "Xoffset", "100"));
-    Profile::WriteString(file, kSection, "Yoffset", "100");
-    Profile::WriteString(file, kSection, "State", "0");
-    Open();
-    // Two monitors: the default client is as wide as the image.
-    EXPECT_EQ(view->Title(), "Live  (100%)");
-    int32_t width = 0;
-    int32_t height = 0;
-    view->ClientSize(width, height);
-    EXPECT_EQ(width, 64);
-    EXPECT_EQ(height, 48);
-    EXPECT_EQ(device.CloseDevice(), 0u);
-    EXPECT_EQ(Profile::GetInt(file, kSection, "Xpixels", -99), 64);
-}
-
 TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
-    SimCamera deep;
-    deep.file = "deep.cam";
-    deep.depth = 12;
+    const SimCamera deep = Camera("deep.cam", 12, 0);
     files.WriteCamera(deep);
     SimMode deepMode;
     deepMode.controlFile = deep.file;
@@ -309,7 +268,8 @@ TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMini
     ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
     Clock::Sleep(300);
     int32_t width = 0;
-    const std::vector<uint8_t> screen = Screen(width);
+    int32_t height = 0;
+    const std::vector<uint8_t> screen = view->Screen(width, height);
     ASSERT_EQ(device.AcquireStop(), 1);
     ASSERT_EQ(width, 32);
     // Each shown pixel ORs the 2 x 2 block of overlay pixels it stands for.
@@ -317,22 +277,21 @@ TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMini
     EXPECT_EQ(screen[10 * 32 + 20], 255);
 }
 
+// Sub-sampled, then a narrower sensor window: each time the window shows whole frames of the
+// new geometry while the acquisition goes on.
 TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisition) {
     Open();
     StartContinuous();
-    // Sub-sampled, then a narrower sensor window: each time the window shows whole frames
-    // of the new geometry while the acquisition goes on.
-    struct Change {
+    const struct {
         const char* name;
         double value;
-        uint32_t width;
-        uint32_t xs;
-        uint32_t ys;
-        uint32_t left;
+        uint32_t width, xs, ys, left;
+    } changes[] = {
+        {"DATA SCALE", 2, 32, 2, 2, 0},
+        {"WIDTH", 48, 24, 2, 2, 8},
+        {"X DATA SCALE", 1, 48, 1, 2, 8},
     };
-    for (const Change& change :
-         {Change{"DATA SCALE", 2, 32, 2, 2, 0}, Change{"WIDTH", 48, 24, 2, 2, 8},
-          Change{"X DATA SCALE", 1, 48, 1, 2, 8}}) {
+    for (const auto& change : changes) {
         double value = change.value;
         ASSERT_EQ(device.AcqDeviceSet(change.name, &value, 1), 1) << change.name;
         EXPECT_EQ(window->ImageWidth(), static_cast<int32_t>(change.width)) << change.name;
@@ -340,11 +299,10 @@ TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisit
         for (int i = 0; i < 40 && !shown; ++i) {
             Clock::Sleep(50);
             // The screen shows the image at the window's zoom.
-            int32_t screenWidth = 0;
-            Screen(screenWidth);
-            if (screenWidth <= 0)
-                continue;
-            const uint32_t scaled = static_cast<uint32_t>(screenWidth);
+            int32_t width = 0;
+            int32_t height = 0;
+            view->Screen(width, height);
+            const auto scaled = static_cast<uint32_t>(std::max(width, 1));
             shown = ShownFrame([&](uint32_t x, uint32_t y, uint32_t n) {
                 const uint32_t ix = x * change.width / scaled;
                 const uint32_t iy = y * change.width / scaled;
@@ -382,7 +340,7 @@ private:
 
 TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
     SimBoardFiles files;
-    vidrune::test::Environment::SetSettingsFolder(files.Dir().Path());
+    Environment::SetSettingsFolder(files.Dir().Path());
     CVidrune device("STRAVIK2 MONO");
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
     ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 
 namespace vidrune::test {
 
@@ -22,6 +23,12 @@ ScreenMetrics Metrics(int monitors) {
     metrics.captionHeight = 23;
     metrics.menuHeight = 19;
     return metrics;
+}
+
+MonitorLayout TwoMonitors() {
+    return MonitorLayout::FromMonitors(
+        {MonitorInfo{Rect{0, 0, 1920, 1080}, true}, MonitorInfo{Rect{1920, 0, 3200, 1024}, false}},
+        1920, 1080);
 }
 
 WindowSizes Sizes(int clientWidth, int clientHeight) {
@@ -59,43 +66,48 @@ TEST(WindowGeometryTest, EveryResizeEndsOnAMultipleOfFourWithTheAspectHeight) {
     }
 }
 
+// The larger change drives the resize, rounded to the nearest multiple of 4; a frame change
+// always follows the width; too tall for the display, the width that fits its height.
 TEST(WindowGeometryTest, TheLargerChangeDrivesTheResize) {
-    const float aspect = 4.0f / 3.0f;
-    const WindowSizes current = Sizes(640, 480);
-    // Wider by 41, taller by 5: the width leads, rounded to the nearest multiple of 4.
-    EXPECT_EQ(WindowGeometry::LockAspect(current, 689, 535, false, aspect, kExtra, 4000),
-              Sizes(680, 510));
-    // Taller by 30: width follows the height, 510 x 4/3 = 680.
-    EXPECT_EQ(WindowGeometry::LockAspect(current, 648, 560, false, aspect, kExtra, 4000),
-              Sizes(680, 510));
-    // A frame change always follows the width.
-    EXPECT_EQ(WindowGeometry::LockAspect(current, 648, 560, true, aspect, kExtra, 4000),
-              Sizes(640, 480));
-    // Too tall for the display: the width that fits the display's height.
-    EXPECT_EQ(WindowGeometry::LockAspect(current, 1648, 530, false, aspect, kExtra, 1080),
-              Sizes(1372, 1029));
+    const struct {
+        int windowWidth, windowHeight;
+        bool frameChange;
+        int maxHeight;
+        WindowSizes expected;
+    } cases[] = {
+        {689, 535, false, 4000, Sizes(680, 510)}, // wider by 41, taller by 5
+        {648, 560, false, 4000, Sizes(680, 510)}, // taller by 30: 510 x 4/3 = 680
+        {648, 560, true, 4000, Sizes(640, 480)},
+        {1648, 530, false, 1080, Sizes(1372, 1029)},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WindowGeometry::LockAspect(Sizes(640, 480), c.windowWidth, c.windowHeight,
+                                             c.frameChange, 4.0f / 3.0f, kExtra, c.maxHeight),
+                  c.expected)
+            << c.windowWidth << " x " << c.windowHeight;
     EXPECT_TRUE(WindowGeometry::IgnoresPositionChange(0, 100, false, true, true));
     EXPECT_TRUE(WindowGeometry::IgnoresPositionChange(100, 100, true, true, true));
     EXPECT_TRUE(WindowGeometry::IgnoresPositionChange(100, 100, false, false, false));
     EXPECT_FALSE(WindowGeometry::IgnoresPositionChange(100, 100, false, true, false));
 }
 
+// From a 640 x 480 client (window 648 x 530 at 100, 100) the dragged edge follows the mouse
+// and the size grows or shrinks by 4 only.
 TEST(WindowGeometryTest, SizingStepsFourPixelsTowardsTheDrag) {
-    const WindowSizes current = Sizes(640, 480); // window 648 x 530 at (100, 100)
-    // Dragging the left edge 30 pixels outwards: left follows, the width grows by 4 only.
-    const Rect grown =
-        WindowGeometry::SizingRect(Rect{70, 100, 748, 630}, SizingEdge::Left, current, kExtra);
-    EXPECT_EQ(grown, (Rect{70, 100, 70 + 652, 630}));
-    EXPECT_LT(grown.right, 748);
-    const Rect shrunk = WindowGeometry::SizingRect(Rect{100, 100, 700, 630},
-                                                   SizingEdge::BottomRight, current, kExtra);
-    EXPECT_EQ(shrunk, (Rect{100, 100, 744, 630}));
-    const Rect taller =
-        WindowGeometry::SizingRect(Rect{100, 90, 748, 630}, SizingEdge::Top, current, kExtra);
-    EXPECT_EQ(taller, (Rect{100, 90, 748, 90 + 534}));
-    const Rect lower =
-        WindowGeometry::SizingRect(Rect{100, 100, 748, 600}, SizingEdge::Bottom, current, kExtra);
-    EXPECT_EQ(lower.bottom, 100 + 526);
+    const struct {
+        Rect proposed;
+        SizingEdge edge;
+        Rect expected;
+    } cases[] = {
+        {Rect{70, 100, 748, 630}, SizingEdge::Left, Rect{70, 100, 70 + 652, 630}},
+        {Rect{100, 100, 700, 630}, SizingEdge::BottomRight, Rect{100, 100, 744, 630}},
+        {Rect{100, 90, 748, 630}, SizingEdge::Top, Rect{100, 90, 748, 90 + 534}},
+        {Rect{100, 100, 748, 600}, SizingEdge::Bottom, Rect{100, 100, 748, 100 + 526}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(WindowGeometry::SizingRect(c.proposed, c.edge, Sizes(640, 480), kExtra),
+                  c.expected)
+            << static_cast<int>(c.edge);
 }
 
 TEST(WindowGeometryTest, ZoomIsLoweredByTheDominatingOverflow) {
@@ -110,86 +122,70 @@ TEST(WindowGeometryTest, ZoomIsLoweredByTheDominatingOverflow) {
     EXPECT_EQ(WindowGeometry::ZoomedWindow(128, 1200, 800, kExtra), Sizes(1536, 1024));
 }
 
-TEST(WindowGeometryTest, FirstOpenOnOneMonitorSitsAboveTheTaskBar) {
-    const ScreenMetrics metrics = Metrics(1);
-    const MonitorLayout monitors = MonitorLayout::FromMonitors({}, 1920, 1080);
-    EXPECT_EQ(monitors.primary, (Rect{0, 0, 1920, 1080}));
-    EXPECT_EQ(monitors.secondary, Rect{});
-    const WindowPlacement placement = WindowGeometry::PlaceOnOpen(
-        WindowPlacement{}, WindowSizes{}, 1024, 4.0f / 3.0f, metrics, monitors);
-    EXPECT_EQ(placement.extra, kExtra);
-    EXPECT_EQ(placement.preferredClientWidth, 320);
-    EXPECT_EQ(placement.sizes, Sizes(320, 240));
-    EXPECT_EQ(placement.left, 1920 - 328);
-    EXPECT_EQ(placement.top, 1080 - 290 - 30);
-    EXPECT_EQ(placement.windowState, 1); // minimized until the user restores it
-}
-
-TEST(WindowGeometryTest, FirstOpenOnTwoMonitorsIsCentredOnTheSecondary) {
-    const ScreenMetrics metrics = Metrics(2);
-    const MonitorLayout monitors = MonitorLayout::FromMonitors(
-        {MonitorInfo{Rect{0, 0, 1920, 1080}, true}, MonitorInfo{Rect{1920, 0, 3200, 1024}, false}},
-        1920, 1080);
-    EXPECT_EQ(monitors.maxDisplayWidth, 1280);
-    EXPECT_EQ(monitors.maxDisplayHeight, 1024);
-    WindowPlacement placement = WindowGeometry::PlaceOnOpen(WindowPlacement{}, WindowSizes{}, 640,
-                                                            4.0f / 3.0f, metrics, monitors);
-    EXPECT_EQ(placement.windowState, 0);
-    EXPECT_EQ(placement.sizes, Sizes(640, 480));
-    EXPECT_EQ(placement.left, 1920 + (1280 - 648) / 2);
-    EXPECT_EQ(placement.top, (1024 - 530) / 2);
-    // An image as wide as the monitor starts at half the monitor's width.
-    placement = WindowGeometry::PlaceOnOpen(WindowPlacement{}, WindowSizes{}, 1280, 4.0f / 3.0f,
-                                            metrics, monitors);
-    EXPECT_EQ(placement.sizes, Sizes(640, 480));
-}
-
-TEST(WindowGeometryTest, StoredPlacementIsKept) {
-    const MonitorLayout monitors = MonitorLayout::FromMonitors({}, 1920, 1080);
-    WindowPlacement loaded;
-    loaded.left = 100;
-    loaded.top = 50;
-    loaded.preferredClientWidth = 0; // keep the previous client size
-    loaded.windowState = 2;
-    WindowPlacement placement = WindowGeometry::PlaceOnOpen(loaded, Sizes(500, 375), 1024,
-                                                            4.0f / 3.0f, Metrics(2), monitors);
-    EXPECT_EQ(placement.left, 100);
-    EXPECT_EQ(placement.top, 50);
-    EXPECT_EQ(placement.windowState, 2);
-    EXPECT_EQ(placement.sizes, Sizes(500, 375));
-    // A preferred width that would fill the monitor becomes half of it.
-    loaded.preferredClientWidth = 1920;
-    placement = WindowGeometry::PlaceOnOpen(loaded, Sizes(500, 375), 1024, 4.0f / 3.0f, Metrics(1),
-                                            monitors);
-    EXPECT_EQ(placement.sizes, Sizes(960, 720));
-
-    // No usable stored width and no window yet: the default width, not a 1-pixel window.
-    for (const int32_t stored : {0, -5}) {
-        loaded.preferredClientWidth = stored;
-        placement = WindowGeometry::PlaceOnOpen(loaded, WindowSizes{}, 1024, 4.0f / 3.0f,
-                                                Metrics(1), monitors);
-        EXPECT_EQ(placement.sizes, Sizes(320, 240)) << stored;
-        placement = WindowGeometry::PlaceOnOpen(loaded, WindowSizes{}, 640, 4.0f / 3.0f, Metrics(2),
-                                                monitors);
-        EXPECT_EQ(placement.sizes, Sizes(640, 480)) << stored;
-        EXPECT_EQ(placement.left, 100) << stored;
+// A first open sits above the task bar of one monitor, minimized until the user restores it,
+// or centred on the secondary monitor; an image as wide as that monitor starts at half its
+// width. A stored placement is kept; a preferred width that would fill the monitor becomes
+// half of it, and without a usable width or a window yet the default width applies rather
+// than a 1-pixel window.
+TEST(WindowGeometryTest, PlacementOnOpen) {
+    const WindowPlacement first;
+    WindowPlacement stored;
+    stored.left = 100;
+    stored.top = 50;
+    stored.preferredClientWidth = 0; // keep the previous client size
+    stored.windowState = 2;
+    WindowPlacement wide = stored;
+    wide.preferredClientWidth = 1920;
+    WindowPlacement unusable = stored;
+    unusable.preferredClientWidth = -5;
+    const struct {
+        const char* name;
+        const WindowPlacement& loaded;
+        WindowSizes previous;
+        int32_t imageWidth;
+        int monitors;
+        WindowSizes sizes;
+        int32_t left, top, state;
+    } cases[] = {
+        {"first, one monitor", first, {}, 1024, 1, Sizes(320, 240), 1920 - 328, 1080 - 320, 1},
+        {"first, two", first, {}, 640, 2, Sizes(640, 480), 1920 + 316, 247, 0},
+        {"first, two, wide", first, {}, 1280, 2, Sizes(640, 480), 1920 + 316, 247, 0},
+        {"stored", stored, Sizes(500, 375), 1024, 2, Sizes(500, 375), 100, 50, 2},
+        {"stored wide", wide, Sizes(500, 375), 1024, 1, Sizes(960, 720), 100, 50, 2},
+        {"stored 0, no window", stored, {}, 1024, 1, Sizes(320, 240), 100, 50, 2},
+        {"stored -5, no window", unusable, {}, 1024, 1, Sizes(320, 240), 100, 50, 2},
+        {"stored 0, two", stored, {}, 640, 2, Sizes(640, 480), 100, 50, 2},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const MonitorLayout monitors = c.loaded.left < 0 && c.monitors == 2
+                                           ? TwoMonitors()
+                                           : MonitorLayout::FromMonitors({}, 1920, 1080);
+        const WindowPlacement placement = WindowGeometry::PlaceOnOpen(
+            c.loaded, c.previous, c.imageWidth, 4.0f / 3.0f, Metrics(c.monitors), monitors);
+        EXPECT_EQ(placement.extra, kExtra);
+        EXPECT_EQ(placement.sizes, c.sizes);
+        EXPECT_EQ(placement.left, c.left);
+        EXPECT_EQ(placement.top, c.top);
+        EXPECT_EQ(placement.windowState, c.state);
     }
 }
 
+// Text without a number leaves the value as it was.
 TEST(WindowGeometryTest, ContrastDialogRangesAndParsing) {
     EXPECT_EQ(WindowGeometry::SliderMaximum(12), 409);
     EXPECT_EQ(WindowGeometry::SliderMaximum(16), 6553);
-    int32_t value = 77;
-    EXPECT_FALSE(WindowGeometry::ParseDecimal("abc", value));
-    EXPECT_FALSE(WindowGeometry::ParseDecimal("", value));
-    EXPECT_FALSE(WindowGeometry::ParseDecimal(" - 5", value));
-    EXPECT_EQ(value, 77);
-    EXPECT_TRUE(WindowGeometry::ParseDecimal("  -420x", value));
-    EXPECT_EQ(value, -420);
-    EXPECT_TRUE(WindowGeometry::ParseDecimal("+4096", value));
-    EXPECT_EQ(value, 4096);
-    EXPECT_TRUE(WindowGeometry::ParseDecimal("99999999999", value));
-    EXPECT_EQ(value, 2147483647);
+    const struct {
+        const char* text;
+        bool parsed;
+        int32_t value;
+    } cases[] = {{"abc", false, 77},      {"", false, 77},       {" - 5", false, 77},
+                 {"  -420x", true, -420}, {"+4096", true, 4096}, {"99999999999", true, INT32_MAX}};
+    for (const auto& c : cases) {
+        int32_t value = 77;
+        EXPECT_EQ(WindowGeometry::ParseDecimal(c.text, value), c.parsed) << c.text;
+        EXPECT_EQ(value, c.value) << c.text;
+    }
 }
 
 TEST(PrintLayoutTest, ImageIsFittedIntoTheMargins) {

@@ -22,6 +22,23 @@ Points SetPixels(const OverlayPlane& plane) {
     return points;
 }
 
+Points Block(int left, int top, int width, int height) {
+    Points points;
+    for (int y = top; y < top + height; ++y)
+        for (int x = left; x < left + width; ++x)
+            points.insert({x, y});
+    return points;
+}
+
+// The rectangle's edges; a line leaves out its end, so the far corner stays clear.
+Points Outline(int left, int top, int right, int bottom) {
+    Points points = Block(left, top, right - left + 1, bottom - top + 1);
+    for (const auto& inside : Block(left + 1, top + 1, right - left - 1, bottom - top - 1))
+        points.erase(inside);
+    points.erase({right, bottom});
+    return points;
+}
+
 GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width, int32_t height,
                               int32_t left, int32_t top, int32_t refWidth = 0,
                               int32_t refHeight = 0) {
@@ -32,12 +49,15 @@ GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width,
     return command;
 }
 
+// Transparent (1), erasing (0) and coloured pixels, mixed.
 std::vector<uint8_t> Pattern(int width, int height) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             pixels[static_cast<size_t>(y) * width + x] =
-                static_cast<uint8_t>((x * 7 + y * 13) % 5 == 0 ? 1 : 2 + (x + 3 * y) % 200);
+                static_cast<uint8_t>((x * 7 + y * 13) % 5 == 0 ? 1
+                                     : (x + y) % 11 == 0       ? 0
+                                                               : 2 + (x + 3 * y) % 200);
     return pixels;
 }
 
@@ -47,93 +67,101 @@ OverlayPlane Plane(int width, int height) {
     return plane;
 }
 
+// A bitmap drawn the plain way: every pixel of the scaled bitmap (a source pixel repeated,
+// or the OR of a source block) onto the plane where it lands, transparent ones left out.
+std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int planeWidth, int planeHeight,
+                                 const std::vector<uint8_t>& pixels, int width, int height,
+                                 int left, int top, int factor) {
+    const bool enlarge = factor > 0;
+    const int f = enlarge ? factor : -factor;
+    const int scaledWidth = enlarge ? width * f : width / f;
+    const int scaledHeight = enlarge ? height * f : height / f;
+    for (int sy = 0; sy < scaledHeight; ++sy)
+        for (int sx = 0; sx < scaledWidth; ++sx) {
+            const int x = (enlarge ? left * f : left / f) + sx;
+            const int y = (enlarge ? top * f : top / f) + sy;
+            if (x < 0 || y < 0 || x >= planeWidth || y >= planeHeight)
+                continue;
+            uint8_t value = 0;
+            if (enlarge)
+                value = pixels[(sy / f) * width + sx / f];
+            else
+                for (int by = sy * f; by < sy * f + f; ++by)
+                    for (int bx = sx * f; bx < sx * f + f; ++bx)
+                        value |= pixels[by * width + bx];
+            if (value != OverlayPlane::kTransparent)
+                plane[y * planeWidth + x] = value;
+        }
+    return plane;
+}
+
 } // namespace
 
-TEST(OverlayTest, LinesStepFromTheLeftAndLeaveTheLargerEnd) {
-    OverlayPlane plane = Plane(20, 20);
-    GraphicsCommand line = Graphics(OverlayPlane::kLine, 10, 0, 0, 10);
-    EXPECT_EQ(plane.Execute(line), OverlayRefresh::Always);
-    Points expected;
-    for (int x = 0; x < 10; ++x)
-        expected.insert({x, 10 - x});
-    EXPECT_EQ(SetPixels(plane), expected);
-
-    plane.Clear();
-    GraphicsCommand dot = Graphics(OverlayPlane::kLine, 5, 5, 5, 5);
-    plane.Execute(dot);
-    EXPECT_TRUE(SetPixels(plane).empty());
-
-    GraphicsCommand vertical = Graphics(OverlayPlane::kLine, 3, 6, 3, 2);
-    plane.Execute(vertical);
-    EXPECT_EQ(SetPixels(plane), (Points{{3, 2}, {3, 3}, {3, 4}, {3, 5}}));
-
-    plane.Clear();
-    GraphicsCommand steep = Graphics(OverlayPlane::kLine, 0, 0, 2, 19);
-    plane.Execute(steep); // one pixel per column: gaps
-    EXPECT_EQ(SetPixels(plane), (Points{{0, 0}, {1, 9}}));
-}
-
-TEST(OverlayTest, CommandsOutsideTheImageAreIgnored) {
-    OverlayPlane plane = Plane(20, 10);
-    GraphicsCommand commands[] = {
-        Graphics(OverlayPlane::kPoint, 20, 0, 0, 0),
-        Graphics(OverlayPlane::kPoint, 0, -1, 0, 0),
-        Graphics(OverlayPlane::kLine, 0, 0, 20, 5),
-        Graphics(OverlayPlane::kRectangle, -1, 0, 5, 5),
-        Graphics(OverlayPlane::kFilledRectangle, 15, 5, 6, 2),
-        Graphics(OverlayPlane::kFilledRectangle, 0, 0, 0, 5),
-        Graphics(3, 1, 1, 5, 5),
-        Graphics(10, 1, 1, 5, 5),
+// Lines take one pixel per column from the left end and leave out the end with the larger
+// coordinate; rectangles are four such lines. Anything not wholly on the image is ignored.
+TEST(OverlayTest, ShapesAndCommandsOutsideTheImage) {
+    const struct {
+        GraphicsCommand command;
+        OverlayRefresh refresh;
+        Points expected;
+    } cases[] = {
+        {Graphics(OverlayPlane::kLine, 10, 0, 0, 10),
+         OverlayRefresh::Always,
+         {{0, 10}, {1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}, {6, 4}, {7, 3}, {8, 2}, {9, 1}}},
+        {Graphics(OverlayPlane::kLine, 5, 5, 5, 5), OverlayRefresh::Always, {}},
+        {Graphics(OverlayPlane::kLine, 3, 6, 3, 2),
+         OverlayRefresh::Always,
+         {{3, 2}, {3, 3}, {3, 4}, {3, 5}}},
+        {Graphics(OverlayPlane::kLine, 0, 0, 2, 19), OverlayRefresh::Always, {{0, 0}, {1, 9}}},
+        {Graphics(OverlayPlane::kRectangle, 2, 2, 6, 5), OverlayRefresh::Always,
+         Outline(2, 2, 6, 5)},
+        {Graphics(OverlayPlane::kPoint, 19, 19), OverlayRefresh::Always, {{19, 19}}},
+        {Graphics(OverlayPlane::kFilledRectangle, 15, 15, 5, 5), OverlayRefresh::Always,
+         Block(15, 15, 5, 5)},
+        {Graphics(OverlayPlane::kPoint, 20, 0), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kPoint, 0, -1), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kLine, 0, 0, 20, 5), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kRectangle, -1, 0, 5, 5), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kFilledRectangle, 15, 5, 6, 2), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kFilledRectangle, 0, 0, 0, 5), OverlayRefresh::None, {}},
+        {Graphics(3, 1, 1, 5, 5), OverlayRefresh::None, {}},
+        {Graphics(10, 1, 1, 5, 5), OverlayRefresh::None, {}},
     };
-    for (GraphicsCommand& command : commands)
-        EXPECT_EQ(plane.Execute(command), OverlayRefresh::None) << command.type;
-    EXPECT_TRUE(SetPixels(plane).empty());
-
+    OverlayPlane plane = Plane(20, 20);
+    for (auto c : cases) {
+        SCOPED_TRACE(testing::Message()
+                     << "type " << c.command.type << " at " << c.command.a << "," << c.command.b
+                     << " to " << c.command.c << "," << c.command.d);
+        plane.Clear();
+        EXPECT_EQ(plane.Execute(c.command), c.refresh);
+        EXPECT_EQ(SetPixels(plane), c.expected);
+    }
     GraphicsCommand point = Graphics(OverlayPlane::kPoint, 19, 9, 0, 0, 0x1234);
-    EXPECT_EQ(plane.Execute(point), OverlayRefresh::Always);
+    plane.Execute(point);
     EXPECT_EQ(plane.At(19, 9), 0x34); // the colour's low byte
-    GraphicsCommand fill = Graphics(OverlayPlane::kFilledRectangle, 15, 5, 5, 5, 7);
-    EXPECT_EQ(plane.Execute(fill), OverlayRefresh::Always);
-    EXPECT_EQ(SetPixels(plane).size(), 25u);
 }
 
-TEST(OverlayTest, RectangleOutlineLeavesTheFarCorner) {
-    OverlayPlane plane = Plane(10, 10);
-    GraphicsCommand rectangle = Graphics(OverlayPlane::kRectangle, 2, 2, 6, 5);
-    plane.Execute(rectangle);
-    const Points set = SetPixels(plane);
-    EXPECT_EQ(set.size(), 13u);
-    EXPECT_TRUE(set.count({2, 2}) && set.count({6, 2}) && set.count({2, 5}) && set.count({5, 5}) &&
-                set.count({6, 4}));
-    EXPECT_FALSE(set.count({6, 5}));
-}
-
-TEST(OverlayTest, EllipseReachesItsRoundedExtremes) {
+TEST(OverlayTest, EllipseReachesItsRoundedExtremesAndSkipsPointsOffTheImage) {
     OverlayPlane plane = Plane(100, 100);
     GraphicsCommand ellipse = Graphics(OverlayPlane::kEllipse, 50, 50, 10, 5);
     EXPECT_EQ(plane.Execute(ellipse), OverlayRefresh::Always);
-    const Points set = SetPixels(plane);
+    Points set = SetPixels(plane);
     for (auto point : {std::pair{40, 50}, {60, 50}, {50, 45}, {50, 55}})
         EXPECT_TRUE(set.count(point)) << point.first << "," << point.second;
     for (const auto& [x, y] : set)
         EXPECT_TRUE(x >= 40 && x <= 60 && y >= 45 && y <= 55) << x << "," << y;
     EXPECT_FALSE(set.count({50, 50}));
-}
 
-TEST(OverlayTest, EllipseSkipsPointsOffTheImage) {
-    OverlayPlane plane = Plane(30, 30);
-    GraphicsCommand ellipse = Graphics(OverlayPlane::kEllipse, 2, 28, 10, 5);
-    plane.Execute(ellipse);
-    const Points set = SetPixels(plane);
+    plane = Plane(30, 30);
+    GraphicsCommand corner = Graphics(OverlayPlane::kEllipse, 2, 28, 10, 5);
+    plane.Execute(corner);
+    set = SetPixels(plane);
     EXPECT_TRUE(set.count({12, 28}));
     EXPECT_TRUE(set.count({2, 23}));
-    EXPECT_FALSE(set.empty());
 
     plane.Clear();
     GraphicsCommand flat = Graphics(OverlayPlane::kEllipse, 15, 15, 0, 5);
     EXPECT_EQ(plane.Execute(flat), OverlayRefresh::None);
-    EXPECT_TRUE(SetPixels(plane).empty());
-
     // Wider than any frame: ignored (2^31 steps of 0.01 would hold the host for minutes).
     // The widest allowed one still reaches the image with its top and bottom.
     GraphicsCommand wide = Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5);
@@ -144,72 +172,43 @@ TEST(OverlayTest, EllipseSkipsPointsOffTheImage) {
     EXPECT_TRUE(SetPixels(plane).count({15, 10}));
 }
 
-TEST(OverlayTest, BitmapEnlargesToItsReferenceSize) {
-    OverlayPlane plane = Plane(400, 400);
-    const std::vector<uint8_t> pixels = Pattern(100, 100);
-    GraphicsCommand command = BitmapCommand(pixels, 100, 100, 10, 20, 200, 200);
-    EXPECT_EQ(plane.Execute(command), OverlayRefresh::WhenReduced);
-    EXPECT_EQ(command.scaleFactor, 2);
-    for (int y = 0; y < 200; ++y) {
-        for (int x = 0; x < 200; ++x) {
-            const uint8_t source = pixels[(y / 2) * 100 + x / 2];
-            ASSERT_EQ(plane.At(20 + x, 40 + y), source == 1 ? 0 : source) << x << "," << y;
-        }
+// Bitmaps are enlarged to their reference size or reduced by ORing blocks (an odd last
+// column dropped), clipped to the image; 1 is transparent and 0 erases.
+TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
+    const struct {
+        const char* name;
+        int planeSize, width, height, left, top, refWidth, refHeight, factor;
+    } cases[] = {
+        {"enlarged", 400, 100, 100, 10, 20, 200, 200, 2},
+        {"reduced", 50, 101, 100, 4, 6, 0, 0, -2},
+        {"clipped", 100, 30, 10, -20, 95, 100, 100, 1},
+        {"small", 8, 2, 2, 3, 3, 8, 8, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OverlayPlane plane = Plane(c.planeSize, c.planeSize);
+        GraphicsCommand fill =
+            Graphics(OverlayPlane::kFilledRectangle, 0, 0, c.planeSize, c.planeSize, 9);
+        plane.Execute(fill);
+        std::vector<uint8_t> before(static_cast<size_t>(c.planeSize) * c.planeSize, 9);
+        const std::vector<uint8_t> pixels = Pattern(c.width, c.height);
+        GraphicsCommand command =
+            BitmapCommand(pixels, c.width, c.height, c.left, c.top, c.refWidth, c.refHeight);
+        EXPECT_EQ(plane.Execute(command), OverlayRefresh::WhenReduced);
+        EXPECT_EQ(command.scaleFactor, c.factor);
+        const std::vector<uint8_t> expected = DrawnBitmap(
+            before, c.planeSize, c.planeSize, pixels, c.width, c.height, c.left, c.top, c.factor);
+        for (int y = 0; y < c.planeSize; ++y)
+            for (int x = 0; x < c.planeSize; ++x)
+                ASSERT_EQ(plane.At(x, y), expected[y * c.planeSize + x]) << x << "," << y;
     }
-    EXPECT_EQ(plane.At(19, 40), 0);
-    EXPECT_EQ(plane.At(220, 40), 0);
-}
-
-TEST(OverlayTest, BitmapReducesByOringBlocks) {
+    // A factor given by the host is left alone.
     OverlayPlane plane = Plane(50, 50);
-    const std::vector<uint8_t> pixels = Pattern(101, 100); // the odd last column is dropped
+    const std::vector<uint8_t> pixels = Pattern(101, 100);
     GraphicsCommand command = BitmapCommand(pixels, 101, 100, 4, 6);
-    command.scaleFactor = 7; // a factor given by the host is left alone
+    command.scaleFactor = 7;
     plane.Execute(command);
     EXPECT_EQ(command.scaleFactor, 7);
-    EXPECT_EQ(plane.BitmapScale(101, 100, 0, 0), -2);
-    for (int y = 0; y < 47; ++y) {
-        for (int x = 0; x < 48; ++x) {
-            uint8_t expected = 0;
-            for (int by = 0; by < 2; ++by)
-                for (int bx = 0; bx < 2; ++bx)
-                    expected |= pixels[(2 * y + by) * 101 + 2 * x + bx];
-            ASSERT_EQ(plane.At(2 + x, 3 + y), expected == 1 ? 0 : expected) << x << "," << y;
-        }
-    }
-}
-
-TEST(OverlayTest, BitmapValueOneIsTransparentAndZeroErases) {
-    OverlayPlane plane = Plane(8, 8);
-    GraphicsCommand fill = Graphics(OverlayPlane::kFilledRectangle, 0, 0, 8, 8, 9);
-    plane.Execute(fill);
-    const std::vector<uint8_t> pixels = {1, 0, 5, 1};
-    GraphicsCommand command = BitmapCommand(pixels, 2, 2, 3, 3, 8, 8);
-    plane.Execute(command);
-    EXPECT_EQ(command.scaleFactor, 1);
-    EXPECT_EQ(plane.At(3, 3), 9);
-    EXPECT_EQ(plane.At(4, 3), 0);
-    EXPECT_EQ(plane.At(3, 4), 5);
-    EXPECT_EQ(plane.At(4, 4), 9);
-    EXPECT_EQ(SetPixels(plane).size(), 63u);
-}
-
-TEST(OverlayTest, BitmapIsClippedToTheImage) {
-    OverlayPlane plane = Plane(100, 100);
-    const std::vector<uint8_t> pixels = Pattern(30, 10);
-    GraphicsCommand command = BitmapCommand(pixels, 30, 10, -20, 95, 100, 100);
-    plane.Execute(command);
-    EXPECT_EQ(command.scaleFactor, 1);
-    for (int y = 0; y < 100; ++y) {
-        for (int x = 0; x < 100; ++x) {
-            uint8_t expected = 0;
-            if (x < 10 && y >= 95) {
-                expected = pixels[(y - 95) * 30 + x + 20];
-                expected = expected == 1 ? 0 : expected;
-            }
-            ASSERT_EQ(plane.At(x, y), expected) << x << "," << y;
-        }
-    }
 }
 
 TEST(OverlayTest, UnusableBitmapsDrawNothing) {
@@ -227,7 +226,7 @@ TEST(OverlayTest, UnusableBitmapsDrawNothing) {
     EXPECT_EQ(commands[3].scaleFactor, 0);
 
     OverlayPlane none; // before Open: no plane, nothing happens
-    GraphicsCommand point = Graphics(OverlayPlane::kPoint, 0, 0, 0, 0);
+    GraphicsCommand point = Graphics(OverlayPlane::kPoint, 0, 0);
     GraphicsCommand bitmap = BitmapCommand(pixels, 2, 2, 0, 0);
     EXPECT_EQ(none.Execute(point), OverlayRefresh::None);
     EXPECT_EQ(none.Execute(bitmap), OverlayRefresh::None);

@@ -34,11 +34,11 @@ DisplaySettingsValues Values(int left, int top, int width, int state, int onTop)
 
 } // namespace
 
-TEST_F(SettingsTest, FirstRunKeepsTheValuesAndSaveCreatesTheFile) {
+TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
     EXPECT_EQ(DisplaySettings::FilePath(), SettingsFile());
-    DisplaySettingsValues values = Values(-1, -1, 320, 1, 1);
-    EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
-    EXPECT_EQ(values, Values(-1, -1, 320, 1, 1));
+    DisplaySettingsValues first = Values(-1, -1, 320, 1, 1);
+    EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
+    EXPECT_EQ(first, Values(-1, -1, 320, 1, 1));
 
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
     // Lines end as the system's profile writer ends them.
@@ -46,6 +46,14 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndSaveCreatesTheFile) {
     file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());
     EXPECT_EQ(file, "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
                     "OnTop=1\n");
+
+    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(110, 210, 644, 0, 0)));
+    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
+    EXPECT_EQ(first, Values(110, 210, 644, 0, 0));
+    DisplaySettingsValues second = Values(-1, -1, 320, 1, 1);
+    EXPECT_TRUE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, second));
+    EXPECT_EQ(second, Values(300, 400, 480, 2, 0));
 }
 
 TEST_F(SettingsTest, AFreshAccountGetsItsDataFolderAtTheFirstSave) {
@@ -61,19 +69,6 @@ TEST_F(SettingsTest, AFreshAccountGetsItsDataFolderAtTheFirstSave) {
     if (permissions != std::filesystem::perms::all) {
         EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
     }
-}
-
-TEST_F(SettingsTest, ModesKeepTheirOwnPlacement) {
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(100, 200, 640, 0, 1)));
-    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(110, 210, 644, 0, 0)));
-
-    DisplaySettingsValues first = Values(-1, -1, 320, 1, 1);
-    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
-    EXPECT_EQ(first, Values(110, 210, 644, 0, 0));
-    DisplaySettingsValues second = Values(-1, -1, 320, 1, 1);
-    EXPECT_TRUE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, second));
-    EXPECT_EQ(second, Values(300, 400, 480, 2, 0));
 }
 
 TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscarded) {

@@ -1,22 +1,38 @@
+#include "device/CAcqDevice.h"
+#include "display/CDispWin.h"
+#include "display/PrintLayout.h"
 #include "display/WindowGeometry.h"
 #include "display/qt/ContrastDialog.h"
 #include "display/qt/DisplayWindow.h"
 #include "display/qt/ImageArea.h"
+#include "display/qt/ImagePrinter.h"
 #include "display/qt/QtView.h"
 #include "qt/FakeWindowEvents.h"
 #include "qt/QtTestApp.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
+#include <QThread>
 #include <QToolButton>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <tuple>
 
 namespace vidrune::test {
 namespace {
@@ -29,17 +45,12 @@ protected:
         Settle();
     }
 
-    void Open(int32_t clientWidth = 320, int32_t clientHeight = 240, int32_t state = 0) {
+    void Open(int32_t clientWidth = 320, int32_t clientHeight = 240, bool onTop = true) {
         view = std::make_unique<QtView>();
         ASSERT_TRUE(view->Usable());
         extra = WindowGeometry::FrameExtraFor(view->Metrics());
-        ViewPlacement placement;
-        placement.left = 40;
-        placement.top = 30;
-        placement.windowWidth = clientWidth + extra.width;
-        placement.windowHeight = clientHeight + extra.height;
-        placement.windowState = state;
-        placement.onTop = true;
+        ViewPlacement placement = PlacementFor(*view, clientWidth, clientHeight);
+        placement.onTop = onTop;
         ASSERT_TRUE(view->Create(events, placement, "Cam", 2000));
         window = view->Window();
         ASSERT_NE(window, nullptr);
@@ -50,10 +61,8 @@ protected:
         int32_t w = 0;
         int32_t h = 0;
         view->ClientSize(w, h);
-        EXPECT_EQ(w, width);
-        EXPECT_EQ(h, height);
-        EXPECT_EQ(window->Area()->width(), width);
-        EXPECT_EQ(window->Area()->height(), height);
+        EXPECT_EQ(QSize(w, h), QSize(width, height));
+        EXPECT_EQ(window->Area()->size(), QSize(width, height));
     }
 
     // The user drags the frame to a new client size.
@@ -72,30 +81,22 @@ TEST_F(WindowTest, MenuCommandsReachTheDisplay) {
     Open();
     for (int32_t id : {40001, 40002, 40005, 40010, 40011, 40012})
         window->Action(id)->trigger();
-    EXPECT_EQ(events.zooms, (std::vector<int32_t>{25, 50, 75, 100, 150, 200}));
-
     // Accelerators carry more than the id; only its low 16 bits count.
-    window->ExecuteCommand(0x20000u | 40012u);
-    for (uint32_t nothing : {40007u, 40014u, 40000u, 40016u, 0u})
-        window->ExecuteCommand(nothing);
-    EXPECT_EQ(events.zooms.size(), 7u);
-    EXPECT_EQ(events.zooms.back(), 200);
-
+    for (uint32_t command : {0x20000u | 40001u, 40007u, 40014u, 40000u, 40016u, 0u})
+        window->ExecuteCommand(command);
+    EXPECT_EQ(events.zooms, (std::vector<int32_t>{25, 50, 75, 100, 150, 200, 25}));
     window->Action(40013)->trigger();
     EXPECT_EQ(events.restarts, 1);
-    EXPECT_EQ(events.contrast.autoLevelCountdown, ContrastSettings::kRestartCountdown);
 
-    EXPECT_TRUE(view->OnTop());
-    EXPECT_TRUE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    window->Action(40008)->trigger();
-    Settle();
-    EXPECT_FALSE(view->OnTop());
-    EXPECT_FALSE(window->Action(40008)->isChecked());
-    EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_TRUE(window->isVisible());
-    window->Action(40008)->trigger();
-    EXPECT_TRUE(window->Action(40008)->isChecked());
-    EXPECT_EQ(events.onTopChanges, (std::vector<bool>{false, true}));
+    // Changing the window's flags hides it; the window must show again.
+    for (const bool onTop : {true, false, true}) {
+        EXPECT_EQ(view->OnTop(), onTop);
+        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
+        EXPECT_TRUE(window->isVisible());
+        window->Action(40008)->trigger();
+        Settle();
+    }
+    EXPECT_EQ(events.onTopChanges, (std::vector<bool>{false, true, false}));
 
     for (int32_t id : {40006, 40009}) {
         window->showNormal();
@@ -112,16 +113,16 @@ TEST_F(WindowTest, MenuCommandsReachTheDisplay) {
 TEST_F(WindowTest, SaveAndPrintFollowTheDisplayAndEightBitsGrayTheContrast) {
     events.bits = 8;
     Open();
-    EXPECT_FALSE(window->Action(40003)->isEnabled());
-    EXPECT_FALSE(window->Action(40004)->isEnabled());
-    view->SetSaveAndPrintEnabled(true);
-    EXPECT_TRUE(window->Action(40003)->isEnabled());
-    EXPECT_TRUE(window->Action(40004)->isEnabled());
-    view->SetSaveAndPrintEnabled(false);
-    EXPECT_FALSE(window->Action(40004)->isEnabled());
-
-    EXPECT_FALSE(window->Action(40013)->isEnabled());
-    EXPECT_FALSE(window->Action(40015)->isEnabled());
+    auto expectEnabled = [&](std::initializer_list<int32_t> ids, bool enabled) {
+        for (const int32_t id : ids)
+            EXPECT_EQ(window->Action(id)->isEnabled(), enabled) << id;
+    };
+    expectEnabled({40003, 40004}, false);
+    for (const bool enabled : {true, false}) {
+        view->SetSaveAndPrintEnabled(enabled);
+        expectEnabled({40003, 40004}, enabled);
+    }
+    expectEnabled({40013, 40015}, false);
     window->ExecuteCommand(40015);
     window->ExecuteCommand(40013);
     EXPECT_EQ(window->Contrast(), nullptr);
@@ -129,16 +130,14 @@ TEST_F(WindowTest, SaveAndPrintFollowTheDisplayAndEightBitsGrayTheContrast) {
 
     // The next camera is deeper: the display's Open enables the contrast commands.
     view->SetContrastEnabled(true);
-    EXPECT_TRUE(window->Action(40013)->isEnabled());
+    expectEnabled({40013, 40015}, true);
     window->ExecuteCommand(40015);
     ASSERT_NE(window->Contrast(), nullptr);
-    EXPECT_FALSE(window->Action(40015)->isEnabled());
     // Back to 8 bits: grayed again, and the open dialog goes.
     view->SetContrastEnabled(false);
     Settle();
     EXPECT_EQ(window->Contrast(), nullptr);
-    EXPECT_FALSE(window->Action(40013)->isEnabled());
-    EXPECT_FALSE(window->Action(40015)->isEnabled());
+    expectEnabled({40013, 40015}, false);
 }
 
 TEST_F(WindowTest, TitleShowsTheZoomExceptWhileMinimized) {
@@ -160,9 +159,8 @@ TEST_F(WindowTest, UserAndDisplayResizesAreLockedToTheImageProportions) {
     UserResize(400, 400);
     ExpectClient(532, 399);
     ASSERT_FALSE(events.resized.empty());
-    EXPECT_EQ(events.resized.back().width, 532);
-    EXPECT_EQ(events.resized.back().height, 399);
-    EXPECT_EQ(events.resized.back().state, 0);
+    const FakeWindowEvents::Resized last = events.resized.back();
+    EXPECT_EQ(std::make_tuple(last.width, last.height, last.state), std::make_tuple(532, 399, 0));
     view->Resize(641 + extra.width, 481 + extra.height);
     Settle();
     ExpectClient(640, 480);
@@ -188,64 +186,52 @@ TEST_F(WindowTest, AtASmallZoomTheMenuKeepsItsTitlesAndTheImageFollowsTheZoom) {
 
 TEST_F(WindowTest, ImageIsStretchedWithoutBlendingOrDrawnOneToOne) {
     Open(320, 240);
-    Palette palette;
-    const int32_t width = 160;
-    const int32_t height = 120;
-    std::vector<uint8_t> bitmap(164 * height);
-    for (int32_t y = 0; y < height; ++y)
-        for (int32_t x = 0; x < width; ++x)
-            bitmap[y * 164 + x] = static_cast<uint8_t>((x * 3 + y * 7) % 256);
-    bitmap[0] = Palette::kSaturatedEntry;
-    view->Present(bitmap.data(), width, height, 164, palette);
-    Settle();
-    QImage shown = window->Area()->grab().toImage();
-    ASSERT_EQ(shown.width(), 320);
-    EXPECT_EQ(shown.pixelColor(0, 0), QColor(240, 0, 0));
-    EXPECT_EQ(shown.pixelColor(1, 1), QColor(240, 0, 0));
-    for (int32_t y = 1; y < height; y += 13)
-        for (int32_t x = 1; x < width; x += 11) {
-            const int v = (x * 3 + y * 7) % 256;
-            const QColor expected = v == 240 ? QColor(240, 0, 0) : QColor(v, v, v);
-            EXPECT_EQ(shown.pixelColor(2 * x, 2 * y), expected) << x << "," << y;
-            EXPECT_EQ(shown.pixelColor(2 * x + 1, 2 * y + 1), expected) << x << "," << y;
-        }
-
-    std::vector<uint8_t> full(320 * 240);
-    for (size_t i = 0; i < full.size(); ++i)
-        full[i] = static_cast<uint8_t>(i % 251);
-    view->Present(full.data(), 320, 240, 320, palette);
-    Settle();
-    shown = window->Area()->grab().toImage();
-    EXPECT_EQ(shown.pixelColor(7, 3),
-              QColor(3 * 320 % 251 + 7, 3 * 320 % 251 + 7, 3 * 320 % 251 + 7));
-    EXPECT_EQ(shown.pixelColor(319, 239).red(), (239 * 320 + 319) % 251);
+    const Palette palette;
+    // A 160 x 120 image in rows of 164 bytes, shown at 200 %; then 320 x 240 at 100 %.
+    for (const int32_t width : {160, 320}) {
+        const int32_t height = width * 3 / 4;
+        const int32_t stride = width + (width == 160 ? 4 : 0);
+        const int32_t scale = 320 / width;
+        std::vector<uint8_t> bitmap(static_cast<size_t>(stride) * height);
+        for (int32_t y = 0; y < height; ++y)
+            for (int32_t x = 0; x < width; ++x)
+                bitmap[y * stride + x] = static_cast<uint8_t>((x * 3 + y * 7) % 251);
+        bitmap[0] = Palette::kSaturatedEntry;
+        view->Present(bitmap.data(), width, height, stride, palette);
+        Settle();
+        const QImage shown = window->Area()->grab().toImage();
+        ASSERT_EQ(shown.width(), 320);
+        EXPECT_EQ(Mismatches(shown, shown.rect(), 1,
+                             [&](const QColor& pixel, int x, int y) {
+                                 const int v = bitmap[(y / scale) * stride + x / scale];
+                                 return pixel == (v == 240 ? QColor(240, 0, 0) : QColor(v, v, v));
+                             }),
+                  0)
+            << width;
+    }
 }
 
 TEST_F(WindowTest, DraggingTheImageMovesTheWindowAndDoubleClickOrCloseMinimize) {
     Open();
-    const QPoint start = window->frameGeometry().topLeft();
-    const QPoint local(10, 10);
-    const QPoint global = window->Area()->mapToGlobal(local);
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QApplication::sendEvent(window->Area(), &press);
-    QMouseEvent move(QEvent::MouseMove, local + QPoint(30, 20), global + QPoint(30, 20),
-                     Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window->Area(), &move);
-    Settle();
-    EXPECT_EQ(window->frameGeometry().topLeft(), start + QPoint(30, 20));
+    auto mouse = [&](QEvent::Type type, const QPoint& by, Qt::MouseButton button) {
+        const QPoint local = QPoint(10, 10) + by;
+        QMouseEvent event(type, local, window->Area()->mapToGlobal(local), button, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window->Area(), &event);
+        Settle();
+    };
+    const QPoint moved = window->frameGeometry().topLeft() + QPoint(30, 20);
+    mouse(QEvent::MouseButtonPress, {}, Qt::LeftButton);
+    mouse(QEvent::MouseMove, QPoint(30, 20), Qt::NoButton);
+    EXPECT_EQ(window->frameGeometry().topLeft(), moved);
     int32_t left = 0;
     int32_t top = 0;
     view->Position(left, top);
-    EXPECT_EQ(left, start.x() + 30);
-    EXPECT_EQ(top, start.y() + 20);
+    EXPECT_EQ(QPoint(left, top), moved);
     ASSERT_FALSE(events.moves.empty());
     EXPECT_EQ(events.moves.back(), std::make_pair(left, top));
 
-    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, local, global, Qt::LeftButton,
-                            Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(window->Area(), &doubleClick);
-    Settle();
+    mouse(QEvent::MouseButtonDblClick, {}, Qt::LeftButton);
     EXPECT_EQ(view->WindowState(), 1);
 
     window->showNormal();
@@ -322,6 +308,275 @@ TEST_F(WindowTest, ContrastDialogSetsGainOffsetAndInvert) {
     Settle();
     EXPECT_EQ(window->Contrast(), nullptr);
     EXPECT_TRUE(window->Action(40015)->isEnabled());
+}
+
+// PDF writers may store images lossily; a colour counts as matched within a small distance.
+bool Near(const QColor& a, const QColor& b) {
+    return std::abs(a.red() - b.red()) <= 6 && std::abs(a.green() - b.green()) <= 6 &&
+           std::abs(a.blue() - b.blue()) <= 6;
+}
+
+// Left half saturated red, right half dark; the overlay fills the lower right quarter.
+class SaveAndPrintTest : public WindowTest {
+protected:
+    static constexpr int32_t kWidth = 64;
+    static constexpr int32_t kHeight = 48;
+    static constexpr int kRenderDpi = 50;
+
+    void SetUp() override {
+        WindowTest::SetUp();
+        events.imageWidth = kWidth;
+        events.imageHeight = kHeight;
+        events.image.resize(kWidth * kHeight);
+        events.overlay.assign(kWidth * kHeight, 0);
+        for (int32_t y = 0; y < kHeight; ++y)
+            for (int32_t x = 0; x < kWidth; ++x) {
+                events.image[y * kWidth + x] = x < kWidth / 2 ? 240 : 40;
+                if (x >= kWidth / 2 && y >= kHeight / 2)
+                    events.overlay[y * kWidth + x] = 255;
+            }
+        // Not on top, as the user may have left it: a window created without the flag.
+        ASSERT_NO_FATAL_FAILURE(Open(320, 240, false));
+        view->SetSaveAndPrintEnabled(true);
+    }
+
+    // What a save dialog offered: the typed name, the selected file and the overlay choice.
+    struct Offer {
+        QString typed;
+        QString selected;
+        bool overlay = false;
+    };
+
+    // Saves as a user does: types the file name and sets the overlay choice. The dialog
+    // reads its folder in the background and then selects the offered file, whose selection
+    // would win over the typed name; a user typing into the focused box clears it, which
+    // offscreen windows cannot be relied on for. A message shown after the dialog closed is
+    // kept in `message`.
+    Offer Save(const std::string& path, bool overlay, QString* message = nullptr) {
+        Offer offer;
+        WhenModal([&](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+            offer.typed = name->text();
+            offer.selected = dialog->selectedFiles().value(0);
+            auto* box = dialog->findChild<QCheckBox*>("includeOverlay");
+            offer.overlay = box->isChecked();
+            box->setChecked(overlay);
+            QElapsedTimer settle;
+            settle.start();
+            while (settle.elapsed() < 300)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
+                if (view->selectionModel() != nullptr)
+                    view->selectionModel()->clearSelection();
+            name->setText(QString::fromStdString(path));
+            EXPECT_EQ(dialog->selectedFiles().value(0).toStdString(), path);
+            if (message != nullptr)
+                WhenModal([message](QWidget* next) {
+                    auto* box = qobject_cast<QMessageBox*>(next);
+                    ASSERT_NE(box, nullptr);
+                    *message = box->text();
+                    box->accept();
+                });
+            static_cast<QDialog*>(dialog)->accept();
+        });
+        window->ExecuteCommand(40003);
+        return offer;
+    }
+
+    // The first page of a PDF as pixels, or a null image without pdftoppm.
+    QImage RenderPage(const std::string& pdf) {
+        if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
+            return {};
+        const std::string prefix = dir.File("page");
+        const std::string command = "pdftoppm -r " + std::to_string(kRenderDpi) +
+                                    " -png -singlefile '" + pdf + "' '" + prefix + "'";
+        if (std::system(command.c_str()) != 0)
+            return {};
+        return QImage(QString::fromStdString(prefix + ".png"));
+    }
+
+    TempDir dir;
+};
+
+TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
+    const std::string first = dir.File("first.tif");
+    EXPECT_EQ(Save(first, true).typed, "*.tif");
+    const std::string second = dir.File("second.tif");
+    const Offer offer = Save(second, false);
+    EXPECT_EQ(offer.selected.toStdString(), first);
+    EXPECT_TRUE(offer.overlay);
+    using Saves = std::vector<std::pair<std::string, bool>>;
+    EXPECT_EQ(events.saves, (Saves{{first, true}, {second, false}}));
+
+    // Cancelling saves nothing.
+    WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
+    window->ExecuteCommand(40003);
+    EXPECT_EQ(events.saves.size(), 2u);
+
+    // A save that fails says so.
+    events.imageWidth = 0; // the display has nothing it can write
+    const std::string failing = dir.File("nothing.tif");
+    QString message;
+    Save(failing, false, &message);
+    ASSERT_EQ(events.saves.size(), 3u);
+    EXPECT_TRUE(message.contains(QString::fromStdString(failing))) << message.toStdString();
+    EXPECT_FALSE(std::filesystem::exists(failing));
+}
+
+TEST_F(SaveAndPrintTest, PrintDialogPrintsTheImageWherePrintLayoutPlacesIt) {
+    const std::string pdf = dir.File("page.pdf");
+    QPrinter& printer = window->Printer();
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(pdf));
+    WhenModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        auto* overlay = dialog->findChild<QCheckBox*>("includeOverlay");
+        ASSERT_NE(overlay, nullptr);
+        overlay->setChecked(false);
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    window->ExecuteCommand(40004);
+    EXPECT_EQ(events.snapshots, std::vector<bool>{false});
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+
+    const QImage page = RenderPage(pdf);
+    if (page.isNull())
+        GTEST_SKIP() << "pdftoppm is not installed";
+    const PrintPlacement placement =
+        PrintLayout::Place(ImagePrinter::MetricsOf(printer), kWidth, kHeight);
+    const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
+    const double scale = static_cast<double>(kRenderDpi) / printer.resolution();
+    // Where a point of the image (in image pixels) lands on the rendered page.
+    auto at = [&](double x, double y) {
+        const double px =
+            paint.left() + placement.image.left + x / kWidth * placement.image.Width();
+        const double py =
+            paint.top() + placement.image.top + y / kHeight * placement.image.Height();
+        return page.pixelColor(static_cast<int>(px * scale), static_cast<int>(py * scale));
+    };
+    EXPECT_PRED2(Near, at(8, 8), QColor(240, 0, 0));
+    EXPECT_PRED2(Near, at(8, 40), QColor(240, 0, 0));
+    EXPECT_PRED2(Near, at(56, 8), QColor(40, 40, 40));
+    EXPECT_PRED2(Near, at(56, 40), QColor(40, 40, 40)); // the overlay left out
+    // Just outside the image the paper stays blank; the image is centred across the page.
+    EXPECT_PRED2(Near, at(8, -3), QColor(255, 255, 255));
+    EXPECT_PRED2(Near, at(-3, 8), QColor(255, 255, 255));
+    EXPECT_FALSE(Near(at(1, 24), QColor(255, 255, 255)));
+    EXPECT_FALSE(Near(at(kWidth - 1, 2), QColor(255, 255, 255)));
+    EXPECT_PRED2(Near, at(kWidth + 3, 8), QColor(255, 255, 255));
+}
+
+// The display with its Qt window on a device of its own: what the user sees after
+// maximizing the window, as a screenshot.
+constexpr int32_t kPortraitWidth = 240; // a portrait image: the window's width leads a maximize
+constexpr int32_t kPortraitHeight = 320;
+
+int Value(int32_t x, int32_t y) {
+    return 20 + (x + 2 * y) % 200;
+}
+
+// Every read delivers the same 8-bit picture.
+class PictureDevice : public CAcqDevice {
+public:
+    PictureDevice() : CAcqDevice("PICTURE", 1) {}
+    int LoadInputDevices(const char*) override { return 1; }
+    int AcquireStart(const void*) override { return 1; }
+    int AcquireStop() override { return 1; }
+    int ReadDevice(void* request) override {
+        auto* read = static_cast<ReadRequest*>(request);
+        auto* pixels = static_cast<uint8_t*>(read->data);
+        for (uint32_t y = 0; y < read->height; ++y)
+            for (uint32_t x = 0; x < read->width; ++x)
+                pixels[y * read->width + x] = static_cast<uint8_t>(Value(x, y));
+        return 1;
+    }
+};
+
+class MaximizedWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        TestApp();
+        setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
+        display = std::make_unique<CDispWin>(std::make_unique<QtView>());
+        display->SetParamString("Cam", 9);
+        display->Open(DisplayFrameDesc{nullptr, kPortraitWidth, kPortraitHeight, 0, &device});
+        display->SetDisplayMode(4);
+        window = dynamic_cast<QtView&>(display->View()).Window();
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override {
+        display.reset();
+        Settle();
+    }
+
+    // Lets the window, the display's resizes and a few draws run.
+    static void Run(int ms) {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < ms) {
+            Settle();
+            QThread::msleep(5);
+        }
+    }
+
+    TempDir home;
+    PictureDevice device;
+    std::unique_ptr<CDispWin> display;
+    DisplayWindow* window = nullptr;
+};
+
+TEST_F(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
+    window->showMaximized();
+    Run(400);
+    ASSERT_TRUE(window->isMaximized());
+    const QImage shot = window->grab().toImage();
+    if (const char* path = std::getenv("VIDRUNE_SCREENSHOT"))
+        shot.save(QString::fromLocal8Bit(path));
+
+    // The image area takes the zoom that fits the screen, in the image's proportions.
+    const QRect area = window->Area()->geometry();
+    int32_t clientWidth = 0;
+    int32_t clientHeight = 0;
+    display->View().ClientSize(clientWidth, clientHeight);
+    EXPECT_EQ(QSize(clientWidth, clientHeight), area.size()); // what frames are drawn for
+    const float aspect = static_cast<float>(kPortraitWidth) / kPortraitHeight;
+    EXPECT_GT(area.width(), kPortraitWidth);
+    EXPECT_EQ(area.width() % 4, 0);
+    EXPECT_EQ(area.height(), WindowGeometry::HeightForWidth(area.width(), aspect));
+    EXPECT_EQ(window->windowTitle().toStdString(),
+              WindowGeometry::TitleLine("Cam", area.width() * 100 / kPortraitWidth));
+    const QRect client = window->centralWidget()->geometry();
+    EXPECT_LE(area.height(), client.height());
+    EXPECT_LT(area.width(), client.width());
+
+    // Every pixel of the area shows the image scaled by one factor (nearest source pixel,
+    // give or take one); beside it the window is black.
+    const QPoint origin = window->centralWidget()->mapTo(window, area.topLeft());
+    EXPECT_EQ(Mismatches(shot, QRect(origin, area.size()), 3,
+                         [&](const QColor& pixel, int32_t x, int32_t y) {
+                             const int32_t sx = x * kPortraitWidth / area.width();
+                             const int32_t sy = y * kPortraitHeight / area.height();
+                             for (int32_t dy = -1; dy <= 1; ++dy)
+                                 for (int32_t dx = -1; dx <= 1; ++dx)
+                                     if (pixel ==
+                                         Shown(Value(std::clamp(sx + dx, 0, kPortraitWidth - 1),
+                                                     std::clamp(sy + dy, 0, kPortraitHeight - 1))))
+                                         return true;
+                             return false;
+                         }),
+              0);
+    EXPECT_EQ(shot.pixelColor(origin + QPoint(area.width() + 2, area.height() / 2)),
+              QColor(Qt::black));
+
+    // Restored, the window is in proportion around the image again.
+    window->showNormal();
+    Run(200);
+    EXPECT_EQ(window->Area()->height(),
+              WindowGeometry::HeightForWidth(window->Area()->width(), aspect));
+    EXPECT_EQ(window->Area()->size(), window->centralWidget()->size());
 }
 
 } // namespace
