@@ -183,20 +183,12 @@ TEST_P(GrabWriteTest, EachFrameIsTheRegionOfItsCameraFrame) {
 INSTANTIATE_TEST_SUITE_P(
     Grabs, GrabWriteTest,
     ::testing::Values(
-        Written("WaitingWholeCrop", 8, "", "", 64, 48, {"--frames", "3", "--wait"},
-                "frames read: 3 of 3 without error", FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0,
-                0, 64, 48, 3, 1, 8),
         // More frames than the ring's four buffers: each is read as it arrives.
         Written("RegionOfSubSampledSkipped12Bit", 12, "",
                 "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n", 64, 48,
                 {"--frames", "6", "--region", "3,2,10,8"}, "frames read: 6 of 6 without error",
                 FrameGeometry{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12}, 3, 2, 10,
                 8, 6, 2, 16),
-        // The host sees 48 x 64; the region is in that frame.
-        Written("Rotated", 8, "ROTATEDATA=1\n", "", 64, 48,
-                {"--frames", "2", "--region", "5,7,12,9"}, "frame 48 x 64",
-                FrameGeometry{.cropLeft = 8, .cropTop = 6, .frameHeight = 48, .rotate = true}, 5, 7,
-                12, 9, 2, 1, 8),
         Written("FlippedBigEndianPgm", 10, "FLIPDATA=1\n", "RESOLUTION=10\n", 80, 60,
                 {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"},
                 "frames read: 2 of 2 without error",
