@@ -192,8 +192,10 @@ void AddTables(std::vector<BadCall>& rows) {
     struct Region {
         const char* name;
         uint32_t x, y, width, height;
+        bool noMemory = false;
     };
     const Region regions[] = {
+        {"IntoNullData", 0, 0, kWidth, kHeight, true},
         {"OnePastTheRight", 1, 0, kWidth, kHeight},
         {"OnePastTheBottom", 0, 1, kWidth, kHeight},
         {"NegativeX", 0xFFFFFFFF, 0, 8, 8},
@@ -208,20 +210,15 @@ void AddTables(std::vector<BadCall>& rows) {
     const std::pair<const char*, uint32_t> kinds[] = {{"Current", VIDRUNE_READ_CURRENT},
                                                       {"ByIndex", VIDRUNE_READ_BY_INDEX},
                                                       {"Newest", VIDRUNE_READ_LATEST}};
-    for (const auto& [kindName, kind] : kinds) {
-        rows.push_back({std::string("ReadIntoNullData") + kindName, Grabbed,
-                        Reading([kind = kind](ReadRequest& r) {
-                            r.kind = kind;
-                            r.data = nullptr;
-                        }),
-                        0, 12u});
+    for (const auto& [kindName, kind] : kinds)
         for (const Region& g : regions)
             rows.push_back({std::string("Region") + g.name + kindName, Grabbed,
                             Reading([g, kind = kind](ReadRequest& r) {
-                                r = RegionRead(kind, 0, g.x, g.y, g.width, g.height, r.data, 200);
+                                void* data = g.noMemory ? nullptr : r.data;
+                                r = RegionRead(kind, 0, g.x, g.y, g.width, g.height, data, 200);
+                                r.copyFlag = 1;
                             }),
                             0, 12u});
-    }
 
     // Names of 0, 111, 112 and 5,000 characters: unknown, never overrun.
     for (const size_t length : {0, 111, 112, 5000}) {
