@@ -40,8 +40,10 @@ struct BadCall {
     Stage stage;
     Call call;
     int64_t result;
-    std::optional<uint32_t> error; // none where no code is documented
+    std::optional<uint32_t> error; // kAny where no code is documented
 };
+
+constexpr std::nullopt_t kAny = std::nullopt;
 
 // Test names carry the row's name; the default would print the record's bytes.
 void PrintTo(const BadCall& row, std::ostream* out) {
@@ -77,8 +79,6 @@ public:
         return result;
     }
 
-    int64_t SetNumber(const char* name, double value) { return plugin.AcqDeviceSet(name, &value); }
-
     std::string Config() const { return config_; }
 
 protected:
@@ -90,20 +90,12 @@ protected:
     void ReachStage(Stage stage) {
         if (stage == Stage::Loaded)
             return;
-        ASSERT_TRUE(Initialize(config_));
-        if (stage == Stage::Initialised)
-            return;
-        ASSERT_EQ(plugin.OpenDevice(), 0);
-        ASSERT_EQ(plugin.AcqGetLastError(), 0u);
-        if (stage == Stage::Grabbed) {
-            ASSERT_EQ(Acquire(2, true), 1);
-        }
-        if (stage == Stage::Counting) {
-            ASSERT_EQ(Acquire(40, false), 1);
-        }
-        if (stage == Stage::Continuous) {
-            ASSERT_EQ(StartContinuous(), 1);
-        }
+        ASSERT_TRUE(stage == Stage::Initialised ? Initialize(config_) : Open(config_));
+        const int started = stage == Stage::Grabbed      ? Acquire(2, true)
+                            : stage == Stage::Counting   ? Acquire(40, false)
+                            : stage == Stage::Continuous ? StartContinuous()
+                                                         : 1;
+        ASSERT_EQ(started, 1);
     }
 
     // Opens the device from whatever state a row left, as a host would go on.
@@ -147,56 +139,63 @@ namespace {
 
 // Rows: the call, then what it must give.
 using S = SweepTest;
-const std::string kEmpty;
-const std::string kLong111(111, 'N');
-const std::string kLong112(112, 'N');
 const std::string kLong5000(5000, 'N');
 
-int64_t QueryDevice(S& t, const char* name) {
-    double value = 0;
-    return t.plugin.AcqDeviceQuery(name, &value);
-}
-int64_t SetDevice(S& t, const char* name) {
-    return t.SetNumber(name, 1);
-}
-int64_t SetCamera(S& t, const char* name) {
-    double value = 1;
-    return t.plugin.AcqInputDeviceSet(name, &value);
-}
-int64_t QueryMode(S& t, const char* name) {
-    double value = 0;
-    return t.plugin.AcqInputModeQuery(name, &value);
-}
-int64_t CameraId(S& t, const char* name) {
-    return t.plugin.GetInputDeviceId(name);
-}
-int64_t ModeId(S& t, const char* name) {
-    return t.plugin.GetInputModeId(name);
+// A query or set export called with a number.
+template <typename Export>
+int64_t Numbered(Export call, const std::string& name, double value = 1) {
+    return call(name.c_str(), &value);
 }
 
-const std::pair<const char*, uint32_t> kReadKinds[] = {{"Current", VIDRUNE_READ_CURRENT},
-                                                       {"ByIndex", VIDRUNE_READ_BY_INDEX},
-                                                       {"Newest", VIDRUNE_READ_LATEST}};
-
-Call Naming(int64_t (*call)(S&, const char*), const std::string& name) {
-    return [call, &name](S& t) { return call(t, name.c_str()); };
+// An export without arguments, called the given number of times in a row.
+template <auto Export>
+Call Calling(int times = 1) {
+    return [times](S& t) {
+        int64_t sum = 0;
+        for (int i = 0; i < times; ++i)
+            sum += (t.plugin.*Export)();
+        return sum;
+    };
 }
+using P = PluginLibrary;
+
 Call Starting(uint32_t kind, int32_t frames, bool wait) {
     return [=](S& t) { return t.Start(kind, frames, wait); };
 }
 Call Reading(std::function<void(ReadRequest&)> change) {
     return [change](S& t) { return t.ReadWith(change); };
 }
+// A whole-frame read of the given kind, index and time-out.
+Call Reading(uint32_t kind, int32_t index = 0, int32_t timeoutMs = 200) {
+    return Reading([=](ReadRequest& r) {
+        r.kind = kind;
+        r.index = index;
+        r.timeoutMs = timeoutMs;
+    });
+}
+// The call with the ready flag forced on, as a host may through the device table.
+Call WithReadyFlagForced(Call call) {
+    return [call](S& t) {
+        VidruneDevice* d = t.Device();
+        d->ops->SetReadyFlag(d, 1);
+        const int64_t result = call(t);
+        d->ops->SetReadyFlag(d, 0);
+        return result;
+    };
+}
 
-// Rows that differ only in the region read or the number set.
+// Rows that differ only in the region read, the name or the number set.
 void AddTables(std::vector<BadCall>& rows) {
+    using enum Stage;
     // Regions outside the frame and copies without memory, for every read kind: refused
     // before anything is copied.
     struct Region {
         const char* name;
         uint32_t x, y, width, height;
+        bool noMemory = false;
     };
     const Region regions[] = {
+        {"IntoNullData", 0, 0, kWidth, kHeight, true},
         {"OnePastTheRight", 1, 0, kWidth, kHeight},
         {"OnePastTheBottom", 0, 1, kWidth, kHeight},
         {"NegativeX", 0xFFFFFFFF, 0, 8, 8},
@@ -208,27 +207,27 @@ void AddTables(std::vector<BadCall>& rows) {
         {"ZeroWidth", 0, 0, 0, 8},
         {"ZeroHeight", 0, 0, 8, 0},
     };
-    for (const auto& [kindName, kind] : kReadKinds) {
-        rows.push_back({std::string("ReadIntoNullData") + kindName, Stage::Grabbed,
-                        [kind = kind](S& t) {
-                            return t.ReadWith([&](ReadRequest& r) {
-                                r.kind = kind;
-                                r.data = nullptr;
-                            });
-                        },
-                        0, 12u});
-        for (const Region& region : regions)
-            rows.push_back({std::string("Region") + region.name + kindName, Stage::Grabbed,
-                            [region, kind = kind](S& t) {
-                                return t.ReadWith([&](ReadRequest& r) {
-                                    r.kind = kind;
-                                    r.x = region.x;
-                                    r.y = region.y;
-                                    r.width = region.width;
-                                    r.height = region.height;
-                                });
-                            },
+    const std::pair<const char*, uint32_t> kinds[] = {{"Current", VIDRUNE_READ_CURRENT},
+                                                      {"ByIndex", VIDRUNE_READ_BY_INDEX},
+                                                      {"Newest", VIDRUNE_READ_LATEST}};
+    for (const auto& [kindName, kind] : kinds)
+        for (const Region& g : regions)
+            rows.push_back({std::string("Region") + g.name + kindName, Grabbed,
+                            Reading([g, kind = kind](ReadRequest& r) {
+                                void* data = g.noMemory ? nullptr : r.data;
+                                r = RegionRead(kind, 0, g.x, g.y, g.width, g.height, data, 200);
+                                r.copyFlag = 1;
+                            }),
                             0, 12u});
+
+    // Names of 0, 111, 112 and 5,000 characters: unknown, never overrun.
+    for (const size_t length : {0, 111, 112, 5000}) {
+        const std::string name(length, 'N');
+        const std::string row = "Name" + std::to_string(length);
+        rows.push_back({row + "Query", Open,
+                        [name](S& t) { return Numbered(t.plugin.AcqDeviceQuery, name); }, 0, 0u});
+        rows.push_back({row + "Set", Open,
+                        [name](S& t) { return Numbered(t.plugin.AcqDeviceSet, name); }, 0, 12u});
     }
 
     // Numbers a setting cannot hold: refused with 12. Shutter times and the trigger
@@ -246,18 +245,19 @@ void AddTables(std::vector<BadCall>& rows) {
                 continue;
             std::string name = std::string("Set") + attribute + valueName;
             std::erase(name, ' ');
-            rows.push_back({name, Stage::Open,
+            rows.push_back({name, Open,
                             [attribute = attribute, value = value](S& t) {
-                                return t.SetNumber(attribute, value);
+                                return Numbered(t.plugin.AcqDeviceSet, attribute, value);
                             },
                             0, 12u});
         }
 }
 
 std::vector<BadCall> Rows() {
+    using enum Stage;
     std::vector<BadCall> rows = {
         // Null pointers: refused, nothing touched.
-        {"NullArguments", Stage::Open,
+        {"NullArguments", Open,
          [](S& t) {
              double value = 0;
              return t.plugin.AcqDeviceQuery(nullptr, &value) +
@@ -272,9 +272,9 @@ std::vector<BadCall> Rows() {
                     t.plugin.ReadDevice(nullptr);
          },
          0, 0u},
-        {"NullInitialisePath", Stage::Loaded,
-         [](S& t) { return t.plugin.InitializeDevice(nullptr); }, 0, 0u},
-        {"NullNamesThroughTheDeviceTable", Stage::Open,
+        {"NullInitialisePath", Loaded, [](S& t) { return t.plugin.InitializeDevice(nullptr); }, 0,
+         0u},
+        {"NullNamesThroughTheDeviceTable", Open,
          [](S& t) {
              VidruneDevice* d = t.Device();
              double value = 0;
@@ -291,31 +291,33 @@ std::vector<BadCall> Rows() {
                     d->ops->AcquireStart(d, nullptr) + d->ops->ReadDevice(d, nullptr);
          },
          0, 0u},
-        {"Path5000Initialise", Stage::Loaded,
-         [](S& t) { return t.plugin.InitializeDevice(kLong5000.c_str()); }, 0, std::nullopt},
-        {"EmptyPathInitialise", Stage::Loaded, [](S& t) { return t.plugin.InitializeDevice(""); },
-         0, std::nullopt},
+        {"Path5000Initialise", Loaded,
+         [](S& t) { return t.plugin.InitializeDevice(kLong5000.c_str()); }, 0, kAny},
+        {"EmptyPathInitialise", Loaded, [](S& t) { return t.plugin.InitializeDevice(""); }, 0,
+         kAny},
+        {"Name5000CameraSet", Open,
+         [](S& t) { return Numbered(t.plugin.AcqInputDeviceSet, kLong5000); }, 0, 0u},
+        {"Name5000ModeQuery", Open,
+         [](S& t) { return Numbered(t.plugin.AcqInputModeQuery, kLong5000); }, 0, 0u},
+        {"Name5000CameraId", Initialised,
+         [](S& t) { return t.plugin.GetInputDeviceId(kLong5000.c_str()); }, 0, 0u},
+        {"Name5000ModeId", Initialised,
+         [](S& t) { return t.plugin.GetInputModeId(kLong5000.c_str()); }, 0, 0u},
 
         // Unknown identifiers: refused, the choice stays.
-        {"UnknownCamera", Stage::Initialised,
+        {"UnknownCameraAndMode", Initialised,
          [](S& t) {
-             const uint32_t before = t.plugin.GetCurrentInputDevice();
-             const int64_t results = t.plugin.SetCurrentInputDevice(0) +
-                                     t.plugin.SetCurrentInputDevice(0x10105) +
-                                     t.plugin.SetCurrentInputDevice(0xFFFFFFFF);
-             return t.plugin.GetCurrentInputDevice() == before ? results : -1;
+             const uint32_t camera = t.plugin.GetCurrentInputDevice();
+             const uint32_t mode = t.plugin.GetCurrentInputMode();
+             int64_t results = 0;
+             for (const uint32_t id : {0u, 0x10105u, 0x101FFu, 0xFFFFFFFFu})
+                 results += t.plugin.SetCurrentInputDevice(id) + t.plugin.SetCurrentInputMode(id);
+             const bool kept = t.plugin.GetCurrentInputDevice() == camera &&
+                               t.plugin.GetCurrentInputMode() == mode;
+             return kept ? results : -1;
          },
-         0, std::nullopt},
-        {"UnknownMode", Stage::Initialised,
-         [](S& t) {
-             const uint32_t before = t.plugin.GetCurrentInputMode();
-             const int64_t results = t.plugin.SetCurrentInputMode(0) +
-                                     t.plugin.SetCurrentInputMode(0x101FF) +
-                                     t.plugin.SetCurrentInputMode(0xFFFFFFFF);
-             return t.plugin.GetCurrentInputMode() == before ? results : -1;
-         },
-         0, std::nullopt},
-        {"UnknownIdsThroughTheDeviceTable", Stage::Open,
+         0, kAny},
+        {"UnknownIdsThroughTheDeviceTable", Open,
          [](S& t) {
              VidruneDevice* d = t.Device();
              double value = 0;
@@ -327,129 +329,80 @@ std::vector<BadCall> Rows() {
          0, 0u},
 
         // Calls out of order.
-        {"ReadBeforeInitialise", Stage::Loaded,
-         [](S& t) { return t.ReadWith([](ReadRequest&) {}); }, 0, 7u},
-        {"ReadBeforeOpen", Stage::Initialised, [](S& t) { return t.ReadWith([](ReadRequest&) {}); },
-         0, 7u},
-        {"StopBeforeInitialise", Stage::Loaded, [](S& t) { return t.plugin.AcquireStop(); }, 1, 0u},
-        {"SetBeforeOpen", Stage::Initialised, [](S& t) { return t.SetNumber("WIDTH", 32); }, 0, 6u},
-        {"OpenBeforeInitialise", Stage::Loaded, [](S& t) { return t.plugin.OpenDevice(); }, 22,
-         22u},
-        {"OpenTwice", Stage::Open, [](S& t) { return t.plugin.OpenDevice(); }, 1, 1u},
-        {"InitialiseTwice", Stage::Open,
+        {"ReadBeforeInitialise", Loaded, Reading(VIDRUNE_READ_BY_INDEX), 0, 7u},
+        {"ReadBeforeOpen", Initialised, Reading(VIDRUNE_READ_BY_INDEX), 0, 7u},
+        {"StopBeforeInitialise", Loaded, Calling<&P::AcquireStop>(), 1, 0u},
+        {"SetBeforeOpen", Initialised,
+         [](S& t) { return Numbered(t.plugin.AcqDeviceSet, "WIDTH", 32); }, 0, 6u},
+        {"OpenBeforeInitialise", Loaded, Calling<&P::OpenDevice>(), 22, 22u},
+        {"OpenTwice", Open, Calling<&P::OpenDevice>(), 1, 1u},
+        {"InitialiseTwice", Open,
          [](S& t) { return t.plugin.InitializeDevice(t.Config().c_str()); }, 1, 0u},
-        {"InitialiseAgainWithAnotherFolder", Stage::Initialised,
+        {"InitialiseAgainWithAnotherFolder", Initialised,
          [](S& t) {
-             vidrune::test::SimBoardFiles other;
-             SimMode mode;
-             mode.controlFile = "other.cam";
-             SimCamera camera;
-             camera.file = "other.cam";
+             const SimBoardFiles other;
+             const SimCamera camera{.file = "other.cam", .extra = ""};
+             const SimMode mode{.controlFile = "other.cam", .extra = ""};
              return t.plugin.InitializeDevice(other.WriteSingle(camera, mode).c_str());
          },
          1, 0u},
-        {"CloseTwice", Stage::Open,
-         [](S& t) { return t.plugin.CloseDevice() + t.plugin.CloseDevice(); }, 0, 0u},
-        {"FreeTwice", Stage::Open,
-         [](S& t) { return t.plugin.FreeDeviceResources() + t.plugin.FreeDeviceResources(); }, 0,
-         std::nullopt},
-        {"FreeBeforeInitialise", Stage::Loaded, [](S& t) { return t.plugin.FreeDeviceResources(); },
-         0, std::nullopt},
-        {"ChooseCameraWhileOpen", Stage::Open,
+        {"CloseTwice", Open, Calling<&P::CloseDevice>(2), 0, 0u},
+        {"FreeTwice", Open, Calling<&P::FreeDeviceResources>(2), 0, kAny},
+        {"FreeBeforeInitialise", Loaded, Calling<&P::FreeDeviceResources>(), 0, kAny},
+        {"ChooseCameraWhileOpen", Open,
          [](S& t) { return t.plugin.SetCurrentInputDevice(t.plugin.GetCurrentInputDevice()); }, 0,
          1u},
-        {"ChooseModeWhileOpen", Stage::Open,
+        {"ChooseModeWhileOpen", Open,
          [](S& t) { return t.plugin.SetCurrentInputMode(t.plugin.GetCurrentInputMode()); }, 0, 1u},
-        {"StopTwiceDuringCounted", Stage::Counting,
-         [](S& t) { return t.plugin.AcquireStop() + t.plugin.AcquireStop(); }, 2, 19u},
-        {"StopTwiceDuringContinuous", Stage::Continuous,
-         [](S& t) { return t.plugin.AcquireStop() + t.plugin.AcquireStop(); }, 2, 0u},
-        {"CloseDuringCounted", Stage::Counting, [](S& t) { return t.plugin.CloseDevice(); }, 0,
-         std::nullopt},
-        {"CloseDuringContinuous", Stage::Continuous, [](S& t) { return t.plugin.CloseDevice(); }, 0,
-         std::nullopt},
-        {"FreeDuringCounted", Stage::Counting, [](S& t) { return t.plugin.FreeDeviceResources(); },
-         0, std::nullopt},
-        {"FreeDuringContinuous", Stage::Continuous,
-         [](S& t) { return t.plugin.FreeDeviceResources(); }, 0, std::nullopt},
-        {"InitialiseDuringCounted", Stage::Counting,
-         [](S& t) { return t.plugin.InitializeDevice(t.Config().c_str()); }, 1, std::nullopt},
-        {"FreeUnderALiveThreadOfAClosedDevice", Stage::Continuous,
+        {"StopTwiceDuringCounted", Counting, Calling<&P::AcquireStop>(2), 2, 19u},
+        {"StopTwiceDuringContinuous", Continuous, Calling<&P::AcquireStop>(2), 2, 0u},
+        {"CloseDuringCounted", Counting, Calling<&P::CloseDevice>(), 0, kAny},
+        {"CloseDuringContinuous", Continuous, Calling<&P::CloseDevice>(), 0, kAny},
+        {"FreeDuringCounted", Counting, Calling<&P::FreeDeviceResources>(), 0, kAny},
+        {"FreeDuringContinuous", Continuous, Calling<&P::FreeDeviceResources>(), 0, kAny},
+        {"InitialiseDuringCounted", Counting,
+         [](S& t) { return t.plugin.InitializeDevice(t.Config().c_str()); }, 1, kAny},
+        {"FreeUnderALiveThreadOfAClosedDevice", Continuous,
          [](S& t) {
              VidruneDevice* d = t.Device();
              d->ops->SetOpenFlag(d, 0);
              return t.plugin.FreeDeviceResources();
          },
-         0, std::nullopt},
-        {"ReadyFlagForcedBeforeOpenThenRead", Stage::Initialised,
-         [](S& t) {
-             VidruneDevice* d = t.Device();
-             d->ops->SetReadyFlag(d, 1);
-             const int64_t read = t.ReadWith([](ReadRequest& r) { r.kind = VIDRUNE_READ_LATEST; });
-             d->ops->SetReadyFlag(d, 0);
-             return read;
-         },
-         0, std::nullopt},
-        {"ReadyFlagForcedBeforeOpenThenStart", Stage::Initialised,
-         [](S& t) {
-             VidruneDevice* d = t.Device();
-             d->ops->SetReadyFlag(d, 1);
-             const int64_t started = t.Acquire(1, true);
-             d->ops->SetReadyFlag(d, 0);
-             return started;
-         },
-         0, std::nullopt},
-        // Names of 0, 111, 112 and 5,000 characters: unknown, never overrun.
-        {"EmptyNameQuery", Stage::Open, Naming(QueryDevice, kEmpty), 0, 0u},
-        {"EmptyNameSet", Stage::Open, Naming(SetDevice, kEmpty), 0, 12u},
-        {"Name111Query", Stage::Open, Naming(QueryDevice, kLong111), 0, 0u},
-        {"Name111Set", Stage::Open, Naming(SetDevice, kLong111), 0, 12u},
-        {"Name112Query", Stage::Open, Naming(QueryDevice, kLong112), 0, 0u},
-        {"Name112Set", Stage::Open, Naming(SetDevice, kLong112), 0, 12u},
-        {"Name5000Query", Stage::Open, Naming(QueryDevice, kLong5000), 0, 0u},
-        {"Name5000Set", Stage::Open, Naming(SetDevice, kLong5000), 0, 12u},
-        {"Name5000CameraSet", Stage::Open, Naming(SetCamera, kLong5000), 0, 0u},
-        {"Name5000ModeQuery", Stage::Open, Naming(QueryMode, kLong5000), 0, 0u},
-        {"Name5000CameraId", Stage::Initialised, Naming(CameraId, kLong5000), 0, 0u},
-        {"Name5000ModeId", Stage::Initialised, Naming(ModeId, kLong5000), 0, 0u},
+         0, kAny},
+        {"ReadyFlagForcedBeforeOpenThenRead", Initialised,
+         WithReadyFlagForced(Reading(VIDRUNE_READ_LATEST)), 0, kAny},
+        {"ReadyFlagForcedBeforeOpenThenStart", Initialised,
+         WithReadyFlagForced(Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true)), 0, kAny},
 
         // Absurd acquisition requests: refused, nothing started, nothing changed.
-        {"StartBeforeInitialise", Stage::Loaded, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
-        {"StartBeforeOpen", Stage::Initialised, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
-        {"ContinuousBeforeOpen", Stage::Initialised, Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false),
-         0, 7u},
-        {"KindZero", Stage::Open, Starting(0, 1, true), 0, 26u},
-        {"KindThree", Stage::Open, Starting(3, 1, true), 0, 26u},
-        {"KindFive", Stage::Open, Starting(5, 1, true), 0, 26u},
-        {"KindAllOnes", Stage::Counting, Starting(0xFFFFFFFF, 1, true), 0, 26u},
-        {"CountZero", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 0, false), 0, 12u},
-        {"CountMinusOne", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, -1, true), 0, 12u},
-        {"CountIntMin", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MIN, false), 0, 12u},
-        {"CountIntMaxWaiting", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, true), 0,
-         12u},
-        {"CountAboveTheRingWaiting", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 5, true), 0,
-         12u},
+        {"StartBeforeInitialise", Loaded, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
+        {"StartBeforeOpen", Initialised, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
+        {"ContinuousBeforeOpen", Initialised, Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false), 0,
+         7u},
+        {"KindZero", Open, Starting(0, 1, true), 0, 26u},
+        {"KindThree", Open, Starting(3, 1, true), 0, 26u},
+        {"KindFive", Open, Starting(5, 1, true), 0, 26u},
+        {"KindAllOnes", Counting, Starting(0xFFFFFFFF, 1, true), 0, 26u},
+        {"CountZero", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 0, false), 0, 12u},
+        {"CountMinusOne", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, -1, true), 0, 12u},
+        {"CountIntMin", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MIN, false), 0, 12u},
+        {"CountIntMaxWaiting", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, true), 0, 12u},
+        {"CountAboveTheRingWaiting", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 5, true), 0, 12u},
         // Runs until stopped: a host may ask for more frames than it will ever read.
-        {"CountIntMaxRunning", Stage::Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, false), 1,
-         0u},
+        {"CountIntMaxRunning", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, false), 1, 0u},
 
         // Absurd read requests after a grab of two frames.
-        {"ReadKindZero", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 0; }), 0, 26u},
-        {"ReadKindOne", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 1; }), 0, 0u},
-        {"ReadKindFive", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 5; }), 0, 26u},
-        {"ReadKindAllOnes", Stage::Grabbed, Reading([](ReadRequest& r) { r.kind = 0xFFFFFFFF; }), 0,
-         26u},
-        {"IndexMinusOne", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = -1; }), 0, 12u},
-        {"IndexIntMin", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = INT_MIN; }), 0, 12u},
-        {"IndexBeyondTheAcquisition", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = 5; }),
-         0, 12u},
-        {"IndexIntMax", Stage::Grabbed, Reading([](ReadRequest& r) { r.index = INT_MAX; }), 0, 12u},
-        {"TimeoutMinusOne", Stage::Grabbed, Reading([](ReadRequest& r) { r.timeoutMs = -1; }), 0,
-         12u},
-        {"TimeoutIntMin", Stage::Grabbed, Reading([](ReadRequest& r) { r.timeoutMs = INT_MIN; }), 0,
-         12u},
-        {"NewestBeforeAnyFrame", Stage::Open,
-         Reading([](ReadRequest& r) { r.kind = VIDRUNE_READ_LATEST; }), 0, 16u},
+        {"ReadKindZero", Grabbed, Reading(0), 0, 26u},
+        {"ReadKindOne", Grabbed, Reading(1), 0, 0u},
+        {"ReadKindFive", Grabbed, Reading(5), 0, 26u},
+        {"ReadKindAllOnes", Grabbed, Reading(0xFFFFFFFF), 0, 26u},
+        {"IndexMinusOne", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, -1), 0, 12u},
+        {"IndexIntMin", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, INT_MIN), 0, 12u},
+        {"IndexBeyondTheAcquisition", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, 5), 0, 12u},
+        {"IndexIntMax", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, INT_MAX), 0, 12u},
+        {"TimeoutMinusOne", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, 0, -1), 0, 12u},
+        {"TimeoutIntMin", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, 0, INT_MIN), 0, 12u},
+        {"NewestBeforeAnyFrame", Open, Reading(VIDRUNE_READ_LATEST), 0, 16u},
     };
     AddTables(rows);
     return rows;

@@ -4,47 +4,25 @@
 #include "platform/win32/WindowsHeaders.h"
 
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <cstring>
+#include <filesystem>
 
 namespace vidrune::test {
 
 namespace {
 
-// Releases a COM interface when it goes.
-template <typename Interface>
-class Com {
-public:
-    Com() = default;
-    ~Com() {
-        if (pointer_ != nullptr)
-            pointer_->Release();
-    }
-    Com(const Com&) = delete;
-    Com& operator=(const Com&) = delete;
-    Interface** Out() { return &pointer_; }
-    Interface* operator->() const { return pointer_; }
-    explicit operator bool() const { return pointer_ != nullptr; }
-
-private:
-    Interface* pointer_ = nullptr;
-};
-
-std::wstring Widen(const std::string& text) {
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-    wide.resize(wide.size() - 1);
-    return wide;
-}
+using Microsoft::WRL::ComPtr;
 
 Image Decode(IWICImagingFactory* factory, const std::string& path) {
     Image image;
-    Com<IWICBitmapDecoder> decoder;
-    Com<IWICBitmapFrameDecode> frame;
-    if (FAILED(factory->CreateDecoderFromFilename(Widen(path).c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, decoder.Out())) ||
-        FAILED(decoder->GetFrame(0, frame.Out())))
+    ComPtr<IWICBitmapDecoder> decoder;
+    ComPtr<IWICBitmapFrameDecode> frame;
+    const std::wstring file = std::filesystem::path(path).wstring();
+    if (FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)))
         return image;
     GUID container{};
     WICPixelFormatGUID format{};
@@ -81,11 +59,10 @@ Image TiffReader::Read(const std::string& path) {
     const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     Image image;
     {
-        Com<IWICImagingFactory> factory;
+        ComPtr<IWICImagingFactory> factory;
         if (SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_IWICImagingFactory,
-                                         reinterpret_cast<void**>(factory.Out()))))
-            image = Decode(factory.operator->(), path);
+                                         IID_PPV_ARGS(&factory))))
+            image = Decode(factory.Get(), path);
     }
     if (SUCCEEDED(initialised))
         ::CoUninitialize();
