@@ -59,13 +59,6 @@ TEST_F(AttributeTest, SetsAreCheckedAndApplied) {
     }
 }
 
-TEST_F(AttributeTest, DeepPixelsCountTwiceInTheDataSetSize) {
-    ASSERT_TRUE(Open(
-        files.WriteSingle(SimCamera{.depth = 12, .maxWidth = 640, .maxHeight = 480, .extra = {}},
-                          SimMode{.width = 640, .height = 480, .extra = {}})));
-    EXPECT_EQ(Numeric("DATA SET SIZE"), 1281.0 * 961.0);
-}
-
 TEST_F(AttributeTest, ARotatedCameraSwapsTheNamesTheHostUses) {
     ASSERT_TRUE(
         Open(files.WriteSingle(SimCamera{.maxWidth = 80, .maxHeight = 60, .extra = {}},

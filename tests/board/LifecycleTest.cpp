@@ -31,6 +31,11 @@ TEST_F(LifecycleTest, CloseAndOpenInEachState) {
     ASSERT_EQ(plugin.OpenDevice(), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
     EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+    // Claimed ready without buffers: a start is refused and touches nothing.
+    device->ops->SetReadyFlag(device, 1);
+    EXPECT_EQ(StartContinuous(), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 7u);
+    device->ops->SetReadyFlag(device, 0);
     EXPECT_EQ(plugin.CloseDevice(), 7);
 }
 
