@@ -53,9 +53,8 @@ TEST_F(ReadContractTest, ContinuousAcquisitionsGoOnAfterAGeometryChange) {
 }
 
 TEST_F(ReadContractTest, TriggeredFramesComeWhenTriggeredWithoutAGapError) {
-    SimCamera camera;
-    camera.extra = "TriggerRate=40\n"; // five times slower than the frame rate
-    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{})));
+    // Five times slower than the frame rate.
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{.extra = "TriggerRate=40\n"}, SimMode{})));
     ASSERT_EQ(Set("TRIGGER MODE", 2), 1);
     ASSERT_EQ(Acquire(3, true), 1) << plugin.AcqGetLastError();
     std::vector<uint8_t> frame;
