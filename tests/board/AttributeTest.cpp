@@ -59,13 +59,6 @@ TEST_F(AttributeTest, SetsAreCheckedAndApplied) {
     }
 }
 
-TEST_F(AttributeTest, DeepPixelsCountTwiceInTheDataSetSize) {
-    ASSERT_TRUE(Open(
-        files.WriteSingle(SimCamera{.depth = 12, .maxWidth = 640, .maxHeight = 480, .extra = {}},
-                          SimMode{.width = 640, .height = 480, .extra = {}})));
-    EXPECT_EQ(Numeric("DATA SET SIZE"), 1281.0 * 961.0);
-}
-
 TEST_F(AttributeTest, ARotatedCameraSwapsTheNamesTheHostUses) {
     ASSERT_TRUE(
         Open(files.WriteSingle(SimCamera{.maxWidth = 80, .maxHeight = 60, .extra = {}},
@@ -79,7 +72,7 @@ TEST_F(AttributeTest, ARotatedCameraSwapsTheNamesTheHostUses) {
     EXPECT_EQ(rawHeight, 30);
 }
 
-TEST_F(AttributeTest, DisplayModeCommands) {
+TEST_F(AttributeTest, DisplayCommandsAndRefusedTextsAndNumbers) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
     EXPECT_EQ(Numeric("DISPLAY MODE"), 1);
     for (const auto& [mode, shown] : {std::pair{5, 1}, {4, 4}}) {
@@ -91,10 +84,7 @@ TEST_F(AttributeTest, DisplayModeCommands) {
     // Drawing without a display does nothing and is no error.
     GraphicsCommand line = Graphics(1, 0, 0);
     EXPECT_EQ(plugin.AcqDeviceSet("GRAPHICS COMMAND", &line), 1);
-}
 
-TEST_F(AttributeTest, RefusedTextsAndNumbersOfTheGenericLevels) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
     // Exactly as long as the text: reading a double from it would run past the end.
     for (const char* name : {"NAME", "VERSION", "CONFIG FILE PATH", "NO SUCH TEXT"}) {
         auto text = std::make_unique<char[]>(2);

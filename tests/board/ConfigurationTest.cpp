@@ -20,29 +20,7 @@ std::string Mode(int camera, int mode, const SimMode& keys = SimMode{}) {
     return SimBoardFiles::ModeSection("CAMERA" + Digit(camera) + "_MODE" + Digit(mode), keys);
 }
 
-class ConfigurationTest : public BoardHost {
-protected:
-    // A camera attribute when camera is true, else one of the current mode.
-    int Query(bool camera, const char* name, void* value) {
-        return camera ? plugin.AcqInputDeviceQuery(name, value)
-                      : plugin.AcqInputModeQuery(name, value);
-    }
-
-    void ExpectNumber(bool camera, const char* name, double want) {
-        double value = 0;
-        ASSERT_EQ(Query(camera, name, &value), 1) << name;
-        EXPECT_EQ(value, want) << name;
-    }
-
-    // A null text: the attribute does not exist.
-    void ExpectText(bool camera, const char* name, const char* want) {
-        const char* text = nullptr;
-        ASSERT_EQ(Query(camera, name, &text), want != nullptr ? 1 : 0) << name;
-        if (want != nullptr) {
-            EXPECT_STREQ(text, want) << name;
-        }
-    }
-};
+using ConfigurationTest = BoardHost;
 
 } // namespace
 
@@ -99,6 +77,11 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
     EXPECT_EQ(plugin.GetInputModeId("Third"), 0u);
     EXPECT_EQ(plugin.GetCurrentInputMode(), 0x10101u);
 
+    // A camera attribute when camera is true, else one of the current mode.
+    auto query = [this](bool camera, const char* name, void* value) {
+        return camera ? plugin.AcqInputDeviceQuery(name, value)
+                      : plugin.AcqInputModeQuery(name, value);
+    };
     for (const auto& [camera, name, want] : {std::tuple{false, "MAN SHUTTER US", 40000.0},
                                              {false, "MAN SHUTTER RAW", 40000},
                                              {false, "TRIGGER LEVEL", 2},
@@ -107,8 +90,12 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
                                              {false, "DATA RATE", 25},
                                              {true, "ROTATEDATA", 1},
                                              {true, "COM BAUD", 19200},
-                                             {true, "COM DELAY", 0}})
-        ExpectNumber(camera, name, want);
+                                             {true, "COM DELAY", 0}}) {
+        double value = 0;
+        EXPECT_EQ(query(camera, name, &value), 1) << name;
+        EXPECT_EQ(value, want) << name;
+    }
+    // A null text: the attribute does not exist.
     for (const auto& [camera, name, want] :
          {std::tuple<bool, const char*, const char*>{false, "DESCRIPTION", "Whole sensor"},
           {false, "CONTROL FILE", "mono8.cam"},
@@ -116,8 +103,11 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
           {false, "NORM INIT", "N"},
           {false, "START GRAB FIELD", nullptr},
           {false, "CONT INIT", nullptr},
-          {true, "COM PORT", "/dev/null-port"}})
-        ExpectText(camera, name, want);
+          {true, "COM PORT", "/dev/null-port"}}) {
+        const char* text = nullptr;
+        EXPECT_EQ(query(camera, name, &text), want != nullptr ? 1 : 0) << name;
+        EXPECT_STREQ(text, want) << name;
+    }
 }
 
 TEST_F(ConfigurationTest, DeviceSectionDefaultsAndBufferLimits) {
