@@ -55,14 +55,19 @@ TEST(DimListTest, LookupsAreExactAndCaseSensitive) {
     EXPECT_EQ(list.SetString("", "x"), 0);
 }
 
-// Setting an existing attribute is covered with the cameras; a number must also be finite.
-TEST(DimListTest, TypedAccessRefusesWhatIsNotAFiniteNumber) {
+// Typed access goes by the stored type, changes only what exists, and takes only finite
+// numbers.
+TEST(DimListTest, TypedAccessFollowsTheStoredTypeAndRefusesWhatIsNotAFiniteNumber) {
     CAcqDimList list;
     list.AddNumeric("GAIN", 2.5);
     list.AddString("PORT", "COM1");
+    char port2[] = "COM2";
+    ASSERT_EQ(list.TypedSet("PORT", port2), 1);
+    EXPECT_EQ(list.TypedSet("ABSENT", port2), 0);
+    EXPECT_EQ(list.GetCount(), 2u);
     const char* port = nullptr;
     ASSERT_EQ(list.TypedQuery("PORT", &port), 1);
-    EXPECT_STREQ(port, "COM1");
+    EXPECT_STREQ(port, "COM2");
     for (double notFinite : {std::nan(""), HUGE_VAL, -HUGE_VAL})
         EXPECT_EQ(list.TypedSet("GAIN", &notFinite), 0) << notFinite;
     double gain = 0;
