@@ -70,10 +70,18 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
     QString title;
     QImage client;
     QImage whole;
+    int restores = 0;
     auto capture = [&] {
         OnWindowThread([&] {
             QWidget* window = DisplayWindow();
             ASSERT_NE(window, nullptr);
+            // The window starts minimized, and on a loaded machine the X server's news of
+            // that can reach Qt after the restore above and minimize it again.
+            if (window->isMinimized()) {
+                ++restores;
+                window->showNormal();
+                window->raise();
+            }
             title = window->windowTitle();
             QWidget* image = nullptr;
             for (QWidget* child : window->findChildren<QWidget*>())
@@ -122,7 +130,7 @@ TEST_F(LiveWindowTest, ContinuousAcquisitionShowsThePatternSaturationAndOverlay)
     if (const char* shot = std::getenv("VIDRUNE_SCREENSHOT"))
         whole.save(QString::fromLocal8Bit(shot));
 
-    EXPECT_EQ(title, expectedTitle);
+    EXPECT_EQ(title, expectedTitle) << "restored again " << restores << " times";
     ASSERT_EQ(client.size(), QSize(kWidth, kHeight));
     const int best = bestFrame();
     EXPECT_EQ(Mismatches(client, all, 1, frame(best)), 0) << "frame " << best;
