@@ -535,6 +535,29 @@ void TurnTiles(const Turn& t, std::size_t rowBegin, std::size_t rowEnd, std::siz
                       t.destination + (r0 * t.width + c0) * Bytes, outStride);
 }
 
+// Destination rows a multiple of 2 KB apart fall into two sets of the first-level cache, so
+// the partial lines that 8-bit tiles store evict each other before a line is complete and
+// every line is fetched twice. Such turns write each band of Rows rows to a small buffer
+// first and copy it out in whole lines; for 16-bit pixels and other row lengths that only
+// adds a copy.
+template <std::size_t Bytes>
+bool StagesBands(std::ptrdiff_t outStride) {
+    return Bytes == 1 && outStride % 2048 == 0;
+}
+
+template <std::size_t Bytes, std::size_t Rows, std::size_t Columns, TileFunction Transpose>
+void TurnBlockThroughBand(const uint8_t* local, uint8_t* out, std::ptrdiff_t outStride) {
+    constexpr std::ptrdiff_t kBandStride = kBlock * Bytes;
+    alignas(64) uint8_t band[Rows * kBandStride];
+    for (std::size_t r0 = 0; r0 < kBlock; r0 += Rows) {
+        for (std::size_t c0 = 0; c0 < kBlock; c0 += Columns)
+            Transpose(local + c0 * kBandStride + r0 * Bytes, kBandStride, band + c0 * Bytes,
+                      kBandStride);
+        for (std::size_t r = 0; r < Rows; ++r)
+            std::memcpy(out + (r0 + r) * outStride, band + r * kBandStride, kBandStride);
+    }
+}
+
 // Whole blocks. A block's source lines are first copied into a small contiguous
 // buffer: read in place from a frame whose row length is a power of two, the block's rows fall
 // into the same few cache sets and evict each other before they are used up.
@@ -551,10 +574,13 @@ void TurnBlocks(const Turn& t, std::size_t rows, std::size_t columns) {
                             t.source + ((t.width - 1 - cb - k) * t.stride + rb) * Bytes,
                             kLocalStride);
             uint8_t* out = t.destination + (rb * t.width + cb) * Bytes;
-            for (std::size_t r0 = 0; r0 < kBlock; r0 += Rows)
-                for (std::size_t c0 = 0; c0 < kBlock; c0 += Columns)
-                    Transpose(local + c0 * kLocalStride + r0 * Bytes, kLocalStride,
-                              out + r0 * outStride + c0 * Bytes, outStride);
+            if (StagesBands<Bytes>(outStride))
+                TurnBlockThroughBand<Bytes, Rows, Columns, Transpose>(local, out, outStride);
+            else
+                for (std::size_t r0 = 0; r0 < kBlock; r0 += Rows)
+                    for (std::size_t c0 = 0; c0 < kBlock; c0 += Columns)
+                        Transpose(local + c0 * kLocalStride + r0 * Bytes, kLocalStride,
+                                  out + r0 * outStride + c0 * Bytes, outStride);
         }
     }
 }

@@ -202,6 +202,9 @@ TEST_P(PixelKernels, RotateMatchesPerPixelTurnForRandomSizes) {
                          Pick(rng, 0, 2) == 0 ? 0 : Pick(rng, 1, 40), Pick(rng, 0, 31)};
         ExpectRotationMatches(rng, t, GetParam());
     }
+    // Turned 8-bit rows a multiple of 2 KB long go through a band buffer.
+    for (const TurnCase t : {TurnCase{2048, 200, 1, 0, 5}, TurnCase{4096, 131, 1, 3, 0}})
+        ExpectRotationMatches(rng, t, GetParam());
 }
 
 TEST(SimdDispatch, RequestOnlyLowersTheLevel) {
