@@ -269,6 +269,8 @@ INSTANTIATE_TEST_SUITE_P(
              {"error 16: timed out waiting for the acquisition or a frame (1 frame)",
               "missed frames: 2"},
              "StallAfter=2\n"),
+        Call("NothingArrives", GrabWith({"--frames", "1"}), 1, {"frame 0: error 16: timed out"},
+             {"files: none written"}, "StallAfter=0\n"),
         Call("LiveWithoutFrames", {"live", "@vidrune.ini", "--seconds", "0.3"}, 1,
              {"no frame arrived: the camera stopped delivering frames"}, {}, "StallAfter=0\n"),
         Call("SnapshotWithoutWindow", kLiveSnapshot, 1,
