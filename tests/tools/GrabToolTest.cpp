@@ -11,34 +11,29 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <ostream>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace vidrune::test {
 namespace {
 
 Image ReadPgm(const std::string& path) {
-    Image image;
     std::ifstream in(path, std::ios::binary);
     std::string magic;
+    Image image;
     uint32_t maxval = 0;
     in >> magic >> image.width >> image.height >> maxval;
     in.get();
-    if (magic != "P5")
-        return image;
     image.bits = maxval > 255 ? 16 : 8;
     for (size_t i = 0; i < size_t{image.width} * image.height; ++i) {
         const int high = image.bits == 16 ? in.get() : 0;
         image.pixels.push_back(static_cast<uint16_t>(high << 8 | in.get()));
     }
-    return in ? image : Image{};
+    return in && magic == "P5" ? image : Image{};
 }
 
 // Empty when the image is the region (x, y) of camera frame n as the view sees it.
@@ -52,7 +47,7 @@ std::string Compare(const Image& image, const FrameGeometry& view, uint32_t x, u
     return {};
 }
 
-// A 64 x 48 mode on an 80 x 60 sensor is its centred crop, at (8, 6).
+// An 80 x 60 sensor; a 64 x 48 mode on it is its centred crop, at (8, 6).
 SimCamera Sensor(int depth = 8, const std::string& extra = "",
                  const std::string& file = "cam.cam") {
     return SimCamera{.file = file, .depth = depth, .maxWidth = 80, .maxHeight = 60, .extra = extra};
@@ -67,10 +62,6 @@ std::string Mode(int camera, int mode, const std::string& name, int width = 64, 
                                               .width = width,
                                               .height = height,
                                               .extra = extra});
-}
-
-std::string Camera(int n, const std::string& name, const std::string& extra = "") {
-    return SimBoardFiles::CameraSection("CAMERA" + std::to_string(n), name, extra);
 }
 
 // Rows print and name their tests by their names; the default would print their bytes.
@@ -88,32 +79,16 @@ constexpr const char* kShown = "MPX=0\nDISPNAME=Live\n";
 
 class GrabToolTest : public ::testing::Test {
 protected:
-    // The configuration; no display window, so the tests run without a screen.
-    std::string WriteConfig(const std::string& sections, const std::string& device = "",
-                            const std::string& display = "MPX=1\n") {
-        return files.WriteConfig("[STRAVIK2]\n" + device + sections + "[EXTDISPLAY]\n" + display);
-    }
-
-    // One camera "Cam" with one mode "Full" on the sensor.
-    std::string Single(const SimCamera& sensor = Sensor(), const std::string& cameraKeys = "",
+    // Camera 1 "Cam" on the sensor, its mode 1 "Full" of width x height pixels; further
+    // sections follow. MPX=1: no display window, so the tests run without a screen.
+    std::string Config(const SimCamera& sensor, const std::string& cameraKeys = "",
                        const std::string& modeKeys = "", int width = 64, int height = 48,
-                       const std::string& display = "MPX=1\n") {
+                       const std::string& sections = "", const std::string& display = "MPX=1\n",
+                       const std::string& device = "") {
         files.WriteCamera(sensor);
-        return WriteConfig(Camera(1, "Cam", cameraKeys) +
-                               Mode(1, 1, "Full", width, height, modeKeys),
-                           "", display);
-    }
-
-    // A live run that fails: status 1, the reason on the error output and no snapshot.
-    void ExpectLiveFails(const std::string& config, const std::string& snapshot, const char* reason,
-                         const std::string& dataHome = "") {
-        std::vector<std::string> args = {"live", config, "--seconds", "0.3"};
-        if (!snapshot.empty())
-            args.insert(args.end(), {"--snapshot", snapshot});
-        const ProcessResult run = Tool(args, dataHome);
-        EXPECT_EQ(run.status, 1) << run.out << run.err;
-        EXPECT_NE(run.err.find(reason), std::string::npos) << run.err;
-        EXPECT_FALSE(!snapshot.empty() && std::filesystem::exists(snapshot));
+        return files.WriteConfig(
+            "[STRAVIK2]\n" + device + SimBoardFiles::CameraSection("CAMERA1", "Cam", cameraKeys) +
+            Mode(1, 1, "Full", width, height, modeKeys) + sections + "[EXTDISPLAY]\n" + display);
     }
 
     ProcessResult Grab(const std::string& config, std::vector<std::string> args) {
@@ -121,9 +96,9 @@ protected:
         return Tool(args);
     }
 
-    // dataHome: the user's data folder for the run (the display's saved placement).
-    ProcessResult Tool(const std::vector<std::string>& args, const std::string& dataHome = "") {
-        Environment::SetSettingsFolder(dataHome.empty() ? files.Dir().File("data") : dataHome);
+    // The user's data folder (the display's saved placement) is the test's "data".
+    ProcessResult Tool(const std::vector<std::string>& args) {
+        Environment::SetSettingsFolder(files.Dir().File("data"));
         return ProcessRunner::Run(VIDRUNE_GRAB_PATH, args);
     }
 
@@ -143,7 +118,6 @@ protected:
     std::string out_ = files.Dir().File("out");
 };
 
-// A 64 x 48 mode on an 80 x 60 sensor is its centred crop, at (8, 6).
 struct Written {
     const char* name;
     int depth;
@@ -151,9 +125,8 @@ struct Written {
     const char* modeKeys;
     int width, height; // of the mode
     std::vector<std::string> args;
-    const char* summary;
     FrameGeometry frame;
-    uint32_t x, y, w, h, frames, frameStep, bits;
+    uint32_t x, y, w, h, frames, frameStep;
     bool pgm = false;
 };
 
@@ -162,17 +135,20 @@ class GrabWriteTest : public GrabToolTest, public ::testing::WithParamInterface<
 TEST_P(GrabWriteTest, EachFrameIsTheRegionOfItsCameraFrame) {
     const Written& row = GetParam();
     const std::string config =
-        Single(Sensor(row.depth), row.cameraKeys, row.modeKeys, row.width, row.height);
+        Config(Sensor(row.depth), row.cameraKeys, row.modeKeys, row.width, row.height);
     const ProcessResult run = Grab(config, row.args);
     ASSERT_EQ(run.status, 0) << run.out << run.err;
-    EXPECT_NE(run.out.find(row.summary), std::string::npos) << run.out;
+    const std::string read = std::to_string(row.frames);
+    EXPECT_NE(run.out.find("frames read: " + read + " of " + read + " without error"),
+              std::string::npos)
+        << run.out;
     for (uint32_t n = 0; n < row.frames; ++n) {
         const int index = static_cast<int>(n);
         const Image image =
             row.pgm ? ReadPgm(Frame(index, ".pgm")) : TiffReader::Read(Frame(index));
         ASSERT_EQ(image.width, row.w);
         ASSERT_EQ(image.height, row.h);
-        ASSERT_EQ(image.bits, row.bits);
+        ASSERT_EQ(image.bits, row.depth > 8 ? 16u : 8u);
         EXPECT_EQ(Compare(image, row.frame, row.x, row.y, n * row.frameStep), "") << "frame " << n;
     }
     EXPECT_EQ(FilesWritten(), row.frames);
@@ -184,46 +160,66 @@ INSTANTIATE_TEST_SUITE_P(
         // More frames than the ring's four buffers: each is read as it arrives.
         Written("RegionOfSubSampledSkipped12Bit", 12, "",
                 "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n", 64, 48,
-                {"--frames", "6", "--region", "3,2,10,8"}, "frames read: 6 of 6 without error",
+                {"--frames", "6", "--region", "3,2,10,8"},
                 FrameGeometry{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12}, 3, 2, 10,
-                8, 6, 2, 16),
+                8, 6, 2),
         Written("FlippedBigEndianPgm", 10, "FLIPDATA=1\n", "RESOLUTION=10\n", 80, 60,
                 {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"},
-                "frames read: 2 of 2 without error",
                 FrameGeometry{.depth = 10, .frameHeight = 60, .flip = true}, 4, 50, 70, 10, 2, 1,
-                16, true),
+                true),
         // The narrower crop stays centred on the sensor.
         Written("SetsApplyBeforeTheGrab", 8, "", "", 64, 48,
                 {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"},
-                "frames read: 1 of 1", FrameGeometry{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0,
-                32, 24, 1, 1, 8)),
+                FrameGeometry{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0, 32, 24, 1, 1)),
     RowName);
 
-struct Fault {
+// A command line ("@name": the file of that name in the test's folder) and what the tool
+// answers: its exit status and lines of its output and of its error output.
+struct Call {
     const char* name;
-    const char* key;
-    const char* waitFlag;
-    const char* frameLine; // the error line of the first frame that has it
-    const char* summaryLine;
-    const char* missed;
-    int blank = -1; // a frame written as it came, blank
+    std::vector<std::string> args;
+    int status;
+    std::vector<std::string> err;
+    std::vector<std::string> out = {};
+    const char* sensorKeys = ""; // camera faults
+    int blank = -1;              // a frame written as it came, blank
+    const char* display = "MPX=1\n";
+    bool minimized = false; // the display window's saved placement
 };
 
-class GrabFaultTest : public GrabToolTest, public ::testing::WithParamInterface<Fault> {};
+class GrabRunTest : public GrabToolTest, public ::testing::WithParamInterface<Call> {};
 
-TEST_P(GrabFaultTest, FaultShowsAsErrorLinesAndStatusOne) {
-    const Fault& fault = GetParam();
-    const std::string config = Single(Sensor(8, fault.key));
-    std::vector<std::string> args = {"--frames", "4"};
-    if (*fault.waitFlag != '\0')
-        args.emplace_back(fault.waitFlag);
-    const ProcessResult run = Grab(config, args);
-    EXPECT_EQ(run.status, 1) << run.out << run.err;
-    EXPECT_NE(run.err.find(fault.frameLine), std::string::npos) << run.err;
-    EXPECT_NE(run.out.find(fault.summaryLine), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find(fault.missed), std::string::npos) << run.out;
-    if (fault.blank >= 0) {
-        const Image blank = TiffReader::Read(Frame(fault.blank));
+TEST_P(GrabRunTest, AnswersWithItsStatusAndLines) {
+    const Call& row = GetParam();
+    files.WriteCamera(Sensor(12, "", "deep.cam"));
+    Config(Sensor(8, row.sensorKeys), "", "", 64, 48,
+           Mode(1, 2, "Half", 64, 48, "XSUBSAMPLE=2\n") +
+               Mode(1, 3, "Lost", 64, 48, "", "lost.cam") +
+               SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
+               Mode(2, 1, "Full", 80, 60, "RESOLUTION=12\n", "deep.cam"),
+           row.display);
+    files.Dir().Write("plain.txt", "not a folder");
+    files.Dir().Write("none.ini", "[CAMERA1]\nNAME=Cam\n");
+    if (row.minimized)
+        files.Dir().Write(
+            "data/Vorn/Quorvane/LiveDisplay.ini",
+            "[Mode65536_65792_65793]\nXoffset=100\nYoffset=100\nXpixels=64\nState=1\n");
+    std::vector<std::string> args;
+    for (const std::string& arg : row.args)
+        args.push_back(arg.starts_with("@") ? files.Dir().File(arg.substr(1)) : arg);
+    if (args[0] == "grab" && std::find(args.begin(), args.end(), "--out") == args.end())
+        args.insert(args.end(), {"--out", out_});
+    const ProcessResult run = Tool(args);
+    EXPECT_EQ(run.status, row.status) << run.out << run.err;
+    for (const std::string& line : row.out)
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    for (const std::string& line : row.err)
+        EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
+    // A refused command line writes no frame, a failed live run no snapshot.
+    EXPECT_FALSE(row.status == 2 && FilesWritten() != 0);
+    EXPECT_FALSE(row.status == 1 && std::filesystem::exists(files.Dir().File("shown.tif")));
+    if (row.blank >= 0) {
+        const Image blank = TiffReader::Read(Frame(row.blank));
         ASSERT_EQ(blank.pixels.size(), 64u * 48u);
         EXPECT_EQ(std::count(blank.pixels.begin(), blank.pixels.end(), 0), 64 * 48);
         EXPECT_EQ(Compare(TiffReader::Read(Frame(0)), FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0,
@@ -232,30 +228,106 @@ TEST_P(GrabFaultTest, FaultShowsAsErrorLinesAndStatusOne) {
     }
 }
 
+const std::vector<std::string> kGrab4 = {"grab", "@vidrune.ini", "--frames", "4"};
+const std::vector<std::string> kLiveSnapshot = {"live", "@vidrune.ini", "--seconds",
+                                                "0.3",  "--snapshot",   "@shown.tif"};
+
+std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
+    args.insert(args.end(), more.begin(), more.end());
+    return args;
+}
+
+std::vector<std::string> GrabWith(const std::vector<std::string>& more) {
+    return With({"grab", "@vidrune.ini"}, more);
+}
+
 INSTANTIATE_TEST_SUITE_P(
-    CameraFaults, GrabFaultTest,
+    CommandLines, GrabRunTest,
     ::testing::Values(
-        Fault{"Blank", "BlankFrames=1\n", "", "frame 1: error 18: the frame looks blank",
-              "error 18: the frame looks blank (all zero) (1 frame)", "missed frames: 0"},
-        Fault{"BlankWaiting", "BlankFrames=2\n", "--wait",
-              "frame 2: error 18: the frame looks blank", "frames read: 3 of 4 without error",
-              "missed frames: 0", 2},
-        Fault{"Dropped", "DropFrames=2\n", "", "frame 2: error 21: frames were lost",
-              "error 21: frames were lost", "missed frames: 0"},
-        Fault{"Stalled", "StallAfter=2\n", "", "frame 2: error 16: timed out",
-              "frames read: 2 of 4 without error", "missed frames: 2"},
-        Fault{"StalledWaiting", "StallAfter=2\n", "--wait", "acquisition: error 16: timed out",
-              "error 16: timed out waiting for the acquisition or a frame (1 frame)",
-              "missed frames: 2"}),
+        Call("VersionNeedsNoCommand", {"--version"}, 0, {},
+             {"vidrune-grab " VIDRUNE_VERSION_STRING "\n"}),
+        Call("InfoListsCamerasModesAndTheOpenBoard", {"info", "@vidrune.ini", "--camera", "Deep"},
+             0, {},
+             {"Device \"STRAVIK2 MONO\" (id 0x10000, type 1)",
+              "Camera \"Cam\" (id 0x10100, type 1)", "Mode \"Half\" (id 0x10102)",
+              "X DATA SCALE         2", "Camera \"Deep\" (id 0x10101, type 1)",
+              "CONTROL FILE         \"deep.cam\"",
+              "Board attributes with camera \"Deep\", mode \"Full\" open", "DATA SIZE            2",
+              "DATA RESOLUTION      12", "WIDTH                60", "frame 60 x 80 pixels"}),
+        // Camera faults: error lines and status 1.
+        Call("Blank", kGrab4, 1, {"frame 1: error 18: the frame looks blank"},
+             {"error 18: the frame looks blank (all zero) (1 frame)", "missed frames: 0"},
+             "BlankFrames=1\n"),
+        Call("BlankWaiting", With(kGrab4, {"--wait"}), 1,
+             {"frame 2: error 18: the frame looks blank"},
+             {"frames read: 3 of 4 without error", "missed frames: 0"}, "BlankFrames=2\n", 2),
+        Call("Dropped", kGrab4, 1, {"frame 2: error 21: frames were lost"},
+             {"error 21: frames were lost", "missed frames: 0"}, "DropFrames=2\n"),
+        Call("Stalled", kGrab4, 1, {"frame 2: error 16: timed out"},
+             {"frames read: 2 of 4 without error", "missed frames: 2"}, "StallAfter=2\n"),
+        Call("StalledWaiting", With(kGrab4, {"--wait"}), 1, {"acquisition: error 16: timed out"},
+             {"error 16: timed out waiting for the acquisition or a frame (1 frame)",
+              "missed frames: 2"},
+             "StallAfter=2\n"),
+        Call("NothingArrives", GrabWith({"--frames", "1"}), 1, {"frame 0: error 16: timed out"},
+             {"files: none written"}, "StallAfter=0\n"),
+        Call("LiveWithoutFrames", {"live", "@vidrune.ini", "--seconds", "0.3"}, 1,
+             {"no frame arrived: the camera stopped delivering frames"}, {}, "StallAfter=0\n"),
+        Call("SnapshotWithoutWindow", kLiveSnapshot, 1,
+             {"no snapshot: the configuration asks for no display window"}),
+        Call("UnwritableSnapshot",
+             With({"live", "@vidrune.ini", "--seconds", "0.3"}, {"--snapshot", "@no/such/dir.tif"}),
+             1, {"dir.tif cannot be written"}, {}, "", -1, kShown),
+        // A window that was left minimized draws nothing: no blank file, and the user is told
+        // how to show it.
+        Call("SnapshotOfMinimizedWindow", kLiveSnapshot, 1,
+             {"no snapshot: the display window is minimized and shows no frame: restore it, or "
+              "place it with State=0"},
+             {}, "", -1, kShown, true),
+        // User mistakes: what is wrong, and status 2.
+        Call("MissingConfig", {"grab", "@absent.ini"}, 2, {"absent.ini does not exist"}),
+        Call("FolderAsConfig", {"grab", "@"}, 2, {"is a folder, not a configuration file"}),
+        Call("NoUsableCamera", {"grab", "@none.ini"}, 2,
+             {"no usable camera in", "PIXELSIZE greater than 0"}),
+        Call("UnknownCamera", GrabWith({"--camera", "Nope"}), 2,
+             {"no camera \"Nope\"", "cameras: \"Cam\", \"Deep\""}),
+        Call("UnknownMode", GrabWith({"--mode", "Nope"}), 2,
+             {"camera \"Cam\" has no mode \"Nope\"", "modes: \"Full\", \"Half\", \"Lost\""}),
+        Call("MissingControlFile", GrabWith({"--mode", "Lost"}), 2,
+             {"error 23", "the control file \"lost.cam\" of mode \"Lost\"",
+              "(the folder of the configuration file)"}),
+        Call("UnknownAttribute", GrabWith({"--set", "GAIN=2"}), 2,
+             {"unknown attribute \"GAIN\"", "attributes you can set: \"WIDTH\""}),
+        Call("MisspelledAttribute", GrabWith({"--set", "x data scale=2"}), 2,
+             {"did you mean \"X DATA SCALE\"?"}),
+        Call("ReadOnlyAttribute", GrabWith({"--set", "DATA SIZE=2"}), 2,
+             {"\"DATA SIZE\" is read-only"}),
+        Call("RejectedScale", GrabWith({"--set", "X DATA SCALE=3"}), 2,
+             {"the board rejects \"X DATA SCALE\" = 3", "allowed: 1, 2 or 4"}),
+        Call("RejectedWidth", GrabWith({"--set", "WIDTH=65"}), 2,
+             {"allowed: 1 to 64 (MAX USER WIDTH)"}),
+        Call("SetWithoutValue", GrabWith({"--set", "WIDTH"}), 2, {"is not NAME=VALUE"}),
+        Call("SetOfText", GrabWith({"--set", "WIDTH=wide"}), 2, {"\"wide\" is not a number"}),
+        Call("RegionOutsideFrame", GrabWith({"--region", "60,0,8,8"}), 2,
+             {"--region 60,0,8,8 leaves the frame of 64 x 48 pixels"}),
+        Call("MalformedRegion", GrabWith({"--region", "1,2,3"}), 2, {"is not X,Y,W,H"}),
+        Call("EmptyRegion", GrabWith({"--region", "0,0,0,8"}), 2, {"is empty"}),
+        Call("UnwritableOutput", GrabWith({"--out", "@plain.txt/frames"}), 2,
+             {"cannot create the output folder"}),
+        Call("MoreWaitedFramesThanBuffers", GrabWith({"--frames", "5", "--wait"}), 2,
+             {"needs as many frame buffers, but the device has 4", "GRAB DATA BUFFERS"}),
+        Call("NoFrames", GrabWith({"--frames", "0"}), 2, {"must be a number greater than 0"}),
+        Call("UnknownFormat", GrabWith({"--format", "jpeg"}), 2, {"--format"}),
+        Call("MissingLibrary", GrabWith({"--library", "@libnothing.so"}), 2,
+             {"cannot load the plug-in", "--library PATH"})),
     RowName);
 
 // A camera far faster than the tool reads, into a ring of two buffers. Once the ring has
 // overtaken the tool, it jumps a lap ahead instead of failing on every stale index, twice as
 // far while it keeps losing, and counts the frames it passed over.
 TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
-    files.WriteCamera(SimCamera{.file = "cam.cam", .depth = 8, .frameRate = 20000, .extra = ""});
-    const std::string config =
-        WriteConfig(Camera(1, "Cam") + Mode(1, 1, "Full"), "DATABUFFERS=2\n");
+    const SimCamera fast{.file = "cam.cam", .depth = 8, .frameRate = 20000, .extra = ""};
+    const std::string config = Config(fast, "", "", 64, 48, "", "MPX=1\n", "DATABUFFERS=2\n");
     constexpr int kFrames = 400;
     const ProcessResult run = Grab(config, {"--frames", std::to_string(kFrames)});
     // The notes in order: a lost frame k is followed by "frames k + 1 to next - 1 skipped".
@@ -299,106 +371,12 @@ TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
         << run.out;
 }
 
-struct BadInput {
-    const char* name;
-    std::vector<std::string> args; // after "grab CONFIG"; "@" stands for the test's folder
-    std::vector<std::string> messages;
-    const char* config = "vidrune.ini"; // in the test's folder
-};
-
-class GrabBadInputTest : public GrabToolTest, public ::testing::WithParamInterface<BadInput> {};
-
-TEST_P(GrabBadInputTest, SaysWhatIsWrongAndExitsWithTwo) {
-    files.WriteCamera(Sensor());
-    WriteConfig(Camera(1, "Cam") + Mode(1, 1, "Full") + Mode(1, 2, "Lost", 64, 48, "", "lost.cam"),
-                "DATABUFFERS=2\n");
-    std::ofstream(files.Dir().File("plain.txt")) << "not a folder";
-    std::ofstream(files.Dir().File("none.ini")) << "[CAMERA1]\nNAME=Cam\n";
-    // Without "--out" the frames go to out_.
-    std::vector<std::string> args = {"grab", files.Dir().File(GetParam().config)};
-    for (const std::string& arg : GetParam().args)
-        args.push_back(arg.starts_with("@") ? files.Dir().File(arg.substr(1)) : arg);
-    if (std::find(args.begin(), args.end(), "--out") == args.end())
-        args.insert(args.end(), {"--out", out_});
-    const ProcessResult run = Tool(args);
-    EXPECT_EQ(run.status, 2) << run.out << run.err;
-    for (const std::string& message : GetParam().messages)
-        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
-    EXPECT_EQ(FilesWritten(), 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    UserMistakes, GrabBadInputTest,
-    ::testing::Values(
-        BadInput{"MissingConfig", {}, {"absent.ini does not exist"}, "absent.ini"},
-        BadInput{"FolderAsConfig", {}, {"is a folder, not a configuration file"}, ""},
-        BadInput{
-            "NoUsableCamera", {}, {"no usable camera in", "PIXELSIZE greater than 0"}, "none.ini"},
-        BadInput{"UnknownCamera", {"--camera", "Nope"}, {"no camera \"Nope\"", "cameras: \"Cam\""}},
-        BadInput{"UnknownMode",
-                 {"--mode", "Nope"},
-                 {"camera \"Cam\" has no mode \"Nope\"", "modes: \"Full\", \"Lost\""}},
-        BadInput{"MissingControlFile",
-                 {"--mode", "Lost"},
-                 {"error 23", "the control file \"lost.cam\" of mode \"Lost\"",
-                  "(the folder of the configuration file)"}},
-        BadInput{"UnknownAttribute",
-                 {"--set", "GAIN=2"},
-                 {"unknown attribute \"GAIN\"", "attributes you can set: \"WIDTH\""}},
-        BadInput{
-            "MisspelledAttribute", {"--set", "x data scale=2"}, {"did you mean \"X DATA SCALE\"?"}},
-        BadInput{"ReadOnlyAttribute", {"--set", "DATA SIZE=2"}, {"\"DATA SIZE\" is read-only"}},
-        BadInput{"RejectedScale",
-                 {"--set", "X DATA SCALE=3"},
-                 {"the board rejects \"X DATA SCALE\" = 3", "allowed: 1, 2 or 4"}},
-        BadInput{"RejectedWidth", {"--set", "WIDTH=65"}, {"allowed: 1 to 64 (MAX USER WIDTH)"}},
-        BadInput{"SetWithoutValue", {"--set", "WIDTH"}, {"is not NAME=VALUE"}},
-        BadInput{"SetOfText", {"--set", "WIDTH=wide"}, {"\"wide\" is not a number"}},
-        BadInput{"RegionOutsideFrame",
-                 {"--region", "60,0,8,8"},
-                 {"--region 60,0,8,8 leaves the frame of 64 x 48 pixels"}},
-        BadInput{"MalformedRegion", {"--region", "1,2,3"}, {"is not X,Y,W,H"}},
-        BadInput{"EmptyRegion", {"--region", "0,0,0,8"}, {"is empty"}},
-        BadInput{"UnwritableOutput",
-                 {"--out", "@plain.txt/frames"},
-                 {"cannot create the output folder"}},
-        BadInput{"MoreWaitedFramesThanBuffers",
-                 {"--frames", "3", "--wait"},
-                 {"needs as many frame buffers, but the device has 2", "GRAB DATA BUFFERS"}},
-        BadInput{"NoFrames", {"--frames", "0"}, {"must be a number greater than 0"}},
-        BadInput{"UnknownFormat", {"--format", "jpeg"}, {"--format"}},
-        BadInput{"MissingLibrary",
-                 {"--library", "@libnothing.so"},
-                 {"cannot load the plug-in", "--library PATH"}}),
-    RowName);
-
-TEST_F(GrabToolTest, VersionIsTheHeadersAndNeedsNoCommand) {
-    const ProcessResult run = Tool({"--version"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "vidrune-grab " VIDRUNE_VERSION_STRING "\n");
-}
-
-TEST_F(GrabToolTest, InfoListsCamerasModesAndTheOpenBoard) {
-    files.WriteCamera(Sensor(12, "", "deep.cam"));
-    files.WriteCamera(Sensor());
-    const std::string config = WriteConfig(
-        Camera(1, "Cam") + Mode(1, 1, "Full") + Mode(1, 2, "Half", 64, 48, "XSUBSAMPLE=2\n") +
-        Camera(2, "Deep", "ROTATEDATA=1\n") +
-        Mode(2, 1, "Full", 80, 60, "RESOLUTION=12\n", "deep.cam"));
-    const ProcessResult run = Tool({"info", config, "--camera", "Deep"});
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-    for (const char* line :
-         {"Device \"STRAVIK2 MONO\" (id 0x10000, type 1)", "Camera \"Cam\" (id 0x10100, type 1)",
-          "Mode \"Half\" (id 0x10102)", "X DATA SCALE         2",
-          "Camera \"Deep\" (id 0x10101, type 1)", "CONTROL FILE         \"deep.cam\"",
-          "Board attributes with camera \"Deep\", mode \"Full\" open", "DATA SIZE            2",
-          "DATA RESOLUTION      12", "WIDTH                60", "frame 60 x 80 pixels"})
-        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
-}
-
-TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRate) {
-    const std::string config = Single();
-    const ProcessResult run = Tool({"live", config, "--seconds", "0.5", "--rate", "20"});
+// The display draws into memory; the snapshot is what it shows.
+TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRateAndSavesWhatTheDisplayShows) {
+    const std::string snapshot = files.Dir().File("shown.tif");
+    const ProcessResult run =
+        Tool({"live", Config(Sensor(), "", "", 64, 48, "", kShown), "--seconds", "0.5", "--rate",
+              "20", "--snapshot", snapshot, "--overlay"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("reads: 10 in"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("errors: none"), std::string::npos) << run.out;
@@ -410,14 +388,7 @@ TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRate) {
     std::sscanf(run.out.c_str() + at, "new frames seen: %d", &seen);
     EXPECT_GE(seen, 6) << run.out;
     EXPECT_LE(seen, 10) << run.out;
-}
 
-TEST_F(GrabToolTest, LiveSavesWhatTheDisplayShows) {
-    const std::string config = Single(Sensor(), "", "", 64, 48, kShown);
-    const std::string snapshot = files.Dir().File("shown.tif");
-    const ProcessResult run =
-        Tool({"live", config, "--seconds", "0.5", "--snapshot", snapshot, "--overlay"});
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(std::filesystem::file_size(snapshot), 1832u + 64u * 48u);
     const Image image = TiffReader::Read(snapshot);
     ASSERT_EQ(image.width, 64u);
@@ -427,24 +398,6 @@ TEST_F(GrabToolTest, LiveSavesWhatTheDisplayShows) {
     for (uint32_t frame = 0; frame < 255 && !matches; ++frame)
         matches = Compare(image, FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0, 0, frame).empty();
     EXPECT_TRUE(matches);
-}
-
-TEST_F(GrabToolTest, LiveSaysWhyItFails) {
-    ExpectLiveFails(Single(Sensor(8, "StallAfter=0\n")), "",
-                    "no frame arrived: the camera stopped delivering frames");
-    const std::string snapshot = files.Dir().File("shown.tif");
-    ExpectLiveFails(Single(), snapshot,
-                    "no snapshot: the configuration asks for no display window");
-    const std::string shown = Single(Sensor(), "", "", 64, 48, kShown);
-    ExpectLiveFails(shown, files.Dir().File("no/such/dir.tif"), "dir.tif cannot be written");
-    // A window that was left minimized draws nothing: no blank file, and the user is told
-    // how to show it.
-    files.Dir().Write("home/Vorn/Quorvane/LiveDisplay.ini",
-                      "[Mode65536_65792_65793]\nXoffset=100\nYoffset=100\nXpixels=64\nState=1\n");
-    ExpectLiveFails(shown, snapshot,
-                    "no snapshot: the display window is minimized and shows no frame: restore "
-                    "it, or place it with State=0",
-                    files.Dir().File("home"));
 }
 
 } // namespace

@@ -22,9 +22,6 @@ struct Image {
 class TiffReader {
 public:
     static Image Read(const std::string& path);
-
-private:
-    static Image ReadStrictly(const std::string& path);
 };
 
 } // namespace vidrune::test

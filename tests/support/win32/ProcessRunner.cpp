@@ -1,5 +1,5 @@
-// Win32 implementation of support/ProcessRunner.h: CreateProcess with the output on a pipe
-// and standard error in a file, as the C runtime splits the command line.
+// Win32 implementation of support/ProcessRunner.h: CreateProcess with both outputs in files,
+// as the C runtime splits the command line.
 #include "support/ProcessRunner.h"
 
 #include "platform/win32/WindowsHeaders.h"
@@ -37,46 +37,28 @@ std::string TextOf(const std::string& bytes) {
     return text;
 }
 
-HANDLE Inheritable(HANDLE handle) {
-    ::SetHandleInformation(handle, HANDLE_FLAG_INHERIT, HANDLE_FLAG_INHERIT);
-    return handle;
-}
-
 } // namespace
 
 ProcessResult ProcessRunner::Run(const std::string& program, const std::vector<std::string>& args) {
     ProcessResult result;
     TempDir scratch;
-    const std::string errorFile = scratch.File("stderr");
-    HANDLE readOut = nullptr;
-    HANDLE writeOut = nullptr;
-    if (!::CreatePipe(&readOut, &writeOut, nullptr, 0))
-        return result;
-    HANDLE error = ::CreateFileA(errorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    HANDLE input = ::CreateFileA("NUL", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    const auto open = [&](const std::string& name, DWORD access, DWORD disposition) {
+        return ::CreateFileA(name.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherited,
+                             disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = Inheritable(input);
-    startup.hStdOutput = Inheritable(writeOut);
-    startup.hStdError = Inheritable(error);
+    startup.hStdInput = open("NUL", GENERIC_READ, OPEN_EXISTING);
+    startup.hStdOutput = open(scratch.File("stdout"), GENERIC_WRITE, CREATE_ALWAYS);
+    startup.hStdError = open(scratch.File("stderr"), GENERIC_WRITE, CREATE_ALWAYS);
     std::string command = Quote(program);
     for (const std::string& arg : args)
         command += " " + Quote(arg);
     PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE,
-                                          0, nullptr, nullptr, &startup, &process);
-    // The child holds its own copies; the pipe ends when the child's copy goes.
-    ::CloseHandle(writeOut);
-    ::CloseHandle(error);
-    ::CloseHandle(input);
-    if (started) {
-        char chunk[4096];
-        DWORD got = 0;
-        while (::ReadFile(readOut, chunk, sizeof chunk, &got, nullptr) && got > 0)
-            result.out.append(chunk, got);
+    if (::CreateProcessA(program.c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                         nullptr, &startup, &process)) {
         ::WaitForSingleObject(process.hProcess, INFINITE);
         DWORD code = 0;
         if (::GetExitCodeProcess(process.hProcess, &code))
@@ -84,8 +66,9 @@ ProcessResult ProcessRunner::Run(const std::string& program, const std::vector<s
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     }
-    ::CloseHandle(readOut);
-    result.out = TextOf(result.out);
+    for (HANDLE handle : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+        ::CloseHandle(handle);
+    result.out = TextOf(scratch.Read("stdout"));
     result.err = TextOf(scratch.Read("stderr"));
     return result;
 }

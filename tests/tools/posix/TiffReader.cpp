@@ -12,26 +12,21 @@ namespace vidrune::test {
 namespace {
 
 // libtiff warns of what it had to guess or skip; a file every reader accepts gives none.
-bool warned = false;
-
-void NoteWarning(const char*, const char*, va_list) {
-    warned = true;
+int NoteWarning(TIFF*, void* warned, const char*, const char*, va_list) {
+    *static_cast<bool*>(warned) = true;
+    return 1;
 }
 
 } // namespace
 
 Image TiffReader::Read(const std::string& path) {
     Image image;
-    warned = false;
-    const TIFFErrorHandler previous = TIFFSetWarningHandler(NoteWarning);
-    image = ReadStrictly(path);
-    TIFFSetWarningHandler(previous);
-    return warned ? Image{} : image;
-}
-
-Image TiffReader::ReadStrictly(const std::string& path) {
-    Image image;
-    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpen(path.c_str(), "r"), TIFFClose);
+    bool warned = false;
+    std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(),
+                                                                         TIFFOpenOptionsFree);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), NoteWarning, &warned);
+    std::unique_ptr<TIFF, void (*)(TIFF*)> tiff(TIFFOpenExt(path.c_str(), "r", options.get()),
+                                                TIFFClose);
     if (!tiff)
         return image;
     uint16_t bits = 0;
@@ -52,7 +47,7 @@ Image TiffReader::ReadStrictly(const std::string& path) {
             image.pixels.push_back(value);
         }
     }
-    return image;
+    return warned ? Image{} : image;
 }
 
 } // namespace vidrune::test

@@ -15,40 +15,36 @@ namespace {
 
 using Microsoft::WRL::ComPtr;
 
-Image Decode(IWICImagingFactory* factory, const std::string& path) {
-    Image image;
+Image Decode(const std::string& path) {
+    ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
-    const std::wstring file = std::filesystem::path(path).wstring();
-    if (FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
-                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
-        FAILED(decoder->GetFrame(0, &frame)))
-        return image;
     GUID container{};
     WICPixelFormatGUID format{};
     UINT width = 0;
     UINT height = 0;
-    if (FAILED(decoder->GetContainerFormat(&container)) ||
+    const std::wstring file = std::filesystem::path(path).wstring();
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&factory))) ||
+        FAILED(factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
+                                                  WICDecodeMetadataCacheOnDemand, &decoder)) ||
+        FAILED(decoder->GetFrame(0, &frame)) || FAILED(decoder->GetContainerFormat(&container)) ||
         !IsEqualGUID(container, GUID_ContainerFormatTiff) ||
         FAILED(frame->GetSize(&width, &height)) || FAILED(frame->GetPixelFormat(&format)))
-        return image;
+        return {};
     const bool deep = IsEqualGUID(format, GUID_WICPixelFormat16bppGray);
     if (!deep && !IsEqualGUID(format, GUID_WICPixelFormat8bppGray) &&
         !IsEqualGUID(format, GUID_WICPixelFormat8bppIndexed))
-        return image;
+        return {};
     const UINT stride = width * (deep ? 2 : 1);
     std::vector<uint8_t> bytes(static_cast<size_t>(stride) * height);
     if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(bytes.size()), bytes.data())))
-        return image;
-    image.width = width;
-    image.height = height;
-    image.bits = deep ? 16 : 8;
-    image.pixels.resize(size_t{width} * height);
+        return {};
+    Image image{width, height, deep ? 16u : 8u, std::vector<uint16_t>(size_t{width} * height)};
     for (size_t i = 0; i < image.pixels.size(); ++i) {
-        uint16_t value = bytes[i];
+        image.pixels[i] = bytes[i];
         if (deep)
-            std::memcpy(&value, bytes.data() + 2 * i, 2);
-        image.pixels[i] = value;
+            std::memcpy(&image.pixels[i], bytes.data() + 2 * i, 2);
     }
     return image;
 }
@@ -57,13 +53,7 @@ Image Decode(IWICImagingFactory* factory, const std::string& path) {
 
 Image TiffReader::Read(const std::string& path) {
     const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    Image image;
-    {
-        ComPtr<IWICImagingFactory> factory;
-        if (SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                         IID_PPV_ARGS(&factory))))
-            image = Decode(factory.Get(), path);
-    }
+    const Image image = Decode(path);
     if (SUCCEEDED(initialised))
         ::CoUninitialize();
     return image;
