@@ -32,10 +32,11 @@ ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" || status=$?
 # call's returns, a line gcovr cannot parse; it only concerns calls, so it is skipped.
 report="$build_dir/coverage"
 mkdir -p "$report"
+# The build folder as the only place to search: a Wine prefix in the checkout links to /.
 gcovr --root . --object-directory "$build_dir" \
     --filter '(plugin|device|input|board|display|platform|fgsim|tools|include)/' \
     --exclude-unreachable-branches --exclude-throw-branches --gcov-ignore-parse-errors \
     --print-summary --txt "$report/summary.txt" \
-    --html-details "$report/index.html" --html-title "Vidrune coverage"
+    --html-details "$report/index.html" --html-title "Vidrune coverage" "$build_dir"
 echo "HTML report: $report/index.html"
 exit "$status"
