@@ -19,8 +19,8 @@ TransferCounts Counts(FgHandle transfer) {
 
 // A ring of two buffers, each followed by a discard entry, with callbacks on the ring.
 struct SkipRing {
-    explicit SkipRing(SimBoard& board, const std::string& cameraKeys = "", int frameRate = 200) {
-        board.Program("FrameRate=" + std::to_string(frameRate) + "\n" + cameraKeys,
+    explicit SkipRing(SimBoard& board, int frameRate = 200) {
+        board.Program("FrameRate=" + std::to_string(frameRate) + "\n",
                       "MaxWidth=16\nMaxHeight=4\n");
         a = board.NewBuffer(16, 4, 8);
         b = board.NewBuffer(16, 4, 8);
@@ -46,7 +46,7 @@ TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePositio
     // Slow enough that the run is surely still going at the second start, even under a
     // sanitizer on a busy machine.
     constexpr uint32_t kSlowPeriodUs = 25000;
-    SkipRing ring(board, "", 40);
+    SkipRing ring(board, 40);
     // The board clock starts five seconds before its wrap: within minutes of it either way.
     const uint32_t before = BoardClockNow();
     EXPECT_LT(before + 5'000'000u, 600'000'000u);
