@@ -1,4 +1,5 @@
-// Counted and continuous acquisitions and their error codes, through the exports.
+// Counted and continuous acquisitions, what a read answers when the frame asked for is not
+// the one a slot holds, and their error codes, through the exports.
 #include "BoardHost.h"
 #include "FrameCheck.h"
 #include "platform/Clock.h"
@@ -58,8 +59,8 @@ TEST_F(AcquisitionTest, TheCurrentAndTheNewestFrameCountedRestartedAndContinuous
 }
 
 // A camera fault shows in the waiting start or in the read of the frame that has it, and a
-// camera without it then grabs every frame again. (The grab tool's tests read the frames
-// around a fault.)
+// camera without it then grabs every frame again. Triggered frames come without a gap error.
+// (The grab tool's tests read the frames around a fault.)
 TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFrame) {
     struct Fault {
         const char* cameraKeys;
@@ -68,21 +69,26 @@ TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFr
         int32_t index; // the frame to read; none where negative
         uint32_t readError;
         int32_t shown = -1; // the camera frame the refused read still copied
+        bool triggered = false;
     };
     const Fault faults[] = {
-        {"BlankFrames=1\n", 3, 0, 1, 18},
         {"DropFrames=2\n", 4, 0, 2, 21, 3},
-        {"StallAfter=2\n", 4, 16, 2, 16},
         {"NoSignal=1\n", 2, 16, -1, 0},
+        // Triggers five times slower than the frame rate: no gap error.
+        {"TriggerRate=40\n", 3, 0, 2, 0, -1, true},
     };
     std::vector<uint8_t> frame;
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.cameraKeys);
         ASSERT_TRUE(Open(files.WriteSingle(SimCamera{.extra = fault.cameraKeys}, SimMode{})));
+        if (fault.triggered) {
+            ASSERT_EQ(Set("TRIGGER MODE", 2), 1);
+        }
         EXPECT_EQ(Acquire(fault.frames, true), fault.startError == 0 ? 1 : 0);
         EXPECT_EQ(plugin.AcqGetLastError(), fault.startError);
         if (fault.index >= 0) {
-            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.index, 0, 0, 64, 48, frame, 50), 0);
+            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.index, 0, 0, 64, 48, frame, 50),
+                      fault.readError == 0 ? 1 : 0);
             EXPECT_EQ(plugin.AcqGetLastError(), fault.readError);
         }
         if (fault.shown >= 0) {
@@ -99,6 +105,48 @@ TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFr
             EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, i, 0, 0, 64, 48, frame), 1) << i;
         plugin.FreeDeviceResources();
     }
+}
+
+TEST_F(AcquisitionTest, AFrameNotYetInIsWaitedForAndReadOnce) {
+    ASSERT_TRUE(Open(SlowConfig()));
+    // Six frames through four buffers: frame 5 lands where frame 1 was.
+    ASSERT_EQ(Acquire(6, false), 1);
+    std::vector<uint8_t> frame;
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 5, 0, 0, 64, 48, frame, 5000), 1)
+        << plugin.AcqGetLastError();
+    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 5), "");
+    // Frame 1 was overwritten by then and frame 5 is taken already: answered at once, not
+    // after the (long) time-out, and not from an earlier lap.
+    for (int32_t index : {1, 5}) {
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, index, 0, 0, 8, 8, frame, 60000), 0) << index;
+        EXPECT_EQ(plugin.AcqGetLastError(), 17u) << index;
+    }
+}
+
+TEST_F(AcquisitionTest, ContinuousAcquisitionsGoOnAfterAGeometryChange) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    ASSERT_EQ(StartContinuous(), 1);
+    for (auto [name, value] : {std::pair{"WIDTH", 48.0}, {"DATA SKIP", 2.0}, {"HEIGHT", 32.0}}) {
+        ASSERT_EQ(Set(name, value), 1) << name;
+        std::vector<uint8_t> frame;
+        uint32_t first = 0;
+        uint32_t newest = 0;
+        // The newest frame keeps moving at the new geometry (crop centred on the sensor).
+        const FrameGeometry geometry{.cropLeft = 8, .cropTop = Numeric("HEIGHT") == 32 ? 8u : 0u};
+        for (int i = 0; i < 40 && newest <= first + 1; ++i) {
+            Clock::Sleep(25);
+            if (Read(VIDRUNE_READ_LATEST, 0, 0, 0, 48, 32, frame) != 1)
+                continue;
+            // Pixel (0, 0) of camera frame n is 1 + (left + 3 top + 5n) mod 255.
+            const uint32_t base = geometry.cropLeft + 3 * geometry.cropTop;
+            const uint32_t n = ((frame[0] + 255 - 1 - base % 255) % 255) / 5;
+            EXPECT_EQ(CompareRegion(frame, geometry, 0, 0, 48, 32, n), "") << name;
+            first = i == 0 || first == 0 ? n : first;
+            newest = n;
+        }
+        EXPECT_GT(newest, first + 1) << name << ": the live view stopped";
+    }
+    EXPECT_EQ(plugin.AcquireStop(), 1);
 }
 
 } // namespace vidrune::test

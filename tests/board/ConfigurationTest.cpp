@@ -98,7 +98,6 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
     // A null text: the attribute does not exist.
     for (const auto& [camera, name, want] :
          {std::tuple<bool, const char*, const char*>{false, "DESCRIPTION", "Whole sensor"},
-          {false, "CONTROL FILE", "mono8.cam"},
           {false, "COM INIT", "A|B"},
           {false, "NORM INIT", "N"},
           {false, "START GRAB FIELD", nullptr},

@@ -57,30 +57,16 @@ constexpr uint32_t kStallMs = 6000;
 
 } // namespace
 
-// The crop is centred on the sensor; the callback moves through the ring and stops on the
-// last frame; a close or a free leaves no buffer behind.
-TEST_F(DeviceTest, ACentredCropFourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
-    ASSERT_TRUE(Open(SimCamera{.maxWidth = 1024, .maxHeight = 512, .extra = {}},
-                     SimMode{.width = 640, .height = 480, .extra = {}}));
-    for (const auto& [parameter, value] : {std::pair{FG_VIC_PRM_CROP_LEFT, 192u},
-                                           {FG_VIC_PRM_CROP_TOP, 16u},
-                                           {FG_VIC_PRM_CROP_WIDTH, 640u}}) {
-        uint32_t got = 0;
-        ASSERT_EQ(FgVicGetPrm(device->Vic(), parameter, &got), 0u);
-        EXPECT_EQ(got, value) << parameter;
-    }
+// The callback moves through the ring and stops on the last frame; a close leaves no buffer
+// behind, a free no object of the library at all.
+TEST_F(DeviceTest, FourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
+    ASSERT_TRUE(Open());
     const vidrune::GrabBufferRing* ring = device->Ring();
     ASSERT_EQ(ring->Count(), 4);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(ring->Slot(i)->next, ring->Slot((i + 1) % 4));
     EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 5u); // and the discard buffer
     ASSERT_EQ(Acquire(3), 1);
     EXPECT_EQ(device->DoneCount(), 3);
     EXPECT_EQ(ring->Current(), ring->Slot(2)); // the third buffer, not advanced past it
-    EXPECT_EQ(ring->Slot(0)->armCount, 1);
-    EXPECT_EQ(ring->Slot(3)->armCount, 0);
-    EXPECT_TRUE(ring->Slot(2)->frameEvent->Wait(0));
-    EXPECT_FALSE(ring->Slot(3)->frameEvent->Wait(0));
     device->CloseDevice();
     EXPECT_EQ(device->Ring()->Count(), 0);
     EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 0u);
@@ -90,8 +76,9 @@ TEST_F(DeviceTest, ACentredCropFourBuffersInARingAndNothingLeftAfterACloseOrAFre
     ASSERT_EQ(Acquire(2), 1);
     EXPECT_EQ(device->FreeDeviceResources(), 0);
     EXPECT_EQ(device->IsValid(), 0);
-    EXPECT_EQ(LiveObjectCount(FG_KIND_BUFFER), 0u);
-    EXPECT_EQ(LiveObjectCount(FG_KIND_ACQUISITION), 0u);
+    for (FgObjectKind kind : {FG_KIND_SERVER, FG_KIND_ACQUISITION, FG_KIND_CAMERA, FG_KIND_VIC,
+                              FG_KIND_BUFFER, FG_KIND_TRANSFER})
+        EXPECT_EQ(LiveObjectCount(kind), 0u) << kind;
     ASSERT_TRUE(SimDevice::Open(*device, config));
     EXPECT_EQ(device->IsValid(), 1);
     EXPECT_EQ(Acquire(4), 1);
@@ -171,53 +158,32 @@ TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
     EXPECT_EQ(device->AcqDeviceSet("MAN SHUTTER", &shutter, 1), 1);
 }
 
-TEST_F(DeviceTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
-    ASSERT_TRUE(
-        Open(SimCamera{.frameRate = 60, .extra = {}}, SimMode{.frameRate = "60", .extra = {}}));
-    ASSERT_EQ(Start(VIDRUNE_ACQUIRE_CONTINUOUS), 1);
-    std::vector<uint8_t> frame(64 * 48);
-    ReadRequest read = RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, frame.data(), 0);
-    const uint32_t start = Clock::TickCount();
-    int reads = 0;
-    while (Clock::TickCount() - start < 3000) {
-        reads += device->ReadDevice(&read);
-        Clock::Sleep(20);
+// Board threads held up in a library call outlive the device's waits for them: the device
+// is destroyed, or freed and reused, while the thread sleeps; a new device grabs during that
+// sleep and after it.
+TEST_F(DeviceTest, BoardThreadsHeldUpPastTheDevicesLifetime) {
+    for (const bool grabThread : {true, false}) {
+        SCOPED_TRACE(grabThread ? "grab thread, device destroyed" : "live thread, device freed");
+        device = std::make_unique<CVidrune>("STRAVIK2 MONO");
+        ASSERT_TRUE(Open());
+        if (grabThread) {
+            // Stopping makes the grab thread abort the transfer, and that call hangs: a
+            // close that cannot stop the acquisition says so.
+            ASSERT_EQ(Start(VIDRUNE_ACQUIRE_NORMAL, 1000), 1);
+            StallNextCall("FgXferAbort", kStallMs);
+            EXPECT_EQ(device->CloseDevice(), 5u);
+            device.reset();
+        } else {
+            // The live thread's first library call hangs; the start does not wait long.
+            StallNextCall("FgXferAbort", kStallMs);
+            Start(VIDRUNE_ACQUIRE_CONTINUOUS);
+            EXPECT_EQ(device->FreeDeviceResources(), 0);
+        }
+        ASSERT_TRUE(Renew());
+        EXPECT_EQ(Acquire(2), 1);
+        Clock::Sleep(kStallMs + 500);
+        EXPECT_EQ(Acquire(2), 1);
     }
-    ASSERT_EQ(device->AcquireStop(), 1);
-    const uint32_t conversions = device->LiveConversions();
-    // About 60 in 3 s: not one per camera frame (180), and not a handful. A busy machine
-    // converts fewer, so the lower bound is loose.
-    EXPECT_GE(conversions, 20u);
-    EXPECT_LE(conversions, 65u);
-    EXPECT_GT(reads, 30);
-    EXPECT_EQ(device->AcquisitionState(), CVidrune::kIdle);
-}
-
-TEST_F(DeviceTest, ADeviceDestroyedUnderAHeldUpGrabThread) {
-    ASSERT_TRUE(Open());
-    ASSERT_EQ(Start(VIDRUNE_ACQUIRE_NORMAL, 1000), 1);
-    // Stopping makes the grab thread abort the transfer, and that call hangs: a close that
-    // cannot stop the acquisition says so.
-    StallNextCall("FgXferAbort", kStallMs);
-    EXPECT_EQ(device->CloseDevice(), 5u);
-    device.reset();
-    // The thread wakes up after the device is gone; the library and a new device are unharmed.
-    Clock::Sleep(kStallMs + 500);
-    ASSERT_TRUE(Renew());
-    EXPECT_EQ(Acquire(2), 1);
-}
-
-TEST_F(DeviceTest, ADeviceFreedAndReusedUnderAHeldUpLiveThread) {
-    ASSERT_TRUE(Open());
-    // The live thread's first library call hangs; the start does not wait for it for long.
-    StallNextCall("FgXferAbort", kStallMs);
-    Start(VIDRUNE_ACQUIRE_CONTINUOUS);
-    EXPECT_EQ(device->FreeDeviceResources(), 0);
-    // Initialised, opened and grabbing again while the old thread still sleeps, and after.
-    ASSERT_TRUE(Renew());
-    EXPECT_EQ(Acquire(2), 1);
-    Clock::Sleep(kStallMs + 500);
-    EXPECT_EQ(Acquire(2), 1);
 }
 
 } // namespace vidrune::test

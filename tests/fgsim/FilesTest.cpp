@@ -5,21 +5,11 @@ using vidrune::test::SimBoard;
 
 namespace {
 
-uint32_t CamPrm(FgHandle camera, uint32_t parameter) {
+// A parameter of a camera, VIC or acquisition object, read with its getter.
+template <auto Get>
+uint32_t Prm(FgHandle object, uint32_t parameter) {
     uint32_t value = 0;
-    EXPECT_EQ(FG_OK, FgCamGetPrm(camera, parameter, &value));
-    return value;
-}
-
-uint32_t VicPrm(FgHandle vic, uint32_t parameter) {
-    uint32_t value = 0;
-    EXPECT_EQ(FG_OK, FgVicGetPrm(vic, parameter, &value));
-    return value;
-}
-
-uint32_t AcqPrm(FgHandle acquisition, uint32_t parameter) {
-    uint32_t value = 0;
-    EXPECT_EQ(FG_OK, FgAcqGetPrm(acquisition, parameter, &value));
+    EXPECT_EQ(FG_OK, Get(object, parameter, &value));
     return value;
 }
 
@@ -37,15 +27,15 @@ TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
           Case{"", "", 8, 1024, 1024, 0x800}}) {
         SimBoard board;
         board.Program(c.camera, c.vic);
-        EXPECT_EQ(c.depth, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << c.camera;
-        EXPECT_EQ(c.width, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH)) << c.vic;
-        EXPECT_EQ(c.height, VicPrm(board.vic, FG_VIC_PRM_MAX_HEIGHT)) << c.vic;
-        EXPECT_EQ(c.format, VicPrm(board.vic, FG_VIC_PRM_PIXEL_FORMAT)) << c.vic;
+        EXPECT_EQ(c.depth, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << c.camera;
+        EXPECT_EQ(c.width, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_WIDTH)) << c.vic;
+        EXPECT_EQ(c.height, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_HEIGHT)) << c.vic;
+        EXPECT_EQ(c.format, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_PIXEL_FORMAT)) << c.vic;
         // The crop starts as the whole sensor.
-        EXPECT_EQ(0u,
-                  VicPrm(board.vic, FG_VIC_PRM_CROP_LEFT) + VicPrm(board.vic, FG_VIC_PRM_CROP_TOP));
-        EXPECT_EQ(c.width, VicPrm(board.vic, FG_VIC_PRM_CROP_WIDTH)) << c.vic;
-        EXPECT_EQ(c.height, VicPrm(board.vic, FG_VIC_PRM_CROP_HEIGHT)) << c.vic;
+        EXPECT_EQ(0u, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_LEFT) +
+                          Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_TOP));
+        EXPECT_EQ(c.width, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_WIDTH)) << c.vic;
+        EXPECT_EQ(c.height, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_HEIGHT)) << c.vic;
     }
 }
 
@@ -68,8 +58,8 @@ TEST(FgSimFilesTest, MissingFilesSectionsAndBadValuesFailTheLoadAndChangeNothing
     }
     const std::string badVic = board.dir.Write("bad.cvi", "[Vic]\nMaxWidth=0\n");
     EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, badVic.c_str()));
-    EXPECT_EQ(10u, CamPrm(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(100u, VicPrm(board.vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(10u, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(100u, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_WIDTH));
 }
 
 TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
@@ -82,11 +72,11 @@ TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
     ASSERT_EQ(FG_OK, FgCamNew(board.local, &camera));
     ASSERT_EQ(FG_OK, FgVicNew(board.local, &vic));
     ASSERT_EQ(FG_OK, FgAcqGetPrms(board.acquisition, vic, camera, 1));
-    EXPECT_EQ(14u, CamPrm(camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(2u, CamPrm(camera, FG_CAM_PRM_START_FIELD));
-    EXPECT_EQ(300u, VicPrm(vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(10u, VicPrm(vic, FG_VIC_PRM_CROP_LEFT));
-    EXPECT_EQ(50u, VicPrm(vic, FG_VIC_PRM_CROP_HEIGHT));
+    EXPECT_EQ(14u, Prm<FgCamGetPrm>(camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(2u, Prm<FgCamGetPrm>(camera, FG_CAM_PRM_START_FIELD));
+    EXPECT_EQ(300u, Prm<FgVicGetPrm>(vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(10u, Prm<FgVicGetPrm>(vic, FG_VIC_PRM_CROP_LEFT));
+    EXPECT_EQ(50u, Prm<FgVicGetPrm>(vic, FG_VIC_PRM_CROP_HEIGHT));
     FgCamFree(camera);
     FgVicFree(vic);
 
@@ -95,7 +85,7 @@ TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
           FG_ACQ_PRM_TRIGGER_LEVEL, FG_ACQ_PRM_TRIGGER_DELAY, FG_ACQ_PRM_TRIGGER_SOURCE,
           FG_ACQ_PRM_TIMING_A, FG_ACQ_PRM_TIMING_B}) {
         ASSERT_EQ(FG_OK, FgAcqSetPrm(board.acquisition, parameter, parameter + 3));
-        EXPECT_EQ(parameter + 3, AcqPrm(board.acquisition, parameter));
+        EXPECT_EQ(parameter + 3, Prm<FgAcqGetPrm>(board.acquisition, parameter));
     }
     uint32_t value = 0;
     EXPECT_EQ(FG_ERR_PARAMETER, FgAcqGetPrm(board.acquisition, 0x12345, &value));

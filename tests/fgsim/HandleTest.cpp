@@ -5,7 +5,7 @@
 using vidrune::fgsim::FailNextCall;
 using vidrune::test::SimBoard;
 
-TEST(FgSimHandleTest, LiveOnlyWhileAllocatedAndOnlyForItsKind) {
+TEST(FgSimHandleTest, LiveOnlyWhileAllocatedForItsKindAndBuffersCheckTheirArguments) {
     SimBoard board;
     EXPECT_EQ(1, FgIsLiveHandle(board.local, FG_KIND_SERVER));
     EXPECT_EQ(1, FgIsLiveHandle(board.acquisition, FG_KIND_ACQUISITION));
@@ -21,6 +21,18 @@ TEST(FgSimHandleTest, LiveOnlyWhileAllocatedAndOnlyForItsKind) {
     EXPECT_EQ(0, FgIsLiveHandle(buffer, FG_KIND_BUFFER));
     EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgBufferFree(buffer));
     EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgCamFree(board.vic)); // a VIC is no camera
+
+    // Buffers need a size, an eight- or sixteen-bit format and a kind, from the local server.
+    FgHandle refused = 0;
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 0, 4, 0x800, FG_BUFFER_RING, &refused));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 4, 4, 0xC00, FG_BUFFER_RING, &refused));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 4, 4, 0x800, 2, &refused));
+    EXPECT_EQ(FG_ERR_NO_MEMORY,
+              FgBufferNew(board.local, 65536, 65536, 0x1000, FG_BUFFER_RING, &refused));
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgBufferNew(board.vic, 4, 4, 0x800, FG_BUFFER_RING, &refused));
+    const FgHandle discard = board.NewBuffer(3, 5, 16, FG_BUFFER_DISCARD);
+    EXPECT_NE(nullptr, SimBoard::Pixels(discard));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferGetPrm(discard, 0x1234, &refused));
 }
 
 TEST(FgSimHandleTest, HandlesAreNeverGivenOutTwice) {
@@ -75,18 +87,4 @@ TEST(FgSimHandleTest, AnOrderedFailureHitsTheNextCallOnly) {
     FgHandle vic = 0;
     ASSERT_EQ(FG_OK, FgVicNew(board.local, &vic));
     EXPECT_EQ(FG_OK, FgVicFree(vic));
-}
-
-TEST(FgSimHandleTest, BuffersHaveTheirFormatsSizeAndRefuseBadArguments) {
-    SimBoard board;
-    FgHandle buffer = 0;
-    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 0, 4, 0x800, FG_BUFFER_RING, &buffer));
-    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 4, 4, 0xC00, FG_BUFFER_RING, &buffer));
-    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferNew(board.local, 4, 4, 0x800, 2, &buffer));
-    EXPECT_EQ(FG_ERR_NO_MEMORY,
-              FgBufferNew(board.local, 65536, 65536, 0x1000, FG_BUFFER_RING, &buffer));
-    EXPECT_EQ(FG_ERR_INVALID_HANDLE, FgBufferNew(board.vic, 4, 4, 0x800, FG_BUFFER_RING, &buffer));
-    const FgHandle discard = board.NewBuffer(3, 5, 16, FG_BUFFER_DISCARD);
-    EXPECT_NE(nullptr, SimBoard::Pixels(discard));
-    EXPECT_EQ(FG_ERR_PARAMETER, FgBufferGetPrm(discard, 0x1234, &buffer));
 }

@@ -54,27 +54,6 @@ TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
     EXPECT_EQ(0, widePixels[2 * 6]);
 }
 
-TEST(FgSimPatternTest, EightBitPgmImagesPlayInALoopTiledOverTheSensor) {
-    SimBoard board;
-    // Two 3 x 2 images in one file.
-    const std::vector<uint16_t> first{10, 11, 12, 13, 14, 15};
-    const std::vector<uint16_t> second{20, 21, 22, 23, 24, 25};
-    board.dir.Write("two.pgm", Pgm(3, 2, 255, first) + Pgm(3, 2, 255, second));
-    board.Program("Source=two.pgm\nFrameRate=500\n", "MaxWidth=8\nMaxHeight=5\n");
-    board.SetCrop(1, 1, 7, 4);
-    std::vector<FgHandle> buffers;
-    for (int i = 0; i < 3; ++i)
-        buffers.push_back(board.NewBuffer(7, 4, 8));
-    Grab(board, buffers);
-    for (uint32_t n = 0; n < 3; ++n) {
-        const auto& image = n % 2 == 0 ? first : second;
-        const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
-        for (uint32_t y = 0; y < 4; ++y)
-            for (uint32_t x = 0; x < 7; ++x)
-                EXPECT_EQ(image[((1 + y) % 2) * 3 + (1 + x) % 3], pixels[y * 7 + x]) << n;
-    }
-}
-
 TEST(FgSimPatternTest, SixteenBitPgmFillsWideBuffersAndGivesItsHighByteToNarrowOnes) {
     SimBoard board;
     const std::vector<uint16_t> samples{0x0102, 0x0A0B, 0x0FFF, 0x0800};
@@ -93,19 +72,33 @@ TEST(FgSimPatternTest, SixteenBitPgmFillsWideBuffersAndGivesItsHighByteToNarrowO
     }
 }
 
-TEST(FgSimPatternTest, AFolderOfPgmFilesPlaysInNameOrder) {
+// The files of a folder in name order, each image in turn and then again from the first,
+// tiled over the sensor from the crop's corner.
+TEST(FgSimPatternTest, EightBitPgmImagesOfAFolderPlayInALoopTiledOverTheSensor) {
     SimBoard board;
-    board.dir.Write("movie/b.pgm", Pgm(1, 1, 255, {2}));
-    board.dir.Write("movie/a.pgm", Pgm(1, 1, 255, {1}));
-    board.dir.Write("movie/c.PGM", Pgm(1, 1, 255, {3}) + Pgm(1, 1, 255, {4}));
+    // 3 x 2 images whose samples start at 10, 20, 30 and 40; c.PGM holds two.
+    auto image = [](uint16_t first) {
+        return Pgm(3, 2, 255,
+                   {first, uint16_t(first + 1), uint16_t(first + 2), uint16_t(first + 3),
+                    uint16_t(first + 4), uint16_t(first + 5)});
+    };
+    board.dir.Write("movie/b.pgm", image(20));
+    board.dir.Write("movie/a.pgm", image(10));
+    board.dir.Write("movie/c.PGM", image(30) + image(40));
     board.dir.Write("movie/notes.txt", "not an image");
-    board.Program("Source=movie\nFrameRate=500\n", "MaxWidth=1\nMaxHeight=1\n");
+    board.Program("Source=movie\nFrameRate=500\n", "MaxWidth=8\nMaxHeight=5\n");
+    board.SetCrop(1, 1, 7, 4);
     std::vector<FgHandle> buffers;
     for (int i = 0; i < 5; ++i)
-        buffers.push_back(board.NewBuffer(1, 1, 8));
+        buffers.push_back(board.NewBuffer(7, 4, 8));
     Grab(board, buffers);
-    for (uint32_t n = 0; n < 5; ++n)
-        EXPECT_EQ(n % 4 + 1, SimBoard::Pixels(buffers[n])[0]) << n;
+    for (uint32_t n = 0; n < 5; ++n) {
+        const uint8_t* pixels = SimBoard::Pixels(buffers[n]);
+        for (uint32_t y = 0; y < 4; ++y)
+            for (uint32_t x = 0; x < 7; ++x)
+                EXPECT_EQ(10 * (n % 4 + 1) + ((1 + y) % 2) * 3 + (1 + x) % 3, pixels[y * 7 + x])
+                    << n;
+    }
 }
 
 TEST(FgSimPatternTest, MalformedPgmSourcesFailTheCameraLoad) {

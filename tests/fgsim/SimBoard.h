@@ -8,7 +8,6 @@
 
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -65,7 +64,10 @@ public:
         EXPECT_EQ(FG_OK, FgVicNew(local, &vic));
     }
     ~SimBoard() {
-        FreeAll();
+        for (FgHandle transfer : transfers_)
+            FgXferFree(transfer);
+        for (FgHandle buffer : buffers_)
+            FgBufferFree(buffer);
         FgCamFree(camera);
         FgVicFree(vic);
         FgAcqRelease(acquisition);
@@ -115,22 +117,6 @@ public:
         uint64_t address = 0;
         EXPECT_EQ(FG_OK, FgBufferGetPrm(buffer, FG_BUFFER_PRM_ADDRESS, &address));
         return reinterpret_cast<const uint8_t*>(static_cast<uintptr_t>(address));
-    }
-    static uint32_t Stamp(FgHandle buffer) {
-        uint32_t stamp = 0;
-        EXPECT_EQ(FG_OK, FgBufferGetPrm(buffer, FG_BUFFER_PRM_TIMESTAMP, &stamp));
-        return stamp;
-    }
-    void FreeTransfers() {
-        for (FgHandle transfer : transfers_)
-            FgXferFree(transfer);
-        transfers_.clear();
-    }
-    void FreeAll() {
-        FreeTransfers();
-        for (FgHandle buffer : buffers_)
-            FgBufferFree(buffer);
-        buffers_.clear();
     }
 
     TempDir dir;

@@ -45,11 +45,6 @@ struct BadCall {
 
 constexpr std::nullopt_t kAny = std::nullopt;
 
-// Test names carry the row's name; the default would print the record's bytes.
-void PrintTo(const BadCall& row, std::ostream* out) {
-    *out << row.name;
-}
-
 constexpr uint32_t kWidth = 64;
 constexpr uint32_t kHeight = 48;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -184,42 +179,18 @@ Call WithReadyFlagForced(Call call) {
     };
 }
 
-// Rows that differ only in the region read, the name or the number set.
+// A whole-frame read of the given region; without memory where noMemory is set.
+Call ReadingRegion(uint32_t x, uint32_t y, uint32_t width, uint32_t height, bool noMemory = false) {
+    return Reading([=](ReadRequest& r) {
+        r = RegionRead(VIDRUNE_READ_BY_INDEX, 0, x, y, width, height, noMemory ? nullptr : r.data,
+                       200);
+        r.copyFlag = 1;
+    });
+}
+
+// Rows that differ only in the name or the number set.
 void AddTables(std::vector<BadCall>& rows) {
     using enum Stage;
-    // Regions outside the frame and copies without memory, for every read kind: refused
-    // before anything is copied.
-    struct Region {
-        const char* name;
-        uint32_t x, y, width, height;
-        bool noMemory = false;
-    };
-    const Region regions[] = {
-        {"IntoNullData", 0, 0, kWidth, kHeight, true},
-        {"OnePastTheRight", 1, 0, kWidth, kHeight},
-        {"OnePastTheBottom", 0, 1, kWidth, kHeight},
-        {"NegativeX", 0xFFFFFFFF, 0, 8, 8},
-        {"NegativeY", 0, 0xFFFFFFF0, 8, 8},
-        {"HugeWidth", 0, 0, 0xFFFFFFFF, 1},
-        {"HugeHeight", 0, 0, 1, 0x7FFFFFFF},
-        {"OverflowingX", 0x80000000, 0, 0x80000000, 1},
-        {"OverflowingY", 0, 0xFFFFFFFF, 1, 2},
-        {"ZeroWidth", 0, 0, 0, 8},
-        {"ZeroHeight", 0, 0, 8, 0},
-    };
-    const std::pair<const char*, uint32_t> kinds[] = {{"Current", VIDRUNE_READ_CURRENT},
-                                                      {"ByIndex", VIDRUNE_READ_BY_INDEX},
-                                                      {"Newest", VIDRUNE_READ_LATEST}};
-    for (const auto& [kindName, kind] : kinds)
-        for (const Region& g : regions)
-            rows.push_back({std::string("Region") + g.name + kindName, Grabbed,
-                            Reading([g, kind = kind](ReadRequest& r) {
-                                void* data = g.noMemory ? nullptr : r.data;
-                                r = RegionRead(kind, 0, g.x, g.y, g.width, g.height, data, 200);
-                                r.copyFlag = 1;
-                            }),
-                            0, 12u});
-
     // Names of 0, 111, 112 and 5,000 characters: unknown, never overrun.
     for (const size_t length : {0, 111, 112, 5000}) {
         const std::string name(length, 'N');
@@ -329,7 +300,6 @@ std::vector<BadCall> Rows() {
          0, 0u},
 
         // Calls out of order.
-        {"ReadBeforeInitialise", Loaded, Reading(VIDRUNE_READ_BY_INDEX), 0, 7u},
         {"ReadBeforeOpen", Initialised, Reading(VIDRUNE_READ_BY_INDEX), 0, 7u},
         {"StopBeforeInitialise", Loaded, Calling<&P::AcquireStop>(), 1, 0u},
         {"SetBeforeOpen", Initialised,
@@ -338,14 +308,6 @@ std::vector<BadCall> Rows() {
         {"OpenTwice", Open, Calling<&P::OpenDevice>(), 1, 1u},
         {"InitialiseTwice", Open,
          [](S& t) { return t.plugin.InitializeDevice(t.Config().c_str()); }, 1, 0u},
-        {"InitialiseAgainWithAnotherFolder", Initialised,
-         [](S& t) {
-             const SimBoardFiles other;
-             const SimCamera camera{.file = "other.cam", .extra = ""};
-             const SimMode mode{.controlFile = "other.cam", .extra = ""};
-             return t.plugin.InitializeDevice(other.WriteSingle(camera, mode).c_str());
-         },
-         1, 0u},
         {"CloseTwice", Open, Calling<&P::CloseDevice>(2), 0, 0u},
         {"FreeTwice", Open, Calling<&P::FreeDeviceResources>(2), 0, kAny},
         {"FreeBeforeInitialise", Loaded, Calling<&P::FreeDeviceResources>(), 0, kAny},
@@ -357,8 +319,6 @@ std::vector<BadCall> Rows() {
         {"StopTwiceDuringCounted", Counting, Calling<&P::AcquireStop>(2), 2, 19u},
         {"StopTwiceDuringContinuous", Continuous, Calling<&P::AcquireStop>(2), 2, 0u},
         {"CloseDuringCounted", Counting, Calling<&P::CloseDevice>(), 0, kAny},
-        {"CloseDuringContinuous", Continuous, Calling<&P::CloseDevice>(), 0, kAny},
-        {"FreeDuringCounted", Counting, Calling<&P::FreeDeviceResources>(), 0, kAny},
         {"FreeDuringContinuous", Continuous, Calling<&P::FreeDeviceResources>(), 0, kAny},
         {"InitialiseDuringCounted", Counting,
          [](S& t) { return t.plugin.InitializeDevice(t.Config().c_str()); }, 1, kAny},
@@ -370,23 +330,19 @@ std::vector<BadCall> Rows() {
          },
          0, kAny},
         {"ReadyFlagForcedBeforeOpenThenRead", Initialised,
-         WithReadyFlagForced(Reading(VIDRUNE_READ_LATEST)), 0, kAny},
+         WithReadyFlagForced(Reading(VIDRUNE_READ_LATEST)), 0, 7u},
         {"ReadyFlagForcedBeforeOpenThenStart", Initialised,
-         WithReadyFlagForced(Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true)), 0, kAny},
+         WithReadyFlagForced(Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true)), 0, 7u},
+        {"ReadyFlagForcedBeforeOpenThenContinuous", Initialised,
+         WithReadyFlagForced(Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false)), 0, 7u},
 
         // Absurd acquisition requests: refused, nothing started, nothing changed.
-        {"StartBeforeInitialise", Loaded, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
         {"StartBeforeOpen", Initialised, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
         {"ContinuousBeforeOpen", Initialised, Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false), 0,
          7u},
         {"KindZero", Open, Starting(0, 1, true), 0, 26u},
-        {"KindThree", Open, Starting(3, 1, true), 0, 26u},
-        {"KindFive", Open, Starting(5, 1, true), 0, 26u},
         {"KindAllOnes", Counting, Starting(0xFFFFFFFF, 1, true), 0, 26u},
         {"CountZero", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 0, false), 0, 12u},
-        {"CountMinusOne", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, -1, true), 0, 12u},
-        {"CountIntMin", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MIN, false), 0, 12u},
-        {"CountIntMaxWaiting", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, true), 0, 12u},
         {"CountAboveTheRingWaiting", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 5, true), 0, 12u},
         // Runs until stopped: a host may ask for more frames than it will ever read.
         {"CountIntMaxRunning", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, INT_MAX, false), 1, 0u},
@@ -394,15 +350,20 @@ std::vector<BadCall> Rows() {
         // Absurd read requests after a grab of two frames.
         {"ReadKindZero", Grabbed, Reading(0), 0, 26u},
         {"ReadKindOne", Grabbed, Reading(1), 0, 0u},
-        {"ReadKindFive", Grabbed, Reading(5), 0, 26u},
         {"ReadKindAllOnes", Grabbed, Reading(0xFFFFFFFF), 0, 26u},
         {"IndexMinusOne", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, -1), 0, 12u},
-        {"IndexIntMin", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, INT_MIN), 0, 12u},
         {"IndexBeyondTheAcquisition", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, 5), 0, 12u},
-        {"IndexIntMax", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, INT_MAX), 0, 12u},
         {"TimeoutMinusOne", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, 0, -1), 0, 12u},
-        {"TimeoutIntMin", Grabbed, Reading(VIDRUNE_READ_BY_INDEX, 0, INT_MIN), 0, 12u},
         {"NewestBeforeAnyFrame", Open, Reading(VIDRUNE_READ_LATEST), 0, 16u},
+        // Regions outside the frame and copies without memory: refused before anything is
+        // copied.
+        {"RegionIntoNullData", Grabbed, ReadingRegion(0, 0, kWidth, kHeight, true), 0, 12u},
+        {"RegionOnePastTheRight", Grabbed, ReadingRegion(1, 0, kWidth, kHeight), 0, 12u},
+        {"RegionOnePastTheBottom", Grabbed, ReadingRegion(0, 1, kWidth, kHeight), 0, 12u},
+        {"RegionOverflowingX", Grabbed, ReadingRegion(0x80000000, 0, 0x80000000, 1), 0, 12u},
+        {"RegionOverflowingY", Grabbed, ReadingRegion(0, 0xFFFFFFFF, 1, 2), 0, 12u},
+        {"RegionZeroWidth", Grabbed, ReadingRegion(0, 0, 0, 8), 0, 12u},
+        {"RegionZeroHeight", Grabbed, ReadingRegion(0, 0, 8, 0), 0, 12u},
     };
     AddTables(rows);
     return rows;
