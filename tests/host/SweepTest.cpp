@@ -45,6 +45,11 @@ struct BadCall {
 
 constexpr std::nullopt_t kAny = std::nullopt;
 
+// ctest prints each row by its name instead of its bytes.
+void PrintTo(const BadCall& row, std::ostream* out) {
+    *out << row.name;
+}
+
 constexpr uint32_t kWidth = 64;
 constexpr uint32_t kHeight = 48;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
