@@ -1,7 +1,6 @@
 #include "input/CameraSerialPort.h"
 
 #include "PseudoTerminal.h"
-#include "platform/SerialPort.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +10,9 @@
 
 using vidrune::CameraSerialPort;
 using vidrune::PortSettings;
-using vidrune::platform::SerialPort;
-using vidrune::test::Bytes;
 using vidrune::test::PortLine;
 using vidrune::test::PseudoTerminal;
-using vidrune::test::ReceivedByte;
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 
 namespace {
 
@@ -31,8 +26,9 @@ PortSettings Settings(uint32_t baudRate, uint32_t flowBits = 0) {
     return settings;
 }
 
-milliseconds Since(Clock::time_point start, Clock::time_point end) {
-    return std::chrono::duration_cast<milliseconds>(end - start);
+long MillisecondsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 // Where "COMn" leads on this system.
@@ -71,13 +67,12 @@ TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
 }
 
 TEST(CameraSerialPortNames, MissingPortsDoNotOpen) {
-    for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", "NUL", ""}) {
+    for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", "NUL", "",
+                             static_cast<const char*>(nullptr)}) {
         CameraSerialPort port(name, Settings(9600));
         EXPECT_FALSE(port.IsOpen()) << name;
         EXPECT_EQ(port.SendCommand("A", "|", 0), 0) << name;
     }
-    CameraSerialPort unnamed(nullptr, Settings(9600));
-    EXPECT_FALSE(unnamed.IsOpen());
 }
 
 // Opening must undo what the line was left with, including restart on any character.
@@ -108,22 +103,18 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRateWithTheChosenFlowCont
 }
 
 TEST_F(CameraSerialPortTest, PortIsHeldExclusivelyUntilClosed) {
-    if (!camera_.CanTellExclusive())
+    if (!camera_.Exclusive().has_value())
         GTEST_SKIP() << "Wine does not enforce exclusive opens of a COM port";
     CameraSerialPort first(camera_.PortPath().c_str(), Settings(9600));
     ASSERT_TRUE(first.IsOpen());
-    EXPECT_TRUE(camera_.IsExclusive());
-    {
-        CameraSerialPort second(camera_.PortPath().c_str(), Settings(9600));
-        EXPECT_FALSE(second.IsOpen());
-    }
-    // The refused opener left the holder's claim alone.
-    EXPECT_TRUE(camera_.IsExclusive());
+    EXPECT_EQ(camera_.Exclusive(), true);
+    // The refused opener leaves the holder's claim alone.
+    EXPECT_FALSE(CameraSerialPort(camera_.PortPath().c_str(), Settings(9600)).IsOpen());
+    EXPECT_EQ(camera_.Exclusive(), true);
     first.Close();
     EXPECT_FALSE(first.IsOpen());
-    EXPECT_FALSE(camera_.IsExclusive());
-    CameraSerialPort third(camera_.PortPath().c_str(), Settings(9600));
-    EXPECT_TRUE(third.IsOpen());
+    EXPECT_EQ(camera_.Exclusive(), false);
+    EXPECT_TRUE(CameraSerialPort(camera_.PortPath().c_str(), Settings(9600)).IsOpen());
 }
 
 TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
@@ -132,9 +123,7 @@ TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
         std::string expected;
         const char* separator = "|"; // only its first character counts
     };
-    std::string longPiece; // longer than any internal chunk, sent whole
-    for (int i = 0; i < 150; ++i)
-        longPiece.push_back(static_cast<char>('a' + i % 26));
+    const std::string longPiece(150, 'x'); // sent whole
     CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
     ASSERT_TRUE(port.IsOpen());
     for (const Case& c :
@@ -142,84 +131,44 @@ TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
           Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"},
           Case{"A;B|C", "A\rB|C\r", ";|"}, Case{"A|B", "A|B\r", ""}, Case{"A|B", "A|B\r", nullptr},
           Case{longPiece + "|Z", longPiece + "\rZ\r"}}) {
-        camera_.StartRecording();
         EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, 0), 1) << c.text;
-        EXPECT_EQ(Bytes(camera_.StopRecording()), c.expected) << c.text;
+        EXPECT_EQ(camera_.Received(), c.expected) << c.text;
     }
 }
 
-TEST_F(CameraSerialPortTest, BytesAreAtLeastAMillisecondApart) {
+// Each byte is followed by a millisecond, each piece ended by a separator by the pause;
+// without a separator no pause at all, however long.
+TEST_F(CameraSerialPortTest, BytesAreAMillisecondApartAndPausesFollowSeparators) {
+    struct Case {
+        const char* text;
+        uint32_t delayMs;
+        long atLeastMs;
+    };
     CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
     ASSERT_TRUE(port.IsOpen());
-    const std::string text = "0123456789ABCDEFGHIJ";
-    camera_.StartRecording();
-    const auto start = Clock::now();
-    EXPECT_EQ(port.WriteBytes(reinterpret_cast<const uint8_t*>(text.data()),
-                              static_cast<uint32_t>(text.size())),
-              1);
-    const std::vector<ReceivedByte> received = camera_.StopRecording();
-    ASSERT_EQ(Bytes(received), text);
-    // Byte k cannot leave before k milliseconds have passed, however late the camera reads.
-    for (size_t k = 0; k < received.size(); ++k)
-        EXPECT_GE(Since(start, received[k].at).count(), static_cast<long>(k)) << k;
+    for (const Case& c : {Case{"0123456789ABCDEFGHI", 3000, 20}, Case{"A|B|", 60, 2 * 62}}) {
+        const auto start = Clock::now();
+        EXPECT_EQ(port.SendCommand(c.text, "|", c.delayMs), 1);
+        const long elapsed = MillisecondsSince(start);
+        EXPECT_GE(elapsed, c.atLeastMs) << c.text;
+        EXPECT_LT(elapsed, 1500) << c.text;
+    }
+    EXPECT_EQ(camera_.Received(), "0123456789ABCDEFGHI\rA\rB\r");
 }
 
-TEST_F(CameraSerialPortTest, PausesFollowOnlyPiecesEndedBySeparator) {
-    constexpr uint32_t kDelayMs = 60;
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
-    ASSERT_TRUE(port.IsOpen());
-
-    camera_.StartRecording();
-    auto start = Clock::now();
-    EXPECT_EQ(port.SendCommand("A|B|", "|", kDelayMs), 1);
-    auto end = Clock::now();
-    std::vector<ReceivedByte> received = camera_.StopRecording();
-    ASSERT_EQ(Bytes(received), "A\rB\r");
-    // "A\r" takes two byte slots, then the pause, then "B".
-    EXPECT_GE(Since(start, received[2].at).count(), static_cast<long>(kDelayMs + 2));
-    EXPECT_GE(Since(start, end).count(), static_cast<long>(2 * kDelayMs + 4));
-
-    // No separator, no pause: far below the delay even on a loaded machine.
-    constexpr uint32_t kLongDelayMs = 3000;
-    start = Clock::now();
-    EXPECT_EQ(port.SendCommand("ABC", "|", kLongDelayMs), 1);
-    EXPECT_LT(Since(start, Clock::now()).count(), static_cast<long>(kLongDelayMs / 2));
-}
-
-TEST_F(CameraSerialPortTest, ByteTheLineDoesNotTakeWithinASecondFails) {
-    CameraSerialPort port(camera_.PortPath().c_str(),
-                          Settings(9600, CameraSerialPort::kXonXoffOutput));
-    ASSERT_TRUE(port.IsOpen());
-    ASSERT_TRUE(camera_.SendToPort(kXoff));
-    camera_.StartRecording();
-    const uint8_t byte = 'A';
-    const auto start = Clock::now();
-    EXPECT_EQ(port.WriteBytes(&byte, 1), 0);
-    EXPECT_GE(Since(start, Clock::now()).count(), 990);
-    EXPECT_EQ(Bytes(camera_.StopRecording(20)), "");
-}
-
-// The line itself, with short time-outs: XOFF stops output, XON and nothing else restarts it.
-TEST_F(CameraSerialPortTest, OutputFlowControlStopsAndResumesOnlyOnXon) {
-    SerialPort::Settings settings;
-    settings.xonXoffOutput = true;
-    std::unique_ptr<SerialPort> port = SerialPort::Open(camera_.PortPath(), settings);
-    ASSERT_NE(port, nullptr);
-    camera_.StartRecording();
-    ASSERT_TRUE(camera_.SendToPort(kXoff));
-    EXPECT_FALSE(port->WriteByte('A', 100));
-    ASSERT_TRUE(camera_.SendToPort('x'));
-    EXPECT_FALSE(port->WriteByte('B', 100));
-    ASSERT_TRUE(camera_.SendToPort(kXon));
-    EXPECT_TRUE(port->WriteByte('C', 100));
-    EXPECT_EQ(Bytes(camera_.StopRecording()), "C");
-}
-
-TEST_F(CameraSerialPortTest, WithoutFlowControlXoffIsJustData) {
-    std::unique_ptr<SerialPort> port = SerialPort::Open(camera_.PortPath(), {});
-    ASSERT_NE(port, nullptr);
-    camera_.StartRecording();
-    ASSERT_TRUE(camera_.SendToPort(kXoff));
-    EXPECT_TRUE(port->WriteByte('A', 100));
-    EXPECT_EQ(Bytes(camera_.StopRecording()), "A");
+// XOFF holds output only with flow control on, and then only XON releases it; a byte the
+// line does not take within a second fails the write.
+TEST_F(CameraSerialPortTest, XoffHoldsOutputOnlyWithFlowControl) {
+    for (const uint32_t flowBits : {0u, CameraSerialPort::kXonXoffOutput}) {
+        CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600, flowBits));
+        ASSERT_TRUE(port.IsOpen());
+        ASSERT_TRUE(camera_.SendToPort(kXoff));
+        const auto start = Clock::now();
+        const int sent = port.SendCommand("A", nullptr, 0);
+        EXPECT_EQ(sent, flowBits == 0 ? 1 : 0);
+        EXPECT_GE(MillisecondsSince(start), sent == 0 ? 990 : 0);
+        ASSERT_TRUE(camera_.SendToPort(kXon));
+        EXPECT_EQ(port.SendCommand("B", nullptr, 0), 1);
+        EXPECT_EQ(camera_.Received(), flowBits == 0 ? "A\rB\r" : "B\r");
+    }
 }

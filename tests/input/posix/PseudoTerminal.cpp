@@ -1,13 +1,11 @@
-// POSIX implementation of TerminalPair.h: a pseudo-terminal, its master as the camera end.
-#include "TerminalPair.h"
+// POSIX implementation of PseudoTerminal.h: the master is the camera end.
+#include "PseudoTerminal.h"
 
-#include <fcntl.h>
 #include <poll.h>
+#include <pty.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-
-#include <cstdlib>
 
 namespace vidrune::test {
 
@@ -22,9 +20,9 @@ constexpr Rate kRates[] = {{B300, 300},       {B1200, 1200},    {B2400, 2400},  
                            {B9600, 9600},     {B19200, 19200},  {B38400, 38400}, {B57600, 57600},
                            {B115200, 115200}, {B230400, 230400}};
 
-uint32_t BitsPerSecond(speed_t code) {
+uint32_t BitsPerSecond(const termios& line) {
     for (const Rate& rate : kRates) {
-        if (rate.code == code)
+        if (rate.code == cfgetospeed(&line) && rate.code == cfgetispeed(&line))
             return rate.bitsPerSecond;
     }
     return 0;
@@ -32,7 +30,7 @@ uint32_t BitsPerSecond(speed_t code) {
 
 } // namespace
 
-struct TerminalPair::Native {
+struct PseudoTerminal::Native {
     int master = -1;
     // Kept open so that the line stays up between the opens of the code under test.
     int port = -1;
@@ -40,42 +38,34 @@ struct TerminalPair::Native {
     std::string problem;
 
     ~Native() {
-        if (port >= 0)
-            close(port);
-        if (master >= 0)
-            close(master);
+        close(port);
+        close(master);
     }
 };
 
-TerminalPair::TerminalPair() : native_(std::make_unique<Native>()) {
+PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
     Native& n = *native_;
-    n.master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
-    const char* name = nullptr;
-    if (n.master >= 0 && grantpt(n.master) == 0 && unlockpt(n.master) == 0)
-        name = ptsname(n.master);
-    if (name != nullptr) {
-        n.portPath = name;
-        n.port = open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    }
-    if (n.port < 0)
+    if (openpty(&n.master, &n.port, nullptr, nullptr, nullptr) == 0)
+        n.portPath = ttyname(n.port);
+    else
         n.problem = "no pseudo-terminal available";
 }
 
-TerminalPair::~TerminalPair() = default;
+PseudoTerminal::~PseudoTerminal() = default;
 
-bool TerminalPair::Ok() const {
+bool PseudoTerminal::Ok() const {
     return native_->port >= 0;
 }
 
-const std::string& TerminalPair::Problem() const {
+const std::string& PseudoTerminal::Problem() const {
     return native_->problem;
 }
 
-const std::string& TerminalPair::PortPath() const {
+const std::string& PseudoTerminal::PortPath() const {
     return native_->portPath;
 }
 
-size_t TerminalPair::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
+size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
     pollfd readable{native_->master, POLLIN, 0};
     if (poll(&readable, 1, timeoutMs) <= 0 || (readable.revents & POLLIN) == 0)
         return 0;
@@ -83,24 +73,21 @@ size_t TerminalPair::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
     return count > 0 ? static_cast<size_t>(count) : 0;
 }
 
-void TerminalPair::WriteCamera(uint8_t byte) {
+void PseudoTerminal::WriteCamera(uint8_t byte) {
     [[maybe_unused]] const ssize_t written = write(native_->master, &byte, 1);
 }
 
-size_t TerminalPair::PortInputQueued() const {
+size_t PseudoTerminal::PortInputQueued() const {
     int queued = 0;
     return ioctl(native_->port, FIONREAD, &queued) == 0 && queued > 0 ? static_cast<size_t>(queued)
                                                                       : 0;
 }
 
-PortLine TerminalPair::PortSettings() const {
-    // The master reads the settings of its slave, the port end.
+PortLine PseudoTerminal::LineSettings() const {
     termios line{};
-    tcgetattr(native_->master, &line);
+    tcgetattr(native_->port, &line);
     PortLine settings;
-    settings.baudRate = BitsPerSecond(cfgetospeed(&line));
-    if (cfgetispeed(&line) != cfgetospeed(&line))
-        settings.baudRate = 0;
+    settings.baudRate = BitsPerSecond(line);
     settings.dataBits = (line.c_cflag & CSIZE) == CS8 ? 8 : (line.c_cflag & CSIZE) == CS7 ? 7 : 0;
     settings.parity = (line.c_cflag & PARENB) != 0;
     settings.twoStopBits = (line.c_cflag & CSTOPB) != 0;
@@ -114,7 +101,7 @@ PortLine TerminalPair::PortSettings() const {
     return settings;
 }
 
-void TerminalPair::SpoilPortSettings() {
+void PseudoTerminal::SpoilLineSettings() {
     termios line{};
     tcgetattr(native_->port, &line);
     line.c_iflag |= IXANY | ICRNL | IXON | IXOFF;
@@ -123,12 +110,11 @@ void TerminalPair::SpoilPortSettings() {
     line.c_cflag = (line.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS7 | PARENB | CSTOPB;
     line.c_cc[VSTART] = 'a';
     line.c_cc[VSTOP] = 'b';
-    cfsetispeed(&line, B300);
-    cfsetospeed(&line, B300);
+    cfsetspeed(&line, B300);
     tcsetattr(native_->port, TCSANOW, &line);
 }
 
-std::optional<bool> TerminalPair::PortExclusive() const {
+std::optional<bool> PseudoTerminal::Exclusive() const {
     int exclusive = 0;
     return ioctl(native_->port, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }

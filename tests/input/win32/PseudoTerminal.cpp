@@ -1,8 +1,8 @@
-// Win32 implementation of TerminalPair.h: two COM ports that scripts/test-windows.sh links
+// Win32 implementation of PseudoTerminal.h: two COM ports that scripts/test-windows.sh links
 // to a relayed pair of Linux pseudo-terminals (VIDRUNE_TEST_COM_PORT, the port end, and
 // VIDRUNE_TEST_COM_CAMERA). The port end is opened a second time to watch its settings and
 // input queue, which works because Wine does not enforce exclusive opens of COM ports.
-#include "TerminalPair.h"
+#include "PseudoTerminal.h"
 
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WindowsHeaders.h"
@@ -19,44 +19,43 @@ namespace {
 constexpr const char* kTurnName = "Local\\vidrune-test-com-pair";
 constexpr DWORD kTurnWaitMs = 120000;
 constexpr DWORD kWriteLimitMs = 1000;
-constexpr int kQuietMs = 50;
-constexpr int kQuietSlices = 100;
 
-std::string DevicePath(const char* name) {
-    return std::string("\\\\.\\") + name;
-}
-
-UniqueHandle OpenLine(const std::string& path) {
+UniqueHandle OpenLine(const char* name) {
+    const std::string path = std::string("\\\\.\\") + name;
     return UniqueHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
 }
 
-// 9600 baud, 8N1, no flow control: a line on which every byte is data.
-bool MakePlain(HANDLE line) {
+// A line's settings with XON/XOFF both ways or none, and no hardware flow control.
+bool SetLine(HANDLE line, DWORD baudRate, BYTE dataBits, BYTE parity, BYTE stopBits, bool xonXoff,
+             char xon, char xoff) {
     DCB control{};
     control.DCBlength = sizeof control;
     if (!::GetCommState(line, &control))
         return false;
-    control.BaudRate = CBR_9600;
+    control.BaudRate = baudRate;
     control.fBinary = TRUE;
-    control.fParity = FALSE;
-    control.ByteSize = 8;
-    control.Parity = NOPARITY;
-    control.StopBits = ONESTOPBIT;
-    control.fOutX = FALSE;
-    control.fInX = FALSE;
-    control.fOutxCtsFlow = FALSE;
-    control.fOutxDsrFlow = FALSE;
+    control.ByteSize = dataBits;
+    control.fParity = parity != NOPARITY;
+    control.Parity = parity;
+    control.StopBits = stopBits;
+    control.fOutX = control.fInX = xonXoff;
+    control.fOutxCtsFlow = control.fOutxDsrFlow = FALSE;
     control.fRtsControl = RTS_CONTROL_ENABLE;
     control.fDtrControl = DTR_CONTROL_ENABLE;
-    control.XonChar = 17;
-    control.XoffChar = 19;
+    control.XonChar = xon;
+    control.XoffChar = xoff;
     return ::SetCommState(line, &control) != FALSE;
+}
+
+// 9600 baud, 8N1, no flow control: a line on which every byte is data.
+bool MakePlain(HANDLE line) {
+    return SetLine(line, CBR_9600, 8, NOPARITY, ONESTOPBIT, false, 17, 19);
 }
 
 } // namespace
 
-struct TerminalPair::Native {
+struct PseudoTerminal::Native {
     UniqueHandle turn;
     bool haveTurn = false;
     UniqueHandle camera;
@@ -71,7 +70,7 @@ struct TerminalPair::Native {
     }
 };
 
-TerminalPair::TerminalPair() : native_(std::make_unique<Native>()) {
+PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
     Native& n = *native_;
     const char* port = std::getenv("VIDRUNE_TEST_COM_PORT");
     const char* camera = std::getenv("VIDRUNE_TEST_COM_CAMERA");
@@ -88,9 +87,9 @@ TerminalPair::TerminalPair() : native_(std::make_unique<Native>()) {
         n.problem = "the COM port pair stayed busy";
         return;
     }
-    n.portPath = DevicePath(port);
-    n.camera = OpenLine(DevicePath(camera));
-    n.port = OpenLine(n.portPath);
+    n.portPath = std::string("\\\\.\\") + port;
+    n.camera = OpenLine(camera);
+    n.port = OpenLine(port);
     // A stopped line from an earlier test restarts when flow control goes off.
     if (!n.camera.IsValid() || !n.port.IsValid() || !MakePlain(n.camera.Get()) ||
         !MakePlain(n.port.Get())) {
@@ -99,31 +98,26 @@ TerminalPair::TerminalPair() : native_(std::make_unique<Native>()) {
         n.port = UniqueHandle();
         return;
     }
-    COMMTIMEOUTS timeouts{};
-    timeouts.WriteTotalTimeoutConstant = kWriteLimitMs;
-    ::SetCommTimeouts(n.camera.Get(), &timeouts);
     ::PurgeComm(n.port.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
     // The relay may still carry the last bytes an earlier test wrote: wait for quiet.
-    uint8_t stale[256];
-    for (int slice = 0; slice < kQuietSlices && ReadCamera(stale, sizeof stale, kQuietMs) > 0;)
-        ++slice;
+    Received(50);
 }
 
-TerminalPair::~TerminalPair() = default;
+PseudoTerminal::~PseudoTerminal() = default;
 
-bool TerminalPair::Ok() const {
+bool PseudoTerminal::Ok() const {
     return native_->port.IsValid();
 }
 
-const std::string& TerminalPair::Problem() const {
+const std::string& PseudoTerminal::Problem() const {
     return native_->problem;
 }
 
-const std::string& TerminalPair::PortPath() const {
+const std::string& PseudoTerminal::PortPath() const {
     return native_->portPath;
 }
 
-size_t TerminalPair::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
+size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
     Native& n = *native_;
     const auto wanted = static_cast<DWORD>(timeoutMs);
     if (wanted != n.readTimeoutMs) {
@@ -142,18 +136,18 @@ size_t TerminalPair::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
     return count;
 }
 
-void TerminalPair::WriteCamera(uint8_t byte) {
+void PseudoTerminal::WriteCamera(uint8_t byte) {
     DWORD written = 0;
     ::WriteFile(native_->camera.Get(), &byte, 1, &written, nullptr);
 }
 
-size_t TerminalPair::PortInputQueued() const {
+size_t PseudoTerminal::PortInputQueued() const {
     DWORD errors = 0;
     COMSTAT status{};
     return ::ClearCommError(native_->port.Get(), &errors, &status) ? status.cbInQue : 0;
 }
 
-PortLine TerminalPair::PortSettings() const {
+PortLine PseudoTerminal::LineSettings() const {
     DCB control{};
     control.DCBlength = sizeof control;
     PortLine settings;
@@ -170,24 +164,11 @@ PortLine TerminalPair::PortSettings() const {
     return settings;
 }
 
-void TerminalPair::SpoilPortSettings() {
-    DCB control{};
-    control.DCBlength = sizeof control;
-    if (!::GetCommState(native_->port.Get(), &control))
-        return;
-    control.BaudRate = CBR_300;
-    control.ByteSize = 7;
-    control.fParity = TRUE;
-    control.Parity = EVENPARITY;
-    control.StopBits = TWOSTOPBITS;
-    control.fOutX = TRUE;
-    control.fInX = TRUE;
-    control.XonChar = 'a';
-    control.XoffChar = 'b';
-    ::SetCommState(native_->port.Get(), &control);
+void PseudoTerminal::SpoilLineSettings() {
+    SetLine(native_->port.Get(), CBR_300, 7, EVENPARITY, TWOSTOPBITS, true, 'a', 'b');
 }
 
-std::optional<bool> TerminalPair::PortExclusive() const {
+std::optional<bool> PseudoTerminal::Exclusive() const {
     return std::nullopt;
 }
 
