@@ -41,7 +41,7 @@ protected:
 
 } // namespace
 
-TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber) {
+TEST(CameraDeviceTest, ModesNumberAndOpenNeedsAModeAndItsPort) {
     CAcqCameraDevice camera("Cam", kCameraId);
     // Refused: the number is reported but not used up, and nothing becomes current.
     EXPECT_EQ(camera.AddCameraMode("Still", "still.cam", 0.0), kCameraId + 1);
@@ -49,6 +49,7 @@ TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber
     EXPECT_EQ(camera.AddCameraMode("NoFile", "", 25.0), kCameraId + 1);
     EXPECT_EQ(camera.GetNumInputModes(), 0u);
     EXPECT_EQ(camera.GetCurrentInputMode(), 0u);
+    EXPECT_EQ(camera.Open(), 10u);
 
     EXPECT_EQ(camera.AddCameraMode("First", "first.cam", 25.0), kCameraId + 1);
     EXPECT_EQ(camera.AddCameraMode("Bad", "bad.cam", 0.0), kCameraId + 2);
@@ -67,28 +68,20 @@ TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber
     EXPECT_EQ(camera.Close(), 0u);
     EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
     EXPECT_EQ(camera.GetActiveFlag(), 1u);
-}
 
-TEST(CameraDeviceTest, ModeNumbersRunOut) {
-    CAcqCameraDevice camera("Cam", kCameraId);
-    for (uint32_t i = 1; i <= 255; ++i)
+    // A port that cannot open fails the open, which changes nothing.
+    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
+    camera.SetNumeric("COM BAUD", 9600);
+    EXPECT_EQ(camera.Open(), 1u);
+    EXPECT_FALSE(camera.HasSerialPort());
+    EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
+
+    // Mode numbers run out after the 255th.
+    for (uint32_t i = 3; i <= 255; ++i)
         ASSERT_EQ(camera.AddCameraMode(("M" + std::to_string(i)).c_str(), "m.cam", 1.0),
                   kCameraId + i);
     EXPECT_EQ(camera.AddCameraMode("Extra", "m.cam", 1.0), 0u);
     EXPECT_EQ(camera.GetNumInputModes(), 255u);
-    EXPECT_EQ(camera.GetCurrentInputMode(), kCameraId + 1);
-}
-
-TEST(CameraDeviceTest, OpenFailsWithoutModeOrPortAndChangesNothing) {
-    CAcqCameraDevice camera("Cam", kCameraId);
-    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
-    camera.SetNumeric("COM BAUD", 9600);
-    EXPECT_EQ(camera.Open(), 10u); // no current mode
-    camera.AddCameraMode("Mode", "mode.cam", 30.0);
-    EXPECT_EQ(camera.Open(), 1u); // a port that cannot open
-    EXPECT_FALSE(camera.HasSerialPort());
-    EXPECT_EQ(camera.GetOpenFlag(), 0u);
-    EXPECT_EQ(camera.GetReadyFlag(), 0u);
 }
 
 TEST(CameraDeviceTest, ReadModeSettingsStoresTheCommandTexts) {
@@ -121,13 +114,17 @@ TEST(CameraDeviceTest, ReadModeSettingsStoresTheCommandTexts) {
     EXPECT_EQ(ModeString(camera, second, "NORM INIT"), nullptr);
 }
 
+// "COM FLOW" 1 means XON/XOFF both ways; any other value none. A second open first lets go
+// of the port it still holds.
 TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
     camera_.SetModeString(mode_, "COM INIT", "INIT|GO");
-    // "COM FLOW" 1 means XON/XOFF both ways; any other value none.
     for (const auto& [flow, xonXoff] : {std::pair{1.0, true}, {2.0, false}, {0.0, false}}) {
         camera_.SetNumeric("COM FLOW", flow);
         ASSERT_EQ(camera_.Open(), 0u) << flow;
-        EXPECT_EQ(line_.Received(), "INIT\rGO\r");
+        ASSERT_EQ(camera_.Open(), 0u) << flow;
+        EXPECT_EQ(line_.Received(), "INIT\rGO\rINIT\rGO\r");
+        EXPECT_TRUE(camera_.HasSerialPort());
+        EXPECT_EQ(line_.Exclusive(), true);
         const auto line = line_.LineSettings();
         EXPECT_EQ(line.baudRate, 38400u);
         EXPECT_EQ(line.xonXoffOutput, xonXoff) << flow;
@@ -137,13 +134,25 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
         EXPECT_FALSE(camera_.HasSerialPort());
         EXPECT_EQ(line_.Exclusive(), false);
     }
+    // A failed open lets go of the line it held before; the rate counts in whole bauds.
+    ASSERT_EQ(camera_.Open(), 0u);
+    camera_.SetNumeric("COM BAUD", 12345);
+    EXPECT_EQ(camera_.Open(), 1u);
+    EXPECT_FALSE(camera_.HasSerialPort());
+    EXPECT_EQ(line_.Exclusive(), false);
+    camera_.SetNumeric("COM BAUD", 9600.9);
+    EXPECT_EQ(camera_.Open(), 0u);
 }
 
-// The delay is whole milliseconds, and a negative one is none rather than a pause of weeks;
-// the port's own tests check where the pauses fall.
-TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithTheDelay) {
+// Only the current mode's texts go out, and only those it has. The delay is whole
+// milliseconds, and a negative one is none rather than a pause of weeks; the port's own
+// tests check where the pauses fall.
+TEST_F(SerialCameraTest, ModeSwitchesSendTheCurrentModesTextsWithTheDelay) {
     camera_.SetModeString(mode_, "NORM INIT", "A|B|");
     camera_.SetModeString(mode_, "CONT INIT", "LIVE");
+    const uint32_t other = camera_.AddCameraMode("Other", "other.cam", 30.0);
+    camera_.SetModeString(other, "COM INIT", "OTHER");
+    camera_.SetModeString(other, "NORM INIT", "OTHER");
     ASSERT_EQ(camera_.Open(), 0u);
     for (const auto& [delay, atLeastMs] : {std::pair{40.9, 2 * 42L}, {-1.0, 0L}}) {
         camera_.SetNumeric("COM DELAY", delay);
@@ -156,37 +165,10 @@ TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithTheDelay) {
         EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
         EXPECT_EQ(line_.Received(), "A\rB\rLIVE\r");
     }
-}
-
-TEST_F(SerialCameraTest, TextsOfOtherModesAndMissingTextsAreNotSent) {
-    const uint32_t other = camera_.AddCameraMode("Other", "other.cam", 30.0);
-    camera_.SetModeString(other, "COM INIT", "OTHER");
-    camera_.SetModeString(other, "NORM INIT", "OTHER");
-    ASSERT_EQ(camera_.Open(), 0u);
-    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
-    EXPECT_EQ(line_.Received(), "");
-
     ASSERT_EQ(camera_.SetCurrentInputMode(other), 1);
     EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
     EXPECT_EQ(line_.Received(), "OTHER\r");
-}
-
-TEST_F(SerialCameraTest, SecondOpenReleasesThePortItStillHolds) {
-    camera_.SetModeString(mode_, "COM INIT", "HI");
-    ASSERT_EQ(camera_.Open(), 0u);
-    ASSERT_EQ(camera_.Open(), 0u);
-    EXPECT_EQ(line_.Received(), "HI\rHI\r");
-    EXPECT_TRUE(camera_.HasSerialPort());
-    EXPECT_EQ(line_.Exclusive(), true);
-
-    // A failed open lets go of the line it held before; the rate counts in whole bauds.
-    camera_.SetNumeric("COM BAUD", 12345);
-    EXPECT_EQ(camera_.Open(), 1u);
-    EXPECT_FALSE(camera_.HasSerialPort());
-    EXPECT_EQ(line_.Exclusive(), false);
-    camera_.SetNumeric("COM BAUD", 9600.9);
-    EXPECT_EQ(camera_.Open(), 0u);
 }
 
 } // namespace vidrune::test

@@ -35,10 +35,10 @@ public:
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool Ok() const;
+    bool Ok() const { return problem_.empty(); }
     // Why the line could not be had, when it could not.
-    const std::string& Problem() const;
-    const std::string& PortPath() const;
+    const std::string& Problem() const { return problem_; }
+    const std::string& PortPath() const { return portPath_; }
 
     // The port end's settings as the camera end sees them.
     PortLine LineSettings() const;
@@ -66,6 +66,8 @@ private:
     // The system's handles of both ends; defined by each implementation.
     struct Native;
     std::unique_ptr<Native> native_;
+    std::string portPath_;
+    std::string problem_;
 };
 
 } // namespace vidrune::test

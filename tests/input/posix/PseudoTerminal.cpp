@@ -34,8 +34,6 @@ struct PseudoTerminal::Native {
     int master = -1;
     // Kept open so that the line stays up between the opens of the code under test.
     int port = -1;
-    std::string portPath;
-    std::string problem;
 
     ~Native() {
         close(port);
@@ -44,26 +42,13 @@ struct PseudoTerminal::Native {
 };
 
 PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
-    Native& n = *native_;
-    if (openpty(&n.master, &n.port, nullptr, nullptr, nullptr) == 0)
-        n.portPath = ttyname(n.port);
+    if (openpty(&native_->master, &native_->port, nullptr, nullptr, nullptr) == 0)
+        portPath_ = ttyname(native_->port);
     else
-        n.problem = "no pseudo-terminal available";
+        problem_ = "no pseudo-terminal available";
 }
 
 PseudoTerminal::~PseudoTerminal() = default;
-
-bool PseudoTerminal::Ok() const {
-    return native_->port >= 0;
-}
-
-const std::string& PseudoTerminal::Problem() const {
-    return native_->problem;
-}
-
-const std::string& PseudoTerminal::PortPath() const {
-    return native_->portPath;
-}
 
 size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
     pollfd readable{native_->master, POLLIN, 0};

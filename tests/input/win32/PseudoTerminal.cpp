@@ -60,9 +60,6 @@ struct PseudoTerminal::Native {
     bool haveTurn = false;
     UniqueHandle camera;
     UniqueHandle port;
-    std::string portPath;
-    std::string problem;
-    DWORD readTimeoutMs = MAXDWORD - 1; // the time-out the camera end is set to now
 
     ~Native() {
         if (haveTurn)
@@ -75,8 +72,8 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
     const char* port = std::getenv("VIDRUNE_TEST_COM_PORT");
     const char* camera = std::getenv("VIDRUNE_TEST_COM_CAMERA");
     if (port == nullptr || camera == nullptr || *port == '\0' || *camera == '\0') {
-        n.problem = "no COM port pair linked to pseudo-terminals (scripts/test-windows.sh "
-                    "sets VIDRUNE_TEST_COM_PORT and VIDRUNE_TEST_COM_CAMERA)";
+        problem_ = "no COM port pair linked to pseudo-terminals (scripts/test-windows.sh "
+                   "sets VIDRUNE_TEST_COM_PORT and VIDRUNE_TEST_COM_CAMERA)";
         return;
     }
     n.turn = UniqueHandle(::CreateMutexA(nullptr, FALSE, kTurnName));
@@ -84,18 +81,16 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
         n.turn.IsValid() ? ::WaitForSingleObject(n.turn.Get(), kTurnWaitMs) : WAIT_FAILED;
     n.haveTurn = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     if (!n.haveTurn) {
-        n.problem = "the COM port pair stayed busy";
+        problem_ = "the COM port pair stayed busy";
         return;
     }
-    n.portPath = std::string("\\\\.\\") + port;
+    portPath_ = std::string("\\\\.\\") + port;
     n.camera = OpenLine(camera);
     n.port = OpenLine(port);
     // A stopped line from an earlier test restarts when flow control goes off.
     if (!n.camera.IsValid() || !n.port.IsValid() || !MakePlain(n.camera.Get()) ||
         !MakePlain(n.port.Get())) {
-        n.problem = std::string("cannot open ") + port + " and " + camera + " as serial lines";
-        n.camera = UniqueHandle();
-        n.port = UniqueHandle();
+        problem_ = std::string("cannot open ") + port + " and " + camera + " as serial lines";
         return;
     }
     ::PurgeComm(n.port.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
@@ -105,33 +100,16 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
 
 PseudoTerminal::~PseudoTerminal() = default;
 
-bool PseudoTerminal::Ok() const {
-    return native_->port.IsValid();
-}
-
-const std::string& PseudoTerminal::Problem() const {
-    return native_->problem;
-}
-
-const std::string& PseudoTerminal::PortPath() const {
-    return native_->portPath;
-}
-
 size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
-    Native& n = *native_;
-    const auto wanted = static_cast<DWORD>(timeoutMs);
-    if (wanted != n.readTimeoutMs) {
-        // Whatever is there at once; otherwise the first byte within the time-out.
-        COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = wanted > 0 ? MAXDWORD : 0;
-        timeouts.ReadTotalTimeoutConstant = wanted;
-        timeouts.WriteTotalTimeoutConstant = kWriteLimitMs;
-        ::SetCommTimeouts(n.camera.Get(), &timeouts);
-        n.readTimeoutMs = wanted;
-    }
+    // Whatever is there at once; otherwise the first byte within the time-out.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = timeoutMs > 0 ? MAXDWORD : 0;
+    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+    timeouts.WriteTotalTimeoutConstant = kWriteLimitMs;
     DWORD count = 0;
-    if (!::ReadFile(n.camera.Get(), into, static_cast<DWORD>(size), &count, nullptr))
+    if (!::SetCommTimeouts(native_->camera.Get(), &timeouts) ||
+        !::ReadFile(native_->camera.Get(), into, static_cast<DWORD>(size), &count, nullptr))
         return 0;
     return count;
 }
