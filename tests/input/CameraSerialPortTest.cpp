@@ -19,27 +19,9 @@ namespace {
 constexpr uint8_t kXon = 17;
 constexpr uint8_t kXoff = 19;
 
-PortSettings Settings(uint32_t baudRate, uint32_t flowBits = 0) {
-    PortSettings settings;
-    settings.baudRate = baudRate;
-    settings.flowBits = flowBits;
-    return settings;
-}
-
 long MillisecondsSince(Clock::time_point start) {
     return static_cast<long>(
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
-
-// Where "COMn" leads on this system.
-std::string ComDevice(const char* name, int number) {
-#ifdef _WIN32
-    static_cast<void>(number);
-    return std::string("\\\\.\\") + name;
-#else
-    static_cast<void>(name);
-    return "/dev/ttyS" + std::to_string(number - 1);
-#endif
 }
 
 class CameraSerialPortTest : public ::testing::Test {
@@ -47,6 +29,12 @@ protected:
     void SetUp() override {
         if (!camera_.Ok())
             GTEST_SKIP() << camera_.Problem();
+    }
+
+    // The port under test, on the camera's line.
+    CameraSerialPort Open(uint32_t baudRate = 9600, uint32_t flowBits = 0) {
+        return CameraSerialPort(camera_.PortPath().c_str(),
+                                PortSettings{.baudRate = baudRate, .flowBits = flowBits});
     }
 
     PseudoTerminal camera_;
@@ -57,8 +45,14 @@ protected:
 TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
     const std::pair<const char*, int> names[] = {
         {"COM1", 1}, {"com2", 2}, {"Com10", 10}, {"COM256", 256}};
-    for (const auto& [name, number] : names)
-        EXPECT_EQ(CameraSerialPort::DevicePath(name), ComDevice(name, number)) << name;
+    for (const auto& [name, number] : names) {
+        // Where "COMn" leads on this system.
+#ifdef _WIN32
+        EXPECT_EQ(CameraSerialPort::DevicePath(name), std::string("\\\\.\\") + name);
+#else
+        EXPECT_EQ(CameraSerialPort::DevicePath(name), "/dev/ttyS" + std::to_string(number - 1));
+#endif
+    }
     // Anything else is a path as it stands.
     for (const char* name :
          {"COM0", "COM257", "COM01", "COM", "COM1x", "COM 1", "/dev/ttyUSB0", "XCOM1", "COM1000"})
@@ -69,7 +63,7 @@ TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
 TEST(CameraSerialPortNames, MissingPortsDoNotOpen) {
     for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", "NUL", "",
                              static_cast<const char*>(nullptr)}) {
-        CameraSerialPort port(name, Settings(9600));
+        CameraSerialPort port(name, {});
         EXPECT_FALSE(port.IsOpen()) << name;
         EXPECT_EQ(port.SendCommand("A", "|", 0), 0) << name;
     }
@@ -86,7 +80,7 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRateWithTheChosenFlowCont
     for (const Case& c : {Case{19200, 0, false, false}, Case{9600, kOut, true, false},
                           Case{9600, kIn, false, true}, Case{115200, kOut | kIn, true, true}}) {
         camera_.SpoilLineSettings();
-        CameraSerialPort port(camera_.PortPath().c_str(), Settings(c.rate, c.flowBits));
+        CameraSerialPort port = Open(c.rate, c.flowBits);
         ASSERT_TRUE(port.IsOpen());
         const PortLine line = camera_.LineSettings();
         SCOPED_TRACE(c.flowBits);
@@ -105,62 +99,52 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRateWithTheChosenFlowCont
 TEST_F(CameraSerialPortTest, PortIsHeldExclusivelyUntilClosed) {
     if (!camera_.Exclusive().has_value())
         GTEST_SKIP() << "Wine does not enforce exclusive opens of a COM port";
-    CameraSerialPort first(camera_.PortPath().c_str(), Settings(9600));
+    CameraSerialPort first = Open();
     ASSERT_TRUE(first.IsOpen());
     EXPECT_EQ(camera_.Exclusive(), true);
     // The refused opener leaves the holder's claim alone.
-    EXPECT_FALSE(CameraSerialPort(camera_.PortPath().c_str(), Settings(9600)).IsOpen());
+    EXPECT_FALSE(Open().IsOpen());
     EXPECT_EQ(camera_.Exclusive(), true);
     first.Close();
     EXPECT_FALSE(first.IsOpen());
     EXPECT_EQ(camera_.Exclusive(), false);
-    EXPECT_TRUE(CameraSerialPort(camera_.PortPath().c_str(), Settings(9600)).IsOpen());
+    EXPECT_TRUE(Open().IsOpen());
 }
 
-TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
+// Each byte is followed by a millisecond, each piece ended by a separator by the pause;
+// without a separator no pause at all, however long.
+TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) {
     struct Case {
         std::string text;
         std::string expected;
         const char* separator = "|"; // only its first character counts
+        uint32_t delayMs = 0;
+        long atLeastMs = 0;
     };
     const std::string longPiece(150, 'x'); // sent whole
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    CameraSerialPort port = Open();
     ASSERT_TRUE(port.IsOpen());
     for (const Case& c :
          {Case{"ABC", "ABC\r"}, Case{"A|", "A\r"}, Case{"|", "\r"}, Case{"A|B|", "A\rB\r"},
           Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"},
           Case{"A;B|C", "A\rB|C\r", ";|"}, Case{"A|B", "A|B\r", ""}, Case{"A|B", "A|B\r", nullptr},
-          Case{longPiece + "|Z", longPiece + "\rZ\r"}}) {
-        EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, 0), 1) << c.text;
-        EXPECT_EQ(camera_.Received(), c.expected) << c.text;
-    }
-}
-
-// Each byte is followed by a millisecond, each piece ended by a separator by the pause;
-// without a separator no pause at all, however long.
-TEST_F(CameraSerialPortTest, BytesAreAMillisecondApartAndPausesFollowSeparators) {
-    struct Case {
-        const char* text;
-        uint32_t delayMs;
-        long atLeastMs;
-    };
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
-    ASSERT_TRUE(port.IsOpen());
-    for (const Case& c : {Case{"0123456789ABCDEFGHI", 3000, 20}, Case{"A|B|", 60, 2 * 62}}) {
+          Case{longPiece + "|Z", longPiece + "\rZ\r"},
+          Case{"0123456789ABCDEFGHI", "0123456789ABCDEFGHI\r", "|", 3000, 20},
+          Case{"A|B|", "A\rB\r", "|", 60, 2 * 62}}) {
         const auto start = Clock::now();
-        EXPECT_EQ(port.SendCommand(c.text, "|", c.delayMs), 1);
+        EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, c.delayMs), 1) << c.text;
         const long elapsed = MillisecondsSince(start);
         EXPECT_GE(elapsed, c.atLeastMs) << c.text;
         EXPECT_LT(elapsed, 1500) << c.text;
+        EXPECT_EQ(camera_.Received(), c.expected) << c.text;
     }
-    EXPECT_EQ(camera_.Received(), "0123456789ABCDEFGHI\rA\rB\r");
 }
 
 // XOFF holds output only with flow control on, and then only XON releases it; a byte the
 // line does not take within a second fails the write.
 TEST_F(CameraSerialPortTest, XoffHoldsOutputOnlyWithFlowControl) {
     for (const uint32_t flowBits : {0u, CameraSerialPort::kXonXoffOutput}) {
-        CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600, flowBits));
+        CameraSerialPort port = Open(9600, flowBits);
         ASSERT_TRUE(port.IsOpen());
         ASSERT_TRUE(camera_.SendToPort(kXoff));
         const auto start = Clock::now();

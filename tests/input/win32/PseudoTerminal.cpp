@@ -26,23 +26,12 @@ UniqueHandle OpenLine(const char* name) {
                                       OPEN_EXISTING, 0, nullptr));
 }
 
-// A line's settings with XON/XOFF both ways or none, and no hardware flow control.
-bool SetLine(HANDLE line, DWORD baudRate, BYTE dataBits, BYTE parity, BYTE stopBits, bool xonXoff,
-             char xon, char xoff) {
+// Sets a line as the mode command would, with these flow-control characters.
+bool SetLine(HANDLE line, const char* mode, char xon, char xoff) {
     DCB control{};
     control.DCBlength = sizeof control;
-    if (!::GetCommState(line, &control))
+    if (!::GetCommState(line, &control) || !::BuildCommDCBA(mode, &control))
         return false;
-    control.BaudRate = baudRate;
-    control.fBinary = TRUE;
-    control.ByteSize = dataBits;
-    control.fParity = parity != NOPARITY;
-    control.Parity = parity;
-    control.StopBits = stopBits;
-    control.fOutX = control.fInX = xonXoff;
-    control.fOutxCtsFlow = control.fOutxDsrFlow = FALSE;
-    control.fRtsControl = RTS_CONTROL_ENABLE;
-    control.fDtrControl = DTR_CONTROL_ENABLE;
     control.XonChar = xon;
     control.XoffChar = xoff;
     return ::SetCommState(line, &control) != FALSE;
@@ -50,7 +39,8 @@ bool SetLine(HANDLE line, DWORD baudRate, BYTE dataBits, BYTE parity, BYTE stopB
 
 // 9600 baud, 8N1, no flow control: a line on which every byte is data.
 bool MakePlain(HANDLE line) {
-    return SetLine(line, CBR_9600, 8, NOPARITY, ONESTOPBIT, false, 17, 19);
+    return SetLine(line, "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=off dtr=on rts=on",
+                   17, 19);
 }
 
 } // namespace
@@ -143,7 +133,7 @@ PortLine PseudoTerminal::LineSettings() const {
 }
 
 void PseudoTerminal::SpoilLineSettings() {
-    SetLine(native_->port.Get(), CBR_300, 7, EVENPARITY, TWOSTOPBITS, true, 'a', 'b');
+    SetLine(native_->port.Get(), "baud=300 parity=E data=7 stop=2 xon=on", 'a', 'b');
 }
 
 std::optional<bool> PseudoTerminal::Exclusive() const {
