@@ -1,6 +1,8 @@
 #include "PseudoTerminal.h"
 #include "input/CAcqCameraDevice.h"
 #include "input/CAcqCameraMode.h"
+#include "support/PluginLibrary.h"
+#include "support/SimBoardFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -169,6 +171,24 @@ TEST_F(SerialCameraTest, ModeSwitchesSendTheCurrentModesTextsWithTheDelay) {
     EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
     EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
     EXPECT_EQ(line_.Received(), "OTHER\r");
+}
+
+// The camera's mode switches as a host sends them through the exports.
+TEST_F(SerialCameraTest, HostsModeSwitchesIgnoreTheValueEvenANullOne) {
+    SimBoardFiles files;
+    const std::string config =
+        files.WriteSingle(SimCamera{}, SimMode{.extra = "NORMINIT=N1\nCONTINIT=C1\n"},
+                          "COMPORT=" + line_.PortPath() + "\n");
+    PluginLibrary plugin;
+    ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
+    ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
+    ASSERT_EQ(plugin.OpenDevice(), 0u);
+
+    EXPECT_EQ(plugin.AcqInputDeviceSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(plugin.AcqInputDeviceSet("CONT MODE", nullptr), 1);
+    EXPECT_EQ(line_.Received(), "N1\rC1\r");
+    // Every other camera attribute still needs a value to take.
+    EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", nullptr), 0);
 }
 
 } // namespace vidrune::test

@@ -26,39 +26,18 @@ TEST(InputDeviceTest, ValidityNeedsTypeNameAndInputDeviceNumber) {
     EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x100FF).IsValid());
 }
 
-TEST(InputDeviceListTest, OnlyValidDevicesEnterAndBecomeCurrent) {
+TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
     CAcqInputDeviceList list;
+    EXPECT_EQ(list.GetFirstInputDeviceName(), nullptr);
+    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
     EXPECT_EQ(list.AddInputDevice(nullptr), 0);
     EXPECT_EQ(list.AddInputDevice(Camera("", kFirstCamera)), 0);
     EXPECT_EQ(list.AddInputDevice(Camera("Cam", 0x10000)), 0);
     EXPECT_EQ(list.GetNumInputDevices(), 0u);
 
-    ASSERT_EQ(list.AddInputDevice(Camera("A", kFirstCamera)), 1);
-    ASSERT_EQ(list.AddInputDevice(Camera("B", kFirstCamera + 1)), 1);
-    // Adding makes nothing current.
-    EXPECT_EQ(list.GetCurrentInputDevice(), 0u);
-    EXPECT_EQ(list.GetCurrent(), nullptr);
-    EXPECT_EQ(list.OpenCurrent(), 11u);
-    EXPECT_EQ(list.CloseCurrent(), 11u);
-
-    ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera + 1), 1);
-    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
-    EXPECT_STREQ(list.GetCurrent()->GetName(), "B");
-
-    // A device that turned invalid after it was added can no longer be chosen.
-    list.FindById(kFirstCamera)->SetString("NAME", "");
-    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera), 0);
-    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
-}
-
-TEST(InputDeviceListTest, EnumerationRestartsAndLookupsAreExact) {
-    CAcqInputDeviceList list;
-    EXPECT_EQ(list.GetFirstInputDeviceName(), nullptr);
-    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
-    list.AddInputDevice(Camera("Camera", kFirstCamera));
-    list.AddInputDevice(Camera("Second", kFirstCamera + 1));
-    list.AddInputDevice(Camera("Camera", kFirstCamera + 2));
-
+    ASSERT_EQ(list.AddInputDevice(Camera("Camera", kFirstCamera)), 1);
+    ASSERT_EQ(list.AddInputDevice(Camera("Second", kFirstCamera + 1)), 1);
+    ASSERT_EQ(list.AddInputDevice(Camera("Camera", kFirstCamera + 2)), 1);
     EXPECT_STREQ(list.GetFirstInputDeviceName(), "Camera");
     EXPECT_STREQ(list.GetNextInputDeviceName(), "Second");
     EXPECT_STREQ(list.GetFirstInputDeviceName(), "Camera");
@@ -66,11 +45,23 @@ TEST(InputDeviceListTest, EnumerationRestartsAndLookupsAreExact) {
     EXPECT_STREQ(list.GetNextInputDeviceName(), "Camera");
     EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
     EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
-
     // The first from the head wins; letter case and blanks matter.
     EXPECT_EQ(list.GetInputDeviceId("Camera"), kFirstCamera);
     EXPECT_EQ(list.GetInputDeviceId("camera"), 0u);
     EXPECT_EQ(list.GetInputDeviceId("Camera "), 0u);
+
+    // Adding makes nothing current.
+    EXPECT_EQ(list.GetCurrentInputDevice(), 0u);
+    EXPECT_EQ(list.GetCurrent(), nullptr);
+    EXPECT_EQ(list.OpenCurrent(), 11u);
+    EXPECT_EQ(list.CloseCurrent(), 11u);
+    ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera + 1), 1);
+    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
+    EXPECT_STREQ(list.GetCurrent()->GetName(), "Second");
+    // A device that turned invalid after it was added can no longer be chosen.
+    list.FindById(kFirstCamera)->SetString("NAME", "");
+    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera), 0);
+    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
 }
 
 TEST(InputDeviceListTest, ModeAccessFollowsTheCurrentDevice) {

@@ -40,7 +40,7 @@ const char* kSample = "; leading comment\r\n"
 
 } // namespace
 
-TEST(ProfileTest, ReadsStringsByTheProfileRules) {
+TEST(ProfileTest, ReadsStringsAndIntegersByTheProfileRules) {
     TempDir dir;
     const std::string path = dir.Write("sample.ini", kSample);
     const std::array<const char*, 3> cases[] = {
@@ -68,16 +68,13 @@ TEST(ProfileTest, ReadsStringsByTheProfileRules) {
     EXPECT_EQ(Profile::GetString(path, "Camera1", "Name", "", 5), "Left");
     EXPECT_EQ(Profile::GetString(path, "Camera1", "Name", "", 1), "");
     EXPECT_EQ(Profile::GetString(path, "Camera1", "Missing", "NO DATA", 4), "NO ");
-}
 
-TEST(ProfileTest, ReadsIntegersAsTheWindowsReaderDoes) {
-    TempDir dir;
-    const std::string path = dir.Write("sample.ini", kSample);
-    const std::pair<const char*, int> cases[] = {
+    // Integers as the Windows reader takes them.
+    const std::pair<const char*, int> integers[] = {
         {"a", 42}, {"b", -7}, {"c", 12},  {"d", 0},        {"e", 31},
         {"f", 5},  {"g", 99}, {"h", -16}, {"missing", 99},
     };
-    for (const auto& [key, expected] : cases)
+    for (const auto& [key, expected] : integers)
         EXPECT_EQ(Profile::GetInt(path, "Numbers", key, 99), expected) << key;
     EXPECT_EQ(Profile::GetInt(dir.File("absent.ini"), "Numbers", "a", 7), 7);
     EXPECT_EQ(Profile::ParseInt(" 42"), 42);
