@@ -12,8 +12,12 @@ namespace {
 
 constexpr uint32_t kFirstCamera = 0x10100;
 
-std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id) {
-    return std::make_unique<CAcqCameraDevice>(name, id);
+std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id,
+                                        std::initializer_list<const char*> modes = {}) {
+    auto camera = std::make_unique<CAcqCameraDevice>(name, id);
+    for (const char* mode : modes)
+        camera->AddCameraMode(mode, "mode.cam", 25.0);
+    return camera;
 }
 
 } // namespace
@@ -66,14 +70,8 @@ TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
 
 TEST(InputDeviceListTest, ModeAccessFollowsTheCurrentDevice) {
     CAcqInputDeviceList list;
-    auto first = std::make_unique<CAcqCameraDevice>("A", kFirstCamera);
-    first->AddCameraMode("Fast", "fast.cam", 60.0);
-    first->AddCameraMode("Slow", "slow.cam", 10.0);
-    auto second = std::make_unique<CAcqCameraDevice>("B", kFirstCamera + 1);
-    second->AddCameraMode("One", "one.cam", 25.0);
-    second->AddCameraMode("Two", "two.cam", 25.0);
-    list.AddInputDevice(std::move(first));
-    list.AddInputDevice(std::move(second));
+    list.AddInputDevice(Camera("A", kFirstCamera, {"Fast", "Slow"}));
+    list.AddInputDevice(Camera("B", kFirstCamera + 1, {"One", "Two"}));
 
     EXPECT_EQ(list.GetNumInputModes(), 0u);
     EXPECT_EQ(list.GetFirstInputModeName(), nullptr);

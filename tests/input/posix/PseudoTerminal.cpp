@@ -7,23 +7,20 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <utility>
+
 namespace vidrune::test {
 
 namespace {
 
-struct Rate {
-    speed_t code;
-    uint32_t bitsPerSecond;
-};
-
-constexpr Rate kRates[] = {{B300, 300},       {B1200, 1200},    {B2400, 2400},   {B4800, 4800},
-                           {B9600, 9600},     {B19200, 19200},  {B38400, 38400}, {B57600, 57600},
-                           {B115200, 115200}, {B230400, 230400}};
+constexpr std::pair<speed_t, uint32_t> kRates[] = {
+    {B300, 300},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},
+    {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
 
 uint32_t BitsPerSecond(const termios& line) {
-    for (const Rate& rate : kRates) {
-        if (rate.code == cfgetospeed(&line) && rate.code == cfgetispeed(&line))
-            return rate.bitsPerSecond;
+    for (const auto& [code, bitsPerSecond] : kRates) {
+        if (code == cfgetospeed(&line) && code == cfgetispeed(&line))
+            return bitsPerSecond;
     }
     return 0;
 }
