@@ -118,18 +118,16 @@ size_t PseudoTerminal::PortInputQueued() const {
 PortLine PseudoTerminal::LineSettings() const {
     DCB control{};
     control.DCBlength = sizeof control;
-    PortLine settings;
     if (!::GetCommState(native_->port.Get(), &control))
-        return settings;
-    settings.baudRate = control.BaudRate;
-    settings.dataBits = control.ByteSize;
-    settings.parity = control.Parity != NOPARITY;
-    settings.twoStopBits = control.StopBits == TWOSTOPBITS;
-    settings.xonXoffOutput = control.fOutX != FALSE;
-    settings.xonXoffInput = control.fInX != FALSE;
-    settings.xonChar = static_cast<uint8_t>(control.XonChar);
-    settings.xoffChar = static_cast<uint8_t>(control.XoffChar);
-    return settings;
+        return {};
+    return {.baudRate = control.BaudRate,
+            .dataBits = control.ByteSize,
+            .parity = control.Parity != NOPARITY,
+            .twoStopBits = control.StopBits == TWOSTOPBITS,
+            .xonXoffOutput = control.fOutX != FALSE,
+            .xonXoffInput = control.fInX != FALSE,
+            .xonChar = static_cast<uint8_t>(control.XonChar),
+            .xoffChar = static_cast<uint8_t>(control.XoffChar)};
 }
 
 void PseudoTerminal::SpoilLineSettings() {
