@@ -127,7 +127,8 @@ PortLine PseudoTerminal::LineSettings() const {
             .xonXoffOutput = control.fOutX != FALSE,
             .xonXoffInput = control.fInX != FALSE,
             .xonChar = static_cast<uint8_t>(control.XonChar),
-            .xoffChar = static_cast<uint8_t>(control.XoffChar)};
+            .xoffChar = static_cast<uint8_t>(control.XoffChar),
+            .raw = std::nullopt}; // the terminal modes stay hidden
 }
 
 void PseudoTerminal::SpoilLineSettings() {
