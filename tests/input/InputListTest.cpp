@@ -53,6 +53,7 @@ TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
     EXPECT_EQ(list.GetInputDeviceId("Camera"), kFirstCamera);
     EXPECT_EQ(list.GetInputDeviceId("camera"), 0u);
     EXPECT_EQ(list.GetInputDeviceId("Camera "), 0u);
+    EXPECT_EQ(list.GetInputDeviceId(nullptr), 0u); // the exports stop it before the list
 
     // Adding makes nothing current.
     EXPECT_EQ(list.GetCurrentInputDevice(), 0u);
