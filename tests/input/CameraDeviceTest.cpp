@@ -1,6 +1,8 @@
 #include "PseudoTerminal.h"
 #include "input/CAcqCameraDevice.h"
 #include "input/CAcqCameraMode.h"
+#include "support/PluginLibrary.h"
+#include "support/SimBoardFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -41,7 +43,7 @@ protected:
 
 } // namespace
 
-TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber) {
+TEST(CameraDeviceTest, ModesNumberAndOpenNeedsAModeAndItsPort) {
     CAcqCameraDevice camera("Cam", kCameraId);
     // Refused: the number is reported but not used up, and nothing becomes current.
     EXPECT_EQ(camera.AddCameraMode("Still", "still.cam", 0.0), kCameraId + 1);
@@ -49,6 +51,7 @@ TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber
     EXPECT_EQ(camera.AddCameraMode("NoFile", "", 25.0), kCameraId + 1);
     EXPECT_EQ(camera.GetNumInputModes(), 0u);
     EXPECT_EQ(camera.GetCurrentInputMode(), 0u);
+    EXPECT_EQ(camera.Open(), 10u);
 
     EXPECT_EQ(camera.AddCameraMode("First", "first.cam", 25.0), kCameraId + 1);
     EXPECT_EQ(camera.AddCameraMode("Bad", "bad.cam", 0.0), kCameraId + 2);
@@ -67,69 +70,54 @@ TEST(CameraDeviceTest, FirstValidModeBecomesCurrentAndRefusedOnesKeepTheirNumber
     EXPECT_EQ(camera.Close(), 0u);
     EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
     EXPECT_EQ(camera.GetActiveFlag(), 1u);
-}
 
-TEST(CameraDeviceTest, ModeNumbersRunOut) {
-    CAcqCameraDevice camera("Cam", kCameraId);
-    for (uint32_t i = 1; i <= 255; ++i)
+    // A port that cannot open fails the open, which changes nothing.
+    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
+    camera.SetNumeric("COM BAUD", 9600);
+    EXPECT_EQ(camera.Open(), 1u);
+    EXPECT_FALSE(camera.HasSerialPort());
+    EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
+
+    // Mode numbers run out after the 255th.
+    for (uint32_t i = 3; i <= 255; ++i)
         ASSERT_EQ(camera.AddCameraMode(("M" + std::to_string(i)).c_str(), "m.cam", 1.0),
                   kCameraId + i);
     EXPECT_EQ(camera.AddCameraMode("Extra", "m.cam", 1.0), 0u);
     EXPECT_EQ(camera.GetNumInputModes(), 255u);
-    EXPECT_EQ(camera.GetCurrentInputMode(), kCameraId + 1);
 }
 
-TEST(CameraDeviceTest, OpenFailsWithoutModeOrPortAndChangesNothing) {
-    CAcqCameraDevice camera("Cam", kCameraId);
-    camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
-    camera.SetNumeric("COM BAUD", 9600);
-    EXPECT_EQ(camera.Open(), 10u); // no current mode
-    camera.AddCameraMode("Mode", "mode.cam", 30.0);
-    EXPECT_EQ(camera.Open(), 1u); // a port that cannot open
-    EXPECT_FALSE(camera.HasSerialPort());
-    EXPECT_EQ(camera.GetOpenFlag(), 0u);
-    EXPECT_EQ(camera.GetReadyFlag(), 0u);
-}
-
-TEST(CameraDeviceTest, ReadModeSettingsStoresTheCommandTexts) {
+// The board's configuration tests check the texts a mode reads; here the buffer's limit and
+// what is missing.
+TEST(CameraDeviceTest, ReadModeSettingsKeepsWhatTheBufferHoldsAndSkipsWhatIsMissing) {
     TempDir dir;
     const std::string longText(1100, 'x');
-    const std::string path = dir.Write("camera.ini", "[CAMERA1_MODE1]\n"
-                                                     "comInit = SET|GO|\n"
-                                                     "NORMINIT=\"N 1\"\n"
-                                                     "[CAMERA1_MODE2]\n"
-                                                     "CONTINIT=" +
-                                                         longText + "\n");
+    const std::string path = dir.Write("camera.ini", "[CAMERA1_MODE1]\nCONTINIT=" + longText);
     CAcqCameraDevice camera("Cam", kCameraId);
     const uint32_t first = camera.AddCameraMode("One", "one.cam", 25.0);
     const uint32_t second = camera.AddCameraMode("Two", "two.cam", 25.0);
 
     EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", first), 1);
-    EXPECT_STREQ(ModeString(camera, first, "COM INIT"), "SET|GO|");
-    EXPECT_STREQ(ModeString(camera, first, "NORM INIT"), "N 1");
-    EXPECT_EQ(ModeString(camera, first, "CONT INIT"), nullptr);
-
-    // At most 1023 characters, as the configuration's buffer holds.
-    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE2", second), 1);
-    EXPECT_EQ(ModeString(camera, second, "CONT INIT"), longText.substr(0, 1023));
-    EXPECT_EQ(ModeString(camera, second, "COM INIT"), nullptr);
+    EXPECT_EQ(ModeString(camera, first, "CONT INIT"), longText.substr(0, 1023));
+    EXPECT_EQ(ModeString(camera, first, "COM INIT"), nullptr);
 
     // A dropped mode, a missing section or file: nothing stored, still 1.
     EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", kCameraId + 9), 1);
     EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA9_MODE1", second), 1);
     EXPECT_EQ(camera.ReadModeSettings(dir.File("absent.ini").c_str(), "CAMERA1_MODE1", second), 1);
-    EXPECT_EQ(ModeString(camera, second, "NORM INIT"), nullptr);
+    EXPECT_EQ(ModeString(camera, second, "CONT INIT"), nullptr);
 }
 
+// "COM FLOW" 1 means XON/XOFF both ways; any other value none. A second open first lets go
+// of the port it still holds.
 TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
     camera_.SetModeString(mode_, "COM INIT", "INIT|GO");
-    // "COM FLOW" 1 means XON/XOFF both ways; any other value none.
     for (const auto& [flow, xonXoff] : {std::pair{1.0, true}, {2.0, false}, {0.0, false}}) {
         camera_.SetNumeric("COM FLOW", flow);
-        line_.StartRecording();
         ASSERT_EQ(camera_.Open(), 0u) << flow;
-        EXPECT_EQ(Bytes(line_.StopRecording()), "INIT\rGO\r");
+        ASSERT_EQ(camera_.Open(), 0u) << flow;
+        EXPECT_EQ(line_.Received(), "INIT\rGO\rINIT\rGO\r");
         EXPECT_TRUE(camera_.HasSerialPort());
+        EXPECT_EQ(line_.Exclusive(), true);
         const auto line = line_.LineSettings();
         EXPECT_EQ(line.baudRate, 38400u);
         EXPECT_EQ(line.xonXoffOutput, xonXoff) << flow;
@@ -137,75 +125,61 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
 
         EXPECT_EQ(camera_.Close(), 0u);
         EXPECT_FALSE(camera_.HasSerialPort());
-        EXPECT_FALSE(line_.IsExclusive());
+        EXPECT_EQ(line_.Exclusive(), false);
     }
-}
-
-TEST_F(SerialCameraTest, ModeSwitchesSendTheirTextsWithPauses) {
-    // The delay is whole milliseconds; the port's own tests check where the pauses fall.
-    constexpr int kDelayMs = 40;
-    camera_.SetNumeric("COM DELAY", kDelayMs + 0.9);
-    camera_.SetModeString(mode_, "NORM INIT", "A|B|");
-    camera_.SetModeString(mode_, "CONT INIT", "LIVE");
+    // A failed open lets go of the line it held before; the rate counts in whole bauds.
     ASSERT_EQ(camera_.Open(), 0u);
-
-    line_.StartRecording();
-    const auto start = Clock::now();
-    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count(),
-              2 * kDelayMs + 4);
-    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "A\rB\rLIVE\r");
-}
-
-TEST_F(SerialCameraTest, TextsOfOtherModesAndMissingTextsAreNotSent) {
-    const uint32_t other = camera_.AddCameraMode("Other", "other.cam", 30.0);
-    camera_.SetModeString(other, "COM INIT", "OTHER");
-    camera_.SetModeString(other, "NORM INIT", "OTHER");
-    line_.StartRecording();
-    ASSERT_EQ(camera_.Open(), 0u);
-    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "");
-
-    ASSERT_EQ(camera_.SetCurrentInputMode(other), 1);
-    line_.StartRecording();
-    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "OTHER\r");
-}
-
-TEST_F(SerialCameraTest, SecondOpenReleasesThePortItStillHolds) {
-    camera_.SetModeString(mode_, "COM INIT", "HI");
-    line_.StartRecording();
-    ASSERT_EQ(camera_.Open(), 0u);
-    ASSERT_EQ(camera_.Open(), 0u);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "HI\rHI\r");
-    EXPECT_TRUE(camera_.HasSerialPort());
-    EXPECT_TRUE(line_.IsExclusive());
-
-    // A failed open lets go of the line it held before.
     camera_.SetNumeric("COM BAUD", 12345);
     EXPECT_EQ(camera_.Open(), 1u);
     EXPECT_FALSE(camera_.HasSerialPort());
-    EXPECT_FALSE(line_.IsExclusive());
-}
-
-TEST_F(SerialCameraTest, NegativeSettingsDoNotBecomeHugeNumbers) {
-    camera_.SetNumeric("COM DELAY", -1.0);
-    camera_.SetModeString(mode_, "NORM INIT", "A|");
-    ASSERT_EQ(camera_.Open(), 0u);
-    line_.StartRecording();
-    const auto start = Clock::now();
-    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    // Not a pause of weeks: a negative delay is no delay.
-    EXPECT_LT(std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start).count(), 5);
-    EXPECT_EQ(Bytes(line_.StopRecording()), "A\r");
-    camera_.Close();
-
-    camera_.SetNumeric("COM BAUD", -9600.0);
-    EXPECT_EQ(camera_.Open(), 1u);
+    EXPECT_EQ(line_.Exclusive(), false);
     camera_.SetNumeric("COM BAUD", 9600.9);
     EXPECT_EQ(camera_.Open(), 0u);
+}
+
+// Only the current mode's texts go out, and only those it has. The delay is whole
+// milliseconds, and a negative one is none rather than a pause of weeks; the port's own
+// tests check where the pauses fall.
+TEST_F(SerialCameraTest, ModeSwitchesSendTheCurrentModesTextsWithTheDelay) {
+    camera_.SetModeString(mode_, "NORM INIT", "A|B|");
+    camera_.SetModeString(mode_, "CONT INIT", "LIVE");
+    const uint32_t other = camera_.AddCameraMode("Other", "other.cam", 30.0);
+    camera_.SetModeString(other, "COM INIT", "OTHER");
+    camera_.SetModeString(other, "NORM INIT", "OTHER");
+    ASSERT_EQ(camera_.Open(), 0u);
+    for (const auto& [delay, atLeastMs] : {std::pair{40.9, 2 * 42L}, {-1.0, 0L}}) {
+        camera_.SetNumeric("COM DELAY", delay);
+        const auto start = Clock::now();
+        EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+        const auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+        EXPECT_GE(elapsed, atLeastMs) << delay;
+        EXPECT_LT(elapsed, 5000) << delay;
+        EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
+        EXPECT_EQ(line_.Received(), "A\rB\rLIVE\r");
+    }
+    ASSERT_EQ(camera_.SetCurrentInputMode(other), 1);
+    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
+    EXPECT_EQ(line_.Received(), "OTHER\r");
+}
+
+// The camera's mode switches as a host sends them through the exports.
+TEST_F(SerialCameraTest, HostsModeSwitchesIgnoreTheValueEvenANullOne) {
+    SimBoardFiles files;
+    const std::string config =
+        files.WriteSingle(SimCamera{}, SimMode{.extra = "NORMINIT=N1\nCONTINIT=C1\n"},
+                          "COMPORT=" + line_.PortPath() + "\n");
+    PluginLibrary plugin;
+    ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
+    ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
+    ASSERT_EQ(plugin.OpenDevice(), 0u);
+
+    EXPECT_EQ(plugin.AcqInputDeviceSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(plugin.AcqInputDeviceSet("CONT MODE", nullptr), 1);
+    EXPECT_EQ(line_.Received(), "N1\rC1\r");
+    // Every other camera attribute still needs a value to take.
+    EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", nullptr), 0);
 }
 
 } // namespace vidrune::test

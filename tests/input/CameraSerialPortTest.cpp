@@ -1,7 +1,6 @@
 #include "input/CameraSerialPort.h"
 
 #include "PseudoTerminal.h"
-#include "platform/SerialPort.h"
 
 #include <gtest/gtest.h>
 
@@ -11,39 +10,18 @@
 
 using vidrune::CameraSerialPort;
 using vidrune::PortSettings;
-using vidrune::platform::SerialPort;
-using vidrune::test::Bytes;
 using vidrune::test::PortLine;
 using vidrune::test::PseudoTerminal;
-using vidrune::test::ReceivedByte;
 using Clock = std::chrono::steady_clock;
-using std::chrono::milliseconds;
 
 namespace {
 
 constexpr uint8_t kXon = 17;
 constexpr uint8_t kXoff = 19;
 
-PortSettings Settings(uint32_t baudRate, uint32_t flowBits = 0) {
-    PortSettings settings;
-    settings.baudRate = baudRate;
-    settings.flowBits = flowBits;
-    return settings;
-}
-
-milliseconds Since(Clock::time_point start, Clock::time_point end) {
-    return std::chrono::duration_cast<milliseconds>(end - start);
-}
-
-// Where "COMn" leads on this system.
-std::string ComDevice(const char* name, int number) {
-#ifdef _WIN32
-    static_cast<void>(number);
-    return std::string("\\\\.\\") + name;
-#else
-    static_cast<void>(name);
-    return "/dev/ttyS" + std::to_string(number - 1);
-#endif
+long MillisecondsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
 }
 
 class CameraSerialPortTest : public ::testing::Test {
@@ -51,6 +29,12 @@ protected:
     void SetUp() override {
         if (!camera_.Ok())
             GTEST_SKIP() << camera_.Problem();
+    }
+
+    // The port under test, on the camera's line.
+    CameraSerialPort Open(uint32_t baudRate = 9600, uint32_t flowBits = 0) {
+        return CameraSerialPort(camera_.PortPath().c_str(),
+                                PortSettings{.baudRate = baudRate, .flowBits = flowBits});
     }
 
     PseudoTerminal camera_;
@@ -61,8 +45,14 @@ protected:
 TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
     const std::pair<const char*, int> names[] = {
         {"COM1", 1}, {"com2", 2}, {"Com10", 10}, {"COM256", 256}};
-    for (const auto& [name, number] : names)
-        EXPECT_EQ(CameraSerialPort::DevicePath(name), ComDevice(name, number)) << name;
+    for (const auto& [name, number] : names) {
+        // Where "COMn" leads on this system.
+#ifdef _WIN32
+        EXPECT_EQ(CameraSerialPort::DevicePath(name), std::string("\\\\.\\") + name);
+#else
+        EXPECT_EQ(CameraSerialPort::DevicePath(name), "/dev/ttyS" + std::to_string(number - 1));
+#endif
+    }
     // Anything else is a path as it stands.
     for (const char* name :
          {"COM0", "COM257", "COM01", "COM", "COM1x", "COM 1", "/dev/ttyUSB0", "XCOM1", "COM1000"})
@@ -71,13 +61,12 @@ TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
 }
 
 TEST(CameraSerialPortNames, MissingPortsDoNotOpen) {
-    for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", "NUL", ""}) {
-        CameraSerialPort port(name, Settings(9600));
+    for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", "NUL", "",
+                             static_cast<const char*>(nullptr)}) {
+        CameraSerialPort port(name, {});
         EXPECT_FALSE(port.IsOpen()) << name;
         EXPECT_EQ(port.SendCommand("A", "|", 0), 0) << name;
     }
-    CameraSerialPort unnamed(nullptr, Settings(9600));
-    EXPECT_FALSE(unnamed.IsOpen());
 }
 
 // Opening must undo what the line was left with, including restart on any character.
@@ -91,7 +80,7 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRateWithTheChosenFlowCont
     for (const Case& c : {Case{19200, 0, false, false}, Case{9600, kOut, true, false},
                           Case{9600, kIn, false, true}, Case{115200, kOut | kIn, true, true}}) {
         camera_.SpoilLineSettings();
-        CameraSerialPort port(camera_.PortPath().c_str(), Settings(c.rate, c.flowBits));
+        CameraSerialPort port = Open(c.rate, c.flowBits);
         ASSERT_TRUE(port.IsOpen());
         const PortLine line = camera_.LineSettings();
         SCOPED_TRACE(c.flowBits);
@@ -108,118 +97,62 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRateWithTheChosenFlowCont
 }
 
 TEST_F(CameraSerialPortTest, PortIsHeldExclusivelyUntilClosed) {
-    if (!camera_.CanTellExclusive())
+    if (!camera_.Exclusive().has_value())
         GTEST_SKIP() << "Wine does not enforce exclusive opens of a COM port";
-    CameraSerialPort first(camera_.PortPath().c_str(), Settings(9600));
+    CameraSerialPort first = Open();
     ASSERT_TRUE(first.IsOpen());
-    EXPECT_TRUE(camera_.IsExclusive());
-    {
-        CameraSerialPort second(camera_.PortPath().c_str(), Settings(9600));
-        EXPECT_FALSE(second.IsOpen());
-    }
-    // The refused opener left the holder's claim alone.
-    EXPECT_TRUE(camera_.IsExclusive());
+    EXPECT_EQ(camera_.Exclusive(), true);
+    // The refused opener leaves the holder's claim alone.
+    EXPECT_FALSE(Open().IsOpen());
+    EXPECT_EQ(camera_.Exclusive(), true);
     first.Close();
     EXPECT_FALSE(first.IsOpen());
-    EXPECT_FALSE(camera_.IsExclusive());
-    CameraSerialPort third(camera_.PortPath().c_str(), Settings(9600));
-    EXPECT_TRUE(third.IsOpen());
+    EXPECT_EQ(camera_.Exclusive(), false);
+    EXPECT_TRUE(Open().IsOpen());
 }
 
-TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturns) {
+// Each byte is followed by a millisecond, each piece ended by a separator by the pause;
+// without a separator no pause at all, however long.
+TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) {
     struct Case {
         std::string text;
         std::string expected;
         const char* separator = "|"; // only its first character counts
+        uint32_t delayMs = 0;
+        long atLeastMs = 0;
     };
-    std::string longPiece; // longer than any internal chunk, sent whole
-    for (int i = 0; i < 150; ++i)
-        longPiece.push_back(static_cast<char>('a' + i % 26));
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
+    const std::string longPiece(150, 'x'); // sent whole
+    CameraSerialPort port = Open();
     ASSERT_TRUE(port.IsOpen());
     for (const Case& c :
          {Case{"ABC", "ABC\r"}, Case{"A|", "A\r"}, Case{"|", "\r"}, Case{"A|B|", "A\rB\r"},
           Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"},
           Case{"A;B|C", "A\rB|C\r", ";|"}, Case{"A|B", "A|B\r", ""}, Case{"A|B", "A|B\r", nullptr},
-          Case{longPiece + "|Z", longPiece + "\rZ\r"}}) {
-        camera_.StartRecording();
-        EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, 0), 1) << c.text;
-        EXPECT_EQ(Bytes(camera_.StopRecording()), c.expected) << c.text;
+          Case{longPiece + "|Z", longPiece + "\rZ\r"},
+          Case{"0123456789ABCDEFGHI", "0123456789ABCDEFGHI\r", "|", 3000, 20},
+          Case{"A|B|", "A\rB\r", "|", 60, 2 * 62}}) {
+        const auto start = Clock::now();
+        EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, c.delayMs), 1) << c.text;
+        const long elapsed = MillisecondsSince(start);
+        EXPECT_GE(elapsed, c.atLeastMs) << c.text;
+        EXPECT_LT(elapsed, 1500) << c.text;
+        EXPECT_EQ(camera_.Received(), c.expected) << c.text;
     }
 }
 
-TEST_F(CameraSerialPortTest, BytesAreAtLeastAMillisecondApart) {
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
-    ASSERT_TRUE(port.IsOpen());
-    const std::string text = "0123456789ABCDEFGHIJ";
-    camera_.StartRecording();
-    const auto start = Clock::now();
-    EXPECT_EQ(port.WriteBytes(reinterpret_cast<const uint8_t*>(text.data()),
-                              static_cast<uint32_t>(text.size())),
-              1);
-    const std::vector<ReceivedByte> received = camera_.StopRecording();
-    ASSERT_EQ(Bytes(received), text);
-    // Byte k cannot leave before k milliseconds have passed, however late the camera reads.
-    for (size_t k = 0; k < received.size(); ++k)
-        EXPECT_GE(Since(start, received[k].at).count(), static_cast<long>(k)) << k;
-}
-
-TEST_F(CameraSerialPortTest, PausesFollowOnlyPiecesEndedBySeparator) {
-    constexpr uint32_t kDelayMs = 60;
-    CameraSerialPort port(camera_.PortPath().c_str(), Settings(9600));
-    ASSERT_TRUE(port.IsOpen());
-
-    camera_.StartRecording();
-    auto start = Clock::now();
-    EXPECT_EQ(port.SendCommand("A|B|", "|", kDelayMs), 1);
-    auto end = Clock::now();
-    std::vector<ReceivedByte> received = camera_.StopRecording();
-    ASSERT_EQ(Bytes(received), "A\rB\r");
-    // "A\r" takes two byte slots, then the pause, then "B".
-    EXPECT_GE(Since(start, received[2].at).count(), static_cast<long>(kDelayMs + 2));
-    EXPECT_GE(Since(start, end).count(), static_cast<long>(2 * kDelayMs + 4));
-
-    // No separator, no pause: far below the delay even on a loaded machine.
-    constexpr uint32_t kLongDelayMs = 3000;
-    start = Clock::now();
-    EXPECT_EQ(port.SendCommand("ABC", "|", kLongDelayMs), 1);
-    EXPECT_LT(Since(start, Clock::now()).count(), static_cast<long>(kLongDelayMs / 2));
-}
-
-TEST_F(CameraSerialPortTest, ByteTheLineDoesNotTakeWithinASecondFails) {
-    CameraSerialPort port(camera_.PortPath().c_str(),
-                          Settings(9600, CameraSerialPort::kXonXoffOutput));
-    ASSERT_TRUE(port.IsOpen());
-    ASSERT_TRUE(camera_.SendToPort(kXoff));
-    camera_.StartRecording();
-    const uint8_t byte = 'A';
-    const auto start = Clock::now();
-    EXPECT_EQ(port.WriteBytes(&byte, 1), 0);
-    EXPECT_GE(Since(start, Clock::now()).count(), 990);
-    EXPECT_EQ(Bytes(camera_.StopRecording(20)), "");
-}
-
-// The line itself, with short time-outs: XOFF stops output, XON and nothing else restarts it.
-TEST_F(CameraSerialPortTest, OutputFlowControlStopsAndResumesOnlyOnXon) {
-    SerialPort::Settings settings;
-    settings.xonXoffOutput = true;
-    std::unique_ptr<SerialPort> port = SerialPort::Open(camera_.PortPath(), settings);
-    ASSERT_NE(port, nullptr);
-    camera_.StartRecording();
-    ASSERT_TRUE(camera_.SendToPort(kXoff));
-    EXPECT_FALSE(port->WriteByte('A', 100));
-    ASSERT_TRUE(camera_.SendToPort('x'));
-    EXPECT_FALSE(port->WriteByte('B', 100));
-    ASSERT_TRUE(camera_.SendToPort(kXon));
-    EXPECT_TRUE(port->WriteByte('C', 100));
-    EXPECT_EQ(Bytes(camera_.StopRecording()), "C");
-}
-
-TEST_F(CameraSerialPortTest, WithoutFlowControlXoffIsJustData) {
-    std::unique_ptr<SerialPort> port = SerialPort::Open(camera_.PortPath(), {});
-    ASSERT_NE(port, nullptr);
-    camera_.StartRecording();
-    ASSERT_TRUE(camera_.SendToPort(kXoff));
-    EXPECT_TRUE(port->WriteByte('A', 100));
-    EXPECT_EQ(Bytes(camera_.StopRecording()), "A");
+// XOFF holds output only with flow control on, and then only XON releases it; a byte the
+// line does not take within a second fails the write.
+TEST_F(CameraSerialPortTest, XoffHoldsOutputOnlyWithFlowControl) {
+    for (const uint32_t flowBits : {0u, CameraSerialPort::kXonXoffOutput}) {
+        CameraSerialPort port = Open(9600, flowBits);
+        ASSERT_TRUE(port.IsOpen());
+        ASSERT_TRUE(camera_.SendToPort(kXoff));
+        const auto start = Clock::now();
+        const int sent = port.SendCommand("A", nullptr, 0);
+        EXPECT_EQ(sent, flowBits == 0 ? 1 : 0);
+        EXPECT_GE(MillisecondsSince(start), sent == 0 ? 990 : 0);
+        ASSERT_TRUE(camera_.SendToPort(kXon));
+        EXPECT_EQ(port.SendCommand("B", nullptr, 0), 1);
+        EXPECT_EQ(camera_.Received(), flowBits == 0 ? "A\rB\r" : "B\r");
+    }
 }

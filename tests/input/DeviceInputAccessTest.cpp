@@ -71,9 +71,12 @@ TEST(DeviceIdentifiersTest, InputDeviceNumbersRunOut) {
 
 // The plug-in's attribute tests check the device's own names; here the camera's and the
 // mode's, and the names a host has translated.
-TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNames) {
+TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNamesAndUnknownNamesAreRefused) {
     ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
-    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.25);
+    for (const auto& [rotate, scale] : {std::pair{0.0, 0.5}, {-1.0, 0.5}, {1.0, 0.25}}) {
+        Rotate(rotate);
+        EXPECT_EQ(DeviceValue("X DATA SCALE", 1), scale) << rotate;
+    }
     double value = 0;
     ASSERT_EQ(device_.AcqInputDeviceQuery("WIDTH", &value, 1), 1);
     EXPECT_EQ(value, 200);
@@ -89,34 +92,24 @@ TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNames) {
     EXPECT_STREQ(translated, "MAX DISPLAY WIDTH");
     EXPECT_EQ(device_.TranslateAttributeName(cameraId_ + 1, "WIDTH", translated, 1), 0);
     EXPECT_STREQ(translated, "WIDTH");
-}
 
-TEST_F(DeviceInputAccessTest, NamesStayWhenTheCameraIsNotRotated) {
-    ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
+    // Long names and unknown ones are refused; a set makes no new attribute.
+    const std::string longName(CAcqDevice::kNameBufferSize, 'W');
+    EXPECT_EQ(device_.AcqDeviceQuery(longName.c_str(), &value, 1), 0);
+    EXPECT_EQ(device_.AcqDeviceSet(longName.c_str(), &value, 1), 0);
+    EXPECT_EQ(device_.AcqDeviceSet("NEW", &value, 0), 0);
+    EXPECT_EQ(device_.Attributes().Find("NEW"), nullptr);
+    EXPECT_EQ(device_.AcqInputModeQueryById(cameraId_, modeId_ + 1, "NAME", &value, 0), 0);
+
+    // The device's own "ROTATEDATA" is the board's business, not the name swap's, and a
+    // text "ROTATEDATA" does not count.
     Rotate(0.0);
+    device_.SetNumeric("ROTATEDATA", 1.0);
     EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
-    Rotate(-1.0);
-    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
-    // A text "ROTATEDATA" does not count.
     auto textual = std::make_unique<CAcqCameraDevice>("Text", cameraId_ + 1);
     textual->SetString("ROTATEDATA", "1");
     textual->AddCameraMode("Mode", "mode.cam", 25.0);
     ASSERT_EQ(device_.InputDevices()->AddInputDevice(std::move(textual)), 1);
     ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_ + 1), 1);
     EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
-
-    // The device's own "ROTATEDATA" is the board's business, not the name swap's.
-    device_.SetNumeric("ROTATEDATA", 1.0);
-    EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
-}
-
-TEST_F(DeviceInputAccessTest, LongAndUnknownNamesAreRefused) {
-    ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_), 1);
-    const std::string longName(CAcqDevice::kNameBufferSize, 'W');
-    double value = 1;
-    EXPECT_EQ(device_.AcqDeviceQuery(longName.c_str(), &value, 1), 0);
-    EXPECT_EQ(device_.AcqDeviceSet(longName.c_str(), &value, 1), 0);
-    EXPECT_EQ(device_.AcqDeviceSet("NEW", &value, 0), 0);
-    EXPECT_EQ(device_.Attributes().Find("NEW"), nullptr);
-    EXPECT_EQ(device_.AcqInputModeQueryById(cameraId_, modeId_ + 1, "NAME", &value, 0), 0);
 }

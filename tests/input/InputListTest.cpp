@@ -12,8 +12,12 @@ namespace {
 
 constexpr uint32_t kFirstCamera = 0x10100;
 
-std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id) {
-    return std::make_unique<CAcqCameraDevice>(name, id);
+std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id,
+                                        std::initializer_list<const char*> modes = {}) {
+    auto camera = std::make_unique<CAcqCameraDevice>(name, id);
+    for (const char* mode : modes)
+        camera->AddCameraMode(mode, "mode.cam", 25.0);
+    return camera;
 }
 
 } // namespace
@@ -26,41 +30,18 @@ TEST(InputDeviceTest, ValidityNeedsTypeNameAndInputDeviceNumber) {
     EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x100FF).IsValid());
 }
 
-TEST(InputDeviceListTest, OnlyValidDevicesEnterAndBecomeCurrent) {
+TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
     CAcqInputDeviceList list;
+    EXPECT_EQ(list.GetFirstInputDeviceName(), nullptr);
+    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
     EXPECT_EQ(list.AddInputDevice(nullptr), 0);
     EXPECT_EQ(list.AddInputDevice(Camera("", kFirstCamera)), 0);
     EXPECT_EQ(list.AddInputDevice(Camera("Cam", 0x10000)), 0);
     EXPECT_EQ(list.GetNumInputDevices(), 0u);
 
-    ASSERT_EQ(list.AddInputDevice(Camera("A", kFirstCamera)), 1);
-    ASSERT_EQ(list.AddInputDevice(Camera("B", kFirstCamera + 1)), 1);
-    // Adding makes nothing current.
-    EXPECT_EQ(list.GetCurrentInputDevice(), 0u);
-    EXPECT_EQ(list.GetCurrent(), nullptr);
-    EXPECT_EQ(list.OpenCurrent(), 11u);
-    EXPECT_EQ(list.CloseCurrent(), 11u);
-
-    ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera + 1), 1);
-    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera + 7), 0);
-    EXPECT_EQ(list.SetCurrentInputDevice(0), 0);
-    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
-    EXPECT_STREQ(list.GetCurrent()->GetName(), "B");
-
-    // A device that turned invalid after it was added can no longer be chosen.
-    list.FindById(kFirstCamera)->SetString("NAME", "");
-    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera), 0);
-    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
-}
-
-TEST(InputDeviceListTest, EnumerationRestartsAndLookupsAreExact) {
-    CAcqInputDeviceList list;
-    EXPECT_EQ(list.GetFirstInputDeviceName(), nullptr);
-    EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
-    list.AddInputDevice(Camera("Camera", kFirstCamera));
-    list.AddInputDevice(Camera("Second", kFirstCamera + 1));
-    list.AddInputDevice(Camera("Camera", kFirstCamera + 2));
-
+    ASSERT_EQ(list.AddInputDevice(Camera("Camera", kFirstCamera)), 1);
+    ASSERT_EQ(list.AddInputDevice(Camera("Second", kFirstCamera + 1)), 1);
+    ASSERT_EQ(list.AddInputDevice(Camera("Camera", kFirstCamera + 2)), 1);
     EXPECT_STREQ(list.GetFirstInputDeviceName(), "Camera");
     EXPECT_STREQ(list.GetNextInputDeviceName(), "Second");
     EXPECT_STREQ(list.GetFirstInputDeviceName(), "Camera");
@@ -68,24 +49,30 @@ TEST(InputDeviceListTest, EnumerationRestartsAndLookupsAreExact) {
     EXPECT_STREQ(list.GetNextInputDeviceName(), "Camera");
     EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
     EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);
-
     // The first from the head wins; letter case and blanks matter.
     EXPECT_EQ(list.GetInputDeviceId("Camera"), kFirstCamera);
     EXPECT_EQ(list.GetInputDeviceId("camera"), 0u);
     EXPECT_EQ(list.GetInputDeviceId("Camera "), 0u);
-    EXPECT_EQ(list.GetInputDeviceId(nullptr), 0u);
+    EXPECT_EQ(list.GetInputDeviceId(nullptr), 0u); // the exports stop it before the list
+
+    // Adding makes nothing current.
+    EXPECT_EQ(list.GetCurrentInputDevice(), 0u);
+    EXPECT_EQ(list.GetCurrent(), nullptr);
+    EXPECT_EQ(list.OpenCurrent(), 11u);
+    EXPECT_EQ(list.CloseCurrent(), 11u);
+    ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera + 1), 1);
+    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
+    EXPECT_STREQ(list.GetCurrent()->GetName(), "Second");
+    // A device that turned invalid after it was added can no longer be chosen.
+    list.FindById(kFirstCamera)->SetString("NAME", "");
+    EXPECT_EQ(list.SetCurrentInputDevice(kFirstCamera), 0);
+    EXPECT_EQ(list.GetCurrentInputDevice(), kFirstCamera + 1);
 }
 
 TEST(InputDeviceListTest, ModeAccessFollowsTheCurrentDevice) {
     CAcqInputDeviceList list;
-    auto first = std::make_unique<CAcqCameraDevice>("A", kFirstCamera);
-    first->AddCameraMode("Fast", "fast.cam", 60.0);
-    first->AddCameraMode("Slow", "slow.cam", 10.0);
-    auto second = std::make_unique<CAcqCameraDevice>("B", kFirstCamera + 1);
-    second->AddCameraMode("One", "one.cam", 25.0);
-    second->AddCameraMode("Two", "two.cam", 25.0);
-    list.AddInputDevice(std::move(first));
-    list.AddInputDevice(std::move(second));
+    list.AddInputDevice(Camera("A", kFirstCamera, {"Fast", "Slow"}));
+    list.AddInputDevice(Camera("B", kFirstCamera + 1, {"One", "Two"}));
 
     EXPECT_EQ(list.GetNumInputModes(), 0u);
     EXPECT_EQ(list.GetFirstInputModeName(), nullptr);

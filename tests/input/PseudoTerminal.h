@@ -1,63 +1,73 @@
 #pragma once
 
-#include "TerminalPair.h"
-
-#include <atomic>
-#include <chrono>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace vidrune::test {
 
-struct ReceivedByte {
-    uint8_t value;
-    std::chrono::steady_clock::time_point at;
+// A serial line's settings as seen from outside the code that set them.
+struct PortLine {
+    uint32_t baudRate = 0;
+    uint32_t dataBits = 0;
+    bool parity = false;
+    bool twoStopBits = false;
+    bool xonXoffOutput = false; // XOFF from the far end stops our output
+    bool xonXoffInput = false;  // we send XOFF when our input fills
+    uint8_t xonChar = 0;
+    uint8_t xoffChar = 0;
+    // No line editing, echo, signals or character translation; empty where the system
+    // does not show it.
+    std::optional<bool> raw;
 };
 
 // A camera on a serial line: the code under test opens PortPath() as its port; the test
-// plays the camera, which records what arrives with the time it arrived and can send
-// flow-control characters. Every wait is bounded.
+// plays the camera, which reads what arrived and can send flow-control characters. On
+// Linux a pseudo-terminal; under Wine the COM port pair that scripts/test-windows.sh links
+// to a relayed pair of pseudo-terminals, held by one test process at a time. Every wait is
+// bounded.
 class PseudoTerminal {
 public:
-    PseudoTerminal() = default;
+    PseudoTerminal();
     ~PseudoTerminal();
     PseudoTerminal(const PseudoTerminal&) = delete;
     PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool Ok() const { return pair_.Ok(); }
-    const std::string& Problem() const { return pair_.Problem(); }
-    const std::string& PortPath() const { return pair_.PortPath(); }
+    bool Ok() const { return problem_.empty(); }
+    // Why the line could not be had, when it could not.
+    const std::string& Problem() const { return problem_; }
+    const std::string& PortPath() const { return portPath_; }
 
     // The port end's settings as the camera end sees them.
-    PortLine LineSettings() const { return pair_.PortSettings(); }
-    void SpoilLineSettings() { pair_.SpoilPortSettings(); }
-    // Whether the port end is marked for exclusive use (false where that cannot be told).
-    bool IsExclusive() const { return pair_.PortExclusive().value_or(false); }
-    bool CanTellExclusive() const { return pair_.PortExclusive().has_value(); }
+    PortLine LineSettings() const;
+    // Leaves the port end in a state no camera line may keep: slow, 7 data bits, even
+    // parity, two stop bits, flow control both ways with other characters, and on Linux
+    // terminal processing (restart on any character included).
+    void SpoilLineSettings();
+    // Whether the port end is marked for exclusive use; empty where the system does not
+    // enforce exclusive opens (Wine).
+    std::optional<bool> Exclusive() const;
 
     // Sends a byte to the port end and returns once the port end has taken it in, so that
     // a flow-control character is in force. False when that did not happen within 2 s.
     bool SendToPort(uint8_t byte);
-
-    // Records every byte that reaches the camera end from now on.
-    void StartRecording();
-    // Waits quietMs for stragglers, stops recording and returns what arrived, in order.
-    std::vector<ReceivedByte> StopRecording(int quietMs = 100);
+    // What reached the camera end since the last call, once quietMs passed without more.
+    std::string Received(int quietMs = 100);
 
 private:
-    void Record();
-    void Drain(int timeoutMs);
+    // Up to size bytes from the camera end, waiting at most timeoutMs for the first.
+    size_t ReadCamera(uint8_t* into, size_t size, int timeoutMs);
+    void WriteCamera(uint8_t byte);
+    // Bytes that reached the port end and wait there to be read.
+    size_t PortInputQueued() const;
 
-    TerminalPair pair_;
-    std::atomic<bool> stop_{false};
-    std::thread reader_;
-    std::vector<ReceivedByte> received_;
+    // The system's handles of both ends; defined by each implementation.
+    struct Native;
+    std::unique_ptr<Native> native_;
+    std::string portPath_;
+    std::string problem_;
 };
-
-// The values of the received bytes as a string, for comparisons.
-std::string Bytes(const std::vector<ReceivedByte>& received);
 
 } // namespace vidrune::test

@@ -38,18 +38,13 @@ const char* kSample = "; leading comment\r\n"
                       "g=\n"
                       "h=  -0x10";
 
-struct StringCase {
-    const char* section;
-    const char* key;
-    const char* expected;
-};
-
 } // namespace
 
-TEST(ProfileTest, ReadsStringsByTheProfileRules) {
+TEST(ProfileTest, ReadsStringsAndIntegersByTheProfileRules) {
     TempDir dir;
     const std::string path = dir.Write("sample.ini", kSample);
-    const StringCase cases[] = {
+    const std::array<const char*, 3> cases[] = {
+        // section, key, value
         {"Camera1", "Name", "Left camera"},
         {"CAMERA1", "NAME", "Left camera"},  // names ignore case
         {"Camera1", "Quoted", "  spaced  "}, // quotes removed, inside kept
@@ -65,25 +60,21 @@ TEST(ProfileTest, ReadsStringsByTheProfileRules) {
         {"Missing", "a", "<default>"},
         {"Numbers", "zz", "<default>"},
     };
-    for (const StringCase& c : cases) {
-        EXPECT_EQ(Profile::GetString(path, c.section, c.key, "<default>", 256), c.expected)
-            << c.section << "/" << c.key;
-    }
+    for (const auto& [section, key, expected] : cases)
+        EXPECT_EQ(Profile::GetString(path, section, key, "<default>", 256), expected)
+            << section << "/" << key;
     EXPECT_EQ(Profile::GetString(dir.File("absent.ini"), "Camera1", "Name", "dflt", 256), "dflt");
     // Cut to the buffer, the default as well.
     EXPECT_EQ(Profile::GetString(path, "Camera1", "Name", "", 5), "Left");
     EXPECT_EQ(Profile::GetString(path, "Camera1", "Name", "", 1), "");
     EXPECT_EQ(Profile::GetString(path, "Camera1", "Missing", "NO DATA", 4), "NO ");
-}
 
-TEST(ProfileTest, ReadsIntegersAsTheWindowsReaderDoes) {
-    TempDir dir;
-    const std::string path = dir.Write("sample.ini", kSample);
-    const std::pair<const char*, int> cases[] = {
+    // Integers as the Windows reader takes them.
+    const std::pair<const char*, int> integers[] = {
         {"a", 42}, {"b", -7}, {"c", 12},  {"d", 0},        {"e", 31},
         {"f", 5},  {"g", 99}, {"h", -16}, {"missing", 99},
     };
-    for (const auto& [key, expected] : cases)
+    for (const auto& [key, expected] : integers)
         EXPECT_EQ(Profile::GetInt(path, "Numbers", key, 99), expected) << key;
     EXPECT_EQ(Profile::GetInt(dir.File("absent.ini"), "Numbers", "a", 7), 7);
     EXPECT_EQ(Profile::ParseInt(" 42"), 42);
@@ -99,12 +90,18 @@ constexpr bool kWriterKeepsBytes = false;
 constexpr bool kWriterKeepsBytes = true;
 #endif
 
+// A lone CR ends a line as well (files from old Mac editors, or cut short after a CR); such
+// files only have to read alike afterwards.
 TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
     struct Case {
         const char* before;
         std::vector<std::array<const char*, 3>> writes; // section, key, value
         const char* after;                              // with the POSIX writer
+        bool sameBytes = kWriterKeepsBytes;
     };
+    const std::vector<std::array<const char*, 3>> crWrites = {{"New", "Key", "v"},
+                                                              {"Old", "Added", "3"}};
+    const char* crAfter = "[Old]\nKey=1\nOther=2\nAdded=3\n[New]\nKey=v\n";
     const Case cases[] = {
         {"; settings\r\n[Mode1]\r\nXoffset=5\r\n; "
          "note\r\nYoffset=6\r\n\r\n[Other]\r\nXoffset=1\r\n",
@@ -118,19 +115,23 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
          {{"Mode65536_65792_65793", "Xoffset", "1930"},
           {"Mode65536_65792_65793", "Yoffset", "120"}},
          "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\n"},
+        {"[Old]\nKey=1\r", crWrites, "[Old]\nKey=1\nAdded=3\n[New]\nKey=v\n", false},
+        {"[Old]\rKey=1\rOther=2\r", crWrites, crAfter, false},
+        {"[Old]\r\nKey=1\rOther=2\n", crWrites, crAfter, false},
     };
     for (const Case& c : cases) {
         TempDir dir;
         const std::string path = c.before ? dir.Write("w.ini", c.before) : dir.File("w.ini");
         for (const auto& [section, key, value] : c.writes)
             ASSERT_TRUE(Profile::WriteString(path, section, key, value)) << c.after;
-        if (kWriterKeepsBytes) {
+        if (c.sameBytes) {
             EXPECT_EQ(dir.Read("w.ini"), c.after);
         }
         // Whatever the layout, the file reads as the expected one does.
         const std::string expected = dir.Write("expected.ini", c.after);
-        for (const char* section : {"Mode1", "Other", "New", "Mode65536_65792_65793"})
-            for (const char* key : {"Xoffset", "Yoffset", "State", "OnTop", "A", "; settings"})
+        for (const char* section : {"Mode1", "Other", "New", "Mode65536_65792_65793", "Old"})
+            for (const char* key : {"Xoffset", "Yoffset", "State", "OnTop", "A", "; settings",
+                                    "Key", "Added", "Other"})
                 EXPECT_EQ(Profile::GetString(path, section, key, "-", 64),
                           Profile::GetString(expected, section, key, "-", 64))
                     << c.after << section << "/" << key;
@@ -149,25 +150,6 @@ TEST(ProfileTest, ReadsWhatTheFileHoldsNowAfterEveryRewrite) {
     }
     std::remove(dir.File("same.ini").c_str());
     EXPECT_EQ(Profile::GetString(dir.File("same.ini"), "S", "K", "gone", 8), "gone");
-}
-
-TEST(ProfileTest, ALoneCarriageReturnEndsALine) {
-    // Files from old Mac editors, or cut short after a CR: each line stays its own.
-    const std::pair<const char*, const char*> files[] = {
-        {"last.ini", "[Old]\nKey=1\r"},
-        {"only.ini", "[Old]\rKey=1\rOther=2\r"},
-        {"mixed.ini", "[Old]\r\nKey=1\rOther=2\n"},
-    };
-    TempDir dir;
-    for (const auto& [name, text] : files) {
-        const std::string path = dir.Write(name, text);
-        EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
-        ASSERT_TRUE(Profile::WriteString(path, "New", "Key", "v")) << name;
-        ASSERT_TRUE(Profile::WriteString(path, "Old", "Added", "3")) << name;
-        EXPECT_EQ(Profile::GetString(path, "New", "Key", "", 64), "v") << name;
-        EXPECT_EQ(Profile::GetString(path, "Old", "Key", "", 64), "1") << name;
-        EXPECT_EQ(Profile::GetString(path, "Old", "Added", "", 64), "3") << name;
-    }
 }
 
 TEST(ProfileTest, NumbersReadTheSameUnderEveryLocale) {

@@ -1,0 +1,104 @@
+// POSIX implementation of PseudoTerminal.h: the master is the camera end.
+#include "PseudoTerminal.h"
+
+#include <poll.h>
+#include <pty.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace vidrune::test {
+
+namespace {
+
+constexpr std::pair<speed_t, uint32_t> kRates[] = {
+    {B300, 300},     {B1200, 1200},   {B2400, 2400},   {B4800, 4800},     {B9600, 9600},
+    {B19200, 19200}, {B38400, 38400}, {B57600, 57600}, {B115200, 115200}, {B230400, 230400}};
+
+uint32_t BitsPerSecond(const termios& line) {
+    for (const auto& [code, bitsPerSecond] : kRates) {
+        if (code == cfgetospeed(&line) && code == cfgetispeed(&line))
+            return bitsPerSecond;
+    }
+    return 0;
+}
+
+} // namespace
+
+struct PseudoTerminal::Native {
+    int master = -1;
+    // Kept open so that the line stays up between the opens of the code under test.
+    int port = -1;
+
+    ~Native() {
+        close(port);
+        close(master);
+    }
+};
+
+PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
+    if (openpty(&native_->master, &native_->port, nullptr, nullptr, nullptr) == 0)
+        portPath_ = ttyname(native_->port);
+    else
+        problem_ = "no pseudo-terminal available";
+}
+
+PseudoTerminal::~PseudoTerminal() = default;
+
+size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
+    pollfd readable{native_->master, POLLIN, 0};
+    if (poll(&readable, 1, timeoutMs) <= 0 || (readable.revents & POLLIN) == 0)
+        return 0;
+    const ssize_t count = read(native_->master, into, size);
+    return count > 0 ? static_cast<size_t>(count) : 0;
+}
+
+void PseudoTerminal::WriteCamera(uint8_t byte) {
+    [[maybe_unused]] const ssize_t written = write(native_->master, &byte, 1);
+}
+
+size_t PseudoTerminal::PortInputQueued() const {
+    int queued = 0;
+    return ioctl(native_->port, FIONREAD, &queued) == 0 && queued > 0 ? static_cast<size_t>(queued)
+                                                                      : 0;
+}
+
+PortLine PseudoTerminal::LineSettings() const {
+    termios line{};
+    tcgetattr(native_->port, &line);
+    PortLine settings;
+    settings.baudRate = BitsPerSecond(line);
+    settings.dataBits = (line.c_cflag & CSIZE) == CS8 ? 8 : (line.c_cflag & CSIZE) == CS7 ? 7 : 0;
+    settings.parity = (line.c_cflag & PARENB) != 0;
+    settings.twoStopBits = (line.c_cflag & CSTOPB) != 0;
+    settings.xonXoffOutput = (line.c_iflag & IXON) != 0;
+    settings.xonXoffInput = (line.c_iflag & IXOFF) != 0;
+    settings.xonChar = line.c_cc[VSTART];
+    settings.xoffChar = line.c_cc[VSTOP];
+    settings.raw = (line.c_lflag & (ICANON | ECHO | ISIG | IEXTEN)) == 0 &&
+                   (line.c_oflag & OPOST) == 0 &&
+                   (line.c_iflag & (ICRNL | INLCR | IGNCR | ISTRIP | IXANY)) == 0;
+    return settings;
+}
+
+void PseudoTerminal::SpoilLineSettings() {
+    termios line{};
+    tcgetattr(native_->port, &line);
+    line.c_iflag |= IXANY | ICRNL | IXON | IXOFF;
+    line.c_lflag |= ICANON | ECHO;
+    line.c_oflag |= OPOST;
+    line.c_cflag = (line.c_cflag & ~static_cast<tcflag_t>(CSIZE)) | CS7 | PARENB | CSTOPB;
+    line.c_cc[VSTART] = 'a';
+    line.c_cc[VSTOP] = 'b';
+    cfsetspeed(&line, B300);
+    tcsetattr(native_->port, TCSANOW, &line);
+}
+
+std::optional<bool> PseudoTerminal::Exclusive() const {
+    int exclusive = 0;
+    return ioctl(native_->port, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
+}
+
+} // namespace vidrune::test

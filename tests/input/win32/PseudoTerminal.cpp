@@ -1,0 +1,142 @@
+// Win32 implementation of PseudoTerminal.h: two COM ports that scripts/test-windows.sh links
+// to a relayed pair of Linux pseudo-terminals (VIDRUNE_TEST_COM_PORT, the port end, and
+// VIDRUNE_TEST_COM_CAMERA). The port end is opened a second time to watch its settings and
+// input queue, which works because Wine does not enforce exclusive opens of COM ports.
+#include "PseudoTerminal.h"
+
+#include "platform/win32/UniqueHandle.h"
+#include "platform/win32/WindowsHeaders.h"
+
+#include <cstdlib>
+
+namespace vidrune::test {
+
+using platform::UniqueHandle;
+
+namespace {
+
+// The pair carries state from test to test, so test programs take turns with it.
+constexpr const char* kTurnName = "Local\\vidrune-test-com-pair";
+constexpr DWORD kTurnWaitMs = 120000;
+constexpr DWORD kWriteLimitMs = 1000;
+
+UniqueHandle OpenLine(const char* name) {
+    const std::string path = std::string("\\\\.\\") + name;
+    return UniqueHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+}
+
+// Sets a line as the mode command would, with these flow-control characters.
+bool SetLine(HANDLE line, const char* mode, char xon, char xoff) {
+    DCB control{};
+    control.DCBlength = sizeof control;
+    if (!::GetCommState(line, &control) || !::BuildCommDCBA(mode, &control))
+        return false;
+    control.XonChar = xon;
+    control.XoffChar = xoff;
+    return ::SetCommState(line, &control) != FALSE;
+}
+
+// 9600 baud, 8N1, no flow control: a line on which every byte is data.
+bool MakePlain(HANDLE line) {
+    return SetLine(line, "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=off dtr=on rts=on",
+                   17, 19);
+}
+
+} // namespace
+
+struct PseudoTerminal::Native {
+    UniqueHandle turn;
+    bool haveTurn = false;
+    UniqueHandle camera;
+    UniqueHandle port;
+
+    ~Native() {
+        if (haveTurn)
+            ::ReleaseMutex(turn.Get());
+    }
+};
+
+PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
+    Native& n = *native_;
+    const char* port = std::getenv("VIDRUNE_TEST_COM_PORT");
+    const char* camera = std::getenv("VIDRUNE_TEST_COM_CAMERA");
+    if (port == nullptr || camera == nullptr || *port == '\0' || *camera == '\0') {
+        problem_ = "no COM port pair linked to pseudo-terminals (scripts/test-windows.sh "
+                   "sets VIDRUNE_TEST_COM_PORT and VIDRUNE_TEST_COM_CAMERA)";
+        return;
+    }
+    n.turn = UniqueHandle(::CreateMutexA(nullptr, FALSE, kTurnName));
+    const DWORD waited =
+        n.turn.IsValid() ? ::WaitForSingleObject(n.turn.Get(), kTurnWaitMs) : WAIT_FAILED;
+    n.haveTurn = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    if (!n.haveTurn) {
+        problem_ = "the COM port pair stayed busy";
+        return;
+    }
+    portPath_ = std::string("\\\\.\\") + port;
+    n.camera = OpenLine(camera);
+    n.port = OpenLine(port);
+    // A stopped line from an earlier test restarts when flow control goes off.
+    if (!n.camera.IsValid() || !n.port.IsValid() || !MakePlain(n.camera.Get()) ||
+        !MakePlain(n.port.Get())) {
+        problem_ = std::string("cannot open ") + port + " and " + camera + " as serial lines";
+        return;
+    }
+    ::PurgeComm(n.port.Get(), PURGE_RXCLEAR | PURGE_TXCLEAR);
+    // The relay may still carry the last bytes an earlier test wrote: wait for quiet.
+    Received(50);
+}
+
+PseudoTerminal::~PseudoTerminal() = default;
+
+size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
+    // Whatever is there at once; otherwise the first byte within the time-out.
+    COMMTIMEOUTS timeouts{};
+    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutMultiplier = timeoutMs > 0 ? MAXDWORD : 0;
+    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
+    timeouts.WriteTotalTimeoutConstant = kWriteLimitMs;
+    DWORD count = 0;
+    if (!::SetCommTimeouts(native_->camera.Get(), &timeouts) ||
+        !::ReadFile(native_->camera.Get(), into, static_cast<DWORD>(size), &count, nullptr))
+        return 0;
+    return count;
+}
+
+void PseudoTerminal::WriteCamera(uint8_t byte) {
+    DWORD written = 0;
+    ::WriteFile(native_->camera.Get(), &byte, 1, &written, nullptr);
+}
+
+size_t PseudoTerminal::PortInputQueued() const {
+    DWORD errors = 0;
+    COMSTAT status{};
+    return ::ClearCommError(native_->port.Get(), &errors, &status) ? status.cbInQue : 0;
+}
+
+PortLine PseudoTerminal::LineSettings() const {
+    DCB control{};
+    control.DCBlength = sizeof control;
+    if (!::GetCommState(native_->port.Get(), &control))
+        return {};
+    return {.baudRate = control.BaudRate,
+            .dataBits = control.ByteSize,
+            .parity = control.Parity != NOPARITY,
+            .twoStopBits = control.StopBits == TWOSTOPBITS,
+            .xonXoffOutput = control.fOutX != FALSE,
+            .xonXoffInput = control.fInX != FALSE,
+            .xonChar = static_cast<uint8_t>(control.XonChar),
+            .xoffChar = static_cast<uint8_t>(control.XoffChar),
+            .raw = std::nullopt}; // the terminal modes stay hidden
+}
+
+void PseudoTerminal::SpoilLineSettings() {
+    SetLine(native_->port.Get(), "baud=300 parity=E data=7 stop=2 xon=on", 'a', 'b');
+}
+
+std::optional<bool> PseudoTerminal::Exclusive() const {
+    return std::nullopt;
+}
+
+} // namespace vidrune::test
