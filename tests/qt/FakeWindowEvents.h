@@ -29,7 +29,7 @@ public:
     }
     void OnMoved(int32_t left, int32_t top) override { moves.emplace_back(left, top); }
     void OnTopChanged(bool onTop) override { onTopChanges.push_back(onTop); }
-    void OnRenderEnabled(bool enabled) override { renderEnabled.push_back(enabled); }
+    void OnRenderEnabled(bool) override {}
     bool OnSave(const std::string& path, bool includeOverlay) override {
         saves.emplace_back(path, includeOverlay);
         return imageWidth > 0; // writing is the display's, tested with it
@@ -68,7 +68,6 @@ public:
     std::vector<Resized> resized;
     std::vector<std::pair<int32_t, int32_t>> moves;
     std::vector<bool> onTopChanges;
-    std::vector<bool> renderEnabled;
     std::vector<std::pair<std::string, bool>> saves;
     std::vector<bool> snapshots;
 };
