@@ -147,6 +147,10 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
     EXPECT_GT(*frame, 0u); // the newest frame, not the first
 }
 
+SimCamera Deep() {
+    return SimCamera{.file = "deep.cam", .depth = 12, .extra = ""};
+}
+
 struct DepthCase {
     const char* name;
     SimCamera camera;
@@ -179,23 +183,16 @@ TEST_P(DisplayDepthTest, TheScreenAndASnapshotShowTheConvertedFrame) {
         << "the snapshot is no whole converted frame";
 }
 
-SimCamera Camera(const char* file, int depth, int vicDepth) {
-    SimCamera camera;
-    camera.file = file;
-    camera.depth = depth;
-    camera.vicDepth = vicDepth;
-    return camera;
-}
-
 // An 8-bit camera file with a 12-bit sensor: the buffers hold 16-bit pixels, and the display
 // must take them as such (it read two bytes a pixel into one before). The board puts the
 // 8-bit pattern in the low byte under a high byte of 1, which is what the screen gets.
 INSTANTIATE_TEST_SUITE_P(
     Cameras, DisplayDepthTest,
     testing::Values(DepthCase{"EightBitsAtHalfSize", SimCamera{}, 50, EightBits},
-                    DepthCase{"TwelveBits", Camera("deep.cam", 12, 0), 100, TwelveBits},
-                    DepthCase{"TwelveBitsAtHalfSize", Camera("deep.cam", 12, 0), 50, TwelveBits},
-                    DepthCase{"EightBitCameraOnATwelveBitSensor", Camera("mixed.cam", 8, 12), 100,
+                    DepthCase{"TwelveBits", Deep(), 100, TwelveBits},
+                    DepthCase{"TwelveBitsAtHalfSize", Deep(), 50, TwelveBits},
+                    DepthCase{"EightBitCameraOnATwelveBitSensor",
+                              SimCamera{.file = "mixed.cam", .vicDepth = 12, .extra = ""}, 100,
                               [](uint32_t x, uint32_t y, uint32_t n) {
                                   return static_cast<uint8_t>((0x100u | Pattern8(x, y, n)) >> 8);
                               }}),
@@ -248,7 +245,7 @@ TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
 }
 
 TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
-    const SimCamera deep = Camera("deep.cam", 12, 0);
+    const SimCamera deep = Deep();
     files.WriteCamera(deep);
     SimMode deepMode;
     deepMode.controlFile = deep.file;

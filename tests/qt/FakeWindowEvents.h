@@ -37,7 +37,10 @@ public:
     bool OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int32_t& width,
                     int32_t& height) override {
         snapshots.push_back(includeOverlay);
-        pixels = Shown(includeOverlay);
+        // The 8-bit image, with the overlay ORed in when asked.
+        pixels = image;
+        for (size_t i = 0; includeOverlay && i < pixels.size() && i < overlay.size(); ++i)
+            pixels[i] |= overlay[i];
         width = imageWidth;
         height = imageHeight;
         return !pixels.empty();
@@ -45,15 +48,6 @@ public:
     ContrastSettings& Contrast() override { return contrast; }
     int32_t BitsPerPixel() const override { return bits; }
     float Aspect() const override { return aspect; }
-
-    // The 8-bit image, with the overlay ORed in when asked.
-    std::vector<uint8_t> Shown(bool includeOverlay) const {
-        std::vector<uint8_t> shown = image;
-        if (includeOverlay)
-            for (size_t i = 0; i < shown.size() && i < overlay.size(); ++i)
-                shown[i] |= overlay[i];
-        return shown;
-    }
 
     int32_t bits = 12;
     float aspect = 4.0f / 3.0f;
