@@ -124,9 +124,7 @@ private:
 } // namespace
 
 TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASecond) {
-    SimCamera camera;
-    camera.frameRate = 60;
-    Open(camera);
+    Open(SimCamera{.frameRate = 60, .extra = ""});
     // No saved placement and two monitors: normal state, the client as wide as the image.
     EXPECT_EQ(view->WindowState(), 0);
     EXPECT_EQ(view->Title(), "Live  (100%)");
