@@ -29,14 +29,8 @@ std::vector<uint8_t> Frame(const std::vector<uint16_t>& values) {
 // The contrast formula evaluated in 64 bits and wrapped to 32 only where the display's
 // arithmetic wraps.
 uint8_t Reference(uint16_t v, int32_t gain, int32_t offset, int32_t invert) {
-    uint8_t out;
-    if (gain == 0) {
-        out = static_cast<uint8_t>(v >> 8);
-    } else {
-        const int64_t scaled = (int64_t{v} - offset) * 256;
-        const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>(scaled));
-        out = static_cast<uint8_t>(static_cast<uint64_t>(int64_t{wrapped} / gain));
-    }
+    const auto wrapped = static_cast<int32_t>(static_cast<uint32_t>((int64_t{v} - offset) * 256));
+    const auto out = static_cast<uint8_t>(gain == 0 ? v >> 8 : int64_t{wrapped} / gain);
     return invert ? static_cast<uint8_t>(~out) : out;
 }
 
@@ -99,18 +93,17 @@ void ExpectConverted(const ContrastMap& map, const std::vector<uint16_t>& values
                               composition->palette.data(), bitmap.data(), values.size(), level);
     else
         map.Convert(in.data() + shift, out, values.size(), level);
+    SCOPED_TRACE(testing::Message()
+                 << "gain " << gain << " offset " << offset << " invert " << invert << " shift "
+                 << shift << ", " << map.ShortDivisionBits() << " short-division bits");
     for (size_t i = 0; i < values.size(); ++i) {
         const uint8_t expected = Reference(values[i], gain, offset, invert);
-        ASSERT_EQ(out[i], expected)
-            << "input " << values[i] << " at " << i << ", gain " << gain << " offset " << offset
-            << " invert " << invert << " shift " << shift << ", " << map.ShortDivisionBits()
-            << " short-division bits";
+        ASSERT_EQ(out[i], expected) << "input " << values[i] << " at " << i;
         if (composition != nullptr) {
-            ASSERT_EQ(bitmap[i], composition->palette[expected] | composition->overlay[i])
-                << "input " << values[i] << " at " << i << ", gain " << gain;
+            ASSERT_EQ(bitmap[i], composition->palette[expected] | composition->overlay[i]) << i;
         }
     }
-    EXPECT_EQ(separate.back(), 0xA5) << "written past the end, shift " << shift;
+    EXPECT_EQ(separate.back(), 0xA5) << "written past the end";
     EXPECT_EQ(bitmap.back(), 0xA5) << "bitmap written past the end";
 }
 
@@ -124,10 +117,9 @@ TEST(ConversionTest, TwelveBitsWithoutAutoLevelsIsDivisionBySixteen) {
     std::vector<uint8_t> frame = Frame(values);
 
     EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), values.size(), 12, false));
-    EXPECT_EQ(settings.gain, 4096);
-    EXPECT_EQ(settings.offset, 0);
-    EXPECT_EQ(settings.invert, 0);
-    EXPECT_EQ(settings.autoLevelCountdown, 1);
+    EXPECT_EQ((std::vector<int>{settings.gain, settings.offset, settings.invert,
+                                settings.autoLevelCountdown}),
+              (std::vector<int>{4096, 0, 0, 1}));
     for (size_t v = 0; v < values.size(); ++v)
         ASSERT_EQ(frame[v], v / 16) << v;
 }
@@ -171,17 +163,16 @@ TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
     ImageConverter converter(settings);
     const std::vector<uint16_t> first = Levels({{1000, 10}, {3000, 10}});  // range 3013
     const std::vector<uint16_t> second = Levels({{2000, 10}, {6000, 10}}); // range 6013
-    std::vector<uint8_t> frame = Frame(first);
-    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), first.size(), 16, true));
-    frame = Frame(second);
-    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), second.size(), 16, true));
+    // Two frames to average, then the levels hold.
+    const std::pair<const std::vector<uint16_t>*, bool> frames[] = {
+        {&first, true}, {&second, true}, {&first, false}};
+    for (const auto& [values, newLevels] : frames) {
+        std::vector<uint8_t> frame = Frame(*values);
+        EXPECT_EQ(converter.ConvertTo8Bit(frame.data(), values->size(), 16, true), newLevels);
+    }
     EXPECT_EQ(settings.autoLevelFrameCount, 2);
     EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
     EXPECT_EQ(settings.offset, (3109 + 6109) / 2);
-    frame = Frame(first);
-    EXPECT_FALSE(converter.ConvertTo8Bit(frame.data(), first.size(), 16, true));
-    EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
-    EXPECT_EQ(settings.autoLevelFrameCount, 2);
 }
 
 class ContrastMapPaths : public testing::TestWithParam<SimdLevel> {};

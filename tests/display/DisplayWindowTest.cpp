@@ -52,20 +52,7 @@ protected:
         ASSERT_NE(view, nullptr);
     }
 
-    // Where the display keeps the placement of this camera's mode.
-    std::string SettingsFile() const {
-        return files.Dir().Path() + "/Vorn/Quorvane/LiveDisplay.ini";
-    }
-    static constexpr const char* kSection = "Mode65536_65792_65793";
-
     void StartContinuous() { ASSERT_EQ(SimDevice::Start(device, VIDRUNE_ACQUIRE_CONTINUOUS), 1); }
-
-    // Runs a continuous acquisition for a while, so that the display draws.
-    void RunFor(uint32_t ms) {
-        StartContinuous();
-        Clock::Sleep(ms);
-        ASSERT_EQ(device.AcquireStop(), 1);
-    }
 
     // The camera frame whose every pixel the pixels show, through `table`: the image is
     // shown at 1 / `step` of its size (rows and columns 1, 3, 5, ... kept at half size);
@@ -115,12 +102,29 @@ uint8_t TwelveBits(uint32_t x, uint32_t y, uint32_t n) {
     return static_cast<uint8_t>(Pattern16(x, y, n, 12) / 16);
 }
 
+// A view whose next state query hangs, as a window busy in the user's hands does.
+class StallingView : public HeadlessView {
+public:
+    int32_t WindowState() const override {
+        if (stallNext_.exchange(false)) {
+            stalled_ = true;
+            Clock::Sleep(1500); // longer than the display's wait for its update thread
+        }
+        return HeadlessView::WindowState();
+    }
+
+    void StallNext() { stallNext_ = true; }
+    bool Stalled() const { return stalled_; }
+
+private:
+    mutable std::atomic<bool> stallNext_{false};
+    mutable std::atomic<bool> stalled_{false};
+};
+
 } // namespace
 
 TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASecond) {
-    SimCamera camera;
-    camera.frameRate = 60;
-    Open(camera);
+    Open(SimCamera{.frameRate = 60, .extra = ""});
     // No saved placement and two monitors: normal state, the client as wide as the image.
     EXPECT_EQ(view->WindowState(), 0);
     EXPECT_EQ(view->Title(), "Live  (100%)");
@@ -139,6 +143,10 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
     EXPECT_LE(draws, 42u);
     ASSERT_TRUE(frame.has_value()) << "not the pattern with a white rectangle";
     EXPECT_GT(*frame, 0u); // the newest frame, not the first
+}
+
+SimCamera Deep() {
+    return SimCamera{.file = "deep.cam", .depth = 12, .extra = ""};
 }
 
 struct DepthCase {
@@ -173,23 +181,16 @@ TEST_P(DisplayDepthTest, TheScreenAndASnapshotShowTheConvertedFrame) {
         << "the snapshot is no whole converted frame";
 }
 
-SimCamera Camera(const char* file, int depth, int vicDepth) {
-    SimCamera camera;
-    camera.file = file;
-    camera.depth = depth;
-    camera.vicDepth = vicDepth;
-    return camera;
-}
-
 // An 8-bit camera file with a 12-bit sensor: the buffers hold 16-bit pixels, and the display
 // must take them as such (it read two bytes a pixel into one before). The board puts the
 // 8-bit pattern in the low byte under a high byte of 1, which is what the screen gets.
 INSTANTIATE_TEST_SUITE_P(
     Cameras, DisplayDepthTest,
     testing::Values(DepthCase{"EightBitsAtHalfSize", SimCamera{}, 50, EightBits},
-                    DepthCase{"TwelveBits", Camera("deep.cam", 12, 0), 100, TwelveBits},
-                    DepthCase{"TwelveBitsAtHalfSize", Camera("deep.cam", 12, 0), 50, TwelveBits},
-                    DepthCase{"EightBitCameraOnATwelveBitSensor", Camera("mixed.cam", 8, 12), 100,
+                    DepthCase{"TwelveBits", Deep(), 100, TwelveBits},
+                    DepthCase{"TwelveBitsAtHalfSize", Deep(), 50, TwelveBits},
+                    DepthCase{"EightBitCameraOnATwelveBitSensor",
+                              SimCamera{.file = "mixed.cam", .vicDepth = 12, .extra = ""}, 100,
                               [](uint32_t x, uint32_t y, uint32_t n) {
                                   return static_cast<uint8_t>((0x100u | Pattern8(x, y, n)) >> 8);
                               }}),
@@ -198,21 +199,22 @@ INSTANTIATE_TEST_SUITE_P(
 // The placement of the mode is read at the open and saved at the close; one stored without a
 // width opens at the default width (as wide as the image on two monitors).
 TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtClose) {
-    const std::string file = SettingsFile();
-    std::filesystem::create_directories(files.Dir().Path() + "/Vorn/Quorvane");
-    ASSERT_TRUE(Profile::WriteString(file, kSection, "Xoffset", "2000"));
-    Profile::WriteString(file, kSection, "Yoffset", "100");
-    Profile::WriteString(file, kSection, "State", "0");
+    const char* section = "Mode65536_65792_65793"; // this camera's mode
+    const std::string file = files.Dir().File("Vorn/Quorvane/LiveDisplay.ini");
+    std::filesystem::create_directories(files.Dir().File("Vorn/Quorvane"));
+    ASSERT_TRUE(Profile::WriteString(file, section, "Xoffset", "2000"));
+    Profile::WriteString(file, section, "Yoffset", "100");
+    Profile::WriteString(file, section, "State", "0");
     Open();
-    int32_t values[4] = {};
+    std::vector<int32_t> values(4);
     view->Position(values[0], values[1]);
     view->ClientSize(values[2], values[3]);
-    EXPECT_EQ(std::vector<int32_t>(values, values + 4), (std::vector<int32_t>{2000, 100, 64, 48}));
+    EXPECT_EQ(values, (std::vector<int32_t>{2000, 100, 64, 48}));
     EXPECT_EQ(view->Title(), "Live  (100%)");
     EXPECT_EQ(device.CloseDevice(), 0u);
     EXPECT_FALSE(view->SaveAndPrintEnabled());
-    EXPECT_EQ(Profile::GetInt(file, kSection, "Xpixels", -99), 64);
-    EXPECT_EQ(Profile::GetInt(file, kSection, "State", -99), 0);
+    EXPECT_EQ(Profile::GetInt(file, section, "Xpixels", -99), 64);
+    EXPECT_EQ(Profile::GetInt(file, section, "State", -99), 0);
 }
 
 // Saving what is shown is the tool's test; here only that nothing drawn since the open is
@@ -234,12 +236,14 @@ TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
 
     view->SetWindowState(1);
     EXPECT_EQ(view->Title(), "Live");
-    RunFor(200);
+    StartContinuous();
+    Clock::Sleep(200);
+    ASSERT_EQ(device.AcquireStop(), 1);
     EXPECT_EQ(window->Draws(), draws);
 }
 
 TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
-    const SimCamera deep = Camera("deep.cam", 12, 0);
+    const SimCamera deep = Deep();
     files.WriteCamera(deep);
     SimMode deepMode;
     deepMode.controlFile = deep.file;
@@ -315,45 +319,19 @@ TEST_F(DisplayWindowTest, TheDisplayFollowsEveryGeometryChangeOfARunningAcquisit
     EXPECT_EQ(device.AcquireStop(), 1);
 }
 
-namespace {
-
-// A view whose next state query hangs, as a window busy in the user's hands does.
-class StallingView : public HeadlessView {
-public:
-    int32_t WindowState() const override {
-        if (stallNext_.exchange(false)) {
-            stalled_ = true;
-            Clock::Sleep(1500); // longer than the display's wait for its update thread
-        }
-        return HeadlessView::WindowState();
-    }
-
-    void StallNext() { stallNext_ = true; }
-    bool Stalled() const { return stalled_; }
-
-private:
-    mutable std::atomic<bool> stallNext_{false};
-    mutable std::atomic<bool> stalled_{false};
-};
-
-} // namespace
-
-TEST(DisplayLifetimeTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
-    SimBoardFiles files;
-    Environment::SetSettingsFolder(files.Dir().Path());
-    CVidrune device("STRAVIK2 MONO");
+TEST_F(DisplayWindowTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
     ASSERT_EQ(device.InitializeDevice(config.c_str()), 1);
     auto owned = std::make_unique<StallingView>();
-    StallingView* view = owned.get();
+    StallingView* stalling = owned.get();
     device.SetDisplay(std::make_unique<CDispWin>(std::move(owned)));
     device.SetCurrentInputDevice(device.GetInputDeviceId("Cam"));
     ASSERT_EQ(device.OpenDevice(), 0u);
     ASSERT_EQ(SimDevice::Start(device, VIDRUNE_ACQUIRE_CONTINUOUS), 1);
-    view->StallNext();
-    for (int i = 0; i < 100 && !view->Stalled(); ++i)
+    stalling->StallNext();
+    for (int i = 0; i < 100 && !stalling->Stalled(); ++i)
         Clock::Sleep(10);
-    ASSERT_TRUE(view->Stalled());
+    ASSERT_TRUE(stalling->Stalled());
     // Frees the display while its update thread is inside the view.
     EXPECT_EQ(device.FreeDeviceResources(), 0);
     Clock::Sleep(2000); // whatever the thread does next happens now

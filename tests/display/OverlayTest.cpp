@@ -22,23 +22,6 @@ Points SetPixels(const OverlayPlane& plane) {
     return points;
 }
 
-Points Block(int left, int top, int width, int height) {
-    Points points;
-    for (int y = top; y < top + height; ++y)
-        for (int x = left; x < left + width; ++x)
-            points.insert({x, y});
-    return points;
-}
-
-// The rectangle's edges; a line leaves out its end, so the far corner stays clear.
-Points Outline(int left, int top, int right, int bottom) {
-    Points points = Block(left, top, right - left + 1, bottom - top + 1);
-    for (const auto& inside : Block(left + 1, top + 1, right - left - 1, bottom - top - 1))
-        points.erase(inside);
-    points.erase({right, bottom});
-    return points;
-}
-
 GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width, int32_t height,
                               int32_t left, int32_t top, int32_t refWidth = 0,
                               int32_t refHeight = 0) {
@@ -113,17 +96,22 @@ TEST(OverlayTest, ShapesAndCommandsOutsideTheImage) {
          OverlayRefresh::Always,
          {{3, 2}, {3, 3}, {3, 4}, {3, 5}}},
         {Graphics(OverlayPlane::kLine, 0, 0, 2, 19), OverlayRefresh::Always, {{0, 0}, {1, 9}}},
-        {Graphics(OverlayPlane::kRectangle, 2, 2, 6, 5), OverlayRefresh::Always,
-         Outline(2, 2, 6, 5)},
+        {Graphics(OverlayPlane::kRectangle, 2, 2, 4, 4), // the far corner stays clear
+         OverlayRefresh::Always,
+         {{2, 2}, {3, 2}, {4, 2}, {2, 3}, {4, 3}, {2, 4}, {3, 4}}},
         {Graphics(OverlayPlane::kPoint, 19, 19), OverlayRefresh::Always, {{19, 19}}},
-        {Graphics(OverlayPlane::kFilledRectangle, 15, 15, 5, 5), OverlayRefresh::Always,
-         Block(15, 15, 5, 5)},
+        {Graphics(OverlayPlane::kFilledRectangle, 18, 17, 2, 3),
+         OverlayRefresh::Always,
+         {{18, 17}, {19, 17}, {18, 18}, {19, 18}, {18, 19}, {19, 19}}},
         {Graphics(OverlayPlane::kPoint, 20, 0), OverlayRefresh::None, {}},
         {Graphics(OverlayPlane::kPoint, 0, -1), OverlayRefresh::None, {}},
         {Graphics(OverlayPlane::kLine, 0, 0, 20, 5), OverlayRefresh::None, {}},
         {Graphics(OverlayPlane::kRectangle, -1, 0, 5, 5), OverlayRefresh::None, {}},
         {Graphics(OverlayPlane::kFilledRectangle, 15, 5, 6, 2), OverlayRefresh::None, {}},
         {Graphics(OverlayPlane::kFilledRectangle, 0, 0, 0, 5), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kEllipse, 15, 15, 0, 5), OverlayRefresh::None, {}},
+        // Wider than any frame (2^31 steps of 0.01 would hold the host for minutes).
+        {Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5), OverlayRefresh::None, {}},
         {Graphics(3, 1, 1, 5, 5), OverlayRefresh::None, {}},
         {Graphics(10, 1, 1, 5, 5), OverlayRefresh::None, {}},
     };
@@ -152,22 +140,16 @@ TEST(OverlayTest, EllipseReachesItsRoundedExtremesAndSkipsPointsOffTheImage) {
         EXPECT_TRUE(x >= 40 && x <= 60 && y >= 45 && y <= 55) << x << "," << y;
     EXPECT_FALSE(set.count({50, 50}));
 
-    plane = Plane(30, 30);
-    GraphicsCommand corner = Graphics(OverlayPlane::kEllipse, 2, 28, 10, 5);
+    plane.Clear();
+    GraphicsCommand corner = Graphics(OverlayPlane::kEllipse, 2, 98, 10, 5);
     plane.Execute(corner);
     set = SetPixels(plane);
-    EXPECT_TRUE(set.count({12, 28}));
-    EXPECT_TRUE(set.count({2, 23}));
+    EXPECT_TRUE(set.count({12, 98}) && set.count({2, 93}));
 
-    plane.Clear();
-    GraphicsCommand flat = Graphics(OverlayPlane::kEllipse, 15, 15, 0, 5);
-    EXPECT_EQ(plane.Execute(flat), OverlayRefresh::None);
-    // Wider than any frame: ignored (2^31 steps of 0.01 would hold the host for minutes).
     // The widest allowed one still reaches the image with its top and bottom.
-    GraphicsCommand wide = Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5);
-    EXPECT_EQ(plane.Execute(wide), OverlayRefresh::None);
-    EXPECT_TRUE(SetPixels(plane).empty());
-    wide.c = OverlayPlane::kMaxEllipseSemiAxisX;
+    plane.Clear();
+    GraphicsCommand wide =
+        Graphics(OverlayPlane::kEllipse, 15, 15, OverlayPlane::kMaxEllipseSemiAxisX, 5);
     EXPECT_EQ(plane.Execute(wide), OverlayRefresh::Always);
     EXPECT_TRUE(SetPixels(plane).count({15, 10}));
 }

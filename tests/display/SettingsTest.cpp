@@ -22,8 +22,6 @@ protected:
     void SetUp() override { Environment::SetSettingsFolder(home_.Path()); }
     void TearDown() override { Environment::UnsetSettingsFolder(); }
 
-    std::string SettingsFile() const { return home_.File("Vorn/Quorvane/LiveDisplay.ini"); }
-
     TempDir home_;
     MonitorLayout oneMonitor_ = MonitorLayout::FromMonitors({}, 1920, 1080);
 };
@@ -34,15 +32,25 @@ DisplaySettingsValues Values(int left, int top, int width, int state, int onTop)
 
 } // namespace
 
+// A fresh account gets its data folder at the first save.
 TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
-    EXPECT_EQ(DisplaySettings::FilePath(), SettingsFile());
+    const std::string data = home_.File("fresh/.local/share");
+    Environment::SetSettingsFolder(data);
+    const std::string path = "fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini";
+    EXPECT_EQ(DisplaySettings::FilePath(), home_.File(path));
     DisplaySettingsValues first = Values(-1, -1, 320, 1, 1);
     EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
     EXPECT_EQ(first, Values(-1, -1, 320, 1, 1));
 
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
+    // Folders made for the user's data are the user's alone, where the file system keeps
+    // owner and group permissions (Windows reports all or read-only).
+    const auto permissions = std::filesystem::status(data).permissions();
+    if (permissions != std::filesystem::perms::all) {
+        EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
+    }
     // Lines end as the system's profile writer ends them.
-    std::string file = home_.Read("Vorn/Quorvane/LiveDisplay.ini");
+    std::string file = home_.Read(path);
     file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());
     EXPECT_EQ(file, "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
                     "OnTop=1\n");
@@ -54,21 +62,6 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
     DisplaySettingsValues second = Values(-1, -1, 320, 1, 1);
     EXPECT_TRUE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, second));
     EXPECT_EQ(second, Values(300, 400, 480, 2, 0));
-}
-
-TEST_F(SettingsTest, AFreshAccountGetsItsDataFolderAtTheFirstSave) {
-    const std::string data = home_.File("fresh/.local/share");
-    Environment::SetSettingsFolder(data);
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(10, 20, 640, 0, 1)));
-    DisplaySettingsValues values;
-    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
-    EXPECT_EQ(values, Values(10, 20, 640, 0, 1));
-    // Folders made for the user's data are the user's alone, where the file system keeps
-    // owner and group permissions (Windows reports all or read-only).
-    const auto permissions = std::filesystem::status(data).permissions();
-    if (permissions != std::filesystem::perms::all) {
-        EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
-    }
 }
 
 TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscarded) {
@@ -92,7 +85,6 @@ TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscarded) {
 }
 
 TEST_F(SettingsTest, MissingKeysTakeTheirDefaults) {
-    std::filesystem::create_directories(home_.File("Vorn/Quorvane"));
     home_.Write("Vorn/Quorvane/LiveDisplay.ini",
                 "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
     DisplaySettingsValues values = Values(-1, -1, 320, 2, 0);

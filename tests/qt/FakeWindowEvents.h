@@ -29,7 +29,7 @@ public:
     }
     void OnMoved(int32_t left, int32_t top) override { moves.emplace_back(left, top); }
     void OnTopChanged(bool onTop) override { onTopChanges.push_back(onTop); }
-    void OnRenderEnabled(bool enabled) override { renderEnabled.push_back(enabled); }
+    void OnRenderEnabled(bool) override {}
     bool OnSave(const std::string& path, bool includeOverlay) override {
         saves.emplace_back(path, includeOverlay);
         return imageWidth > 0; // writing is the display's, tested with it
@@ -37,7 +37,10 @@ public:
     bool OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int32_t& width,
                     int32_t& height) override {
         snapshots.push_back(includeOverlay);
-        pixels = Shown(includeOverlay);
+        // The 8-bit image, with the overlay ORed in when asked.
+        pixels = image;
+        for (size_t i = 0; includeOverlay && i < pixels.size() && i < overlay.size(); ++i)
+            pixels[i] |= overlay[i];
         width = imageWidth;
         height = imageHeight;
         return !pixels.empty();
@@ -45,15 +48,6 @@ public:
     ContrastSettings& Contrast() override { return contrast; }
     int32_t BitsPerPixel() const override { return bits; }
     float Aspect() const override { return aspect; }
-
-    // The 8-bit image, with the overlay ORed in when asked.
-    std::vector<uint8_t> Shown(bool includeOverlay) const {
-        std::vector<uint8_t> shown = image;
-        if (includeOverlay)
-            for (size_t i = 0; i < shown.size() && i < overlay.size(); ++i)
-                shown[i] |= overlay[i];
-        return shown;
-    }
 
     int32_t bits = 12;
     float aspect = 4.0f / 3.0f;
@@ -68,7 +62,6 @@ public:
     std::vector<Resized> resized;
     std::vector<std::pair<int32_t, int32_t>> moves;
     std::vector<bool> onTopChanges;
-    std::vector<bool> renderEnabled;
     std::vector<std::pair<std::string, bool>> saves;
     std::vector<bool> snapshots;
 };

@@ -1,13 +1,10 @@
 #pragma once
 
 #include "display/DisplayView.h"
-#include "display/Palette.h"
 #include "display/WindowGeometry.h"
 
 #include <QApplication>
-#include <QColor>
 #include <QDialog>
-#include <QImage>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -65,24 +62,6 @@ inline ViewPlacement PlacementFor(const DisplayView& view, int32_t clientWidth,
                                   int32_t clientHeight) {
     const FrameExtra extra = WindowGeometry::FrameExtraFor(view.Metrics());
     return ViewPlacement{40, 30, clientWidth + extra.width, clientHeight + extra.height, 0, true};
-}
-
-// How the display shows an 8-bit image value: through the palette, 255 red.
-inline QColor Shown(int value) {
-    static const Palette palette;
-    const PaletteEntry& entry = palette[palette.GrayToPalette()[value]];
-    return QColor(entry.red, entry.green, entry.blue);
-}
-
-// The pixels of `area` in `image`, every `step`th row and column, that `fits` refuses
-// (given the colour and x and y counted from the area's corner).
-inline int Mismatches(const QImage& image, const QRect& area, int step,
-                      const std::function<bool(const QColor&, int, int)>& fits) {
-    int wrong = 0;
-    for (int y = 0; y < area.height(); y += step)
-        for (int x = 0; x < area.width(); x += step)
-            wrong += fits(image.pixelColor(area.left() + x, area.top() + y), x, y) ? 0 : 1;
-    return wrong;
 }
 
 } // namespace vidrune::test
