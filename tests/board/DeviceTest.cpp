@@ -158,6 +158,19 @@ TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
     EXPECT_EQ(device->AcqDeviceSet("MAN SHUTTER", &shutter, 1), 1);
 }
 
+// The display's draw rate does not show this: it draws what it is given at its own pace.
+TEST_F(DeviceTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
+    ASSERT_TRUE(
+        Open(SimCamera{.frameRate = 60, .extra = {}}, SimMode{.frameRate = "60", .extra = {}}));
+    ASSERT_EQ(Start(VIDRUNE_ACQUIRE_CONTINUOUS), 1);
+    Clock::Sleep(3000);
+    ASSERT_EQ(device->AcquireStop(), 1);
+    // About 60 in 3 s: not one per camera frame (180), and not a handful. A busy machine
+    // converts fewer, so the lower bound is loose.
+    EXPECT_GE(device->LiveConversions(), 20u);
+    EXPECT_LE(device->LiveConversions(), 65u);
+}
+
 // Board threads held up in a library call outlive the device's waits for them: the device
 // is destroyed, or freed and reused, while the thread sleeps; a new device grabs during that
 // sleep and after it.
