@@ -245,7 +245,9 @@ INSTANTIATE_TEST_SUITE_P(
              {"no snapshot: the display window is minimized and shows no frame: restore it, or "
               "place it with State=0"},
              {}, "", kShown, true),
-        // Frames written: more than the ring's four buffers, each read as it arrives.
+        // Frames written (after the lines: sensor keys, display, minimized, then camera 1's
+        // depth and keys, its mode's keys and size, and the files). More frames than the
+        // ring's four buffers: each is read as it arrives.
         Call("RegionOfSubSampledSkipped12Bit", GrabWith({"--frames", "6", "--region", "3,2,10,8"}),
              0, {}, {"frames read: 6 of 6 without error"}, "", "MPX=1\n", false, 12, "",
              "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n", 64, 48,
