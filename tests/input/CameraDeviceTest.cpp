@@ -43,7 +43,7 @@ protected:
 
 } // namespace
 
-TEST(CameraDeviceTest, ModesNumberAndOpenNeedsAModeAndItsPort) {
+TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) {
     CAcqCameraDevice camera("Cam", kCameraId);
     // Refused: the number is reported but not used up, and nothing becomes current.
     EXPECT_EQ(camera.AddCameraMode("Still", "still.cam", 0.0), kCameraId + 1);
@@ -78,33 +78,26 @@ TEST(CameraDeviceTest, ModesNumberAndOpenNeedsAModeAndItsPort) {
     EXPECT_FALSE(camera.HasSerialPort());
     EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
 
+    // The board's configuration tests check the texts a mode reads; here the buffer's limit
+    // and what is missing: a dropped mode, a missing section or file store nothing, still 1.
+    TempDir dir;
+    const std::string longText(1100, 'x');
+    const std::string path = dir.Write("camera.ini", "[CAMERA1_MODE1]\nCONTINIT=" + longText);
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", kCameraId + 1), 1);
+    EXPECT_EQ(ModeString(camera, kCameraId + 1, "CONT INIT"), longText.substr(0, 1023));
+    EXPECT_EQ(ModeString(camera, kCameraId + 1, "COM INIT"), nullptr);
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", kCameraId + 9), 1);
+    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA9_MODE1", kCameraId + 2), 1);
+    EXPECT_EQ(
+        camera.ReadModeSettings(dir.File("absent.ini").c_str(), "CAMERA1_MODE1", kCameraId + 2), 1);
+    EXPECT_EQ(ModeString(camera, kCameraId + 2, "CONT INIT"), nullptr);
+
     // Mode numbers run out after the 255th.
     for (uint32_t i = 3; i <= 255; ++i)
         ASSERT_EQ(camera.AddCameraMode(("M" + std::to_string(i)).c_str(), "m.cam", 1.0),
                   kCameraId + i);
     EXPECT_EQ(camera.AddCameraMode("Extra", "m.cam", 1.0), 0u);
     EXPECT_EQ(camera.GetNumInputModes(), 255u);
-}
-
-// The board's configuration tests check the texts a mode reads; here the buffer's limit and
-// what is missing.
-TEST(CameraDeviceTest, ReadModeSettingsKeepsWhatTheBufferHoldsAndSkipsWhatIsMissing) {
-    TempDir dir;
-    const std::string longText(1100, 'x');
-    const std::string path = dir.Write("camera.ini", "[CAMERA1_MODE1]\nCONTINIT=" + longText);
-    CAcqCameraDevice camera("Cam", kCameraId);
-    const uint32_t first = camera.AddCameraMode("One", "one.cam", 25.0);
-    const uint32_t second = camera.AddCameraMode("Two", "two.cam", 25.0);
-
-    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", first), 1);
-    EXPECT_EQ(ModeString(camera, first, "CONT INIT"), longText.substr(0, 1023));
-    EXPECT_EQ(ModeString(camera, first, "COM INIT"), nullptr);
-
-    // A dropped mode, a missing section or file: nothing stored, still 1.
-    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", kCameraId + 9), 1);
-    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA9_MODE1", second), 1);
-    EXPECT_EQ(camera.ReadModeSettings(dir.File("absent.ini").c_str(), "CAMERA1_MODE1", second), 1);
-    EXPECT_EQ(ModeString(camera, second, "CONT INIT"), nullptr);
 }
 
 // "COM FLOW" 1 means XON/XOFF both ways; any other value none. A second open first lets go

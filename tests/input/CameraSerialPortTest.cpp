@@ -42,7 +42,7 @@ protected:
 
 } // namespace
 
-TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
+TEST(CameraSerialPortNames, ComNamesMapToSerialDevicesAndMissingPortsDoNotOpen) {
     const std::pair<const char*, int> names[] = {
         {"COM1", 1}, {"com2", 2}, {"Com10", 10}, {"COM256", 256}};
     for (const auto& [name, number] : names) {
@@ -58,9 +58,8 @@ TEST(CameraSerialPortNames, ComNamesMapToSerialDevices) {
          {"COM0", "COM257", "COM01", "COM", "COM1x", "COM 1", "/dev/ttyUSB0", "XCOM1", "COM1000"})
         EXPECT_EQ(CameraSerialPort::DevicePath(name), name) << name;
     EXPECT_EQ(CameraSerialPort::DevicePath(nullptr), "");
-}
 
-TEST(CameraSerialPortNames, MissingPortsDoNotOpen) {
+    // Ports that are missing, or no serial line, do not open.
     for (const char* name : {"/dev/vidrune-no-such-port", "COM256", "/dev/null", "NUL", "",
                              static_cast<const char*>(nullptr)}) {
         CameraSerialPort port(name, {});

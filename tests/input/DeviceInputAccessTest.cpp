@@ -57,16 +57,15 @@ protected:
 
 } // namespace
 
-TEST(DeviceIdentifiersTest, InputDeviceNumbersRunOut) {
-    TestDevice device;
-    EXPECT_EQ(device.NextInputDeviceId(), 0x10100u);
-    device.CommitInputDeviceId();
-    EXPECT_EQ(device.NextInputDeviceId(), 0x10101u);
+// The set-up took the first number.
+TEST_F(DeviceInputAccessTest, InputDeviceNumbersRunOut) {
+    EXPECT_EQ(cameraId_, 0x10100u);
+    EXPECT_EQ(device_.NextInputDeviceId(), 0x10101u);
     for (uint32_t offset = 0x101; offset < 0xFF00; ++offset)
-        device.CommitInputDeviceId();
-    EXPECT_EQ(device.NextInputDeviceId(), 0x1FF00u);
-    device.CommitInputDeviceId();
-    EXPECT_EQ(device.NextInputDeviceId(), 0u);
+        device_.CommitInputDeviceId();
+    EXPECT_EQ(device_.NextInputDeviceId(), 0x1FF00u);
+    device_.CommitInputDeviceId();
+    EXPECT_EQ(device_.NextInputDeviceId(), 0u);
 }
 
 // The plug-in's attribute tests check the device's own names; here the camera's and the

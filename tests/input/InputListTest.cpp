@@ -22,15 +22,14 @@ std::unique_ptr<CAcqInputDevice> Camera(const char* name, uint32_t id,
 
 } // namespace
 
-// Names and numbers are also refused by the lists below; the type and the last numbers here.
-TEST(InputDeviceTest, ValidityNeedsTypeNameAndInputDeviceNumber) {
+TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
+    // A device needs its type and a number in the input devices' range; the list refuses
+    // names and numbers below.
     EXPECT_TRUE(CAcqInputDevice("Cam", 0, kFirstCamera).IsValid());
     EXPECT_TRUE(CAcqInputDevice("Cam", 1, 0x1FF00).IsValid());
     EXPECT_FALSE(CAcqInputDevice("Cam", 2, kFirstCamera).IsValid());
     EXPECT_FALSE(CAcqInputDevice("Cam", 1, 0x100FF).IsValid());
-}
 
-TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
     CAcqInputDeviceList list;
     EXPECT_EQ(list.GetFirstInputDeviceName(), nullptr);
     EXPECT_EQ(list.GetNextInputDeviceName(), nullptr);

@@ -61,7 +61,7 @@ TEST(EventTest, SetsAndPulsesReleaseTheRightNumberOfWaiters) {
     EXPECT_FALSE(event.Wait(0));
 }
 
-TEST(EventTest, WaitAnyTellsWhichEventEndedTheWait) {
+TEST(EventTest, WaitAnyTellsWhichEventEndedTheWaitAndJoinWaitsForTheThread) {
     Event stop(Event::Mode::ManualReset);
     Event frame(Event::Mode::AutoReset);
     Event* both[] = {&stop, &frame};
@@ -71,31 +71,24 @@ TEST(EventTest, WaitAnyTellsWhichEventEndedTheWait) {
     EXPECT_EQ(Event::WaitAny(both, 0), 1);
     EXPECT_EQ(Event::WaitAny(both, 0), -1); // the auto-reset event was consumed
 
+    // The waiting thread runs until an event ends its wait; Join waits for its end.
     std::atomic<int> index{-2};
     Thread waiter([&] { index = Event::WaitAny(both, kInfinite); });
-    Clock::Sleep(20);
+    uint32_t start = Clock::TickCount();
+    EXPECT_FALSE(waiter.Join(50));
+    EXPECT_GE(Clock::TickCount() - start, 49u);
+    EXPECT_FALSE(waiter.HasEnded());
     stop.Set();
     ASSERT_TRUE(waiter.Join(2000));
+    EXPECT_TRUE(waiter.HasEnded());
+    EXPECT_TRUE(waiter.Join(0));
     EXPECT_EQ(index, 0);
     EXPECT_TRUE(stop.Wait(0)); // manual-reset stays set
 
-    const uint32_t start = Clock::TickCount();
+    start = Clock::TickCount();
     stop.Reset();
     EXPECT_EQ(Event::WaitAny(both, 40), -1);
     const uint32_t elapsed = Clock::TickCount() - start;
     EXPECT_GE(elapsed, 39u);
     EXPECT_LT(elapsed, 500u);
-}
-
-TEST(ThreadTest, JoinWaitsForTheEnd) {
-    Event go(Event::Mode::ManualReset);
-    Thread thread([&] { go.Wait(5000); });
-    EXPECT_FALSE(thread.HasEnded());
-    const uint32_t start = Clock::TickCount();
-    EXPECT_FALSE(thread.Join(50));
-    EXPECT_GE(Clock::TickCount() - start, 49u);
-    go.Set();
-    EXPECT_TRUE(thread.Join(2000));
-    EXPECT_TRUE(thread.HasEnded());
-    EXPECT_TRUE(thread.Join(0));
 }

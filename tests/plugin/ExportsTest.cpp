@@ -9,7 +9,8 @@
 
 using vidrune::test::PluginLibrary;
 
-TEST(ExportsTest, DeviceExistsFromLoadOnAndItsTableReachesIt) {
+// One loaded, never initialised plug-in walked through what a host may call first.
+TEST(ExportsTest, DeviceExistsFromLoadOnAndNothingIsEnumeratedBeforeInitialisation) {
     PluginLibrary plugin;
     VidruneDevice* device = plugin.GetDeviceHandle();
     ASSERT_NE(device, nullptr);
@@ -23,22 +24,21 @@ TEST(ExportsTest, DeviceExistsFromLoadOnAndItsTableReachesIt) {
                                    VIDRUNE_PROJECT_VERSION_MINOR * 100 +
                                    VIDRUNE_PROJECT_VERSION_PATCH);
 
+    // The device's table reaches the same device.
     ASSERT_NE(device->ops, nullptr);
     EXPECT_EQ(device->ops->GetLastError(device), 0u);
     device->ops->SetLastError(device, 12);
     EXPECT_EQ(device->ops->GetLastError(device), 12u);
     EXPECT_EQ(device->ops->GetAcqDeviceType(device), 1u);
     EXPECT_EQ(device->ops->SetCurrentInputMode(device, 0x10101), 0); // no camera yet
-    double value = 0;
+    double value = 5;
     EXPECT_EQ(device->ops->AcqInputDeviceQueryById(device, 0x10100, "NAME", &value, 0), 0);
     const char* name = nullptr;
     EXPECT_EQ(device->ops->AcqDeviceQuery(device, "NAME", &name, 0), 1);
     EXPECT_STREQ(name, "STRAVIK2 MONO");
     EXPECT_EQ(device->ops->IsValid(device), 0); // not started
-}
 
-TEST(ExportsTest, NothingToEnumerateOrSetBeforeInitialisation) {
-    PluginLibrary plugin;
+    // Nothing to enumerate or set before initialisation.
     EXPECT_EQ(plugin.GetNumInputDevices(), 0u);
     EXPECT_EQ(plugin.GetFirstInputDeviceName(), nullptr);
     EXPECT_EQ(plugin.GetNextInputDeviceName(), nullptr);
@@ -48,7 +48,6 @@ TEST(ExportsTest, NothingToEnumerateOrSetBeforeInitialisation) {
     EXPECT_EQ(plugin.GetFirstInputModeName(), nullptr);
     EXPECT_EQ(plugin.GetInputDeviceType(), 0u);
     EXPECT_EQ(plugin.SetCurrentInputDevice(0x10100), 0);
-    double value = 5;
     EXPECT_EQ(plugin.AcqInputDeviceQuery("NAME", &value), 0);
     EXPECT_EQ(plugin.AcqInputDeviceSet("NAME", &value), 0);
     EXPECT_EQ(plugin.AcqInputModeQuery("NAME", &value), 0);
@@ -57,12 +56,9 @@ TEST(ExportsTest, NothingToEnumerateOrSetBeforeInitialisation) {
     EXPECT_EQ(plugin.AcqDeviceSet("NO SUCH ATTRIBUTE", &value), 0);
     EXPECT_EQ(plugin.AcqDeviceQuery("NO SUCH ATTRIBUTE", &value), 0);
     EXPECT_EQ(value, 5);
-}
 
-TEST(ExportsTest, AnOverlongNameNeverOverrunsTheHostsTranslationBuffer) {
-    PluginLibrary plugin;
+    // An overlong name never overruns the host's translation buffer.
     const std::string longName(112, 'N');
-    VidruneDevice* device = plugin.GetDeviceHandle();
     char buffer[112 + 16];
     std::memset(buffer, 0x55, sizeof buffer);
     device->ops->TranslateAttributeName(device, 0, longName.c_str(), buffer, 1);

@@ -5,6 +5,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <type_traits>
 
 // Every export a host resolves by name.
 #define VIDRUNE_PLUGIN_EXPORTS(X)                                                                  \
@@ -60,6 +61,12 @@ public:
 #define VIDRUNE_DECLARE(name) decltype(&::name) name = nullptr;
     VIDRUNE_PLUGIN_EXPORTS(VIDRUNE_DECLARE)
 #undef VIDRUNE_DECLARE
+
+    // The header's function-pointer type of each export is the type of the export itself, as
+    // a host that resolves it by name relies on.
+#define VIDRUNE_SAME_TYPE(name) static_assert(std::is_same_v<decltype(&::name), Vidrune##name##Fn>);
+    VIDRUNE_PLUGIN_EXPORTS(VIDRUNE_SAME_TYPE)
+#undef VIDRUNE_SAME_TYPE
 
 private:
     template <typename Function>

@@ -45,13 +45,10 @@ public:
     }
 
     static std::string ModeSection(const std::string& section, const SimMode& mode) {
-        std::ostringstream out;
-        out << "[" << section << "]\nNAME=" << mode.name << "\nCONTROLFILE=" << mode.controlFile
-            << "\nFRAMERATE=" << mode.frameRate
-            << "\nHPERIOD=800\nVPERIOD=600\nPIXELCLOCK=40\nWIDTH=" << mode.width
-            << "\nHEIGHT=" << mode.height << "\n"
-            << mode.extra;
-        return out.str();
+        return "[" + section + "]\nNAME=" + mode.name + "\nCONTROLFILE=" + mode.controlFile +
+               "\nFRAMERATE=" + mode.frameRate +
+               "\nHPERIOD=800\nVPERIOD=600\nPIXELCLOCK=40\nWIDTH=" + std::to_string(mode.width) +
+               "\nHEIGHT=" + std::to_string(mode.height) + "\n" + mode.extra;
     }
 
     static std::string CameraSection(const std::string& section, const std::string& name,

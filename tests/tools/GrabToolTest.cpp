@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -55,24 +56,13 @@ SimCamera Sensor(int depth = 8, const std::string& extra = "",
 
 std::string Mode(int camera, int mode, const std::string& name, int width = 64, int height = 48,
                  const std::string& extra = "", const std::string& controlFile = "cam.cam") {
-    return SimBoardFiles::ModeSection("CAMERA" + std::to_string(camera) + "_MODE" +
-                                          std::to_string(mode),
-                                      SimMode{.name = name,
-                                              .controlFile = controlFile,
-                                              .width = width,
-                                              .height = height,
-                                              .extra = extra});
+    const std::string section = "CAMERA" + std::to_string(camera) + "_MODE" + std::to_string(mode);
+    return SimBoardFiles::ModeSection(section, {.name = name,
+                                                .controlFile = controlFile,
+                                                .width = width,
+                                                .height = height,
+                                                .extra = extra});
 }
-
-// Rows print and name their tests by their names; the default would print their bytes.
-template <typename Row>
-requires requires(const Row& row) {
-    row.name;
-}
-void PrintTo(const Row& row, std::ostream* out) {
-    *out << row.name;
-}
-const auto RowName = [](const auto& info) { return std::string(info.param.name); };
 
 // The live display window, drawing into memory.
 constexpr const char* kShown = "MPX=0\nDISPNAME=Live\n";
@@ -89,11 +79,6 @@ protected:
         return files.WriteConfig(
             "[STRAVIK2]\n" + device + SimBoardFiles::CameraSection("CAMERA1", "Cam", cameraKeys) +
             Mode(1, 1, "Full", width, height, modeKeys) + sections + "[EXTDISPLAY]\n" + display);
-    }
-
-    ProcessResult Grab(const std::string& config, std::vector<std::string> args) {
-        args.insert(args.begin(), {"grab", config, "--out", out_});
-        return Tool(args);
     }
 
     // The user's data folder (the display's saved placement) is the test's "data".
@@ -118,63 +103,18 @@ protected:
     std::string out_ = files.Dir().File("out");
 };
 
+// What a run writes: each file the region (x, y, w, h) of camera frame n * frameStep as the
+// view sees it, but for a frame the camera sent blank, which is written as it came.
 struct Written {
-    const char* name;
-    int depth;
-    const char* cameraKeys;
-    const char* modeKeys;
-    int width, height; // of the mode
-    std::vector<std::string> args;
-    FrameGeometry frame;
-    uint32_t x, y, w, h, frames, frameStep;
+    FrameGeometry view;
+    uint32_t x, y, w, h, count;
+    uint32_t frameStep = 1;
+    int blank = -1;
     bool pgm = false;
 };
 
-class GrabWriteTest : public GrabToolTest, public ::testing::WithParamInterface<Written> {};
-
-TEST_P(GrabWriteTest, EachFrameIsTheRegionOfItsCameraFrame) {
-    const Written& row = GetParam();
-    const std::string config =
-        Config(Sensor(row.depth), row.cameraKeys, row.modeKeys, row.width, row.height);
-    const ProcessResult run = Grab(config, row.args);
-    ASSERT_EQ(run.status, 0) << run.out << run.err;
-    const std::string read = std::to_string(row.frames);
-    EXPECT_NE(run.out.find("frames read: " + read + " of " + read + " without error"),
-              std::string::npos)
-        << run.out;
-    for (uint32_t n = 0; n < row.frames; ++n) {
-        const int index = static_cast<int>(n);
-        const Image image =
-            row.pgm ? ReadPgm(Frame(index, ".pgm")) : TiffReader::Read(Frame(index));
-        ASSERT_EQ(image.width, row.w);
-        ASSERT_EQ(image.height, row.h);
-        ASSERT_EQ(image.bits, row.depth > 8 ? 16u : 8u);
-        EXPECT_EQ(Compare(image, row.frame, row.x, row.y, n * row.frameStep), "") << "frame " << n;
-    }
-    EXPECT_EQ(FilesWritten(), row.frames);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Grabs, GrabWriteTest,
-    ::testing::Values(
-        // More frames than the ring's four buffers: each is read as it arrives.
-        Written("RegionOfSubSampledSkipped12Bit", 12, "",
-                "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n", 64, 48,
-                {"--frames", "6", "--region", "3,2,10,8"},
-                FrameGeometry{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12}, 3, 2, 10,
-                8, 6, 2),
-        Written("FlippedBigEndianPgm", 10, "FLIPDATA=1\n", "RESOLUTION=10\n", 80, 60,
-                {"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"},
-                FrameGeometry{.depth = 10, .frameHeight = 60, .flip = true}, 4, 50, 70, 10, 2, 1,
-                true),
-        // The narrower crop stays centred on the sensor.
-        Written("SetsApplyBeforeTheGrab", 8, "", "", 64, 48,
-                {"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"},
-                FrameGeometry{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0, 32, 24, 1, 1)),
-    RowName);
-
 // A command line ("@name": the file of that name in the test's folder) and what the tool
-// answers: its exit status and lines of its output and of its error output.
+// answers: its exit status, lines of its output and of its error output, and its files.
 struct Call {
     const char* name;
     std::vector<std::string> args;
@@ -182,17 +122,27 @@ struct Call {
     std::vector<std::string> err;
     std::vector<std::string> out = {};
     const char* sensorKeys = ""; // camera faults
-    int blank = -1;              // a frame written as it came, blank
     const char* display = "MPX=1\n";
     bool minimized = false; // the display window's saved placement
+    // Camera 1's depth and keys, and the size and keys of its mode "Full".
+    int depth = 8;
+    const char* cameraKeys = "";
+    const char* modeKeys = "";
+    int width = 64, height = 48;
+    std::optional<Written> written = {};
 };
+
+// Rows print and name their tests by their names; the default would print their bytes.
+void PrintTo(const Call& row, std::ostream* out) {
+    *out << row.name;
+}
 
 class GrabRunTest : public GrabToolTest, public ::testing::WithParamInterface<Call> {};
 
-TEST_P(GrabRunTest, AnswersWithItsStatusAndLines) {
+TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     const Call& row = GetParam();
     files.WriteCamera(Sensor(12, "", "deep.cam"));
-    Config(Sensor(8, row.sensorKeys), "", "", 64, 48,
+    Config(Sensor(row.depth, row.sensorKeys), row.cameraKeys, row.modeKeys, row.width, row.height,
            Mode(1, 2, "Half", 64, 48, "XSUBSAMPLE=2\n") +
                Mode(1, 3, "Lost", 64, 48, "", "lost.cam") +
                SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
@@ -218,13 +168,22 @@ TEST_P(GrabRunTest, AnswersWithItsStatusAndLines) {
     // A refused command line writes no frame, a failed live run no snapshot.
     EXPECT_FALSE(row.status == 2 && FilesWritten() != 0);
     EXPECT_FALSE(row.status == 1 && std::filesystem::exists(files.Dir().File("shown.tif")));
-    if (row.blank >= 0) {
-        const Image blank = TiffReader::Read(Frame(row.blank));
-        ASSERT_EQ(blank.pixels.size(), 64u * 48u);
-        EXPECT_EQ(std::count(blank.pixels.begin(), blank.pixels.end(), 0), 64 * 48);
-        EXPECT_EQ(Compare(TiffReader::Read(Frame(0)), FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0,
-                          0, 0),
-                  "");
+    if (!row.written)
+        return;
+    const Written& want = *row.written;
+    EXPECT_EQ(FilesWritten(), want.count);
+    for (uint32_t n = 0; n < want.count; ++n) {
+        const int index = static_cast<int>(n);
+        const Image image =
+            want.pgm ? ReadPgm(Frame(index, ".pgm")) : TiffReader::Read(Frame(index));
+        ASSERT_EQ(image.width, want.w);
+        ASSERT_EQ(image.height, want.h);
+        ASSERT_EQ(image.bits, row.depth > 8 ? 16u : 8u);
+        if (index == want.blank)
+            EXPECT_EQ(image.pixels, std::vector<uint16_t>(image.pixels.size())) << "frame " << n;
+        else
+            EXPECT_EQ(Compare(image, want.view, want.x, want.y, n * want.frameStep), "")
+                << "frame " << n;
     }
 }
 
@@ -260,7 +219,9 @@ INSTANTIATE_TEST_SUITE_P(
              "BlankFrames=1\n"),
         Call("BlankWaiting", With(kGrab4, {"--wait"}), 1,
              {"frame 2: error 18: the frame looks blank"},
-             {"frames read: 3 of 4 without error", "missed frames: 0"}, "BlankFrames=2\n", 2),
+             {"frames read: 3 of 4 without error", "missed frames: 0"}, "BlankFrames=2\n",
+             "MPX=1\n", false, 8, "", "", 64, 48,
+             Written{FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0, 0, 64, 48, 4, 1, 2}),
         Call("Dropped", kGrab4, 1, {"frame 2: error 21: frames were lost"},
              {"error 21: frames were lost", "missed frames: 0"}, "DropFrames=2\n"),
         Call("Stalled", kGrab4, 1, {"frame 2: error 16: timed out"},
@@ -277,13 +238,32 @@ INSTANTIATE_TEST_SUITE_P(
              {"no snapshot: the configuration asks for no display window"}),
         Call("UnwritableSnapshot",
              With({"live", "@vidrune.ini", "--seconds", "0.3"}, {"--snapshot", "@no/such/dir.tif"}),
-             1, {"dir.tif cannot be written"}, {}, "", -1, kShown),
+             1, {"dir.tif cannot be written"}, {}, "", kShown),
         // A window that was left minimized draws nothing: no blank file, and the user is told
         // how to show it.
         Call("SnapshotOfMinimizedWindow", kLiveSnapshot, 1,
              {"no snapshot: the display window is minimized and shows no frame: restore it, or "
               "place it with State=0"},
-             {}, "", -1, kShown, true),
+             {}, "", kShown, true),
+        // Frames written (after the lines: sensor keys, display, minimized, then camera 1's
+        // depth and keys, its mode's keys and size, and the files). More frames than the
+        // ring's four buffers: each is read as it arrives.
+        Call("RegionOfSubSampledSkipped12Bit", GrabWith({"--frames", "6", "--region", "3,2,10,8"}),
+             0, {}, {"frames read: 6 of 6 without error"}, "", "MPX=1\n", false, 12, "",
+             "RESOLUTION=12\nXSUBSAMPLE=2\nYSUBSAMPLE=2\nFRAMESKIP=2\n", 64, 48,
+             Written{FrameGeometry{.cropLeft = 8, .cropTop = 6, .xs = 2, .ys = 2, .depth = 12}, 3,
+                     2, 10, 8, 6, 2}),
+        Call("FlippedBigEndianPgm",
+             GrabWith({"--frames", "2", "--region", "4,50,70,10", "--format", "pgm"}), 0, {},
+             {"frames read: 2 of 2 without error"}, "", "MPX=1\n", false, 10, "FLIPDATA=1\n",
+             "RESOLUTION=10\n", 80, 60,
+             Written{FrameGeometry{.depth = 10, .frameHeight = 60, .flip = true}, 4, 50, 70, 10, 2,
+                     1, -1, true}),
+        // The narrower crop stays centred on the sensor.
+        Call("SetsApplyBeforeTheGrab",
+             GrabWith({"--set", "WIDTH=32", "--set", "Y DATA SCALE=2", "--frames", "1"}), 0, {},
+             {"frames read: 1 of 1 without error"}, "", "MPX=1\n", false, 8, "", "", 64, 48,
+             Written{FrameGeometry{.cropLeft = 24, .cropTop = 6, .ys = 2}, 0, 0, 32, 24, 1}),
         // User mistakes: what is wrong, and status 2.
         Call("MissingConfig", {"grab", "@absent.ini"}, 2, {"absent.ini does not exist"}),
         Call("FolderAsConfig", {"grab", "@"}, 2, {"is a folder, not a configuration file"}),
@@ -320,7 +300,7 @@ INSTANTIATE_TEST_SUITE_P(
         Call("UnknownFormat", GrabWith({"--format", "jpeg"}), 2, {"--format"}),
         Call("MissingLibrary", GrabWith({"--library", "@libnothing.so"}), 2,
              {"cannot load the plug-in", "--library PATH"})),
-    RowName);
+    [](const auto& info) { return std::string(info.param.name); });
 
 // A camera far faster than the tool reads, into a ring of two buffers. Once the ring has
 // overtaken the tool, it jumps a lap ahead instead of failing on every stale index, twice as
@@ -329,7 +309,8 @@ TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
     const SimCamera fast{.file = "cam.cam", .depth = 8, .frameRate = 20000, .extra = ""};
     const std::string config = Config(fast, "", "", 64, 48, "", "MPX=1\n", "DATABUFFERS=2\n");
     constexpr int kFrames = 400;
-    const ProcessResult run = Grab(config, {"--frames", std::to_string(kFrames)});
+    const ProcessResult run =
+        Tool({"grab", config, "--out", out_, "--frames", std::to_string(kFrames)});
     // The notes in order: a lost frame k is followed by "frames k + 1 to next - 1 skipped".
     struct Jump {
         int lost, next;
