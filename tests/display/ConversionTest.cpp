@@ -107,23 +107,6 @@ void ExpectConverted(const ContrastMap& map, const std::vector<uint16_t>& values
     EXPECT_EQ(bitmap.back(), 0xA5) << "bitmap written past the end";
 }
 
-TEST(ConversionTest, TwelveBitsWithoutAutoLevelsIsDivisionBySixteen) {
-    ContrastSettings settings;
-    settings.RestartAutoLevels(ContrastSettings::kOpenCountdown);
-    settings.invert = 1; // reset by the full-depth mapping
-    ImageConverter converter(settings);
-    std::vector<uint16_t> values(4096);
-    std::iota(values.begin(), values.end(), uint16_t{0});
-    std::vector<uint8_t> frame = Frame(values);
-
-    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), values.size(), 12, false));
-    EXPECT_EQ((std::vector<int>{settings.gain, settings.offset, settings.invert,
-                                settings.autoLevelCountdown}),
-              (std::vector<int>{4096, 0, 0, 1}));
-    for (size_t v = 0; v < values.size(); ++v)
-        ASSERT_EQ(frame[v], v / 16) << v;
-}
-
 // Isolated outliers (a single count, or counts without neighbours) are not levels; an image
 // without levels gets the minimum range.
 TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
@@ -156,7 +139,9 @@ TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
     }
 }
 
-TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
+// An open restarts the levels: a 12-bit camera without automatic levels takes the full-depth
+// mapping, division by sixteen, not inverted.
+TEST(AutoLevelTest, AveragesOverTheCountdownThenHoldsUntilAnOpenRestartsThem) {
     ContrastSettings settings;
     settings.RestartAutoLevels(2);
     settings.invert = 1;
@@ -173,6 +158,17 @@ TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
     EXPECT_EQ(settings.autoLevelFrameCount, 2);
     EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
     EXPECT_EQ(settings.offset, (3109 + 6109) / 2);
+
+    settings.RestartAutoLevels(ContrastSettings::kOpenCountdown);
+    std::vector<uint16_t> values(4096);
+    std::iota(values.begin(), values.end(), uint16_t{0});
+    std::vector<uint8_t> frame = Frame(values);
+    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), values.size(), 12, false));
+    EXPECT_EQ((std::vector<int>{settings.gain, settings.offset, settings.invert,
+                                settings.autoLevelCountdown}),
+              (std::vector<int>{4096, 0, 0, 1}));
+    for (size_t v = 0; v < values.size(); ++v)
+        ASSERT_EQ(frame[v], v / 16) << v;
 }
 
 class ContrastMapPaths : public testing::TestWithParam<SimdLevel> {};
