@@ -14,14 +14,6 @@ namespace vidrune::test {
 
 namespace {
 
-std::vector<uint8_t> Ramp(int width, int height) {
-    std::vector<uint8_t> image(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(y * 16 + x);
-    return image;
-}
-
 std::vector<uint8_t> Sparse(size_t count, unsigned seed) {
     std::mt19937 random(seed);
     std::vector<uint8_t> plane(count);
@@ -99,15 +91,6 @@ TEST(ComposeTest, PaletteLookupOredWithOverlayInPaddedRows) {
     std::vector<uint8_t> gray = {0, 200, 255, 17};
     ImageComposer::IncludeOverlay(gray.data(), std::vector<uint8_t>{240, 255, 0, 0}.data(), 4);
     EXPECT_EQ(gray, (std::vector<uint8_t>{240, 255, 255, 17}));
-}
-
-TEST(ScaleTest, DoubleStretchReplicatesRowsAndColumns) {
-    const std::vector<uint8_t> src = Ramp(3, 2);
-    std::vector<uint8_t> dst(6 * 4);
-    ImageScaler().Stretch(src.data(), 3, 2, 3, dst.data(), 6, 4, 6);
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(dst[y * 6 + x], src[(y / 2) * 3 + x / 2]) << x << "," << y;
 }
 
 TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
