@@ -57,10 +57,12 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
 
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     ASSERT_EQ(TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue), 1);
-    const Palette palette;
-    for (int i = 0; i < 256; ++i)
+    // Grays, but for the saturated entry's red.
+    for (int i = 0; i < 256; ++i) {
+        const int gray = i == Palette::kSaturatedEntry ? 0 : i * 256;
         EXPECT_EQ(std::tuple(red[i], green[i], blue[i]),
-                  std::tuple(palette[i].red * 256, palette[i].green * 256, palette[i].blue * 256));
+                  std::tuple(i == Palette::kSaturatedEntry ? 240 * 256 : gray, gray, gray));
+    }
     std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff)));
     ASSERT_EQ(row.size(), 641u);
     for (int y = 0; y < height; ++y) {
