@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <atomic>
 #include <random>
-#include <tuple>
 #include <vector>
 
 namespace vidrune::test {
@@ -59,16 +58,13 @@ std::vector<uint8_t> ReferenceReduce(int dw, int dh, int sw, int sh,
 
 } // namespace
 
-// Grays take the entries 3 to 239 in proportion; only saturation shows red.
+// Grays take the entries 3 to 239 in proportion; only saturation takes the red entry, whose
+// colour the TIFF test reads back with the others.
 TEST(PaletteTest, SaturatedGrayShowsRed) {
     Palette palette;
     const Palette::GrayTable& table = palette.GrayToPalette();
-    for (int i = 0; i < 256; ++i) {
+    for (int i = 0; i < 256; ++i)
         EXPECT_EQ(table[i], i == 255 ? Palette::kSaturatedEntry : 3 + i * 237 / 255) << i;
-        const int gray = i == Palette::kSaturatedEntry ? 0 : i;
-        EXPECT_EQ(std::tuple(palette[i].red, palette[i].green, palette[i].blue),
-                  std::tuple(i == Palette::kSaturatedEntry ? 240 : i, gray, gray));
-    }
 }
 
 // Rows of a composed bitmap (the palette entry ORed with the overlay) are padded to four
@@ -116,19 +112,19 @@ TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
 }
 
 TEST(ScaleTest, RefreshPausesDrawingAndRestoresTheFlag) {
-    std::vector<uint8_t> overlay(16, 0), reduced(16, 0xEE);
+    std::vector<uint8_t> overlay(16, 0);
     overlay[15] = 9;
-    std::atomic<int32_t> renderEnabled{1};
     ImageScaler scaler;
-    EXPECT_TRUE(
-        scaler.RefreshReducedOverlay(renderEnabled, overlay.data(), 4, 4, 2, 2, reduced.data()));
-    EXPECT_EQ(renderEnabled, 1);
-    EXPECT_EQ(reduced[3], 9);
-    renderEnabled = 0;
-    EXPECT_TRUE(
-        scaler.RefreshReducedOverlay(renderEnabled, overlay.data(), 4, 4, 2, 2, reduced.data()));
-    EXPECT_EQ(renderEnabled, 0);
-    EXPECT_FALSE(scaler.RefreshReducedOverlay(renderEnabled, nullptr, 4, 4, 2, 2, reduced.data()));
+    for (const int32_t enabled : {1, 0}) {
+        std::atomic<int32_t> renderEnabled{enabled};
+        std::vector<uint8_t> reduced(4, 0xEE);
+        EXPECT_TRUE(scaler.RefreshReducedOverlay(renderEnabled, overlay.data(), 4, 4, 2, 2,
+                                                 reduced.data()));
+        EXPECT_EQ(renderEnabled, enabled);
+        EXPECT_EQ(reduced[3], 9);
+        EXPECT_FALSE(
+            scaler.RefreshReducedOverlay(renderEnabled, nullptr, 4, 4, 2, 2, reduced.data()));
+    }
 }
 
 } // namespace vidrune::test
