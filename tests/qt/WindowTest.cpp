@@ -17,7 +17,6 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -29,7 +28,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
-#include <QThread>
 #include <QToolButton>
 #include <cstdlib>
 #include <cstring>
@@ -339,10 +337,7 @@ protected:
             auto* box = dialog->findChild<QCheckBox*>("includeOverlay");
             offer.overlay = box->isChecked();
             box->setChecked(overlay);
-            QElapsedTimer settle;
-            settle.start();
-            while (settle.elapsed() < 300)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            SettleFor(300);
             for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
                 if (view->selectionModel() != nullptr)
                     view->selectionModel()->clearSelection();
@@ -471,13 +466,8 @@ TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
     DisplayWindow* window = dynamic_cast<QtView&>(display->View()).Window();
     ASSERT_NE(window, nullptr);
     // Lets the window, the display's resizes and a few draws run.
-    auto run = [](int ms) {
-        QElapsedTimer timer;
-        for (timer.start(); timer.elapsed() < ms; QThread::msleep(5))
-            Settle();
-    };
     window->showMaximized();
-    run(400);
+    SettleFor(400);
     ASSERT_TRUE(window->isMaximized());
 
     const QRect area = window->Area()->geometry();
@@ -500,7 +490,7 @@ TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
 
     // Restored, the window is in proportion around the image again.
     window->showNormal();
-    run(200);
+    SettleFor(200);
     EXPECT_EQ(window->Area()->height(),
               WindowGeometry::HeightForWidth(window->Area()->width(), aspect));
     EXPECT_EQ(window->Area()->size(), window->centralWidget()->size());
