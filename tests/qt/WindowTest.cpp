@@ -454,8 +454,7 @@ public:
 // The display with its Qt window on a device of its own, maximized by the user: the window
 // manager's size goes to the display, which answers with the zoom that fits, in proportion.
 // A portrait image: the window's width leads a maximize.
-TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
-    TestApp();
+TEST_F(WindowTest, MaximizedDisplayShowsTheWholeImageInProportion) {
     const TempDir home;
     setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
     GrayDevice device;
@@ -463,11 +462,10 @@ TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
     display->SetParamString("Cam", 9);
     display->Open(DisplayFrameDesc{nullptr, 240, 320, 0, &device});
     display->SetDisplayMode(4);
-    DisplayWindow* window = dynamic_cast<QtView&>(display->View()).Window();
+    window = dynamic_cast<QtView&>(display->View()).Window();
     ASSERT_NE(window, nullptr);
-    // Lets the window, the display's resizes and a few draws run.
     window->showMaximized();
-    SettleFor(400);
+    SettleFor(400); // the window, the display's resizes and a few draws
     ASSERT_TRUE(window->isMaximized());
 
     const QRect area = window->Area()->geometry();
@@ -494,8 +492,6 @@ TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
     EXPECT_EQ(window->Area()->height(),
               WindowGeometry::HeightForWidth(window->Area()->width(), aspect));
     EXPECT_EQ(window->Area()->size(), window->centralWidget()->size());
-    display.reset();
-    Settle();
 }
 
 } // namespace
