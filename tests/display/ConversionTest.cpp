@@ -107,23 +107,6 @@ void ExpectConverted(const ContrastMap& map, const std::vector<uint16_t>& values
     EXPECT_EQ(bitmap.back(), 0xA5) << "bitmap written past the end";
 }
 
-TEST(ConversionTest, TwelveBitsWithoutAutoLevelsIsDivisionBySixteen) {
-    ContrastSettings settings;
-    settings.RestartAutoLevels(ContrastSettings::kOpenCountdown);
-    settings.invert = 1; // reset by the full-depth mapping
-    ImageConverter converter(settings);
-    std::vector<uint16_t> values(4096);
-    std::iota(values.begin(), values.end(), uint16_t{0});
-    std::vector<uint8_t> frame = Frame(values);
-
-    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), values.size(), 12, false));
-    EXPECT_EQ((std::vector<int>{settings.gain, settings.offset, settings.invert,
-                                settings.autoLevelCountdown}),
-              (std::vector<int>{4096, 0, 0, 1}));
-    for (size_t v = 0; v < values.size(); ++v)
-        ASSERT_EQ(frame[v], v / 16) << v;
-}
-
 // Isolated outliers (a single count, or counts without neighbours) are not levels; an image
 // without levels gets the minimum range.
 TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
@@ -132,23 +115,23 @@ TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
     const std::vector<uint16_t> uniform(1000, 500);
     const struct {
         const std::vector<uint16_t>& values;
-        int32_t invert, high, low, gain, offset;
+        int32_t invert, gain, offset;
     } cases[] = {
-        {uniform, 0, 0, 65535, 256, 65435},
-        {uniform, 1, 0, 65535, 256, 100},
-        {twoLevels, 0, 3009, 1000, 2009 + 2009 / 2, 900},
-        {twoLevels, 1, 3009, 1000, 2009 + 2009 / 2, 3109}, // inverted: high + 100
+        // No levels (high 0, low 65535): the minimum range below the low level.
+        {uniform, 0, 256, 65435},
+        {uniform, 1, 256, 100},
+        // Levels 1000 to 3009: half again their range, from 100 below the low level.
+        {twoLevels, 0, 2009 + 2009 / 2, 900},
+        {twoLevels, 1, 2009 + 2009 / 2, 3109}, // inverted: high + 100
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << "high " << c.high << " invert " << c.invert);
+        SCOPED_TRACE(testing::Message() << "gain " << c.gain << " invert " << c.invert);
         ContrastSettings settings;
         settings.RestartAutoLevels(1);
         settings.invert = c.invert;
         ImageConverter converter(settings);
         std::vector<uint8_t> frame = Frame(c.values);
         EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), c.values.size(), 16, true));
-        EXPECT_EQ(ImageConverter::FindHigh(converter.Histogram()), c.high);
-        EXPECT_EQ(ImageConverter::FindLow(converter.Histogram()), c.low);
         EXPECT_EQ(settings.gain, c.gain);
         EXPECT_EQ(settings.offset, c.offset);
         // The frame was converted with the new levels.
@@ -156,7 +139,9 @@ TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
     }
 }
 
-TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
+// An open restarts the levels: a 12-bit camera without automatic levels takes the full-depth
+// mapping, division by sixteen, not inverted.
+TEST(AutoLevelTest, AveragesOverTheCountdownThenHoldsUntilAnOpenRestartsThem) {
     ContrastSettings settings;
     settings.RestartAutoLevels(2);
     settings.invert = 1;
@@ -173,6 +158,13 @@ TEST(AutoLevelTest, AveragesOverTheCountdownThenHolds) {
     EXPECT_EQ(settings.autoLevelFrameCount, 2);
     EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
     EXPECT_EQ(settings.offset, (3109 + 6109) / 2);
+
+    settings.RestartAutoLevels(ContrastSettings::kOpenCountdown);
+    std::vector<uint8_t> frame = Frame({4095, 31});
+    EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), 2, 12, false));
+    EXPECT_EQ((std::vector<int>{settings.gain, settings.offset, settings.invert,
+                                settings.autoLevelCountdown, frame[0], frame[1]}),
+              (std::vector<int>{4096, 0, 0, 1, 255, 1}));
 }
 
 class ContrastMapPaths : public testing::TestWithParam<SimdLevel> {};

@@ -123,12 +123,18 @@ private:
 
 } // namespace
 
-TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASecond) {
+// Saving what is shown is the tool's test; here only that nothing drawn since the open is
+// refused, rather than written as a blank file.
+TEST_F(DisplayWindowTest, DrawsTheNewestFrameTwentyTimesASecondUntilTheStopAndNotWhileMinimized) {
     Open(SimCamera{.frameRate = 60, .extra = ""});
     // No saved placement and two monitors: normal state, the client as wide as the image.
     EXPECT_EQ(view->WindowState(), 0);
     EXPECT_EQ(view->Title(), "Live  (100%)");
     EXPECT_TRUE(view->SaveAndPrintEnabled());
+    std::string early = files.Dir().File("early.tif");
+    EXPECT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE", early.data(), 1), 0);
+    EXPECT_EQ(device.GetLastError(), 12u);
+    EXPECT_FALSE(std::filesystem::exists(early));
     const uint32_t before = window->Draws();
     StartContinuous();
     GraphicsCommand command = Graphics(9, 10, 5, 8, 4);
@@ -136,13 +142,26 @@ TEST_F(DisplayWindowTest, ContinuousAcquisitionDrawsTheNewestFrameTwentyTimesASe
     Clock::Sleep(2000);
     const uint32_t draws = window->Draws() - before;
     const auto frame = ShownFrame(EightBits, 1, Box{10, 5, 8, 4});
-    ASSERT_EQ(device.AcquireStop(), 1);
+    const uint32_t start = Clock::TickCount();
+    ASSERT_EQ(device.AcquireStop(), 1); // waits for the draw under way, briefly
+    EXPECT_LT(Clock::TickCount() - start, 1000u);
     // About 20 a second: never one per camera frame (120), and not a draw or two only. A
     // busy machine draws fewer, so the lower bound is loose.
     EXPECT_GE(draws, 10u);
     EXPECT_LE(draws, 42u);
     ASSERT_TRUE(frame.has_value()) << "not the pattern with a white rectangle";
     EXPECT_GT(*frame, 0u); // the newest frame, not the first
+
+    // Drawing ends with the stop and never starts while minimized.
+    const uint32_t stopped = window->Draws();
+    Clock::Sleep(200);
+    EXPECT_EQ(window->Draws(), stopped);
+    view->SetWindowState(1);
+    EXPECT_EQ(view->Title(), "Live");
+    StartContinuous();
+    Clock::Sleep(200);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    EXPECT_EQ(window->Draws(), stopped);
 }
 
 SimCamera Deep() {
@@ -197,64 +216,36 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<DepthCase>& info) { return std::string(info.param.name); });
 
 // The placement of the mode is read at the open and saved at the close; one stored without a
-// width opens at the default width (as wide as the image on two monitors).
-TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtClose) {
+// width opens at the default width (as wide as the image on two monitors). The contrast
+// commands follow the depth of each open.
+TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtCloseAndContrastFollowsTheDepth) {
     const char* section = "Mode65536_65792_65793"; // this camera's mode
     const std::string file = files.Dir().File("Vorn/Quorvane/LiveDisplay.ini");
     std::filesystem::create_directories(files.Dir().File("Vorn/Quorvane"));
     ASSERT_TRUE(Profile::WriteString(file, section, "Xoffset", "2000"));
     Profile::WriteString(file, section, "Yoffset", "100");
     Profile::WriteString(file, section, "State", "0");
-    Open();
-    std::vector<int32_t> values(4);
-    view->Position(values[0], values[1]);
-    view->ClientSize(values[2], values[3]);
-    EXPECT_EQ(values, (std::vector<int32_t>{2000, 100, 64, 48}));
-    EXPECT_EQ(view->Title(), "Live  (100%)");
-    EXPECT_EQ(device.CloseDevice(), 0u);
-    EXPECT_FALSE(view->SaveAndPrintEnabled());
-    EXPECT_EQ(Profile::GetInt(file, section, "Xpixels", -99), 64);
-    EXPECT_EQ(Profile::GetInt(file, section, "State", -99), 0);
-}
-
-// Saving what is shown is the tool's test; here only that nothing drawn since the open is
-// refused, rather than written as a blank file.
-TEST_F(DisplayWindowTest, DrawingEndsWithTheStopAndNeverStartsWhileMinimized) {
-    Open();
-    std::string early = files.Dir().File("early.tif");
-    EXPECT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE", early.data(), 1), 0);
-    EXPECT_EQ(device.GetLastError(), 12u);
-    EXPECT_FALSE(std::filesystem::exists(early));
-    StartContinuous();
-    Clock::Sleep(200);
-    const uint32_t start = Clock::TickCount();
-    ASSERT_EQ(device.AcquireStop(), 1); // waits for the draw under way, briefly
-    EXPECT_LT(Clock::TickCount() - start, 1000u);
-    const uint32_t draws = window->Draws();
-    Clock::Sleep(200);
-    EXPECT_EQ(window->Draws(), draws);
-
-    view->SetWindowState(1);
-    EXPECT_EQ(view->Title(), "Live");
-    StartContinuous();
-    Clock::Sleep(200);
-    ASSERT_EQ(device.AcquireStop(), 1);
-    EXPECT_EQ(window->Draws(), draws);
-}
-
-TEST_F(DisplayWindowTest, ContrastCommandsFollowTheDepthOfEachOpen) {
     const SimCamera deep = Deep();
     files.WriteCamera(deep);
     SimMode deepMode;
     deepMode.controlFile = deep.file;
     Open(SimCamera{}, SimBoardFiles::CameraSection("CAMERA2", "Deep") +
                           SimBoardFiles::ModeSection("CAMERA2_MODE1", deepMode));
+    std::vector<int32_t> values(4);
+    view->Position(values[0], values[1]);
+    view->ClientSize(values[2], values[3]);
+    EXPECT_EQ(values, (std::vector<int32_t>{2000, 100, 64, 48}));
     EXPECT_FALSE(view->ContrastEnabled());
+    EXPECT_EQ(device.CloseDevice(), 0u);
+    EXPECT_FALSE(view->SaveAndPrintEnabled());
+    EXPECT_EQ(Profile::GetInt(file, section, "Xpixels", -99), 64);
+    EXPECT_EQ(Profile::GetInt(file, section, "State", -99), 0);
+
     for (const auto& [camera, enabled] : {std::pair{"Deep", true}, std::pair{"Cam", false}}) {
-        ASSERT_EQ(device.CloseDevice(), 0u);
         ASSERT_EQ(device.SetCurrentInputDevice(device.GetInputDeviceId(camera)), 1);
         ASSERT_EQ(device.OpenDevice(), 0u);
         EXPECT_EQ(view->ContrastEnabled(), enabled) << camera;
+        ASSERT_EQ(device.CloseDevice(), 0u);
     }
 }
 

@@ -29,14 +29,6 @@ WindowSizes Sizes(int clientWidth, int clientHeight) {
 
 } // namespace
 
-TEST(WindowGeometryTest, TitleAndZoom) {
-    EXPECT_EQ(WindowGeometry::TitleLine("Camera 1", 50), "Camera 1  ( 50%)");
-    EXPECT_EQ(WindowGeometry::TitleLine("", 150), "  (150%)");
-    EXPECT_EQ(WindowGeometry::ZoomPercent(320, 640), 50);
-    EXPECT_EQ(WindowGeometry::ZoomPercent(639, 640), 99);
-    EXPECT_EQ(WindowGeometry::ZoomPercent(320, 0), 0);
-}
-
 // The larger change drives the resize, rounded to the nearest multiple of 4; a frame change
 // always follows the width; too tall for the display, the width that fits its height. The
 // client width goes to the nearest multiple of 4 (half-way up), the height follows.
@@ -87,8 +79,14 @@ TEST(WindowGeometryTest, SizingStepsFourPixelsTowardsTheDrag) {
             << static_cast<int>(c.edge);
 }
 
-TEST(WindowGeometryTest, ZoomIsLoweredByTheDominatingOverflow) {
-    // Fits: unchanged.
+TEST(WindowGeometryTest, TitleZoomAndTheDominatingOverflowLoweringIt) {
+    EXPECT_EQ(WindowGeometry::TitleLine("Camera 1", 50), "Camera 1  ( 50%)");
+    EXPECT_EQ(WindowGeometry::TitleLine("", 150), "  (150%)");
+    EXPECT_EQ(WindowGeometry::ZoomPercent(320, 640), 50);
+    EXPECT_EQ(WindowGeometry::ZoomPercent(639, 640), 99);
+    EXPECT_EQ(WindowGeometry::ZoomPercent(320, 0), 0);
+
+    // A zoom that fits the screen is unchanged.
     EXPECT_EQ(WindowGeometry::FitZoom(200, 640, 480, kExtra, 1920, 1080), 200);
     // 1200 x 800 at 200 %: the height overflows more (160050 / 1080 > 240008 / 1920).
     EXPECT_EQ(WindowGeometry::FitZoom(200, 1200, 800, kExtra, 1920, 1080), 128);

@@ -64,7 +64,7 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
     EXPECT_EQ(second, Values(300, 400, 480, 2, 0));
 }
 
-TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscarded) {
+TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscardedAndMissingKeysTakeTheirDefaults) {
     const MonitorLayout twoMonitors = MonitorLayout::FromMonitors(
         {MonitorInfo{Rect{0, 0, 1920, 1080}, true}, MonitorInfo{Rect{1920, 0, 3200, 1024}, false}},
         1920, 1080);
@@ -82,12 +82,11 @@ TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscarded) {
     EXPECT_FALSE(DisplaySettings::PositionVisible(-641, 0, 640, kAspect, oneMonitor_));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor_));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor_));
-}
 
-TEST_F(SettingsTest, MissingKeysTakeTheirDefaults) {
+    // Keys missing from the file take their defaults.
     home_.Write("Vorn/Quorvane/LiveDisplay.ini",
                 "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
-    DisplaySettingsValues values = Values(-1, -1, 320, 2, 0);
+    values = Values(-1, -1, 320, 2, 0);
     EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
     EXPECT_EQ(values, Values(10, 20, 0, 2, 1)); // Xpixels 0, State as it was, OnTop 1
 

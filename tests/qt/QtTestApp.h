@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QElapsedTimer>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -29,6 +31,13 @@ inline QApplication& TestApp() {
 inline void Settle() {
     for (int i = 0; i < 10; ++i)
         QCoreApplication::processEvents();
+}
+
+// Keeps settling for `ms` milliseconds: for work of other threads that posts to this one.
+inline void SettleFor(int ms) {
+    QElapsedTimer timer;
+    for (timer.start(); timer.elapsed() < ms; QThread::msleep(5))
+        Settle();
 }
 
 // Acts on the next modal dialog once it is up (dialogs run their own loop); a dialog that

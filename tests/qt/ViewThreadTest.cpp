@@ -43,6 +43,8 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     ASSERT_NE(view, nullptr);
     ASSERT_NE(QCoreApplication::instance(), nullptr);
     EXPECT_NE(QCoreApplication::instance()->thread(), QThread::currentThread());
+    auto* qtView = dynamic_cast<QtView*>(view.get());
+    ASSERT_NE(qtView, nullptr);
 
     const ScreenMetrics metrics = view->Metrics();
     EXPECT_GT(metrics.screenWidth, 0);
@@ -52,7 +54,21 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     EXPECT_TRUE(monitors.front().primary);
     EXPECT_EQ(monitors.front().bounds.Width(), metrics.screenWidth);
 
-    ASSERT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
+    // A creation that misses its time-out leaves no window.
+    const ViewPlacement placement = PlacementFor(*view, 320, 240);
+    qtView->PostToWindowThread([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
+    EXPECT_FALSE(view->Create(events, placement, "Cam", 20));
+    EXPECT_FALSE(view->Exists());
+    // Once the window thread got to the late request, still nothing was made.
+    int windows = -1;
+    qtView->RunOnWindowThread([&] {
+        windows = 0;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            windows += dynamic_cast<DisplayWindow*>(widget) != nullptr ? 1 : 0;
+    });
+    EXPECT_EQ(windows, 0);
+    // A later attempt with time to spare succeeds.
+    ASSERT_TRUE(view->Create(events, placement, "Cam", 2000));
     EXPECT_TRUE(view->Exists());
     EXPECT_EQ(view->WindowState(), 0);
     const FrameExtra extra = WindowGeometry::FrameExtraFor(metrics);
@@ -68,8 +84,6 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     bitmap[0] = Palette::kSaturatedEntry;
     std::thread update([&] { view->Present(bitmap.data(), 160, 120, 160, palette); });
     update.join();
-    auto* qtView = dynamic_cast<QtView*>(view.get());
-    ASSERT_NE(qtView, nullptr);
     QImage shown;
     // Repaints are queued; a second round trip lets the first one run.
     qtView->RunOnWindowThread([] {});
@@ -90,32 +104,10 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     ASSERT_NE(QCoreApplication::instance(), nullptr);
     EXPECT_EQ(QCoreApplication::instance()->thread(), windowThread);
     EXPECT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
-    view.reset();
-    EXPECT_EQ(QCoreApplication::instance(), nullptr);
-}
-
-TEST_F(ViewThreadTest, CreationThatMissesItsTimeOutLeavesNoWindow) {
-    std::unique_ptr<DisplayView> view(create());
-    ASSERT_NE(view, nullptr);
-    auto* qtView = dynamic_cast<QtView*>(view.get());
-    ASSERT_NE(qtView, nullptr);
-    const ViewPlacement placement = PlacementFor(*view, 320, 240);
-    qtView->PostToWindowThread([] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); });
-    EXPECT_FALSE(view->Create(events, placement, "Cam", 20));
-    EXPECT_FALSE(view->Exists());
-    // Once the window thread got to the late request, still nothing was made.
-    int windows = -1;
-    qtView->RunOnWindowThread([&] {
-        windows = 0;
-        for (QWidget* widget : QApplication::topLevelWidgets())
-            windows += dynamic_cast<DisplayWindow*>(widget) != nullptr ? 1 : 0;
-    });
-    EXPECT_EQ(windows, 0);
-    // A later attempt with time to spare succeeds.
-    EXPECT_TRUE(view->Create(events, placement, "Cam", 2000));
-    EXPECT_TRUE(view->Exists());
     view->Destroy();
     EXPECT_FALSE(view->Exists());
+    view.reset();
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
 
 // An unreachable display is declined too, instead of ending the process.

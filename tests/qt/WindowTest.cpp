@@ -17,7 +17,6 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QImage>
 #include <QItemSelectionModel>
@@ -29,7 +28,6 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
-#include <QThread>
 #include <QToolButton>
 #include <cstdlib>
 #include <cstring>
@@ -82,8 +80,15 @@ protected:
     FrameExtra extra;
 };
 
-TEST_F(WindowTest, MenuCommandsReachTheDisplay) {
+// The title shows the zoom except while minimized.
+TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
     Open();
+    // Save and print are grayed until the display has something to show.
+    for (const bool enabled : {false, true, false}) {
+        EXPECT_EQ(window->Action(40003)->isEnabled(), enabled);
+        EXPECT_EQ(window->Action(40004)->isEnabled(), enabled);
+        view->SetSaveAndPrintEnabled(!enabled);
+    }
     for (int32_t id : {40001, 40002, 40005, 40010, 40011, 40012})
         window->Action(id)->trigger();
     // Accelerators carry more than the id; only its low 16 bits count.
@@ -103,51 +108,72 @@ TEST_F(WindowTest, MenuCommandsReachTheDisplay) {
     }
     EXPECT_EQ(events.onTopChanges, (std::vector<bool>{false, true, false}));
 
-    for (int32_t id : {40006, 40009}) {
+    // Dragging the image moves the window.
+    EXPECT_EQ(window->windowTitle(), "Cam");
+    view->SetTitle(WindowGeometry::TitleLine("Cam", 100));
+    auto mouse = [&](QEvent::Type type, const QPoint& by, Qt::MouseButton button) {
+        const QPoint local = QPoint(10, 10) + by;
+        QMouseEvent event(type, local, window->Area()->mapToGlobal(local), button, Qt::LeftButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(window->Area(), &event);
+        Settle();
+    };
+    const QPoint moved = window->frameGeometry().topLeft() + QPoint(30, 20);
+    mouse(QEvent::MouseButtonPress, {}, Qt::LeftButton);
+    mouse(QEvent::MouseMove, QPoint(30, 20), Qt::NoButton);
+    EXPECT_EQ(window->frameGeometry().topLeft(), moved);
+    int32_t left = 0;
+    int32_t top = 0;
+    view->Position(left, top);
+    EXPECT_EQ(QPoint(left, top), moved);
+    ASSERT_FALSE(events.moves.empty());
+    EXPECT_EQ(events.moves.back(), std::make_pair(left, top));
+
+    // Both minimize commands, a double click (0) and closing (-1) minimize.
+    for (int32_t id : {40006, 40009, 0, -1}) {
         window->showNormal();
         Settle();
         EXPECT_EQ(view->WindowState(), 0);
-        window->Action(id)->trigger();
+        EXPECT_EQ(window->windowTitle(), "Cam  (100%)");
+        if (id > 0)
+            window->Action(id)->trigger();
+        else if (id == 0)
+            mouse(QEvent::MouseButtonDblClick, {}, Qt::LeftButton);
+        else
+            EXPECT_FALSE(window->close());
         Settle();
         EXPECT_EQ(view->WindowState(), 1) << id;
+        EXPECT_EQ(window->windowTitle(), "Cam") << id;
         ASSERT_FALSE(events.resized.empty());
         EXPECT_EQ(events.resized.back().state, 1);
     }
+    EXPECT_TRUE(view->Exists());
 }
 
-TEST_F(WindowTest, SaveAndPrintFollowTheDisplayAndEightBitsGrayTheContrast) {
-    events.bits = 8;
-    Open();
-    auto expectEnabled = [&](std::initializer_list<int32_t> ids, bool enabled) {
-        for (const int32_t id : ids)
-            EXPECT_EQ(window->Action(id)->isEnabled(), enabled) << id;
-    };
-    expectEnabled({40003, 40004}, false);
-    for (const bool enabled : {true, false}) {
-        view->SetSaveAndPrintEnabled(enabled);
-        expectEnabled({40003, 40004}, enabled);
-    }
-    expectEnabled({40013, 40015}, false);
-    window->ExecuteCommand(40015);
-    window->ExecuteCommand(40013);
-    EXPECT_EQ(window->Contrast(), nullptr);
-    EXPECT_EQ(events.restarts, 0);
-
-    // The next camera is deeper: the display's Open enables the contrast commands.
-    view->SetContrastEnabled(true);
-    expectEnabled({40013, 40015}, true);
-    window->ExecuteCommand(40015);
-    ASSERT_NE(window->Contrast(), nullptr);
-    // Back to 8 bits: grayed again, and the open dialog goes.
-    view->SetContrastEnabled(false);
-    Settle();
-    EXPECT_EQ(window->Contrast(), nullptr);
-    expectEnabled({40013, 40015}, false);
-}
-
-// The rule itself is WindowGeometry's; here only that both kinds of resize go through it.
-TEST_F(WindowTest, UserAndDisplayResizesAreLockedToTheImageProportions) {
+// Drawn one to one in the view's thread test. The rule of the resizes is WindowGeometry's;
+// here only that both kinds of resize go through it.
+TEST_F(WindowTest, ImageIsStretchedWithoutBlendingAndResizesKeepItsProportions) {
     Open(320, 240);
+    // A 160 x 120 image in rows of 164 bytes, shown at 200 %.
+    std::vector<uint8_t> bitmap(164 * 120);
+    for (int32_t y = 0; y < 120; ++y)
+        for (int32_t x = 0; x < 160; ++x)
+            bitmap[y * 164 + x] = static_cast<uint8_t>((x * 3 + y * 7) % 251);
+    bitmap[0] = Palette::kSaturatedEntry;
+    // Two frames before the window repaints: the last one shows.
+    view->Present(std::vector<uint8_t>(164 * 120).data(), 160, 120, 164, Palette());
+    view->Present(bitmap.data(), 160, 120, 164, Palette());
+    Settle();
+    const QImage shown = window->Area()->grab().toImage();
+    ASSERT_EQ(shown.width(), 320);
+    int matched = 0;
+    for (int y = 0; y < 240; ++y)
+        for (int x = 0; x < 320; ++x) {
+            const int v = bitmap[(y / 2) * 164 + x / 2];
+            matched += shown.pixelColor(x, y) == (v == 240 ? QColor(240, 0, 0) : QColor(v, v, v));
+        }
+    EXPECT_EQ(matched, 320 * 240);
+
     UserResize(400, 400);
     ExpectClient(532, 399);
     ASSERT_FALSE(events.resized.empty());
@@ -173,70 +199,25 @@ TEST_F(WindowTest, UserAndDisplayResizesAreLockedToTheImageProportions) {
     ExpectClient(108, 81);
 }
 
-// Drawn one to one in the view's thread test.
-TEST_F(WindowTest, ImageIsStretchedWithoutBlending) {
-    Open(320, 240);
-    // A 160 x 120 image in rows of 164 bytes, shown at 200 %.
-    std::vector<uint8_t> bitmap(164 * 120);
-    for (int32_t y = 0; y < 120; ++y)
-        for (int32_t x = 0; x < 160; ++x)
-            bitmap[y * 164 + x] = static_cast<uint8_t>((x * 3 + y * 7) % 251);
-    bitmap[0] = Palette::kSaturatedEntry;
-    // Two frames before the window repaints: the last one shows.
-    view->Present(std::vector<uint8_t>(164 * 120).data(), 160, 120, 164, Palette());
-    view->Present(bitmap.data(), 160, 120, 164, Palette());
-    Settle();
-    const QImage shown = window->Area()->grab().toImage();
-    ASSERT_EQ(shown.width(), 320);
-    int matched = 0;
-    for (int y = 0; y < 240; ++y)
-        for (int x = 0; x < 320; ++x) {
-            const int v = bitmap[(y / 2) * 164 + x / 2];
-            matched += shown.pixelColor(x, y) == (v == 240 ? QColor(240, 0, 0) : QColor(v, v, v));
-        }
-    EXPECT_EQ(matched, 320 * 240);
-}
-
-// The title shows the zoom except while minimized.
-TEST_F(WindowTest, DraggingTheImageMovesTheWindowAndDoubleClickOrCloseMinimize) {
+TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) {
+    events.bits = 8;
     Open();
-    EXPECT_EQ(window->windowTitle(), "Cam");
-    view->SetTitle(WindowGeometry::TitleLine("Cam", 100));
-    auto mouse = [&](QEvent::Type type, const QPoint& by, Qt::MouseButton button) {
-        const QPoint local = QPoint(10, 10) + by;
-        QMouseEvent event(type, local, window->Area()->mapToGlobal(local), button, Qt::LeftButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(window->Area(), &event);
-        Settle();
+    auto expectEnabled = [&](bool enabled) {
+        EXPECT_EQ(window->Action(40013)->isEnabled(), enabled);
+        EXPECT_EQ(window->Action(40015)->isEnabled(), enabled);
     };
-    const QPoint moved = window->frameGeometry().topLeft() + QPoint(30, 20);
-    mouse(QEvent::MouseButtonPress, {}, Qt::LeftButton);
-    mouse(QEvent::MouseMove, QPoint(30, 20), Qt::NoButton);
-    EXPECT_EQ(window->frameGeometry().topLeft(), moved);
-    int32_t left = 0;
-    int32_t top = 0;
-    view->Position(left, top);
-    EXPECT_EQ(QPoint(left, top), moved);
-    ASSERT_FALSE(events.moves.empty());
-    EXPECT_EQ(events.moves.back(), std::make_pair(left, top));
+    expectEnabled(false);
+    window->ExecuteCommand(40015);
+    window->ExecuteCommand(40013);
+    EXPECT_EQ(window->Contrast(), nullptr);
+    EXPECT_EQ(events.restarts, 0);
 
-    mouse(QEvent::MouseButtonDblClick, {}, Qt::LeftButton);
-    EXPECT_EQ(view->WindowState(), 1);
-    EXPECT_EQ(window->windowTitle(), "Cam");
-
-    window->showNormal();
-    Settle();
-    EXPECT_EQ(window->windowTitle(), "Cam  (100%)");
-    EXPECT_FALSE(window->close());
-    Settle();
-    EXPECT_TRUE(view->Exists());
-    EXPECT_EQ(view->WindowState(), 1);
-}
-
-TEST_F(WindowTest, ContrastDialogSetsGainOffsetAndInvert) {
+    // The next camera is deeper: the display's Open enables the contrast commands.
+    events.bits = 12;
     events.contrast.gain = 1000;
     events.contrast.offset = 205;
-    Open();
+    view->SetContrastEnabled(true);
+    expectEnabled(true);
     window->Action(40015)->trigger();
     ContrastDialog* dialog = window->Contrast();
     ASSERT_NE(dialog, nullptr);
@@ -294,6 +275,13 @@ TEST_F(WindowTest, ContrastDialogSetsGainOffsetAndInvert) {
     Settle();
     EXPECT_EQ(window->Contrast(), nullptr);
     EXPECT_TRUE(window->Action(40015)->isEnabled());
+    // Back to 8 bits with the dialog open: grayed again, and the dialog goes.
+    window->ExecuteCommand(40015);
+    ASSERT_NE(window->Contrast(), nullptr);
+    view->SetContrastEnabled(false);
+    Settle();
+    EXPECT_EQ(window->Contrast(), nullptr);
+    expectEnabled(false);
 }
 
 // PDF writers may store images lossily; a colour counts as matched within a small distance.
@@ -349,10 +337,7 @@ protected:
             auto* box = dialog->findChild<QCheckBox*>("includeOverlay");
             offer.overlay = box->isChecked();
             box->setChecked(overlay);
-            QElapsedTimer settle;
-            settle.start();
-            while (settle.elapsed() < 300)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            SettleFor(300);
             for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
                 if (view->selectionModel() != nullptr)
                     view->selectionModel()->clearSelection();
@@ -469,8 +454,7 @@ public:
 // The display with its Qt window on a device of its own, maximized by the user: the window
 // manager's size goes to the display, which answers with the zoom that fits, in proportion.
 // A portrait image: the window's width leads a maximize.
-TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
-    TestApp();
+TEST_F(WindowTest, MaximizedDisplayShowsTheWholeImageInProportion) {
     const TempDir home;
     setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
     GrayDevice device;
@@ -478,16 +462,10 @@ TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
     display->SetParamString("Cam", 9);
     display->Open(DisplayFrameDesc{nullptr, 240, 320, 0, &device});
     display->SetDisplayMode(4);
-    DisplayWindow* window = dynamic_cast<QtView&>(display->View()).Window();
+    window = dynamic_cast<QtView&>(display->View()).Window();
     ASSERT_NE(window, nullptr);
-    // Lets the window, the display's resizes and a few draws run.
-    auto run = [](int ms) {
-        QElapsedTimer timer;
-        for (timer.start(); timer.elapsed() < ms; QThread::msleep(5))
-            Settle();
-    };
     window->showMaximized();
-    run(400);
+    SettleFor(400); // the window, the display's resizes and a few draws
     ASSERT_TRUE(window->isMaximized());
 
     const QRect area = window->Area()->geometry();
@@ -510,12 +488,10 @@ TEST(MaximizedWindowTest, ShowsTheWholeImageInProportion) {
 
     // Restored, the window is in proportion around the image again.
     window->showNormal();
-    run(200);
+    SettleFor(200);
     EXPECT_EQ(window->Area()->height(),
               WindowGeometry::HeightForWidth(window->Area()->width(), aspect));
     EXPECT_EQ(window->Area()->size(), window->centralWidget()->size());
-    display.reset();
-    Settle();
 }
 
 } // namespace
