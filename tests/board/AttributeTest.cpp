@@ -56,16 +56,6 @@ TEST_F(AttributeTest, SetsAreCheckedAndApplied) {
     }
 }
 
-TEST_F(AttributeTest, ARotatedCameraSwapsTheNamesTheHostUses) {
-    ASSERT_TRUE(
-        Open(files.WriteSingle(SimCamera{.maxWidth = 80, .maxHeight = 60, .extra = {}},
-                               SimMode{.width = 80, .height = 40, .extra = {}}, "ROTATEDATA=1\n")));
-    // The host's WIDTH is the camera's height: limited by MAX USER HEIGHT (40).
-    EXPECT_EQ(Set("WIDTH", 50), 0);
-    EXPECT_EQ(Set("WIDTH", 30), 1);
-    EXPECT_EQ(Numeric("HEIGHT"), 80);
-}
-
 TEST_F(AttributeTest, DisplayCommandsAndRefusedTextsAndNumbers) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
     EXPECT_EQ(Numeric("DISPLAY MODE"), 1);
