@@ -78,7 +78,7 @@ TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePositio
 TEST(FgSimTransferTest, EndlessStartRunsLateUntilAbortAndNoCallbackComesAfterIt) {
     SimBoard board;
     SkipRing ring(board);
-    ring.recorder.SetDelay(std::chrono::milliseconds(25));
+    ring.recorder.delay = std::chrono::milliseconds(25);
     ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
     ASSERT_TRUE(ring.recorder.WaitFor(6));
     EXPECT_TRUE(Counts(ring.transfer).running);
@@ -101,31 +101,23 @@ TEST(FgSimTransferTest, EndlessStartRunsLateUntilAbortAndNoCallbackComesAfterIt)
     EXPECT_EQ(FG_OK, FgXferAbort(ring.transfer)); // nothing to stop
 }
 
-namespace {
-
-struct Reentry {
-    FgHandle transfer = 0;
-    std::atomic<FgStatus> abortStatus{FG_OK};
-    std::atomic<int> calls{0};
-};
-
-FgStatus AbortFromCallback(void* context, uint32_t, FgHandle) {
-    auto* reentry = static_cast<Reentry*>(context);
-    reentry->abortStatus.store(FgXferAbort(reentry->transfer));
-    reentry->calls.fetch_add(1);
-    return 0;
-}
-
-} // namespace
-
 TEST(FgSimTransferTest, AbortFromInsideItsOwnCallbackIsRefusedInsteadOfHanging) {
     SimBoard board;
     board.Program("FrameRate=200\n", "MaxWidth=4\nMaxHeight=4\n");
-    const FgHandle a = board.NewBuffer(4, 4, 8);
-    Reentry reentry;
-    reentry.transfer = board.NewTransfer({a});
+    struct Reentry {
+        FgHandle transfer = 0;
+        std::atomic<FgStatus> abortStatus{FG_OK};
+        std::atomic<int> calls{0};
+    } reentry;
+    reentry.transfer = board.NewTransfer({board.NewBuffer(4, 4, 8)});
+    auto abortFromCallback = [](void* context, uint32_t, FgHandle) -> FgStatus {
+        auto* self = static_cast<Reentry*>(context);
+        self->abortStatus.store(FgXferAbort(self->transfer));
+        self->calls.fetch_add(1);
+        return 0;
+    };
     ASSERT_EQ(FG_OK, FgXferRegisterCallback(reentry.transfer, FG_EVENT_END_OF_TRANSFER,
-                                            &AbortFromCallback, &reentry));
+                                            abortFromCallback, &reentry));
     ASSERT_EQ(FG_OK, FgXferStart(reentry.transfer, FG_XFER_ENDLESS));
     while (reentry.calls.load() < 2)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
