@@ -8,7 +8,7 @@ namespace vidrune::test {
 
 using AttributeTest = BoardHost;
 
-TEST_F(AttributeTest, SetsAreCheckedAndApplied) {
+TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValues) {
     // A mode wider than the sensor is limited to it; its sub-sampling leaves "DATA SCALE" 1.
     ASSERT_TRUE(Open(files.WriteSingle(
         SimCamera{.maxWidth = 1024, .maxHeight = 512, .extra = {}},
@@ -54,20 +54,8 @@ TEST_F(AttributeTest, SetsAreCheckedAndApplied) {
         }
         EXPECT_EQ(Numeric("DATA SET SIZE"), step.size);
     }
-}
 
-TEST_F(AttributeTest, ARotatedCameraSwapsTheNamesTheHostUses) {
-    ASSERT_TRUE(
-        Open(files.WriteSingle(SimCamera{.maxWidth = 80, .maxHeight = 60, .extra = {}},
-                               SimMode{.width = 80, .height = 40, .extra = {}}, "ROTATEDATA=1\n")));
-    // The host's WIDTH is the camera's height: limited by MAX USER HEIGHT (40).
-    EXPECT_EQ(Set("WIDTH", 50), 0);
-    EXPECT_EQ(Set("WIDTH", 30), 1);
-    EXPECT_EQ(Numeric("HEIGHT"), 80);
-}
-
-TEST_F(AttributeTest, DisplayCommandsAndRefusedTextsAndNumbers) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    // On the same device: display commands, and texts and numbers that are refused.
     EXPECT_EQ(Numeric("DISPLAY MODE"), 1);
     for (const auto& [mode, shown] : {std::pair{5, 1}, {4, 4}}) {
         GraphicsCommand command = Graphics(10, 0, 0);

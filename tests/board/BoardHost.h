@@ -12,9 +12,9 @@
 namespace vidrune::test {
 
 // A host on the simulated board: the plug-in loaded by name, and helpers for the
-// calling order every host follows.
+// calling order every host follows. Public, so that table rows can drive it too.
 class BoardHost : public ::testing::Test {
-protected:
+public:
     // Initialises with the configuration and makes the named camera (default: the first)
     // and its first mode current.
     bool Initialize(const std::string& config, const char* camera = nullptr) {
@@ -31,12 +31,9 @@ protected:
 
     // The one-camera configuration at a frame rate slow enough that a test sees frames
     // arrive one by one.
-    std::string SlowConfig(double frameRate = 20) {
-        SimCamera camera;
-        camera.frameRate = frameRate;
-        SimMode mode;
-        mode.frameRate = std::to_string(frameRate);
-        return files.WriteSingle(camera, mode);
+    std::string SlowConfig() {
+        return files.WriteSingle(SimCamera{.frameRate = 20, .extra = {}},
+                                 SimMode{.frameRate = "20", .extra = {}});
     }
 
     VidruneDevice* Device() { return plugin.GetDeviceHandle(); }

@@ -24,15 +24,22 @@ using ConfigurationTest = BoardHost;
 
 } // namespace
 
-TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndTheCamerasTheyGive) {
+TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndTheCamerasAndBoardTheyGive) {
     std::string tenCameras;
     for (int n = 1; n <= 10; ++n)
         tenCameras += Camera(n, "Cam" + std::to_string(n)) + Mode(n, 1);
+    // A board section with the given buffer count, a blank line, and one camera.
+    auto buffers = [](const std::string& count) {
+        return "[STRAVIK2]\nNAME=Board A\nDATABUFFERS=" + count + "\n\n" + Camera(1, "Cam") +
+               Mode(1, 1);
+    };
     struct Case {
         std::string text;
         uint32_t cameras; // none: the initialisation fails with 23
         const char* camera = "Cam";
         uint32_t id = 0x10100;
+        double buffers = 4;
+        const char* board = "STRAVIK2 MONO";
     };
     const Case cases[] = {
         {"[STRAVIK2]\nNAME=Board\n", 0}, // no usable first camera
@@ -49,6 +56,10 @@ TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndTheCamerasTheyGive) {
         {Camera(1, "Lonely") + Camera(2, "Second") + Mode(2, 1) + Camera(3, "Third") + Mode(3, 1),
          2, "Third", 0x10101},
         {tenCameras, 10, "Cam10", 0x10109},
+        // Buffer counts are limited to 1 to 20.
+        {buffers("50"), 1, "Cam", 0x10100, 20, "Board A"},
+        {buffers("0"), 1, "Cam", 0x10100, 1, "Board A"},
+        {buffers("7"), 1, "Cam", 0x10100, 7, "Board A"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
@@ -58,6 +69,10 @@ TEST_F(ConfigurationTest, WhichConfigurationsInitialiseAndTheCamerasTheyGive) {
             EXPECT_EQ(plugin.AcqGetLastError(), 23u);
         } else {
             EXPECT_EQ(plugin.GetInputDeviceId(c.camera), c.id);
+            EXPECT_EQ(Numeric("GRAB DATA BUFFERS"), c.buffers);
+            const char* board = nullptr;
+            ASSERT_EQ(plugin.AcqDeviceQuery("NAME", &board), 1);
+            EXPECT_STREQ(board, c.board);
         }
         plugin.FreeDeviceResources();
     }
@@ -106,22 +121,6 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
         const char* text = nullptr;
         EXPECT_EQ(query(camera, name, &text), want != nullptr ? 1 : 0) << name;
         EXPECT_STREQ(text, want) << name;
-    }
-}
-
-TEST_F(ConfigurationTest, DeviceSectionDefaultsAndBufferLimits) {
-    for (const auto& [given, used] : {std::pair{"", 4}, {"50", 20}, {"0", 1}, {"7", 7}}) {
-        SCOPED_TRACE(given);
-        const std::string section =
-            *given == '\0' ? "" : std::string("[STRAVIK2]\nNAME=Board A\nDATABUFFERS=") + given;
-        ASSERT_EQ(plugin.InitializeDevice(
-                      files.WriteConfig(section + "\n" + Camera(1, "Cam") + Mode(1, 1)).c_str()),
-                  1);
-        EXPECT_EQ(Numeric("GRAB DATA BUFFERS"), used);
-        const char* name = nullptr;
-        ASSERT_EQ(plugin.AcqDeviceQuery("NAME", &name), 1);
-        EXPECT_STREQ(name, *given == '\0' ? "STRAVIK2 MONO" : "Board A");
-        plugin.FreeDeviceResources();
     }
 }
 

@@ -9,7 +9,8 @@ namespace vidrune::test {
 
 using LifecycleTest = BoardHost;
 
-TEST_F(LifecycleTest, CloseAndOpenInEachState) {
+// Close, open and initialise in each state; what they refuse changes nothing.
+TEST_F(LifecycleTest, CloseOpenAndInitialiseInEachState) {
     // Before initialisation: close gives 7 and leaves the last error alone.
     VidruneDevice* device = Device();
     device->ops->SetLastError(device, 12);
@@ -17,7 +18,7 @@ TEST_F(LifecycleTest, CloseAndOpenInEachState) {
     EXPECT_EQ(plugin.AcqGetLastError(), 12u);
 
     // Without a board the device does not start.
-    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    const std::string config = files.WriteSingle(SimCamera{.extra = "DropFrames=2\n"}, {});
     vidrune::test::Environment::Set("VIDRUNE_SIM_BOARDS", "0");
     EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 7u);
@@ -38,8 +39,30 @@ TEST_F(LifecycleTest, CloseAndOpenInEachState) {
     double width = 0;
     EXPECT_EQ(plugin.AcqDeviceQuery("WIDTH", &width), 0); // open attributes are gone
     EXPECT_EQ(plugin.SetCurrentInputMode(plugin.GetCurrentInputMode()), 1);
+
+    // Initialised again from another file in another folder: still the first cameras and
+    // the first folder.
+    const char* folder = nullptr;
+    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &folder), 1);
+    const std::string firstFolder = folder;
+    SimBoardFiles other;
+    const std::string otherConfig =
+        other.WriteSingle(SimCamera{}, SimMode{}, "",
+                          SimBoardFiles::CameraSection("CAMERA2", "Other") +
+                              SimBoardFiles::ModeSection("CAMERA2_MODE1", SimMode{}));
+    EXPECT_EQ(plugin.InitializeDevice(otherConfig.c_str()), 1);
+    EXPECT_EQ(plugin.GetNumInputDevices(), 1u);
+    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &folder), 1);
+    EXPECT_EQ(folder, firstFolder);
+
     ASSERT_EQ(plugin.OpenDevice(), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
+    // A refused second open leaves the frame rate, so a lost frame is still a gap.
+    EXPECT_EQ(plugin.OpenDevice(), 1u);
+    ASSERT_EQ(Acquire(4, true), 1);
+    std::vector<uint8_t> frame;
+    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame), 0);
+    EXPECT_EQ(plugin.AcqGetLastError(), 21u);
 }
 
 // A mode's camera file by rooted or relative path, with the VIC file beside it. A first mode
@@ -94,34 +117,6 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
         EXPECT_EQ(plugin.AcqGetLastError(), 0u);
         plugin.FreeDeviceResources();
     }
-}
-
-TEST_F(LifecycleTest, RefusedInitialisationsAndOpensChangeNothing) {
-    const std::string config = files.WriteSingle(SimCamera{.extra = "DropFrames=2\n"}, {});
-    ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
-    const char* folder = nullptr;
-    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &folder), 1);
-    const std::string firstFolder = folder;
-
-    // Another file in another folder: still the first cameras and the first folder.
-    SimBoardFiles other;
-    const std::string otherConfig =
-        other.WriteSingle(SimCamera{}, SimMode{}, "",
-                          SimBoardFiles::CameraSection("CAMERA2", "Other") +
-                              SimBoardFiles::ModeSection("CAMERA2_MODE1", SimMode{}));
-    EXPECT_EQ(plugin.InitializeDevice(otherConfig.c_str()), 1);
-    EXPECT_EQ(plugin.GetNumInputDevices(), 1u);
-    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &folder), 1);
-    EXPECT_EQ(folder, firstFolder);
-
-    // A refused second open leaves the frame rate, so a lost frame is still a gap.
-    ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
-    ASSERT_EQ(plugin.OpenDevice(), 0);
-    EXPECT_EQ(plugin.OpenDevice(), 1u);
-    ASSERT_EQ(Acquire(4, true), 1);
-    std::vector<uint8_t> frame;
-    EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame), 0);
-    EXPECT_EQ(plugin.AcqGetLastError(), 21u);
 }
 
 } // namespace vidrune::test

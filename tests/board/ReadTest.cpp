@@ -93,6 +93,10 @@ TEST_F(ReadTest, RegionsShowTheSubSampledFrameTurned) {
         ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 4, 4);
         EXPECT_EQ(plugin.ReadDevice(&request), 0);
         EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+        // The host's WIDTH is the camera's height: limited by MAX USER HEIGHT (40).
+        EXPECT_EQ(Set("WIDTH", 41), 0);
+        EXPECT_EQ(Set("WIDTH", 30), 1);
+        EXPECT_EQ(Numeric("HEIGHT"), 96);
         plugin.FreeDeviceResources();
     }
 }

@@ -7,7 +7,7 @@
 using vidrune::CAcqDimension;
 using vidrune::CAcqDimList;
 
-TEST(DimListTest, TypeIsFixedAtCreationLookupsAreExactAndTheNewestIsAtTheHead) {
+TEST(DimListTest, TypesAreFixedLookupsExactTheNewestAtTheHeadAndTypedAccessFinite) {
     CAcqDimList list;
     ASSERT_EQ(list.SetNumeric("WIDTH", 640), 1);
     EXPECT_EQ(list.SetString("WIDTH", "wide"), 0);
@@ -33,12 +33,9 @@ TEST(DimListTest, TypeIsFixedAtCreationLookupsAreExactAndTheNewestIsAtTheHead) {
     // Empty names cannot be compared and are refused.
     EXPECT_EQ(list.AddNumeric("", 1), 0);
     EXPECT_EQ(list.SetString("", "x"), 0);
-}
 
-// Typed access goes by the stored type, changes only what exists, and takes only finite
-// numbers. An equal text keeps the stored address.
-TEST(DimListTest, TypedAccessFollowsTheStoredTypeAndRefusesWhatIsNotAFiniteNumber) {
-    CAcqDimList list;
+    // Typed access goes by the stored type, changes only what exists, and takes only finite
+    // numbers. An equal text keeps the stored address.
     list.AddNumeric("GAIN", 2.5);
     list.AddString("PORT", "COM1");
     const char* before = nullptr;
@@ -50,7 +47,7 @@ TEST(DimListTest, TypedAccessFollowsTheStoredTypeAndRefusesWhatIsNotAFiniteNumbe
     char port2[] = "COM2";
     ASSERT_EQ(list.TypedSet("PORT", port2), 1);
     EXPECT_EQ(list.TypedSet("ABSENT", port2), 0);
-    EXPECT_EQ(list.GetCount(), 2u);
+    EXPECT_EQ(list.GetCount(), 3u);
     ASSERT_EQ(list.TypedQuery("PORT", &port), 1);
     EXPECT_STREQ(port, "COM2");
     for (double notFinite : {std::nan(""), HUGE_VAL, -HUGE_VAL})

@@ -39,7 +39,9 @@ TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
     }
 }
 
-TEST(FgSimFilesTest, MissingFilesSectionsAndBadValuesFailTheLoadAndChangeNothing) {
+// Missing files, sections and bad values fail the load and change nothing; a good load
+// reaches the acquisition, which hands its settings back.
+TEST(FgSimFilesTest, BadFilesChangeNothingAndTheAcquisitionHandsBackGoodOnes) {
     SimBoard board;
     board.Program("PixelDepth=10\n", "MaxWidth=100\n");
     const std::string missing = board.dir.File("none.cam");
@@ -60,10 +62,8 @@ TEST(FgSimFilesTest, MissingFilesSectionsAndBadValuesFailTheLoadAndChangeNothing
     EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, badVic.c_str()));
     EXPECT_EQ(10u, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
     EXPECT_EQ(100u, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_WIDTH));
-}
 
-TEST(FgSimFilesTest, AcquisitionHandsItsSettingsBackAndStoresItsParameters) {
-    SimBoard board;
+    // Programmed again, the acquisition hands its settings back and stores its parameters.
     board.Program("PixelDepth=14\n", "MaxWidth=300\nMaxHeight=200\nPixelDepth=14\n");
     ASSERT_EQ(FG_OK, FgCamSetPrm(board.camera, FG_CAM_PRM_START_FIELD, 2));
     board.SetCrop(10, 20, 100, 50);

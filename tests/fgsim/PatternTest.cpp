@@ -54,7 +54,7 @@ TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
     EXPECT_EQ(0, widePixels[2 * 6]);
 }
 
-TEST(FgSimPatternTest, SixteenBitPgmFillsWideBuffersAndGivesItsHighByteToNarrowOnes) {
+TEST(FgSimPatternTest, SixteenBitPgmFillsWideAndNarrowBuffersAndMalformedOnesFailTheLoad) {
     SimBoard board;
     const std::vector<uint16_t> samples{0x0102, 0x0A0B, 0x0FFF, 0x0800};
     board.dir.Write("deep.pgm", Pgm(2, 2, 4095, samples));
@@ -70,6 +70,19 @@ TEST(FgSimPatternTest, SixteenBitPgmFillsWideBuffersAndGivesItsHighByteToNarrowO
         EXPECT_EQ(samples[i] >> 8, widePixels[2 * i + 1]);
         EXPECT_EQ(samples[i] >> 8, narrowPixels[i]);
     }
+
+    // Malformed sources fail the camera load.
+    for (const std::string& bad :
+         {std::string("P2\n1 1\n255\n1"), std::string("P5\n4 4\n255\nshort"),
+          std::string("P5\n0 1\n255\n"), std::string("P5\n1 1\n70000\n\1\1"),
+          Pgm(1, 1, 255, {5}) + "garbage"}) {
+        board.dir.Write("bad.pgm", bad);
+        const std::string path = board.dir.Write("bad.cam", "[Camera]\nSource=bad.pgm\n");
+        EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str())) << bad;
+    }
+    std::filesystem::create_directories(board.dir.File("empty"));
+    const std::string path = board.dir.Write("empty.cam", "[Camera]\nSource=empty\n");
+    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str()));
 }
 
 // The files of a folder in name order, each image in turn and then again from the first,
@@ -99,19 +112,4 @@ TEST(FgSimPatternTest, EightBitPgmImagesOfAFolderPlayInALoopTiledOverTheSensor) 
                 EXPECT_EQ(10 * (n % 4 + 1) + ((1 + y) % 2) * 3 + (1 + x) % 3, pixels[y * 7 + x])
                     << n;
     }
-}
-
-TEST(FgSimPatternTest, MalformedPgmSourcesFailTheCameraLoad) {
-    SimBoard board;
-    for (const std::string& bad :
-         {std::string("P2\n1 1\n255\n1"), std::string("P5\n4 4\n255\nshort"),
-          std::string("P5\n0 1\n255\n"), std::string("P5\n1 1\n70000\n\1\1"),
-          Pgm(1, 1, 255, {5}) + "garbage"}) {
-        board.dir.Write("bad.pgm", bad);
-        const std::string path = board.dir.Write("bad.cam", "[Camera]\nSource=bad.pgm\n");
-        EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str())) << bad;
-    }
-    std::filesystem::create_directories(board.dir.File("empty"));
-    const std::string path = board.dir.Write("empty.cam", "[Camera]\nSource=empty\n");
-    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str()));
 }

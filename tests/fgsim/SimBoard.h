@@ -27,8 +27,7 @@ public:
         auto* self = static_cast<FrameRecorder*>(context);
         uint32_t stamp = 0;
         FgBufferGetPrm(buffer, FG_BUFFER_PRM_TIMESTAMP, &stamp);
-        if (self->delay_.count() > 0)
-            std::this_thread::sleep_for(self->delay_);
+        std::this_thread::sleep_for(self->delay);
         std::lock_guard lock(self->mutex_);
         self->frames_.push_back({buffer, stamp});
         self->arrived_.notify_all();
@@ -43,13 +42,12 @@ public:
         std::lock_guard lock(mutex_);
         return frames_;
     }
-    void SetDelay(std::chrono::milliseconds delay) { delay_ = delay; }
+    std::chrono::milliseconds delay{0}; // how long each callback takes
 
 private:
     std::mutex mutex_;
     std::condition_variable arrived_;
     std::vector<Frame> frames_;
-    std::chrono::milliseconds delay_{0};
 };
 
 // The board as the driver opens it: servers, acquisition, camera and VIC objects

@@ -121,8 +121,8 @@ TEST_P(PixelKernels, ExtractMatchesPerPixelCopyForRandomRegions) {
 }
 
 // Small cases worked out by hand, so that the per-pixel references above cannot share a
-// mistake with the kernels unnoticed.
-TEST(PixelConverter, HandWorkedExamples) {
+// mistake with the kernels unnoticed, and refused arguments.
+TEST(PixelConverter, HandWorkedExamplesAndRefusedArgumentsLeaveTheDestinationAlone) {
     Bytes grid(8 * 5);
     for (std::size_t i = 0; i < grid.size(); ++i)
         grid[i] = static_cast<uint8_t>(i);
@@ -139,10 +139,8 @@ TEST(PixelConverter, HandWorkedExamples) {
     Bytes turned = Destination(6);
     PixelConverter::RotateClockwise(rows.data(), turned.data(), 2, 3, 1);
     EXPECT_EQ(Bytes(turned.begin(), turned.begin() + 6), (Bytes{'d', 'a', 'e', 'b', 'f', 'c'}));
-}
 
-// Unsupported pixel sizes and factors, and empty images: nothing written.
-TEST(PixelConverter, RefusedArgumentsLeaveTheDestinationAlone) {
+    // Unsupported pixel sizes and factors, and empty images: nothing written.
     std::mt19937 rng(3);
     const Bytes source = RandomBytes(rng, 64 * 8 * 4);
     const Bytes untouched = Destination(64);
