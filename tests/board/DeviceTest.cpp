@@ -29,6 +29,12 @@ protected:
         return SimDevice::Open(*device, config);
     }
 
+    // A new device in place of the old one, open on the same configuration.
+    ::testing::AssertionResult Renew() {
+        device = std::make_unique<CVidrune>("STRAVIK2 MONO");
+        return SimDevice::Open(*device, config);
+    }
+
     int Start(uint32_t kind, int32_t frames = 0, bool wait = false) {
         return SimDevice::Start(*device, kind, frames, wait);
     }
@@ -52,9 +58,8 @@ constexpr uint32_t kStallMs = 6000;
 } // namespace
 
 // The callback moves through the ring and stops on the last frame; a close leaves no buffer
-// behind, a free no object of the library at all; a device opened again takes trigger
-// settings.
-TEST_F(DeviceTest, FourBuffersInARingNothingLeftAfterACloseOrAFreeAndTriggersAfter) {
+// behind, a free no object of the library at all.
+TEST_F(DeviceTest, FourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
     ASSERT_TRUE(Open());
     const vidrune::GrabBufferRing* ring = device->Ring();
     ASSERT_EQ(ring->Count(), 4);
@@ -77,32 +82,6 @@ TEST_F(DeviceTest, FourBuffersInARingNothingLeftAfterACloseOrAFreeAndTriggersAft
     ASSERT_TRUE(SimDevice::Open(*device, config));
     EXPECT_EQ(device->IsValid(), 1);
     EXPECT_EQ(Acquire(4), 1);
-
-    // The reopened device hands trigger settings to the board and refuses others.
-    struct Step {
-        const char* name;
-        double value;
-        int result;
-        uint32_t boardMode, boardLevel;
-    };
-    const Step steps[] = {
-        {"TRIGGER MODE", 2, 1, 8, 4}, // level 2 is the board's 4
-        {"TRIGGER LEVEL", 1, 1, 8, 8}, {"TRIGGER MODE", 2, 1, 8, 8}, {"TRIGGER MODE", 3, 0, 8, 8},
-        {"TRIGGER LEVEL", 3, 0, 8, 8}, {"TRIGGER MODE", 1, 1, 1, 8},
-    };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::string(step.name) + " " + std::to_string(step.value));
-        double value = step.value;
-        EXPECT_EQ(device->AcqDeviceSet(step.name, &value, 1), step.result);
-        if (step.result == 0) {
-            EXPECT_EQ(device->GetLastError(), 12u);
-        }
-        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_MODE), step.boardMode);
-        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_LEVEL), step.boardLevel);
-    }
-    EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_DELAY), 30u);
-    double shutter = 500; // offered to the camera
-    EXPECT_EQ(device->AcqDeviceSet("MAN SHUTTER", &shutter, 1), 1);
 }
 
 TEST_F(DeviceTest, TheGapLimitIsOneAndAHalfFramesAndStaysSaneForAbsurdRates) {
@@ -151,6 +130,34 @@ TEST_F(DeviceTest, ARefusedBufferShowsTheMessageAndFailsWith9) {
     EXPECT_EQ(LiveObjectCount(FG_KIND_CAMERA), 0u);
 }
 
+TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
+    ASSERT_TRUE(Open());
+    struct Step {
+        const char* name;
+        double value;
+        int result;
+        uint32_t boardMode, boardLevel;
+    };
+    const Step steps[] = {
+        {"TRIGGER MODE", 2, 1, 8, 4}, // level 2 is the board's 4
+        {"TRIGGER LEVEL", 1, 1, 8, 8}, {"TRIGGER MODE", 2, 1, 8, 8}, {"TRIGGER MODE", 3, 0, 8, 8},
+        {"TRIGGER LEVEL", 3, 0, 8, 8}, {"TRIGGER MODE", 1, 1, 1, 8},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(std::string(step.name) + " " + std::to_string(step.value));
+        double value = step.value;
+        EXPECT_EQ(device->AcqDeviceSet(step.name, &value, 1), step.result);
+        if (step.result == 0) {
+            EXPECT_EQ(device->GetLastError(), 12u);
+        }
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_MODE), step.boardMode);
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_LEVEL), step.boardLevel);
+    }
+    EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_DELAY), 30u);
+    double shutter = 500; // offered to the camera
+    EXPECT_EQ(device->AcqDeviceSet("MAN SHUTTER", &shutter, 1), 1);
+}
+
 // The display's draw rate does not show this: it draws what it is given at its own pace.
 TEST_F(DeviceTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
     ASSERT_TRUE(
@@ -185,9 +192,7 @@ TEST_F(DeviceTest, BoardThreadsHeldUpPastTheDevicesLifetime) {
             Start(VIDRUNE_ACQUIRE_CONTINUOUS);
             EXPECT_EQ(device->FreeDeviceResources(), 0);
         }
-        // A new device in place of the old one.
-        device = std::make_unique<CVidrune>("STRAVIK2 MONO");
-        ASSERT_TRUE(SimDevice::Open(*device, config));
+        ASSERT_TRUE(Renew());
         EXPECT_EQ(Acquire(2), 1);
         Clock::Sleep(kStallMs + 500);
         EXPECT_EQ(Acquire(2), 1);
