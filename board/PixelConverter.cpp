@@ -206,35 +206,78 @@ VIDRUNE_TARGET_AVX2 inline void EverySecond8Step(const uint8_t* s, uint8_t* d, _
 // Each AVX2 row takes whole 32-byte steps under the same rule as the SSE2 rows (nothing past
 // the last addressed pixel is read) and hands the rest of the row to the SSE2 row.
 //
-// The most used one, XS 2 of 8-bit pixels, continues after one step from the row's start
-// from the first pixel whose destination is 32-byte aligned (rewriting a few pixels with the
-// same values: a store across two cache lines costs two), and ends with one step that ends on
-// the last pixel instead of the SSE2 row.
-VIDRUNE_TARGET_AVX2 void EverySecond8Avx2(const uint8_t* source, uint8_t* destination,
-                                          std::size_t width) {
-    const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
-    std::size_t i = 0;
-    if (width > 64) {
-        EverySecond8Step(source, destination, lowBytes);
-        const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(destination) % 32;
-        i = misalignment == 0 ? 32 : 32 - misalignment;
-    }
-    for (; i + 64 < width; i += 64) {
+// The most used one, XS 2 of 8-bit pixels, takes one step at each end of the row and fills
+// the middle with steps whose destinations are 32-byte aligned (rewriting a few pixels with
+// the same values where they overlap the end steps).
+
+// The first and the last 32 pixels: one step each, the last loaded one byte early as in the
+// SSE2 row so that nothing past the last addressed pixel is read.
+VIDRUNE_TARGET_AVX2 inline void EverySecond8Ends(const uint8_t* source, uint8_t* destination,
+                                                 std::size_t width, __m256i lowBytes) {
+    EverySecond8Step(source, destination, lowBytes);
+    const uint8_t* s = source + 2 * width - 65;
+    const __m256i a = _mm256_srli_epi16(Load256(s), 8);
+    const __m256i b = _mm256_srli_epi16(Load256(s + 32), 8);
+    Store256(destination + width - 32,
+             _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), kQuartersInOrder));
+}
+
+// The steps between the ends, all storing to 32-byte aligned destinations (a store across two
+// cache lines costs two): `steps` of them from pixel `first` on, upwards or downwards.
+VIDRUNE_TARGET_AVX2 inline void EverySecond8Upwards(const uint8_t* source, uint8_t* destination,
+                                                    std::size_t first, std::size_t steps,
+                                                    __m256i lowBytes) {
+    std::size_t k = 0;
+    for (; k + 2 <= steps; k += 2) {
+        const std::size_t i = first + 32 * k;
         EverySecond8Step(source + 2 * i, destination + i, lowBytes);
         EverySecond8Step(source + 2 * i + 64, destination + i + 32, lowBytes);
     }
-    for (; i + 32 < width; i += 32)
+    if (k < steps)
+        EverySecond8Step(source + 2 * (first + 32 * k), destination + first + 32 * k, lowBytes);
+}
+
+VIDRUNE_TARGET_AVX2 inline void EverySecond8Downwards(const uint8_t* source, uint8_t* destination,
+                                                      std::size_t first, std::size_t steps,
+                                                      __m256i lowBytes) {
+    std::size_t k = steps;
+    for (; k >= 2; k -= 2) {
+        const std::size_t i = first + 32 * (k - 2);
+        EverySecond8Step(source + 2 * i + 64, destination + i + 32, lowBytes);
         EverySecond8Step(source + 2 * i, destination + i, lowBytes);
-    if (width > 32) {
-        // The last 32 pixels, loaded one byte early as in the SSE2 row.
-        const uint8_t* s = source + 2 * width - 65;
-        const __m256i a = _mm256_srli_epi16(Load256(s), 8);
-        const __m256i b = _mm256_srli_epi16(Load256(s + 32), 8);
-        Store256(destination + width - 32,
-                 _mm256_permute4x64_epi64(_mm256_packus_epi16(a, b), kQuartersInOrder));
+    }
+    if (k == 1)
+        EverySecond8Step(source + 2 * first, destination + first, lowBytes);
+}
+
+// The cache's stream prefetcher runs on past the end of what a loop reads, into the skipped
+// row between two rows read, but never past the end of a 4 KB page. The row is read in the
+// direction whose overrun the nearer page boundary cuts short: downwards when the row starts
+// at a page boundary, as every second row of a page-aligned frame 2048 pixels wide does.
+bool ReadsDownwards(const uint8_t* begin, const uint8_t* end) {
+    constexpr std::uintptr_t kPage = 4096;
+    const std::uintptr_t before = reinterpret_cast<std::uintptr_t>(begin) % kPage;
+    const std::uintptr_t after = (kPage - reinterpret_cast<std::uintptr_t>(end) % kPage) % kPage;
+    return before < after;
+}
+
+VIDRUNE_TARGET_AVX2 void EverySecond8Avx2(const uint8_t* source, uint8_t* destination,
+                                          std::size_t width) {
+    if (width <= 64) {
+        EverySecond8Sse2(source, destination, width);
         return;
     }
-    EverySecond8Sse2(source + 2 * i, destination + i, width - i);
+    const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+    EverySecond8Ends(source, destination, width, lowBytes);
+    const std::size_t misalignment = reinterpret_cast<std::uintptr_t>(destination) % 32;
+    const std::size_t first = misalignment == 0 ? 32 : 32 - misalignment;
+    // Steps start before the end step's first pixel, so that no pixel is left between them.
+    const std::size_t endStep = width - 32;
+    const std::size_t steps = first < endStep ? (endStep - 1 - first) / 32 + 1 : 0;
+    if (ReadsDownwards(source, source + 2 * width - 1))
+        EverySecond8Downwards(source, destination, first, steps, lowBytes);
+    else
+        EverySecond8Upwards(source, destination, first, steps, lowBytes);
 }
 
 VIDRUNE_TARGET_AVX2 void EverySecond16Avx2(const uint8_t* source, uint8_t* destination,

@@ -120,6 +120,27 @@ TEST_P(PixelKernels, ExtractMatchesPerPixelCopyForRandomRegions) {
     }
 }
 
+// Rows that start at a page boundary and rows that end at one are read in opposite
+// directions by the 8-bit XS 2 row (for the cache's prefetcher); both give the same pixels.
+TEST_P(PixelKernels, EverySecondPixelOfRowsAtEitherEndOfAPage) {
+    constexpr std::size_t kPage = 4096;
+    std::mt19937 rng(20261207);
+    const Bytes frame = RandomBytes(rng, 5 * kPage);
+    const std::size_t toPage =
+        (kPage - reinterpret_cast<std::uintptr_t>(frame.data()) % kPage) % kPage;
+    // One page a row; 300 pixels taken from 599 bytes.
+    const Region g{kPage, 1, 0, 0, 300, 3, 2, 1};
+    for (const std::size_t offset : {std::size_t{0}, kPage - 599}) {
+        const uint8_t* source = frame.data() + toPage + offset;
+        Bytes expected = Destination(300 * 3);
+        Bytes actual = expected;
+        PixelConverter::ExtractRegion(source, g.sourceWidth, 1, 0, 0, g.width, g.height, 2, 1,
+                                      actual.data(), GetParam());
+        ExtractPerPixel(source, g, expected.data());
+        EXPECT_EQ(actual, expected) << "row offset in the page " << offset;
+    }
+}
+
 // Small cases worked out by hand, so that the per-pixel references above cannot share a
 // mistake with the kernels unnoticed, and refused arguments.
 TEST(PixelConverter, HandWorkedExamplesAndRefusedArgumentsLeaveTheDestinationAlone) {
