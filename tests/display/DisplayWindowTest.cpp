@@ -18,6 +18,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <ostream>
 
 namespace vidrune::test {
 
@@ -174,6 +175,10 @@ struct DepthCase {
     int32_t zoom;
     PixelOf pixel;
 };
+
+void PrintTo(const DepthCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class DisplayDepthTest : public DisplayWindowTest, public testing::WithParamInterface<DepthCase> {};
 

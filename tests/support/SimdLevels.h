@@ -2,7 +2,17 @@
 
 #include "board/SimdDispatch.h"
 
+#include <ostream>
 #include <vector>
+
+namespace vidrune {
+
+// Test lists and failure messages name the level instead of printing its bytes.
+inline void PrintTo(SimdLevel level, std::ostream* os) {
+    *os << SimdDispatch::Name(level);
+}
+
+} // namespace vidrune
 
 namespace vidrune::test {
 
