@@ -70,11 +70,7 @@ public:
     int32_t DoneCount() const { return doneCount_; }
     uint32_t GapLimit() const { return gapLimit_; }
     uint32_t MissedFrameFlag() const { return missedFrame_; }
-    FgHandle Transfer() const { return transfer_; }
     FgHandle Acquisition() const { return acquisition_; }
-    FgHandle Vic() const { return vic_; }
-    FgHandle Camera() const { return camera_; }
-    const ScratchImage& Scratch() const { return scratch_; }
     uint32_t LiveConversions() const { return liveConversions_; }
     // Replaces the display (tests run the display without a window this way).
     void SetDisplay(std::unique_ptr<CDispLive> display);

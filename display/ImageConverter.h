@@ -40,9 +40,6 @@ public:
     // flag clear, resets them to the full depth (gain 2^bits, offset 0, no invert).
     void AutoLevel(const uint8_t* buffer, size_t pixelCount, int bitsPerPixel, bool autoLevelFlag);
 
-    // The counts of the last AutoLevel run; empty until one ran with the flag set.
-    const uint32_t* Histogram() const { return histogram_.get(); }
-
     // The first value from the top with at least 2 counts and at least 10 counts among
     // the nine values below it (value 0 excluded); 0 when there is none.
     static int32_t FindHigh(const uint32_t* histogram);
