@@ -91,25 +91,28 @@ void EvictCaches() {
     benchmark::ClobberMemory();
 }
 
-double ColdSeconds(const std::function<void()>& step) {
-    EvictCaches();
+double TimedSeconds(bool cold, const std::function<void()>& step) {
+    if (cold)
+        EvictCaches();
     const auto start = Clock::now();
     step();
     benchmark::ClobberMemory();
     return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// As Measure, but every call starts from empty caches, and memcpy of the output bytes runs
-// the same way, alternating with `step`, so that the ratio compares like with like.
-void MeasureCold(benchmark::State& state, std::size_t outputBytes,
-                 const std::function<void()>& step) {
+// As Measure, but memcpy of the output bytes runs in the same loop, alternating with `step`,
+// so that each finds the caches as the other left them (or, cold, empty): the ratio then
+// compares like with like, where Measure's memcpy runs on its own with its bytes cached.
+void MeasureAlternating(benchmark::State& state, std::size_t outputBytes, bool cold,
+                        const std::function<void()>& step) {
     const auto& frame = Frame(outputBytes > std::size_t{kSide} * kSide ? 2 : 1);
     std::vector<uint8_t> target(outputBytes);
     double copySeconds = 0;
     double stepSeconds = 0;
     for (auto _ : state) {
-        copySeconds += ColdSeconds([&] { std::memcpy(target.data(), frame.data(), outputBytes); });
-        const double seconds = ColdSeconds(step);
+        copySeconds +=
+            TimedSeconds(cold, [&] { std::memcpy(target.data(), frame.data(), outputBytes); });
+        const double seconds = TimedSeconds(cold, step);
         stepSeconds += seconds;
         state.SetIterationTime(seconds);
     }
@@ -240,17 +243,20 @@ void RegisterRotate(int bytesPerPixel, int rows) {
             });
         });
     for (SimdLevel level : Levels())
-        benchmark::RegisterBenchmark(
-            (name + "/Vidrune_" + SimdDispatch::Name(level) + "/cold").c_str(),
-            [=](benchmark::State& state) {
-                std::vector<uint8_t> out(bytes);
-                MeasureCold(state, bytes, [&] {
-                    PixelConverter::RotateClockwise(Frame(bytesPerPixel).data(), kSide, out.data(),
-                                                    rows, kSide, bytesPerPixel, level);
-                });
-            })
-            ->UseManualTime()
-            ->Unit(benchmark::kMicrosecond);
+        for (const bool cold : {false, true})
+            benchmark::RegisterBenchmark(
+                (name + "/Vidrune_" + SimdDispatch::Name(level) + (cold ? "/cold" : "/alternating"))
+                    .c_str(),
+                [=](benchmark::State& state) {
+                    std::vector<uint8_t> out(bytes);
+                    MeasureAlternating(state, bytes, cold, [&] {
+                        PixelConverter::RotateClockwise(Frame(bytesPerPixel).data(), kSide,
+                                                        out.data(), rows, kSide, bytesPerPixel,
+                                                        level);
+                    });
+                })
+                ->UseManualTime()
+                ->Unit(benchmark::kMicrosecond);
 #if defined(VIDRUNE_HAVE_LIBYUV)
     Register(name + "/libyuv::RotatePlane", [=](benchmark::State& state) {
         const auto& frame = Frame(bytesPerPixel);
