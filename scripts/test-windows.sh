@@ -14,6 +14,7 @@ export WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 stop_wine() { wineserver -k 2> /dev/null || true; }
 trap stop_wine EXIT
 
+status=0
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -euo pipefail
     build_dir=$1
@@ -47,5 +48,20 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # the end, and the services with it.
     wineserver -p
     wine "$build_dir/bin/device_tests.exe" --gtest_list_tests > /dev/null 2>&1 < /dev/null
-    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300
-' test-windows "$build_dir"
+    ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300 |
+        tee "$build_dir.ctest.log"
+' test-windows "$build_dir" || status=$?
+
+# The Wine server lists its remaining objects when it stops, thousands of lines that
+# would bury ctest's report: stop it first, then repeat what failed.
+stop_wine
+wineserver -w 2> /dev/null || true
+trap - EXIT
+if ((status != 0)) && [[ -f $build_dir.ctest.log ]]; then
+    echo "== windows: the tests that failed, again"
+    awk '/\*\*\*(Failed|Timeout|Exception)/ { shown = 1 }
+         /^ *Start +[0-9]+:|^ *[0-9]+\/[0-9]+ Test +#/ && !/\*\*\*/ { shown = 0 }
+         shown' "$build_dir.ctest.log"
+    sed -n '/tests passed, /,$p' "$build_dir.ctest.log"
+fi
+exit "$status"
