@@ -15,6 +15,7 @@ stop_wine() { wineserver -k 2> /dev/null || true; }
 trap stop_wine EXIT
 
 status=0
+rm -f "$build_dir.ctest.log"
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     set -euo pipefail
     build_dir=$1
@@ -28,11 +29,14 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     fi
     # Xvfb runs no window manager. Windows that Wine hands to one are taken back out of
     # the maximized state at the next configure event (nothing confirms it), so the
-    # window tests would see a maximize undone at random.
-    if ! grep -q "\"Managed\"=\"N\"" "$WINEPREFIX/user.reg" 2> /dev/null; then
-        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f > /dev/null 2>&1
+    # window tests would see a maximize undone at random. A start Wine cuts short is
+    # tried again.
+    for _ in 1 2 3; do
+        grep -q "\"Managed\"=\"N\"" "$WINEPREFIX/user.reg" 2> /dev/null && break
+        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f > /dev/null 2>&1 ||
+            true
         wineserver -w
-    fi
+    done
     # The serial-line tests write to COM21 and read what arrives on COM22: two Linux
     # pseudo-terminals that socat relays to each other.
     links=$WINEPREFIX/dosdevices
@@ -47,7 +51,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     # output: started here, they keep no pipe of ctest open. The server stays up until
     # the end, and the services with it.
     wineserver -p
-    wine "$build_dir/bin/device_tests.exe" --gtest_list_tests > /dev/null 2>&1 < /dev/null
+    # Wine now and then ends a program at its start (see wine-run.sh); the services are
+    # up by then all the same, and a test that needs them says so.
+    wine "$build_dir/bin/device_tests.exe" --gtest_list_tests > /dev/null 2>&1 < /dev/null ||
+        echo "test-windows: the first Wine program ended with status $?; going on"
     ctest --test-dir "$build_dir" --output-on-failure -j "$(nproc)" --timeout 300 |
         tee "$build_dir.ctest.log"
 ' test-windows "$build_dir" || status=$?
@@ -57,11 +64,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
 stop_wine
 wineserver -w 2> /dev/null || true
 trap - EXIT
-if ((status != 0)) && [[ -f $build_dir.ctest.log ]]; then
-    echo "== windows: the tests that failed, again"
+if ((status != 0)); then
+    echo "== windows: ended with status $status; the tests that failed, again"
     awk '/\*\*\*(Failed|Timeout|Exception)/ { shown = 1 }
          /^ *Start +[0-9]+:|^ *[0-9]+\/[0-9]+ Test +#/ && !/\*\*\*/ { shown = 0 }
-         shown' "$build_dir.ctest.log"
-    sed -n '/tests passed, /,$p' "$build_dir.ctest.log"
+         shown' "$build_dir.ctest.log" 2> /dev/null || echo "(ctest did not run)"
+    sed -n '/tests passed, /,$p' "$build_dir.ctest.log" 2> /dev/null || true
 fi
 exit "$status"
