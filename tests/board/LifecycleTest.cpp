@@ -1,9 +1,12 @@
-// Initialising, opening, closing and freeing the board device through the exports.
+// Initialising, opening, closing and freeing the board device through the exports and
+// through its table.
 #include "BoardHost.h"
+#include "FrameCheck.h"
 #include "support/Environment.h"
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 namespace vidrune::test {
 
@@ -117,6 +120,82 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
         EXPECT_EQ(plugin.AcqGetLastError(), 0u);
         plugin.FreeDeviceResources();
     }
+}
+
+// A host that keeps only the device handle drives a whole cycle through its table. Each
+// slot must reach its own function: one wired to a neighbour answers with another
+// camera, mode, attribute or flag.
+TEST_F(LifecycleTest, TheDeviceTableAloneDrivesAWholeCycle) {
+    VidruneDevice* d = Device();
+    const VidruneDeviceOps& ops = *d->ops;
+    EXPECT_NE(ops.GetRuntimeClass(d), nullptr);
+    EXPECT_EQ(ops.Destructor(d, 1), d); // the device lives as long as the library
+    ops.Serialize(d, nullptr);
+    ops.AssertValid(d);
+    ops.Dump(d, nullptr);
+
+    const std::string config = SlowConfig();
+    ASSERT_EQ(ops.InitializeDevice(d, config.c_str()), 1);
+    EXPECT_EQ(ops.GetInitFlag(d), 1u);
+    // A second file adds its camera after the first.
+    const std::string more = files.WriteConfig(
+        SimBoardFiles::CameraSection("CAMERA1", "Other") +
+            SimBoardFiles::ModeSection(
+                "CAMERA1_MODE1",
+                SimMode{.name = "Half", .frameRate = "20", .width = 32, .extra = {}}),
+        "more.ini");
+    ASSERT_EQ(ops.LoadInputDevices(d, more.c_str()), 1);
+    EXPECT_EQ(plugin.GetNumInputDevices(), 2u);
+    ASSERT_EQ(ops.SetCurrentInputDevice(d, plugin.GetInputDeviceId("Other")), 1);
+    EXPECT_EQ(ops.SetCurrentInputMode(d, plugin.GetInputModeId("Half")), 1);
+    const char* text = nullptr;
+    ASSERT_EQ(ops.AcqInputDeviceQuery(d, "NAME", &text, 1), 1);
+    EXPECT_STREQ(text, "Other");
+    ASSERT_EQ(ops.AcqInputModeQuery(d, "NAME", &text, 1), 1);
+    EXPECT_STREQ(text, "Half");
+    double pixelSize = 0.01;
+    double scale = 2;
+    ASSERT_EQ(ops.AcqInputDeviceSet(d, "PIXEL SIZE", &pixelSize, 1), 1);
+    ASSERT_EQ(ops.AcqInputModeSet(d, "X DATA SCALE", &scale, 1), 1);
+    double seen = 0;
+    ASSERT_EQ(plugin.AcqInputDeviceQuery("PIXEL SIZE", &seen), 1);
+    EXPECT_EQ(seen, 0.01);
+    ASSERT_EQ(plugin.AcqInputModeQuery("X DATA SCALE", &seen), 1);
+    EXPECT_EQ(seen, 2);
+    scale = 1;
+    ASSERT_EQ(plugin.AcqInputModeSet("X DATA SCALE", &scale), 1);
+
+    ASSERT_EQ(ops.OpenDevice(d), 0u);
+    EXPECT_EQ(ops.GetOpenFlag(d), 1u);
+    double level = 2;
+    ASSERT_EQ(ops.AcqDeviceSet(d, "TRIGGER LEVEL", &level, 1), 1);
+    EXPECT_EQ(Numeric("TRIGGER LEVEL"), 2);
+    const AcquireRequest grab = Acquisition(VIDRUNE_ACQUIRE_NORMAL, 2, true);
+    ASSERT_EQ(ops.AcquireStart(d, &grab), 1) << plugin.AcqGetLastError();
+    std::vector<uint8_t> pixels(32 * 48 + 16, 0xEE);
+    ReadRequest read = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 32, 48, pixels.data());
+    ASSERT_EQ(ops.ReadDevice(d, &read), 1) << plugin.AcqGetLastError();
+    // The mode's 32 columns are the middle of the 64-column sensor.
+    EXPECT_EQ(CompareRegion(pixels, FrameGeometry{.cropLeft = 16}, 0, 0, 32, 48, 1), "");
+    const AcquireRequest live = Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
+    ASSERT_EQ(ops.AcquireStart(d, &live), 1);
+    EXPECT_EQ(ops.IsValid(d), 1);
+    EXPECT_EQ(ops.AcquireStop(d), 1);
+    EXPECT_EQ(ops.CloseDevice(d), 0u);
+    EXPECT_EQ(ops.GetOpenFlag(d), 0u);
+    EXPECT_EQ(ops.FreeDeviceResources(d), 0);
+    EXPECT_EQ(ops.GetInitFlag(d), 0u);
+
+    // The four flags are four words.
+    ops.SetStatusWord(d, 0x5A5A);
+    ops.SetReadyFlag(d, 3);
+    ops.SetOpenFlag(d, 0);
+    ops.SetInitFlag(d, 0);
+    EXPECT_EQ(ops.GetStatusWord(d), 0x5A5Au);
+    EXPECT_EQ(ops.GetReadyFlag(d), 3u);
+    EXPECT_EQ(ops.GetOpenFlag(d) + ops.GetInitFlag(d), 0u);
+    ops.SetStatusWord(d, 0);
+    ops.SetReadyFlag(d, 0);
 }
 
 } // namespace vidrune::test
