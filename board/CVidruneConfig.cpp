@@ -189,7 +189,7 @@ int CVidrune::ReadModeSection(const char* path, const char* section, CAcqCameraD
 
 int CVidrune::LoadInputDevices(const char* path) {
     SetLastError(0);
-    if (InputDevices() == nullptr || path == nullptr)
+    if (path == nullptr)
         return 0;
     ReadDeviceSection(path);
 
@@ -206,11 +206,11 @@ int CVidrune::LoadInputDevices(const char* path) {
         if (device->GetNumInputModes() == 0)
             continue;
         // A refused camera is dropped and the next camera number is read.
-        if (InputDevices()->AddInputDevice(std::move(device)))
+        if (AddInputDevice(std::move(device)))
             CommitInputDeviceId();
     }
     // Cameras may have been read without a usable mode among them: that is no camera.
-    if (InputDevices()->GetNumInputDevices() == 0) {
+    if (GetNumInputDevices() == 0) {
         if (GetLastError() == 0)
             SetLastError(23);
         return 0;

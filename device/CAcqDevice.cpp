@@ -3,7 +3,10 @@
 #include "input/CAcqInputDeviceList.h"
 
 #include <cstring>
+#include <mutex>
 #include <new>
+#include <shared_mutex>
+#include <utility>
 
 namespace vidrune {
 
@@ -39,25 +42,38 @@ bool FitsBuffer(const char* name) {
 
 } // namespace
 
+// Calls on the input devices hold the lock: shared for those that only read them, alone
+// for those that change them or move an enumeration on. A host thread may list cameras
+// while another initialises the device again and replaces the whole list.
+template <typename Call>
+auto CAcqDevice::Reading(Call call) const {
+    std::shared_lock lock(inputLock_);
+    return call(static_cast<const CAcqInputDeviceList&>(*inputDevices_));
+}
+
+template <typename Call>
+auto CAcqDevice::Changing(Call call) {
+    std::unique_lock lock(inputLock_);
+    return call(*inputDevices_);
+}
+
 CAcqDevice::CAcqDevice(const char* name, uint32_t type)
     : type_(type), inputDevices_(std::make_unique<CAcqInputDeviceList>()) {
     attributes_.AddString("NAME", name);
 }
 
-CAcqDevice::~CAcqDevice() {
-    inputDevices_.reset();
-}
+CAcqDevice::~CAcqDevice() = default;
 
 int CAcqDevice::InitializeDevice(const char*) {
     return 1;
 }
 
 uint32_t CAcqDevice::OpenDevice() {
-    return inputDevices_ ? inputDevices_->OpenCurrent() : kNoCurrentInputDevice;
+    return Changing([](CAcqInputDeviceList& list) { return list.OpenCurrent(); });
 }
 
 uint32_t CAcqDevice::CloseDevice() {
-    return inputDevices_ ? inputDevices_->CloseCurrent() : kNoCurrentInputDevice;
+    return Changing([](CAcqInputDeviceList& list) { return list.CloseCurrent(); });
 }
 
 int CAcqDevice::FreeDeviceResources() {
@@ -72,12 +88,20 @@ int CAcqDevice::IsValid() const {
         return 0;
     if ((id_ & 0xFF0000u) < 0x10000u)
         return 0;
-    return inputDevices_ ? 1 : 0;
+    return 1;
 }
 
 void CAcqDevice::ResetInputDevices() {
-    inputDevices_ = std::make_unique<CAcqInputDeviceList>();
+    auto fresh = std::make_unique<CAcqInputDeviceList>();
+    std::unique_lock lock(inputLock_);
+    // The names a host was given stay readable until the next reset.
+    retiredInputDevices_ = std::exchange(inputDevices_, std::move(fresh));
     nextInputDeviceOffset_ = 0x100;
+}
+
+int CAcqDevice::AddInputDevice(std::unique_ptr<CAcqInputDevice> device) {
+    return Changing(
+        [&](CAcqInputDeviceList& list) { return list.AddInputDevice(std::move(device)); });
 }
 
 uint32_t CAcqDevice::NextInputDeviceId() const {
@@ -85,11 +109,11 @@ uint32_t CAcqDevice::NextInputDeviceId() const {
 }
 
 int CAcqDevice::SetCurrentInputMode(uint32_t modeId) {
-    return inputDevices_ ? inputDevices_->SetCurrentInputMode(modeId) : 0;
+    return Changing([&](CAcqInputDeviceList& list) { return list.SetCurrentInputMode(modeId); });
 }
 
 int CAcqDevice::SetCurrentInputDevice(uint32_t id) {
-    return inputDevices_ ? inputDevices_->SetCurrentInputDevice(id) : 0;
+    return Changing([&](CAcqInputDeviceList& list) { return list.SetCurrentInputDevice(id); });
 }
 
 int CAcqDevice::TranslateAttributeName(uint32_t inputDeviceId, const char* name, char* translated,
@@ -144,9 +168,11 @@ int CAcqDevice::AcqInputDeviceQuery(const char* name, void* value, int translate
 int CAcqDevice::AcqInputDeviceQueryById(uint32_t inputDeviceId, const char* name, void* value,
                                         int translate) {
     char translated[kNameBufferSize];
-    if (!inputDevices_ || !Translate(inputDeviceId, name, translated, translate))
+    if (!Translate(inputDeviceId, name, translated, translate))
         return 0;
-    return inputDevices_->AcqQuery(inputDeviceId, translated, value);
+    return Reading([&](const CAcqInputDeviceList& list) {
+        return list.AcqQuery(inputDeviceId, translated, value);
+    });
 }
 
 int CAcqDevice::AcqInputDeviceSet(const char* name, void* value, int translate) {
@@ -157,9 +183,10 @@ int CAcqDevice::AcqInputDeviceSet(const char* name, void* value, int translate) 
 int CAcqDevice::AcqInputDeviceSetById(uint32_t inputDeviceId, const char* name, void* value,
                                       int translate) {
     char translated[kNameBufferSize];
-    if (!inputDevices_ || !Translate(inputDeviceId, name, translated, translate))
+    if (!Translate(inputDeviceId, name, translated, translate))
         return 0;
-    return inputDevices_->AcqSet(inputDeviceId, translated, value);
+    return Changing(
+        [&](CAcqInputDeviceList& list) { return list.AcqSet(inputDeviceId, translated, value); });
 }
 
 int CAcqDevice::AcqInputModeQuery(const char* name, void* value, int translate) {
@@ -173,9 +200,11 @@ int CAcqDevice::AcqInputModeQuery(const char* name, void* value, int translate) 
 int CAcqDevice::AcqInputModeQueryById(uint32_t inputDeviceId, uint32_t modeId, const char* name,
                                       void* value, int translate) {
     char translated[kNameBufferSize];
-    if (!inputDevices_ || !Translate(inputDeviceId, name, translated, translate))
+    if (!Translate(inputDeviceId, name, translated, translate))
         return 0;
-    return inputDevices_->AcqModeQuery(inputDeviceId, modeId, translated, value);
+    return Reading([&](const CAcqInputDeviceList& list) {
+        return list.AcqModeQuery(inputDeviceId, modeId, translated, value);
+    });
 }
 
 int CAcqDevice::AcqInputModeSet(const char* name, void* value, int translate) {
@@ -189,57 +218,60 @@ int CAcqDevice::AcqInputModeSet(const char* name, void* value, int translate) {
 int CAcqDevice::AcqInputModeSetById(uint32_t inputDeviceId, uint32_t modeId, const char* name,
                                     void* value, int translate) {
     char translated[kNameBufferSize];
-    if (!inputDevices_ || !Translate(inputDeviceId, name, translated, translate))
+    if (!Translate(inputDeviceId, name, translated, translate))
         return 0;
-    return inputDevices_->AcqModeSet(inputDeviceId, modeId, translated, value);
+    return Changing([&](CAcqInputDeviceList& list) {
+        return list.AcqModeSet(inputDeviceId, modeId, translated, value);
+    });
 }
 
 uint32_t CAcqDevice::GetNumInputDevices() const {
-    return inputDevices_ ? inputDevices_->GetNumInputDevices() : 0;
+    return Reading([](const CAcqInputDeviceList& list) { return list.GetNumInputDevices(); });
 }
 
 const char* CAcqDevice::GetFirstInputDeviceName() {
-    return inputDevices_ ? inputDevices_->GetFirstInputDeviceName() : nullptr;
+    return Changing([](CAcqInputDeviceList& list) { return list.GetFirstInputDeviceName(); });
 }
 
 const char* CAcqDevice::GetNextInputDeviceName() {
-    return inputDevices_ ? inputDevices_->GetNextInputDeviceName() : nullptr;
+    return Changing([](CAcqInputDeviceList& list) { return list.GetNextInputDeviceName(); });
 }
 
 uint32_t CAcqDevice::GetInputDeviceId(const char* name) const {
-    return inputDevices_ ? inputDevices_->GetInputDeviceId(name) : 0;
+    return Reading([&](const CAcqInputDeviceList& list) { return list.GetInputDeviceId(name); });
 }
 
 uint32_t CAcqDevice::GetCurrentInputDevice() const {
-    return inputDevices_ ? inputDevices_->GetCurrentInputDevice() : 0;
+    return Reading([](const CAcqInputDeviceList& list) { return list.GetCurrentInputDevice(); });
 }
 
 uint32_t CAcqDevice::GetInputDeviceType() const {
-    return inputDevices_ ? inputDevices_->GetInputDeviceType() : 0;
+    return Reading([](const CAcqInputDeviceList& list) { return list.GetInputDeviceType(); });
 }
 
 uint32_t CAcqDevice::GetNumInputModes() const {
-    return inputDevices_ ? inputDevices_->GetNumInputModes() : 0;
+    return Reading([](const CAcqInputDeviceList& list) { return list.GetNumInputModes(); });
 }
 
 const char* CAcqDevice::GetFirstInputModeName() {
-    return inputDevices_ ? inputDevices_->GetFirstInputModeName() : nullptr;
+    return Changing([](CAcqInputDeviceList& list) { return list.GetFirstInputModeName(); });
 }
 
 const char* CAcqDevice::GetNextInputModeName() {
-    return inputDevices_ ? inputDevices_->GetNextInputModeName() : nullptr;
+    return Changing([](CAcqInputDeviceList& list) { return list.GetNextInputModeName(); });
 }
 
 uint32_t CAcqDevice::GetInputModeId(const char* name) const {
-    return inputDevices_ ? inputDevices_->GetInputModeId(name) : 0;
+    return Reading([&](const CAcqInputDeviceList& list) { return list.GetInputModeId(name); });
 }
 
 uint32_t CAcqDevice::GetCurrentInputMode() const {
-    return inputDevices_ ? inputDevices_->GetCurrentInputMode() : 0;
+    return Reading([](const CAcqInputDeviceList& list) { return list.GetCurrentInputMode(); });
 }
 
 int CAcqDevice::GetInputDeviceNumeric(uint32_t inputDeviceId, const char* name, double* out) const {
-    return inputDevices_ ? inputDevices_->GetNumeric(inputDeviceId, name, out) : 0;
+    return Reading(
+        [&](const CAcqInputDeviceList& list) { return list.GetNumeric(inputDeviceId, name, out); });
 }
 
 } // namespace vidrune

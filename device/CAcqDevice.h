@@ -5,9 +5,11 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <shared_mutex>
 
 namespace vidrune {
 
+class CAcqInputDevice;
 class CAcqInputDeviceList;
 
 // The generic acquisition device: named attributes, last error, state flags, the input
@@ -85,7 +87,8 @@ public:
     uint32_t GetCurrentInputMode() const;
     int GetInputDeviceNumeric(uint32_t inputDeviceId, const char* name, double* out) const;
 
-    CAcqInputDeviceList* InputDevices() const { return inputDevices_.get(); }
+    // Adds a camera to the list; 0 when the list refuses it.
+    int AddInputDevice(std::unique_ptr<CAcqInputDevice> device);
     uint32_t GetRotationFlag() const { return rotationFlag_; }
     void SetRotationFlag(uint32_t value) { rotationFlag_ = value; }
 
@@ -97,6 +100,11 @@ private:
     // Translates into a local buffer; false when the name is null or does not fit.
     bool Translate(uint32_t inputDeviceId, const char* name, char* buffer, int translate);
 
+    template <typename Call>
+    auto Reading(Call call) const;
+    template <typename Call>
+    auto Changing(Call call);
+
     uint32_t id_ = 0x10000;
     uint32_t nextInputDeviceOffset_ = 0x100;
     uint32_t type_;
@@ -107,7 +115,9 @@ private:
     std::atomic<uint32_t> statusWord_{0};
     std::atomic<uint32_t> readyFlag_{0};
     std::atomic<uint32_t> lastError_{0};
+    mutable std::shared_mutex inputLock_;
     std::unique_ptr<CAcqInputDeviceList> inputDevices_;
+    std::unique_ptr<CAcqInputDeviceList> retiredInputDevices_;
     std::atomic<uint32_t> rotationFlag_{0};
 };
 

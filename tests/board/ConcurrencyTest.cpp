@@ -134,4 +134,43 @@ TEST_F(ConcurrencyTest, OneThreadsFailuresNeverFailAnotherThreadsHostCall) {
     EXPECT_EQ(plugin.AcquireStop(), 1);
 }
 
+// A host thread that lists cameras and modes while another frees and initialises the
+// device again sees the old list or the new one, never a list being replaced.
+TEST_F(ConcurrencyTest, ListingCamerasWhileTheDeviceIsInitialisedAgain) {
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    ASSERT_TRUE(Initialize(config));
+    const uint32_t camera = plugin.GetInputDeviceId("Cam");
+    // A name the host was given stays readable across one new initialisation.
+    const char* kept = plugin.GetFirstInputDeviceName();
+    ASSERT_EQ(plugin.FreeDeviceResources(), 0);
+    ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
+    EXPECT_STREQ(kept, "Cam");
+
+    std::atomic<bool> done{false};
+    std::thread lister([&] {
+        VidruneDevice* d = Device();
+        while (!done.load()) {
+            // Names may be gone by the time they are read here; only the calls are checked.
+            EXPECT_LE(plugin.GetNumInputDevices(), 1u);
+            plugin.GetFirstInputDeviceName();
+            plugin.GetNextInputDeviceName();
+            const uint32_t id = plugin.GetInputDeviceId("Cam");
+            EXPECT_TRUE(id == 0 || id == camera) << id;
+            EXPECT_LE(plugin.GetNumInputModes(), 1u);
+            plugin.GetFirstInputModeName();
+            double size = 0;
+            if (d->ops->AcqInputDeviceQueryById(d, camera, "PIXEL SIZE", &size, 1) == 1) {
+                EXPECT_EQ(size, 0.0074);
+            }
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+        EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 1);
+        EXPECT_EQ(plugin.SetCurrentInputDevice(camera), 1);
+    }
+    done.store(true);
+    lister.join();
+}
+
 } // namespace vidrune::test

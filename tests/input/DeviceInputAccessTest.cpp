@@ -34,7 +34,7 @@ protected:
         camera->SetNumeric("HEIGHT", 200);
         camera->SetModeNumeric(modeId_, "MAX WIDTH", 1000);
         camera->SetModeNumeric(modeId_, "MAX HEIGHT", 2000);
-        ASSERT_EQ(device_.InputDevices()->AddInputDevice(std::move(camera)), 1);
+        ASSERT_EQ(device_.AddInputDevice(std::move(camera)), 1);
         device_.CommitInputDeviceId();
         device_.SetNumeric("X DATA SCALE", 0.5);
         device_.SetNumeric("Y DATA SCALE", 0.25);
@@ -42,7 +42,7 @@ protected:
     }
 
     void Rotate(double value) {
-        device_.InputDevices()->SetNumeric(cameraId_, "ROTATEDATA", value);
+        ASSERT_EQ(device_.AcqInputDeviceSetById(cameraId_, "ROTATEDATA", &value, 0), 1);
     }
 
     double DeviceValue(const char* name, int translate) {
@@ -108,7 +108,7 @@ TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNamesAndUnknownNamesAreRefu
     auto textual = std::make_unique<CAcqCameraDevice>("Text", cameraId_ + 1);
     textual->SetString("ROTATEDATA", "1");
     textual->AddCameraMode("Mode", "mode.cam", 25.0);
-    ASSERT_EQ(device_.InputDevices()->AddInputDevice(std::move(textual)), 1);
+    ASSERT_EQ(device_.AddInputDevice(std::move(textual)), 1);
     ASSERT_EQ(device_.SetCurrentInputDevice(cameraId_ + 1), 1);
     EXPECT_EQ(DeviceValue("X DATA SCALE", 1), 0.5);
 }
