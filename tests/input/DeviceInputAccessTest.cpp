@@ -97,7 +97,8 @@ TEST_F(DeviceInputAccessTest, RotatedCameraSwapsXAndYNamesAndUnknownNamesAreRefu
     EXPECT_EQ(device_.AcqDeviceQuery(longName.c_str(), &value, 1), 0);
     EXPECT_EQ(device_.AcqDeviceSet(longName.c_str(), &value, 1), 0);
     EXPECT_EQ(device_.AcqDeviceSet("NEW", &value, 0), 0);
-    EXPECT_EQ(device_.Attributes().Find("NEW"), nullptr);
+    char letter = 0;
+    EXPECT_EQ(device_.Attributes().GetType("NEW", &letter), 0);
     EXPECT_EQ(device_.AcqInputModeQueryById(cameraId_, modeId_ + 1, "NAME", &value, 0), 0);
 
     // The device's own "ROTATEDATA" is the board's business, not the name swap's, and a
