@@ -29,6 +29,9 @@ constexpr const char* kOpenAttributes[] = {
 
 // The latest library status of each thread (there is one device per process).
 thread_local uint32_t tFgStatus = 0;
+// The code this thread set last. A host call decides by it whether it failed: the shared
+// last error may meanwhile have been set by a read refused on another host thread.
+thread_local uint32_t tOwnError = 0;
 
 // The camera file's extension becomes "cvi"; a '.' in a folder name is not an extension.
 std::string VicPathFor(const std::string& cameraPath) {
@@ -62,6 +65,15 @@ CVidrune::~CVidrune() {
 uint32_t CVidrune::RecordFgStatus(uint32_t status) {
     tFgStatus = status;
     return status;
+}
+
+void CVidrune::SetLastError(uint32_t code) {
+    tOwnError = code;
+    CAcqDevice::SetLastError(code);
+}
+
+uint32_t CVidrune::OwnLastError() const {
+    return tOwnError;
 }
 
 int CVidrune::TakeFgError() {
@@ -166,6 +178,7 @@ bool CVidrune::StopThreads() {
 }
 
 int CVidrune::InitializeDevice(const char* path) {
+    const std::lock_guard control(controlMutex_);
     SetLastError(0);
     // Initialised already: the cameras, the control-file folder and the board handles of
     // the first initialisation stay, whatever file this call names.
@@ -196,13 +209,14 @@ int CVidrune::InitializeDevice(const char* path) {
     ReadDisplaySection(path);
     if (!startedFlag_)
         SetLastError(7);
-    if (GetLastError() != 0)
+    if (OwnLastError() != 0)
         return 0;
     SetInitFlag(1);
     return 1;
 }
 
 uint32_t CVidrune::OpenDevice() {
+    const std::lock_guard control(controlMutex_);
     SetLastError(0);
     // Each refusal returns its code: 0 would tell the host the device is open. An open
     // before InitializeDevice is the host's mistake (22), whatever else is missing.
@@ -220,57 +234,55 @@ uint32_t CVidrune::OpenDevice() {
         return cameraResult;
     }
 
+    const uint32_t failure = OpenBoardAndBuffers();
+    if (failure != 0) {
+        CloseDevice();
+        // The camera was opened above; a failed open leaves it closed again.
+        CAcqDevice::CloseDevice();
+        FreeBoardObjects();
+        SetLastError(failure);
+        return failure;
+    }
+    if (display_) {
+        display_->SetParamInt(static_cast<int32_t>(GetRotationFlag()), 6);
+        display_->SetParamInt(DisplayDepth(), 8);
+        frameDesc_.frameWidth = static_cast<uint32_t>(frameWidth_.load());
+        frameDesc_.frameHeight = static_cast<uint32_t>(frameHeight_.load());
+        frameDesc_.device = this;
+        display_->Open(frameDesc_);
+    }
+    SetReadyFlag(1);
+    return 0;
+}
+
+uint32_t CVidrune::OpenBoardAndBuffers() {
     const char* controlFile = nullptr;
     AcqInputModeQuery("CONTROL FILE", &controlFile, 0);
     const std::string path = BuildControlFilePath("CONFIG FILE PATH", controlFile);
     AcqInputModeQuery("DATA RATE", &frameRate_, 0);
     if (path.empty() || platform::FileSystem::KindOf(path) != platform::FileSystem::Kind::File)
-        SetLastError(23);
+        return 23;
 
-    if (GetLastError() == 0) {
-        // Each load is checked: a failed camera file must not hide behind a loaded VIC file.
-        bool failed = RecordFgStatus(FgCamNew(localServer_, &camera_)) != 0;
-        failed |= RecordFgStatus(FgVicNew(localServer_, &vic_)) != 0;
-        failed |= RecordFgStatus(FgAcqGetPrms(acquisition_, vic_, camera_, 1)) != 0;
-        failed |= RecordFgStatus(FgCamLoad(camera_, path.c_str())) != 0;
-        failed |= RecordFgStatus(FgVicLoad(vic_, VicPathFor(path).c_str())) != 0;
-        if (TakeFgError() || failed) {
-            SetLastError(1);
-        } else {
-            SetOpenFlag(1);
-            if (ReadBoardSettings()) {
-                if (RebuildBuffers()) {
-                    ResetGrabBufferRing();
-                    xScaleOpen_ = xScale_.load();
-                    yScaleOpen_ = yScale_.load();
-                    PublishGeometry();
-                    if (display_) {
-                        display_->SetParamInt(static_cast<int32_t>(GetRotationFlag()), 6);
-                        display_->SetParamInt(DisplayDepth(), 8);
-                        frameDesc_.frameWidth = static_cast<uint32_t>(frameWidth_.load());
-                        frameDesc_.frameHeight = static_cast<uint32_t>(frameHeight_.load());
-                        frameDesc_.device = this;
-                        display_->Open(frameDesc_);
-                    }
-                }
-            } else if (GetLastError() == 0) {
-                // The board refused its settings: the files do not suit it.
-                SetLastError(1);
-            }
-        }
-    }
-
-    if (GetLastError() != 0) {
-        const uint32_t code = GetLastError();
-        CloseDevice();
-        // The camera was opened above; a failed open leaves it closed again.
-        CAcqDevice::CloseDevice();
-        FreeBoardObjects();
-        SetLastError(code);
-    } else {
-        SetReadyFlag(1);
-    }
-    return GetLastError();
+    // Each load is checked: a failed camera file must not hide behind a loaded VIC file.
+    bool failed = RecordFgStatus(FgCamNew(localServer_, &camera_)) != 0;
+    failed |= RecordFgStatus(FgVicNew(localServer_, &vic_)) != 0;
+    failed |= RecordFgStatus(FgAcqGetPrms(acquisition_, vic_, camera_, 1)) != 0;
+    failed |= RecordFgStatus(FgCamLoad(camera_, path.c_str())) != 0;
+    failed |= RecordFgStatus(FgVicLoad(vic_, VicPathFor(path).c_str())) != 0;
+    if (TakeFgError() || failed)
+        return 1;
+    SetOpenFlag(1);
+    // A refused setting or buffer has set its own code; the board refusing its settings
+    // without one means the files do not suit it.
+    if (!ReadBoardSettings())
+        return OwnLastError() != 0 ? OwnLastError() : 1;
+    if (!RebuildBuffers())
+        return OwnLastError() != 0 ? OwnLastError() : 9;
+    ResetGrabBufferRing();
+    xScaleOpen_ = xScale_.load();
+    yScaleOpen_ = yScale_.load();
+    PublishGeometry();
+    return 0;
 }
 
 void CVidrune::FreeBoardObjects() {
@@ -283,6 +295,7 @@ void CVidrune::FreeBoardObjects() {
 }
 
 uint32_t CVidrune::CloseDevice() {
+    const std::lock_guard control(controlMutex_);
     if (!startedFlag_)
         return 7;
     SetLastError(0);
@@ -290,7 +303,7 @@ uint32_t CVidrune::CloseDevice() {
         return 0;
     if (GetReadyFlag()) {
         if (!AcquireStop())
-            return GetLastError();
+            return OwnLastError();
         if (display_)
             display_->Close();
         SetReadyFlag(0);
@@ -303,7 +316,7 @@ uint32_t CVidrune::CloseDevice() {
         RemoveAttribute(name);
     FreeBoardObjects();
     SetOpenFlag(0);
-    return TakeFgError() ? GetLastError() : 0;
+    return TakeFgError() ? OwnLastError() : 0;
 }
 
 void CVidrune::ReleaseDisplay() {
@@ -316,6 +329,7 @@ void CVidrune::ReleaseDisplay() {
 }
 
 int CVidrune::FreeDeviceResources() {
+    const std::lock_guard control(controlMutex_);
     CloseDevice();
     // Whatever CloseDevice left running (it trusts the flags) ends before anything it uses
     // goes; a thread that does not end in time is detached and keeps its events and ring.

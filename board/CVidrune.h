@@ -53,6 +53,8 @@ public:
     int SetCurrentInputMode(uint32_t modeId) override;
     int SetCurrentInputDevice(uint32_t id) override;
     int AcqDeviceSet(const char* name, void* value, int translate) override;
+    // Also kept as this thread's own code; see OwnLastError.
+    void SetLastError(uint32_t code) override;
 
     // The latest library status of the calling thread, overwritten by every recorded call.
     // Kept per thread so that the display's and the board's own threads never hand their
@@ -96,6 +98,10 @@ private:
     // Ends the live and grab threads whatever the device's flags say.
     bool StopThreads();
     void ReleaseDisplay();
+    // The code this thread set last, which another thread's failures do not change.
+    uint32_t OwnLastError() const;
+    // The board objects, settings and buffers of an open; 0, or the code it failed with.
+    uint32_t OpenBoardAndBuffers();
     void FreeBoardObjects();
 
     // Frame buffers and transfer.
@@ -261,6 +267,11 @@ private:
     // published geometry, which shares ownership of it.
     std::shared_ptr<GrabBufferRing> ring_;
     mutable std::mutex geometryMutex_;
+    // Host calls that build, change or release what the board threads and the readers
+    // use (initialise, open, close, free, start, stop, set) run one at a time, whichever
+    // host thread makes them. Recursive: an open closes, a start stops. Reads and queries
+    // do not take it; the board threads never do.
+    std::recursive_mutex controlMutex_;
     std::shared_ptr<const FrameGeometry> geometry_;
 };
 

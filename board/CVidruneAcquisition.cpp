@@ -58,6 +58,7 @@ int32_t CVidrune::FramesPerKept() const {
 }
 
 int CVidrune::AcquireStart(const void* request) {
+    const std::lock_guard control(controlMutex_);
     const auto& acquire = *static_cast<const AcquireRequest*>(request);
     switch (acquire.kind) {
     case VIDRUNE_ACQUIRE_NORMAL:
@@ -318,6 +319,7 @@ void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::
 }
 
 int CVidrune::AcquireStop() {
+    const std::lock_guard control(controlMutex_);
     int result = 0;
     switch (acquisitionState_) {
     case kIdle:

@@ -389,6 +389,7 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number
 }
 
 int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
+    const std::lock_guard control(controlMutex_);
     if (!GetOpenFlag()) {
         SetLastError(6);
         return 0;
@@ -454,6 +455,8 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
 }
 
 int CVidrune::SetCurrentInputDevice(uint32_t id) {
+    // Not while an open on another thread reads the choice.
+    const std::lock_guard control(controlMutex_);
     if (GetOpenFlag()) {
         SetLastError(1);
         return 0;
@@ -464,6 +467,8 @@ int CVidrune::SetCurrentInputDevice(uint32_t id) {
 }
 
 int CVidrune::SetCurrentInputMode(uint32_t modeId) {
+    // Not while an open on another thread reads the choice.
+    const std::lock_guard control(controlMutex_);
     if (GetOpenFlag()) {
         SetLastError(1);
         return 0;

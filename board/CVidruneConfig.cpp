@@ -188,6 +188,7 @@ int CVidrune::ReadModeSection(const char* path, const char* section, CAcqCameraD
 }
 
 int CVidrune::LoadInputDevices(const char* path) {
+    const std::lock_guard control(controlMutex_);
     SetLastError(0);
     if (path == nullptr)
         return 0;
@@ -211,7 +212,7 @@ int CVidrune::LoadInputDevices(const char* path) {
     }
     // Cameras may have been read without a usable mode among them: that is no camera.
     if (GetNumInputDevices() == 0) {
-        if (GetLastError() == 0)
+        if (OwnLastError() == 0)
             SetLastError(23);
         return 0;
     }

@@ -44,7 +44,9 @@ CDispWin::~CDispWin() {
 void CDispWin::EndLateUpdateThread() {
     // An update thread that outlived Close's wait (a view held up in drawing) still uses
     // this object: nothing it uses may go, and a new thread must not share its events.
+    // One still running, from an open never closed, is told to end first.
     if (updateThread_) {
+        stopEvent_.Set();
         updateThread_->Join(platform::kInfinite);
         updateThread_.reset();
     }

@@ -173,4 +173,60 @@ TEST_F(ConcurrencyTest, ListingCamerasWhileTheDeviceIsInitialisedAgain) {
     lister.join();
 }
 
+// Host threads that read, set, start and stop while another closes, opens, frees and
+// initialises again: each call is refused or done, none crashes or hangs, and the device
+// grabs the right pixels afterwards.
+TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersReadSetAndAcquire) {
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    ASSERT_TRUE(Open(config));
+    std::atomic<bool> done{false};
+    auto reader = [&] {
+        std::vector<uint8_t> out(kSide * kSide + 1);
+        while (!done.load()) {
+            for (uint32_t kind : {VIDRUNE_READ_LATEST, VIDRUNE_READ_BY_INDEX}) {
+                ReadRequest request = RegionRead(kind, 0, 0, 0, kSide, kSide, out.data(), 5);
+                EXPECT_LE(plugin.ReadDevice(&request), 1);
+            }
+            double width = 0;
+            plugin.AcqDeviceQuery("WIDTH", &width);
+            plugin.AcqInputModeQuery("WIDTH", &width);
+        }
+    };
+    auto setter = [&] {
+        for (int i = 0; !done.load(); ++i) {
+            GraphicsCommand line = Graphics(1, 1, 1, 5, 5);
+            plugin.AcqDeviceSet("GRAPHICS COMMAND", &line);
+            EXPECT_LE(Set("TRIGGER LEVEL", 1 + i % 2), 1);
+        }
+    };
+    auto acquirer = [&] {
+        while (!done.load()) {
+            EXPECT_LE(StartContinuous(), 1);
+            EXPECT_LE(plugin.AcquireStop(), 1);
+            EXPECT_LE(Acquire(2, false), 1);
+        }
+    };
+    std::thread threads[] = {std::thread(reader), std::thread(setter), std::thread(acquirer)};
+    // This thread's own calls succeed whatever the others' calls meet.
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_EQ(plugin.CloseDevice(), 0) << i;
+        EXPECT_EQ(plugin.OpenDevice(), 0) << i;
+        if (i % 10 == 0) {
+            EXPECT_EQ(plugin.FreeDeviceResources(), 0) << i;
+            ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1) << i;
+            ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1) << i;
+            EXPECT_EQ(plugin.OpenDevice(), 0) << i;
+        }
+    }
+    done.store(true);
+    for (std::thread& thread : threads)
+        thread.join();
+
+    ASSERT_EQ(plugin.AcquireStop(), 1);
+    ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
+    std::vector<uint8_t> frame;
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
+    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+}
+
 } // namespace vidrune::test
