@@ -12,7 +12,11 @@
  *   attribute sets, and choosing a camera or mode that does not exist fail with 0 (or
  *   null) and leave the last error untouched.
  * - The last error is one code per device, shared by all threads. It keeps its value
- *   until an operation that clears it (each says so) or sets another code.
+ *   until an operation that clears it (each says so) or sets another code. A call's
+ *   result is its own, whatever another thread's call sets meanwhile.
+ * - Any call may come from any thread. Those that change the device's state (initialise,
+ *   open, close, free, acquire start and stop, device sets, choosing a camera or mode)
+ *   run one at a time; reads, queries and enumerations may run alongside them.
  * - Strings returned by the plug-in belong to it: never free or change them.
  * - A null pointer argument is refused (0, or null) without touching anything.
  */
