@@ -14,7 +14,6 @@ VIDRUNE_IMPLEMENT_RUNTIME_CLASS(CAcqDevice, CObject)
 
 namespace {
 
-constexpr uint32_t kNoCurrentInputDevice = 11;
 constexpr uint32_t kMaxInputDeviceOffset = 0xFF00;
 
 // Attribute names that trade places when the image is turned a quarter turn.
@@ -93,10 +92,14 @@ int CAcqDevice::IsValid() const {
 
 void CAcqDevice::ResetInputDevices() {
     auto fresh = std::make_unique<CAcqInputDeviceList>();
-    std::unique_lock lock(inputLock_);
-    // The names a host was given stay readable until the next reset.
-    retiredInputDevices_ = std::exchange(inputDevices_, std::move(fresh));
-    nextInputDeviceOffset_ = 0x100;
+    std::unique_ptr<CAcqInputDeviceList> gone;
+    {
+        std::unique_lock lock(inputLock_);
+        // The names a host was given stay readable until the next reset.
+        gone = std::exchange(retiredInputDevices_, std::exchange(inputDevices_, std::move(fresh)));
+        nextInputDeviceOffset_ = 0x100;
+    }
+    // Destroyed without the lock: readers need not wait for its cameras to go.
 }
 
 int CAcqDevice::AddInputDevice(std::unique_ptr<CAcqInputDevice> device) {
