@@ -7,6 +7,7 @@
 #include "platform/Thread.h"
 
 #include <new>
+#include <utility>
 
 namespace vidrune {
 
@@ -88,7 +89,12 @@ int CVidrune::IsValid() const {
 }
 
 void CVidrune::SetDisplay(std::unique_ptr<CDispLive> display) {
-    display_ = std::move(display);
+    SwapDisplay(std::move(display));
+}
+
+std::unique_ptr<CDispLive> CVidrune::SwapDisplay(std::unique_ptr<CDispLive> display) {
+    const std::lock_guard lock(displayMutex_);
+    return std::exchange(display_, std::move(display));
 }
 
 void CVidrune::ConnectServers() {
@@ -320,7 +326,7 @@ uint32_t CVidrune::CloseDevice() {
 }
 
 void CVidrune::ReleaseDisplay() {
-    display_.reset();
+    SwapDisplay(nullptr);
     frameDesc_ = DisplayFrameDesc{};
     RemoveAttribute("DISPLAY TYPE");
     RemoveAttribute("DISPLAY NAME");

@@ -76,6 +76,9 @@ public:
     uint32_t LiveConversions() const { return liveConversions_; }
     // Replaces the display (tests run the display without a window this way).
     void SetDisplay(std::unique_ptr<CDispLive> display);
+    // Puts the display in place and hands back the one it replaces, to be destroyed
+    // outside the lock.
+    std::unique_ptr<CDispLive> SwapDisplay(std::unique_ptr<CDispLive> display);
 
 private:
     // Configuration file.
@@ -209,6 +212,9 @@ private:
     std::atomic<uint32_t> flipFlag_{0};
     DisplayFrameDesc frameDesc_;
     std::unique_ptr<CDispLive> display_;
+    // Guards the display's replacement against reads on host threads that announce a
+    // frame to it; every other use is a host call under the control lock.
+    std::mutex displayMutex_;
 
     FgHandle localServer_ = 0;
     FgHandle boardServer_ = 0;

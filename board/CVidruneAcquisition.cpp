@@ -279,6 +279,11 @@ void CVidrune::ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buff
 }
 
 void CVidrune::AnnounceDisplayFrame(const FrameGeometry& geometry) {
+    // Reads run on host threads, beside a free or an initialisation that replaces the
+    // display.
+    const std::lock_guard lock(displayMutex_);
+    if (!display_)
+        return;
     ConvertForDisplay(geometry, geometry.ring->Slot(0));
     display_->NewFrame(frameDesc_);
 }
@@ -570,14 +575,14 @@ int CVidrune::ReadFrameByIndex(Read& read) {
         return FinishRead(read);
     }
     GrabBuffer& buffer = *ring.Slot(index % count);
-    if (display_ && index % count == 1)
+    if (index % count == 1)
         AnnounceDisplayFrame(read.geometry);
     const FrameWait wait = AwaitSlot(ring, buffer, read.request.timeoutMs, [index](int64_t now) {
         return now == index  ? FrameWait::Arrived
                : now > index ? FrameWait::Gone
                              : FrameWait::TimedOut;
     });
-    if (display_ && requestedCount_ == 1)
+    if (requestedCount_ == 1)
         AnnounceDisplayFrame(read.geometry);
     if (wait == FrameWait::TimedOut) {
         read.error = 16;

@@ -220,11 +220,11 @@ int CVidrune::LoadInputDevices(const char* path) {
 }
 
 int CVidrune::ReadDisplaySection(const char* path) {
-    display_.reset();
+    SwapDisplay(nullptr);
     if (Profile::GetInt(path, "EXTDISPLAY", "MPX", 0) != 0)
         return 1;
     const std::string title = Profile::GetString(path, "EXTDISPLAY", "DISPNAME", "", 260);
-    display_ = CDispLive::Create();
+    SwapDisplay(CDispLive::Create());
     if (!display_)
         return 0;
     maxDisplayWidth_ = display_->GetParamInt(0);
