@@ -215,10 +215,10 @@ void CDispWin::Close() {
 
 void CDispWin::ClearImage() {
     std::lock_guard lock(imageLock_);
-    std::fill(image_.begin(), image_.end(), 0);
+    std::fill(image_.begin(), image_.end(), uint8_t{0});
     framePending_ = false; // zeros, shown as they are
     overlay_.Clear();
-    std::fill(reducedOverlay_.begin(), reducedOverlay_.end(), 0);
+    std::fill(reducedOverlay_.begin(), reducedOverlay_.end(), uint8_t{0});
 }
 
 void CDispWin::SetDisplayMode(int32_t mode) {
