@@ -29,12 +29,17 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     fi
     # Xvfb runs no window manager. Windows that Wine hands to one are taken back out of
     # the maximized state at the next configure event (nothing confirms it), so the
-    # window tests would see a maximize undone at random. A start Wine cuts short is
-    # tried again.
+    # window tests would see a maximize undone at random. A crash must not wait on a
+    # dialog nobody can close: the debugger writes its backtrace and ends the program
+    # (wine-run.sh turns that into a failure). A start Wine cuts short is tried again.
+    settings=$build_dir/wine-settings.reg
+    printf "%s\r\n" REGEDIT4 "" "[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]" \
+        "\"Managed\"=\"N\"" "" "[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]" \
+        "\"ShowCrashDialog\"=dword:00000000" > "$settings"
     for _ in 1 2 3; do
-        grep -q "\"Managed\"=\"N\"" "$WINEPREFIX/user.reg" 2> /dev/null && break
-        wine reg add "HKCU\\Software\\Wine\\X11 Driver" /v Managed /d N /f > /dev/null 2>&1 ||
-            true
+        grep -q "\"ShowCrashDialog\"=dword:00000000" "$WINEPREFIX/user.reg" 2> /dev/null &&
+            grep -q "\"Managed\"=\"N\"" "$WINEPREFIX/user.reg" && break
+        wine regedit /S "$settings" > /dev/null 2>&1 || true
         wineserver -w
     done
     # The serial-line tests write to COM21 and read what arrives on COM22: two Linux
