@@ -11,7 +11,7 @@ using AttributeTest = BoardHost;
 TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValues) {
     // A mode wider than the sensor is limited to it; its sub-sampling leaves "DATA SCALE" 1.
     ASSERT_TRUE(Open(files.WriteSingle(
-        SimCamera{.maxWidth = 1024, .maxHeight = 512, .extra = {}},
+        SimCamera{.maxWidth = 1024, .maxHeight = 512},
         SimMode{.width = 2000, .height = 480, .extra = "XSUBSAMPLE=2\nYSUBSAMPLE=2\n"})));
     EXPECT_EQ(Numeric("MAX USER WIDTH"), 1024);
     EXPECT_EQ(Numeric("WIDTH"), 1024);

@@ -32,8 +32,7 @@ public:
     // The one-camera configuration at a frame rate slow enough that a test sees frames
     // arrive one by one.
     std::string SlowConfig() {
-        return files.WriteSingle(SimCamera{.frameRate = 20, .extra = {}},
-                                 SimMode{.frameRate = "20", .extra = {}});
+        return files.WriteSingle(SimCamera{.frameRate = 20}, SimMode{.frameRate = "20"});
     }
 
     VidruneDevice* Device() { return plugin.GetDeviceHandle(); }

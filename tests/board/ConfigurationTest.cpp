@@ -85,7 +85,7 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
     const std::string config = files.WriteConfig(
         Camera(1, "Cam", "ROTATEDATA=1\nFLIPDATA=0\nCOMPORT=/dev/null-port\nCOMBAUD=19200\n") +
         Mode(1, 1, mode) + Mode(1, 2, SimMode{.name = "Five", .extra = "TRIGGERLEVEL=5\n"}) +
-        Mode(1, 3, SimMode{.name = "Third", .extra = {}}));
+        Mode(1, 3, SimMode{.name = "Third"}));
     ASSERT_TRUE(Initialize(config));
     // A trigger level of 5 makes a mode unusable, and the enumeration ends there.
     EXPECT_EQ(plugin.GetNumInputModes(), 1u);

@@ -100,7 +100,7 @@ TEST_F(DeviceTest, TheGapLimitIsOneAndAHalfFramesAndStaysSaneForAbsurdRates) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.modeRate);
-        ASSERT_TRUE(Open(SimCamera{.frameRate = c.cameraRate, .extra = {}},
+        ASSERT_TRUE(Open(SimCamera{.frameRate = c.cameraRate},
                          SimMode{.frameRate = c.modeRate, .extra = c.modeKeys}));
         ASSERT_EQ(Acquire(c.frames), 1);
         EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_FRAME_COUNT), c.boardFrames);
@@ -160,8 +160,7 @@ TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
 
 // The display's draw rate does not show this: it draws what it is given at its own pace.
 TEST_F(DeviceTest, TheLiveThreadConvertsAboutTwentyFramesASecond) {
-    ASSERT_TRUE(
-        Open(SimCamera{.frameRate = 60, .extra = {}}, SimMode{.frameRate = "60", .extra = {}}));
+    ASSERT_TRUE(Open(SimCamera{.frameRate = 60}, SimMode{.frameRate = "60"}));
     ASSERT_EQ(Start(VIDRUNE_ACQUIRE_CONTINUOUS), 1);
     Clock::Sleep(3000);
     ASSERT_EQ(device->AcquireStop(), 1);

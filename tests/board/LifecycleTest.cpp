@@ -73,11 +73,10 @@ TEST_F(LifecycleTest, CloseOpenAndInitialiseInEachState) {
 // the good one opens.
 TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
     SimBoardFiles elsewhere;
-    const std::string rooted =
-        elsewhere.WriteCamera(SimCamera{.file = "away.cam", .maxWidth = 40, .extra = {}});
+    const std::string rooted = elsewhere.WriteCamera(SimCamera{.file = "away.cam", .maxWidth = 40});
     std::string forward = rooted; // Windows reads '/' and '\' alike
     std::replace(forward.begin(), forward.end(), '\\', '/');
-    files.WriteCamera(SimCamera{.file = "cams.v2/inner.cam", .maxWidth = 24, .extra = {}});
+    files.WriteCamera(SimCamera{.file = "cams.v2/inner.cam", .maxWidth = 24});
     // Without an extension the one file serves both loads.
     files.Dir().Write("mono", "[Camera]\nPixelDepth=8\nFrameRate=100\n[Vic]\nMaxWidth=32\n"
                               "MaxHeight=16\nPixelDepth=8\n");
@@ -140,9 +139,8 @@ TEST_F(LifecycleTest, TheDeviceTableAloneDrivesAWholeCycle) {
     // A second file adds its camera after the first.
     const std::string more = files.WriteConfig(
         SimBoardFiles::CameraSection("CAMERA1", "Other") +
-            SimBoardFiles::ModeSection(
-                "CAMERA1_MODE1",
-                SimMode{.name = "Half", .frameRate = "20", .width = 32, .extra = {}}),
+            SimBoardFiles::ModeSection("CAMERA1_MODE1",
+                                       SimMode{.name = "Half", .frameRate = "20", .width = 32}),
         "more.ini");
     ASSERT_EQ(ops.LoadInputDevices(d, more.c_str()), 1);
     EXPECT_EQ(plugin.GetNumInputDevices(), 2u);

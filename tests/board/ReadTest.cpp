@@ -13,8 +13,7 @@ SimCamera Sensor(int depth, uint32_t width, uint32_t height) {
     return SimCamera{.file = depth > 8 ? "deep.cam" : "mono8.cam",
                      .depth = depth,
                      .maxWidth = width,
-                     .maxHeight = height,
-                     .extra = {}};
+                     .maxHeight = height};
 }
 
 class ReadTest : public BoardHost {
@@ -60,7 +59,7 @@ TEST_F(ReadTest, SubSamplingOfEightAndSixteenBitFrames) {
 
 TEST_F(ReadTest, AUserSizeIsCroppedFromTheSensorCentre) {
     const SimCamera camera = Sensor(8, 100, 60);
-    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{.width = 40, .height = 30, .extra = {}})));
+    ASSERT_TRUE(Open(files.WriteSingle(camera, SimMode{.width = 40, .height = 30})));
     ASSERT_EQ(Acquire(2, true), 1);
     const FrameGeometry frame{.cropLeft = 30, .cropTop = 15};
     CheckRandomRegions(frame, 40, 30);

@@ -16,7 +16,7 @@ struct SimCamera {
     double frameRate = 200;
     uint32_t maxWidth = 64;
     uint32_t maxHeight = 48;
-    std::string extra; // further [Camera] lines, e.g. fault keys
+    std::string extra = {}; // further [Camera] lines, e.g. fault keys
 };
 
 // One mode section's keys; the defaults make a usable mode.
@@ -26,7 +26,7 @@ struct SimMode {
     std::string frameRate = "200";
     int width = 64;
     int height = 48;
-    std::string extra; // further lines
+    std::string extra = {}; // further lines
 };
 
 // Writes configurations and camera files for the simulated board into a fresh folder.
