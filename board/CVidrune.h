@@ -76,11 +76,12 @@ public:
     uint32_t LiveConversions() const { return liveConversions_; }
     // Replaces the display (tests run the display without a window this way).
     void SetDisplay(std::unique_ptr<CDispLive> display);
+
+private:
     // Puts the display in place and hands back the one it replaces, to be destroyed
     // outside the lock.
     std::unique_ptr<CDispLive> SwapDisplay(std::unique_ptr<CDispLive> display);
 
-private:
     // Configuration file.
     void ReadDeviceSection(const char* path);
     int ReadCameraSection(const char* path, const char* section, CAcqCameraDevice& camera);
