@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 
 #include <atomic>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -223,6 +224,93 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersReadSetAndAcquire) {
         thread.join();
 
     ASSERT_EQ(plugin.AcquireStop(), 1);
+    ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
+    std::vector<uint8_t> frame;
+    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
+    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+}
+
+// Every kind of host call, from four threads in a random order: cameras and modes chosen,
+// camera- and mode-level sets, overlay and display commands, saves, reads that hand the
+// frame to the display, opens, closes and new initialisations. None may crash or hang,
+// and the device grabs the right pixels afterwards.
+TEST_F(ConcurrencyTest, EveryKindOfCallInRandomOrderFromFourThreads) {
+    files.WriteCamera(SimCamera{});
+    const std::string config = files.WriteConfig(
+        SimBoardFiles::CameraSection("CAMERA1", "Cam") +
+        SimBoardFiles::ModeSection("CAMERA1_MODE1", SimMode{}) +
+        SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{.name = "Half", .width = 32}) +
+        SimBoardFiles::CameraSection("CAMERA2", "Other") +
+        SimBoardFiles::ModeSection("CAMERA2_MODE1", SimMode{.name = "Quick", .frameRate = "500"}));
+    ASSERT_TRUE(Open(config));
+    const std::string image = files.Dir().File("shown.tif");
+    const char* names[] = {"WIDTH",         "HEIGHT",       "DATA SCALE",     "DATA SKIP",
+                           "TRIGGER LEVEL", "DISPLAY MODE", "MAN SHUTTER US", "GRAB DATA BUFFERS",
+                           "NAME",          "FRAMERATE",    "PIXEL SIZE",     "CAMERA"};
+    using Call = std::function<void(std::mt19937&)>;
+    auto any = [](std::mt19937& r, uint32_t n) { return static_cast<uint32_t>(r() % n); };
+    auto name = [&](std::mt19937& r) { return names[any(r, std::size(names))]; };
+    auto number = [&](std::mt19937& r) { return static_cast<double>(any(r, 70)) - 1; };
+    const Call calls[] = {
+        [&](std::mt19937& r) {
+            std::vector<uint8_t> out(64 * 48);
+            ReadRequest read = RegionRead(2 + any(r, 3), any(r, 4), any(r, 40), any(r, 30),
+                                          1 + any(r, 24), 1 + any(r, 18), out.data(), 5);
+            read.liveDisplay = any(r, 2);
+            EXPECT_LE(plugin.ReadDevice(&read), 1);
+        },
+        [&](std::mt19937& r) {
+            double v = number(r);
+            plugin.AcqDeviceSet(name(r), &v);
+        },
+        [&](std::mt19937& r) {
+            double v = number(r);
+            plugin.AcqInputDeviceSet(name(r), &v);
+        },
+        [&](std::mt19937& r) {
+            double v = number(r);
+            plugin.AcqInputModeSet(name(r), &v);
+        },
+        [&](std::mt19937& r) {
+            char text[256];
+            plugin.AcqDeviceQuery(name(r), text);
+            plugin.AcqInputDeviceQuery(name(r), text);
+            plugin.AcqInputModeQuery(name(r), text);
+        },
+        [&](std::mt19937& r) {
+            plugin.SetCurrentInputDevice(plugin.GetInputDeviceId(any(r, 2) ? "Cam" : "Other"));
+            const char* mode = plugin.GetFirstInputModeName();
+            if (mode != nullptr && any(r, 2) == 0)
+                Device()->ops->SetCurrentInputMode(Device(), plugin.GetInputModeId(mode));
+        },
+        [&](std::mt19937& r) {
+            GraphicsCommand command = Graphics(1 + any(r, 10), any(r, 64), any(r, 48), 9, 9);
+            command.displayMode = static_cast<int32_t>(any(r, 5));
+            plugin.AcqDeviceSet("GRAPHICS COMMAND", &command);
+            if (any(r, 20) == 0)
+                plugin.AcqDeviceSet("SAVE DISPLAY IMAGE", const_cast<char*>(image.c_str()));
+        },
+        [&](std::mt19937& r) { EXPECT_LE(Start(1 + any(r, 2), 1 + any(r, 2), any(r, 2)), 1); },
+        [&](std::mt19937&) { EXPECT_LE(plugin.AcquireStop(), 1); },
+        [&](std::mt19937& r) { any(r, 3) == 0 ? plugin.CloseDevice() : plugin.OpenDevice(); },
+        [&](std::mt19937& r) {
+            if (any(r, 10) == 0 && plugin.FreeDeviceResources() == 0)
+                plugin.InitializeDevice(config.c_str());
+        },
+    };
+    auto worker = [&](uint32_t seed) {
+        std::mt19937 random(seed);
+        for (int i = 0; i < 500; ++i)
+            calls[any(random, std::size(calls))](random);
+    };
+    std::thread threads[] = {std::thread(worker, 1), std::thread(worker, 2), std::thread(worker, 3),
+                             std::thread(worker, 4)};
+    for (std::thread& thread : threads)
+        thread.join();
+
+    plugin.AcquireStop();
+    ASSERT_EQ(plugin.FreeDeviceResources(), 0);
+    ASSERT_TRUE(Open(config, "Cam"));
     ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
     std::vector<uint8_t> frame;
     ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1);
