@@ -2,7 +2,6 @@
 
 #include "VicSettings.h"
 
-
 namespace vidrune::fgsim {
 
 std::shared_ptr<Buffer> Buffer::Create(uint32_t width, uint32_t height, uint32_t format,
