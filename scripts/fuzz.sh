@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 target=${1:-all}
 seconds=${2:-60}
 build_dir=build-fuzz
-all_targets=(fuzz_profile fuzz_pgm fuzz_config fuzz_attributes)
+all_targets=(fuzz_profile fuzz_pgm fuzz_config fuzz_attributes fuzz_calls)
 
 VIDRUNE_FUZZ_DEPS=1 VIDRUNE_BENCH_DEPS=0 scripts/deps.sh
 
@@ -51,7 +51,8 @@ for name in "${targets[@]}"; do
     # The host targets keep the device and its camera list from one input to the next, so
     # every input ends with more blocks than it freed and libFuzzer would run each one twice
     # to look for a leak. LeakSanitizer still checks the whole run when the process ends.
-    [[ $name == fuzz_config || $name == fuzz_attributes ]] && options+=(-detect_leaks=0)
+    [[ $name == fuzz_config || $name == fuzz_attributes || $name == fuzz_calls ]] &&
+        options+=(-detect_leaks=0)
     echo "== $name: $seconds s"
     if ! "$build_dir/bin/$name" "${options[@]}" "$kept" "$committed"; then
         echo "$name: finding in $findings" >&2

@@ -1,5 +1,7 @@
 #include "FuzzHost.h"
 
+#include "support/SimBoardFiles.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -95,6 +97,34 @@ void FuzzHost::GrabOne() {
         ReadInto(VIDRUNE_READ_LATEST);
     }
     AcquireStop();
+}
+
+bool FuzzHost::GrabsThePattern(uint32_t width, uint32_t height) {
+    AcquireRequest request{};
+    request.kind = VIDRUNE_ACQUIRE_NORMAL;
+    request.frameCount = 1;
+    if (AcquireStart(&request) != 1)
+        return false;
+    std::vector<uint8_t> pixels(size_t{width} * height);
+    ReadRequest read{};
+    read.kind = VIDRUNE_READ_BY_INDEX;
+    read.timeoutMs = 1000;
+    read.width = width;
+    read.height = height;
+    read.copyFlag = 1;
+    read.data = pixels.data();
+    const bool came = ReadDevice(&read) == 1;
+    AcquireStop();
+    // The pattern repeats after 51 frames; the frame's number is not known here.
+    for (uint32_t n = 0; came && n < 51; ++n) {
+        bool all = true;
+        for (size_t i = 0; i < pixels.size() && all; ++i)
+            all = pixels[i] ==
+                  Pattern8(static_cast<uint32_t>(i % width), static_cast<uint32_t>(i / width), n);
+        if (all)
+            return true;
+    }
+    return false;
 }
 
 void FuzzHost::CloseAndFree() {

@@ -26,6 +26,9 @@ public:
     bool Open();
     // One counted frame read by index and as the newest, then stopped.
     void GrabOne();
+    // One counted 8-bit frame read by index: true when it came and holds the board's
+    // test pattern.
+    bool GrabsThePattern(uint32_t width, uint32_t height);
     void CloseAndFree();
 
 private:

@@ -1,0 +1,227 @@
+// Host calls in any order: each input is a run of up to 48 export calls with fuzzed
+// arguments (identifiers, names, values, acquisition and read requests, overlay commands)
+// on a configuration of two cameras, one of them turned. Each call must answer within its
+// documented values, and afterwards the device must start again and grab the board's
+// pattern.
+#include "FuzzHost.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using vidrune::test::FuzzHost;
+
+namespace {
+
+constexpr int kMaxCalls = 48;
+constexpr size_t kMaxReadBytes = size_t{1} << 20;
+
+const char kCamera[] = "[Camera]\nPixelDepth=8\nFrameRate=1000\n";
+const char kVic[] = "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=8\n";
+const char kTiming[] = "CONTROLFILE=cam.cam\nFRAMERATE=1000\nHPERIOD=800\nVPERIOD=600\n"
+                       "PIXELCLOCK=40\n";
+
+const char* const kNames[] = {
+    "WIDTH",     "HEIGHT",       "X DATA SCALE",  "Y DATA SCALE",      "DATA SCALE",
+    "DATA SKIP", "TRIGGER MODE", "TRIGGER LEVEL", "DISPLAY MODE",      "MAN SHUTTER US",
+    "DATA SIZE", "FRAMERATE",    "NAME",          "GRAB DATA BUFFERS", "START GRAB FIELD",
+    "CAMERA",    "PIXEL SIZE",   "DISPLAY NAME",  "ROTATEDATA",        "MAX WIDTH"};
+
+std::unique_ptr<FuzzHost> host;
+std::string config;
+
+// Ends the run with a report when a call answers outside its documented values.
+void Expect(bool held, const char* call, int32_t result) {
+    if (!held) {
+        std::fprintf(stderr, "%s answered %d\n", call, result);
+        std::abort();
+    }
+}
+
+void ExpectFlag(const char* call, int32_t result) {
+    Expect(result == 0 || result == 1, call, result);
+}
+
+const char* Name(FuzzedDataProvider& in, std::string& random) {
+    if (!in.ConsumeBool())
+        return kNames[in.ConsumeIntegralInRange<size_t>(0, std::size(kNames) - 1)];
+    random = in.ConsumeRandomLengthString(130);
+    return random.c_str();
+}
+
+uint32_t Id(FuzzedDataProvider& in) {
+    switch (in.ConsumeIntegralInRange(0, 3)) {
+    case 0:
+        return GetInputDeviceId("Cam");
+    case 1:
+        return GetInputDeviceId("Other");
+    case 2: {
+        const char* mode = GetFirstInputModeName();
+        return mode != nullptr ? GetInputModeId(mode) : 0;
+    }
+    default:
+        return in.ConsumeIntegral<uint32_t>();
+    }
+}
+
+void Acquire(FuzzedDataProvider& in) {
+    AcquireRequest request{};
+    request.kind = in.ConsumeIntegralInRange<uint32_t>(0, 3);
+    request.frameCount = in.ConsumeIntegralInRange<int32_t>(-1, 3);
+    request.waitFlag = in.ConsumeIntegralInRange<uint32_t>(0, 1);
+    ExpectFlag("AcquireStart", AcquireStart(&request));
+}
+
+void Read(FuzzedDataProvider& in) {
+    ReadRequest request{};
+    request.kind = in.ConsumeIntegralInRange<uint32_t>(0, 5);
+    request.liveDisplay = in.ConsumeIntegralInRange<uint32_t>(0, 1);
+    request.index = in.ConsumeIntegralInRange<int32_t>(-2, 8);
+    request.timeoutMs = in.ConsumeIntegralInRange<int32_t>(-1, 5);
+    request.x = in.ConsumeIntegralInRange<uint32_t>(0, 70);
+    request.y = in.ConsumeIntegralInRange<uint32_t>(0, 70);
+    request.width = in.ConsumeIntegralInRange<uint32_t>(0, 80);
+    request.height = in.ConsumeIntegralInRange<uint32_t>(0, 80);
+    if (in.ConsumeBool()) {
+        request.x = in.ConsumeIntegral<uint32_t>();
+        request.width = in.ConsumeIntegral<uint32_t>();
+    }
+    request.currentScale = in.ConsumeIntegralInRange<uint32_t>(0, 2);
+    request.copyFlag = in.ConsumeIntegralInRange<uint32_t>(0, 2);
+    const size_t bytes = size_t{request.width} * request.height * 2;
+    if (request.copyFlag == 1 && bytes > kMaxReadBytes)
+        return; // a host gives memory for what it asks
+    // A pointer read writes only the pointer.
+    std::vector<uint8_t> data(request.copyFlag == 1 ? bytes + 1 : sizeof(void*));
+    request.data = data.data();
+    ExpectFlag("ReadDevice", ReadDevice(&request));
+}
+
+void Overlay(FuzzedDataProvider& in) {
+    static const uint8_t kBitmap[100 * 100] = {};
+    GraphicsCommand command{};
+    command.type = in.ConsumeIntegralInRange<uint32_t>(0, 11);
+    command.a = in.ConsumeIntegralInRange(command.type == 7 ? 0 : -10, 100);
+    command.b = in.ConsumeIntegralInRange(command.type == 7 ? 0 : -10, 100);
+    command.c = in.ConsumeIntegralInRange(-10, 100);
+    command.d = in.ConsumeIntegralInRange(-10, 100);
+    command.colour = in.ConsumeIntegral<uint32_t>();
+    command.displayMode = in.ConsumeIntegralInRange(0, 5);
+    command.pixels = kBitmap;
+    ExpectFlag("AcqDeviceSet", AcqDeviceSet("GRAPHICS COMMAND", &command));
+}
+
+void Call(FuzzedDataProvider& in) {
+    std::string random;
+    // A value is a number or a text as the attribute holds; a number given to a text
+    // attribute is still a text ended within its buffer, as a host's would be.
+    alignas(double) char value[256] = {};
+    const double number =
+        in.ConsumeBool() ? in.ConsumeFloatingPoint<double>() : in.ConsumeIntegralInRange(-2, 70);
+    std::memcpy(value, &number, sizeof number);
+    if (in.ConsumeIntegralInRange(0, 7) == 0)
+        std::snprintf(value, sizeof value, "%s", Name(in, random));
+    VidruneDevice* device = GetDeviceHandle();
+    switch (in.ConsumeIntegralInRange(0, 19)) {
+    case 0:
+        ExpectFlag("InitializeDevice", InitializeDevice(in.ConsumeBool() ? config.c_str() : ""));
+        break;
+    case 1:
+        ExpectFlag("SetCurrentInputDevice", SetCurrentInputDevice(Id(in)));
+        break;
+    case 2:
+        ExpectFlag("SetCurrentInputMode", device->ops->SetCurrentInputMode(device, Id(in)));
+        break;
+    case 3:
+        OpenDevice();
+        break;
+    case 4:
+        CloseDevice();
+        break;
+    case 5:
+        FreeDeviceResources();
+        break;
+    case 6:
+    case 7:
+        Acquire(in);
+        break;
+    case 8:
+        ExpectFlag("AcquireStop", AcquireStop());
+        break;
+    case 9:
+    case 10:
+        Read(in);
+        break;
+    case 11:
+        ExpectFlag("AcqDeviceSet", AcqDeviceSet(Name(in, random), value));
+        break;
+    case 12:
+        ExpectFlag("AcqInputDeviceSet", AcqInputDeviceSet(Name(in, random), value));
+        break;
+    case 13:
+        ExpectFlag("AcqInputModeSet", AcqInputModeSet(Name(in, random), value));
+        break;
+    case 14:
+        ExpectFlag("AcqDeviceQuery", AcqDeviceQuery(Name(in, random), value));
+        ExpectFlag("AcqInputDeviceQuery", AcqInputDeviceQuery(Name(in, random), value));
+        ExpectFlag("AcqInputModeQuery", AcqInputModeQuery(Name(in, random), value));
+        break;
+    case 15:
+        host->Enumerate();
+        break;
+    case 16: {
+        const uint32_t modes = GetNumInputModes();
+        uint32_t listed = 0;
+        for (const char* m = GetFirstInputModeName(); m != nullptr; m = GetNextInputModeName()) {
+            ++listed;
+            Expect(listed <= modes, "GetNextInputModeName", static_cast<int32_t>(listed));
+        }
+        break;
+    }
+    case 17:
+        Overlay(in);
+        break;
+    default:
+        GetCurrentInputDevice();
+        GetCurrentInputMode();
+        GetInputDeviceType();
+        AcqGetLastError();
+        break;
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    host = std::make_unique<FuzzHost>();
+    host->Write("cam.cam", kCamera);
+    host->Write("cam.cvi", kVic);
+    config = host->Write("vidrune.ini",
+                         std::string("[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.0074\n") +
+                             "[CAMERA1_MODE1]\nNAME=Full\nWIDTH=64\nHEIGHT=48\n" + kTiming +
+                             "[CAMERA1_MODE2]\nNAME=Half\nWIDTH=32\nHEIGHT=24\n" + kTiming +
+                             "[CAMERA2]\nNAME=Other\nPIXELSIZE=0.01\nROTATEDATA=1\n" +
+                             "[CAMERA2_MODE1]\nNAME=Turned\nWIDTH=64\nHEIGHT=48\n" + kTiming);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider in(data, size);
+    if (host->Initialize(config) && SetCurrentInputDevice(GetInputDeviceId("Cam")) == 1)
+        OpenDevice();
+    for (int i = 0; i < kMaxCalls && in.remaining_bytes() > 0; ++i)
+        Call(in);
+    host->CloseAndFree();
+    // Whatever came before, the device starts again and grabs.
+    if (!host->Initialize(config) || !host->Open() || !host->GrabsThePattern(64, 48)) {
+        std::fprintf(stderr, "the device no longer grabs (error %u)\n", AcqGetLastError());
+        std::abort();
+    }
+    host->CloseAndFree();
+    return 0;
+}
