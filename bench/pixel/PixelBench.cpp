@@ -4,6 +4,7 @@
 #include "board/PixelConverter.h"
 
 #include <benchmark/benchmark.h>
+#include <immintrin.h>
 
 #include <chrono>
 #include <cstdint>
@@ -175,6 +176,28 @@ void RegisterCopy(int bytesPerPixel) {
     });
 }
 
+// The least a sub-sampled read can cost in memory traffic: every cache line of each source
+// row read is loaded and the output bytes are stored, with one OR per 32 bytes loaded and
+// no shuffles. A kernel as fast as this is bound by its memory traffic, not its arithmetic.
+// Rows r * factor + offset are read: offset 0 as ours (the region's first row), factor / 2
+// as libyuv's unfiltered scaling.
+__attribute__((target("avx2"))) void TrafficFloor(const uint8_t* source, uint8_t* destination,
+                                                  std::size_t sourceRowBytes, int factor,
+                                                  int offset, std::size_t outRowBytes,
+                                                  std::size_t rows) {
+    for (std::size_t r = 0; r < rows; ++r) {
+        const uint8_t* in = source + (r * factor + offset) * sourceRowBytes;
+        uint8_t* out = destination + r * outRowBytes;
+        for (std::size_t o = 0; o < outRowBytes; o += 32, in += 32 * factor) {
+            __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in));
+            for (int k = 1; k < factor; ++k)
+                v = _mm256_or_si256(
+                    v, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + 32 * k)));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out), v);
+        }
+    }
+}
+
 void RegisterSubsample(int bytesPerPixel, int factor) {
     const std::string name = "ExtractXS" + std::to_string(factor) + "YS" + std::to_string(factor) +
                              "/2048x2048/" + Bits(bytesPerPixel);
@@ -192,6 +215,18 @@ void RegisterSubsample(int bytesPerPixel, int factor) {
                                               0, side, side, factor, factor, out.data(), level);
             });
         });
+    for (const int offset : {0, factor / 2})
+        if (SimdDispatch::Supported(SimdLevel::kAvx2))
+            Register(name +
+                         (offset == 0 ? "/traffic_floor_our_rows" : "/traffic_floor_libyuv_rows"),
+                     [=](benchmark::State& state) {
+                         std::vector<uint8_t> out(outputBytes);
+                         Measure(state, outputBytes, [&] {
+                             TrafficFloor(Frame(bytesPerPixel).data(), out.data(),
+                                          std::size_t{kSide} * bytesPerPixel, factor, offset,
+                                          std::size_t(side) * bytesPerPixel, side);
+                         });
+                     });
 #if defined(VIDRUNE_HAVE_OPENCV)
     Register(name + "/cv::resize_NEAREST", [=](benchmark::State& state) {
         const int type = bytesPerPixel == 1 ? CV_8UC1 : CV_16UC1;
