@@ -1,5 +1,6 @@
 #include "FuzzHost.h"
 
+#include "support/Requests.h"
 #include "support/SimBoardFiles.h"
 
 #include <algorithm>
@@ -77,21 +78,13 @@ void FuzzHost::ReadInto(uint32_t kind) {
     const auto bytes =
         std::clamp(static_cast<uint32_t>(std::max(Numeric("DATA SIZE"), 0.0)), 1u, 2u);
     std::vector<uint8_t> pixels(size_t{width} * height * bytes + 1);
-    ReadRequest request{};
-    request.kind = kind;
-    request.timeoutMs = kFrameWaitMs;
-    request.width = width;
-    request.height = height;
-    request.copyFlag = 1;
-    request.data = pixels.data();
+    ReadRequest request = RegionRead(kind, 0, 0, 0, width, height, pixels.data(), kFrameWaitMs);
     ReadDevice(&request);
 }
 
 void FuzzHost::GrabOne() {
     // Without the wait flag: a camera slower than the fuzzer's patience is not a hang.
-    AcquireRequest request{};
-    request.kind = VIDRUNE_ACQUIRE_NORMAL;
-    request.frameCount = 1;
+    AcquireRequest request = Acquisition(VIDRUNE_ACQUIRE_NORMAL, 1);
     if (AcquireStart(&request) == 1) {
         ReadInto(VIDRUNE_READ_BY_INDEX);
         ReadInto(VIDRUNE_READ_LATEST);
@@ -100,19 +93,12 @@ void FuzzHost::GrabOne() {
 }
 
 bool FuzzHost::GrabsThePattern(uint32_t width, uint32_t height) {
-    AcquireRequest request{};
-    request.kind = VIDRUNE_ACQUIRE_NORMAL;
-    request.frameCount = 1;
+    AcquireRequest request = Acquisition(VIDRUNE_ACQUIRE_NORMAL, 1);
     if (AcquireStart(&request) != 1)
         return false;
     std::vector<uint8_t> pixels(size_t{width} * height);
-    ReadRequest read{};
-    read.kind = VIDRUNE_READ_BY_INDEX;
-    read.timeoutMs = 1000;
-    read.width = width;
-    read.height = height;
-    read.copyFlag = 1;
-    read.data = pixels.data();
+    ReadRequest read =
+        RegionRead(VIDRUNE_READ_BY_INDEX, 0, 0, 0, width, height, pixels.data(), 1000);
     const bool came = ReadDevice(&read) == 1;
     AcquireStop();
     // The pattern repeats after 51 frames; the frame's number is not known here.
