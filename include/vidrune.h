@@ -441,7 +441,9 @@ VIDRUNE_STATIC_ASSERT(sizeof(VidruneDeviceOps) == 38 * sizeof(void*), "38 slots"
  * stays valid until the attribute changes, is removed (closing the device removes the
  * board's) or the library is unloaded. A text set passes the text itself as value.
  * Querying a text attribute as numeric (or the reverse) writes the wrong type: know each
- * attribute's type (the VIDRUNE_ATTR_... list above).
+ * attribute's type (the VIDRUNE_ATTR_... list above). A set of a text attribute reads
+ * value up to its first zero byte whatever the host meant, so a double* given for one
+ * is read past its 8 bytes unless a zero byte follows within them.
  */
 
 /*
