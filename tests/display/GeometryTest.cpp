@@ -1,9 +1,14 @@
+#include "display/DisplaySettings.h"
 #include "display/PrintLayout.h"
 #include "display/WindowGeometry.h"
+#include "support/Environment.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
 
 namespace vidrune::test {
 
@@ -22,10 +27,28 @@ MonitorLayout TwoMonitors() {
         1920, 1080);
 }
 
+constexpr SettingsKey kFirstMode{0x10000, 0x10100, 0x10101};
+constexpr SettingsKey kSecondMode{0x10000, 0x10100, 0x10102};
+constexpr float kAspect = 4.0f / 3.0f;
+
 WindowSizes Sizes(int clientWidth, int clientHeight) {
     return WindowSizes{clientWidth, clientHeight, clientWidth + kExtra.width,
                        clientHeight + kExtra.height};
 }
+
+DisplaySettingsValues Values(int left, int top, int width, int state, int onTop) {
+    return DisplaySettingsValues{left, top, width, state, onTop};
+}
+
+// Every test gets its own application-data folder; the user's is never touched.
+class SettingsTest : public ::testing::Test {
+protected:
+    void SetUp() override { Environment::SetSettingsFolder(home_.Path()); }
+    void TearDown() override { Environment::UnsetSettingsFolder(); }
+
+    TempDir home_;
+    MonitorLayout oneMonitor_ = MonitorLayout::FromMonitors({}, 1920, 1080);
+};
 
 } // namespace
 
@@ -40,12 +63,12 @@ TEST(WindowGeometryTest, TheLargerChangeDrivesTheResize) {
         float aspect;
         WindowSizes expected;
     } cases[] = {
-        {689, 535, false, 4000, 4.0f / 3, Sizes(680, 510)}, // wider by 41, taller by 5
-        {648, 560, false, 4000, 4.0f / 3, Sizes(680, 510)}, // taller by 30: 510 x 4/3 = 680
-        {648, 560, true, 4000, 4.0f / 3, Sizes(640, 480)},
-        {1648, 530, false, 1080, 4.0f / 3, Sizes(1372, 1029)},
-        {649, 530, false, 4000, 4.0f / 3, Sizes(640, 480)},       // 641 rounds down
-        {650, 530, false, 4000, 4.0f / 3, Sizes(644, 483)},       // 642 rounds up
+        {689, 535, false, 4000, kAspect, Sizes(680, 510)}, // wider by 41, taller by 5
+        {648, 560, false, 4000, kAspect, Sizes(680, 510)}, // taller by 30: 510 x 4/3 = 680
+        {648, 560, true, 4000, kAspect, Sizes(640, 480)},
+        {1648, 530, false, 1080, kAspect, Sizes(1372, 1029)},
+        {649, 530, false, 4000, kAspect, Sizes(640, 480)},        // 641 rounds down
+        {650, 530, false, 4000, kAspect, Sizes(644, 483)},        // 642 rounds up
         {648, 591, false, 4000, 3.0f / 7, Sizes(232, 541)},       // 541 x 3/7 = 231.9
         {551, 530, false, 4000, 1392.0f / 1040, Sizes(544, 406)}, // 543; 544 / 1.3385 = 406.4
     };
@@ -130,7 +153,7 @@ TEST(WindowGeometryTest, PlacementOnOpen) {
                                            ? TwoMonitors()
                                            : MonitorLayout::FromMonitors({}, 1920, 1080);
         const WindowPlacement placement = WindowGeometry::PlaceOnOpen(
-            c.loaded, c.previous, c.imageWidth, 4.0f / 3.0f, Metrics(c.monitors), monitors);
+            c.loaded, c.previous, c.imageWidth, kAspect, Metrics(c.monitors), monitors);
         EXPECT_EQ(placement.extra, kExtra);
         EXPECT_EQ(placement.sizes, c.sizes);
         EXPECT_EQ(placement.left, c.left);
@@ -170,6 +193,66 @@ TEST(PrintLayoutTest, ImageIsFittedIntoTheMargins) {
     EXPECT_EQ(placement.bounds, (Rect{300, 300, 6300, 4650}));
     EXPECT_EQ(placement.image.Width(), placement.image.Height()); // 4350 x 4350
     EXPECT_EQ(PrintLayout::Place(portrait, 0, 480).image.Width(), 0);
+}
+
+// A fresh account gets its data folder at the first save.
+TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
+    const std::string data = home_.File("fresh/.local/share");
+    Environment::SetSettingsFolder(data);
+    const std::string path = "fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini";
+    EXPECT_EQ(DisplaySettings::FilePath(), home_.File(path));
+    DisplaySettingsValues first = Values(-1, -1, 320, 1, 1);
+    EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
+    EXPECT_EQ(first, Values(-1, -1, 320, 1, 1));
+
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
+    // Folders made for the user's data are the user's alone, where the file system keeps
+    // owner and group permissions (Windows reports all or read-only).
+    const auto permissions = std::filesystem::status(data).permissions();
+    if (permissions != std::filesystem::perms::all) {
+        EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
+    }
+    // Lines end as the system's profile writer ends them.
+    std::string file = home_.Read(path);
+    file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());
+    EXPECT_EQ(file, "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
+                    "OnTop=1\n");
+
+    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(110, 210, 644, 0, 0)));
+    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
+    EXPECT_EQ(first, Values(110, 210, 644, 0, 0));
+    DisplaySettingsValues second = Values(-1, -1, 320, 1, 1);
+    EXPECT_TRUE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, second));
+    EXPECT_EQ(second, Values(300, 400, 480, 2, 0));
+}
+
+TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscardedAndMissingKeysTakeTheirDefaults) {
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(2500, 300, 640, 0, 0)));
+    DisplaySettingsValues values;
+    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, TwoMonitors(), values));
+    EXPECT_EQ(values, Values(2500, 300, 640, 0, 0));
+    // The secondary monitor has since been unplugged.
+    values = DisplaySettingsValues{};
+    EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
+    EXPECT_EQ(values, Values(-1, -1, 640, 0, 0));
+
+    // Partly off the left and top edges is still reachable: up to a window's size.
+    EXPECT_TRUE(DisplaySettings::PositionVisible(-640, -480, 640, kAspect, oneMonitor_));
+    EXPECT_FALSE(DisplaySettings::PositionVisible(-641, 0, 640, kAspect, oneMonitor_));
+    EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor_));
+    EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor_));
+
+    // Keys missing from the file take their defaults.
+    home_.Write("Vorn/Quorvane/LiveDisplay.ini",
+                "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
+    values = Values(-1, -1, 320, 2, 0);
+    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
+    EXPECT_EQ(values, Values(10, 20, 0, 2, 1)); // Xpixels 0, State as it was, OnTop 1
+
+    values = Values(-1, -1, 320, 1, 0);
+    EXPECT_FALSE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, values));
+    EXPECT_EQ(values, Values(-1, -1, 0, 1, 1)); // no section: no position
 }
 
 } // namespace vidrune::test
