@@ -153,16 +153,31 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameTwentyTimesASecondUntilTheStopAndNo
     ASSERT_TRUE(frame.has_value()) << "not the pattern with a white rectangle";
     EXPECT_GT(*frame, 0u); // the newest frame, not the first
 
-    // Drawing ends with the stop and never starts while minimized.
+    // Drawing ends with the stop and never starts while minimized. Overlay drawn meanwhile
+    // shows once the window is restored; below full size each shown pixel ORs the 2 x 2 block
+    // of overlay pixels it stands for.
     const uint32_t stopped = window->Draws();
     Clock::Sleep(200);
     EXPECT_EQ(window->Draws(), stopped);
+    window->ApplyZoom(50);
     view->SetWindowState(1);
     EXPECT_EQ(view->Title(), "Live");
     StartContinuous();
+    GraphicsCommand point = Graphics(1, 31, 21);
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
     Clock::Sleep(200);
-    ASSERT_EQ(device.AcquireStop(), 1);
     EXPECT_EQ(window->Draws(), stopped);
+    view->SetWindowState(0);
+    point = Graphics(1, 40, 20);
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    Clock::Sleep(300);
+    int32_t width = 0;
+    int32_t height = 0;
+    const std::vector<uint8_t> screen = view->Screen(width, height);
+    ASSERT_EQ(device.AcquireStop(), 1);
+    ASSERT_EQ(width, 32);
+    EXPECT_EQ(screen[10 * 32 + 15], 255);
+    EXPECT_EQ(screen[10 * 32 + 20], 255);
 }
 
 SimCamera Deep() {
@@ -225,11 +240,9 @@ INSTANTIATE_TEST_SUITE_P(
 // commands follow the depth of each open.
 TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtCloseAndContrastFollowsTheDepth) {
     const char* section = "Mode65536_65792_65793"; // this camera's mode
-    const std::string file = files.Dir().File("Vorn/Quorvane/LiveDisplay.ini");
-    std::filesystem::create_directories(files.Dir().File("Vorn/Quorvane"));
-    ASSERT_TRUE(Profile::WriteString(file, section, "Xoffset", "2000"));
-    Profile::WriteString(file, section, "Yoffset", "100");
-    Profile::WriteString(file, section, "State", "0");
+    const std::string file =
+        files.Dir().Write("Vorn/Quorvane/LiveDisplay.ini",
+                          "[" + std::string(section) + "]\nXoffset=2000\nYoffset=100\nState=0\n");
     const SimCamera deep = Deep();
     files.WriteCamera(deep);
     SimMode deepMode;
@@ -252,29 +265,6 @@ TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtCloseAndContrastFo
         EXPECT_EQ(view->ContrastEnabled(), enabled) << camera;
         ASSERT_EQ(device.CloseDevice(), 0u);
     }
-}
-
-TEST_F(DisplayWindowTest, OverlayCommandsShowBelowFullSizeAlsoWhenDrawnWhileMinimized) {
-    Open();
-    window->ApplyZoom(50);
-    StartContinuous();
-    // Drawn while minimized; shown once the window is restored.
-    view->SetWindowState(1);
-    GraphicsCommand point = Graphics(1, 11, 7);
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
-    view->SetWindowState(0);
-    point.a = 40;
-    point.b = 20;
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
-    Clock::Sleep(300);
-    int32_t width = 0;
-    int32_t height = 0;
-    const std::vector<uint8_t> screen = view->Screen(width, height);
-    ASSERT_EQ(device.AcquireStop(), 1);
-    ASSERT_EQ(width, 32);
-    // Each shown pixel ORs the 2 x 2 block of overlay pixels it stands for.
-    EXPECT_EQ(screen[3 * 32 + 5], 255);
-    EXPECT_EQ(screen[10 * 32 + 20], 255);
 }
 
 // Sub-sampled, then a narrower sensor window: each time the window shows whole frames of the
