@@ -14,9 +14,8 @@ namespace vidrune::test {
 class FakeWindowEvents : public DisplayWindowEvents {
 public:
     struct Resized {
-        int32_t width;
-        int32_t height;
-        int32_t state;
+        int32_t width, height, state;
+        bool operator==(const Resized&) const = default;
     };
 
     void OnZoom(int32_t percent) override { zooms.push_back(percent); }

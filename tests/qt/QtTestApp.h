@@ -40,30 +40,24 @@ inline void SettleFor(int ms) {
         Settle();
 }
 
-// Acts on the next modal dialog once it is up (dialogs run their own loop); a dialog that
-// is still open after a few seconds is rejected so that a failing test cannot hang.
-inline void WhenModal(std::function<void(QWidget*)> act) {
-    auto* poll = new QTimer;
-    auto started = std::make_shared<int>(0);
-    QObject::connect(poll, &QTimer::timeout, [poll, started, act = std::move(act)] {
+// Acts on the next modal dialog once it is up (dialogs run their own loop), looking for it
+// for up to five seconds; a dialog that is still open a few seconds after the act is rejected
+// so that a failing test cannot hang.
+inline void WhenModal(std::function<void(QWidget*)> act, int tries = 500) {
+    QTimer::singleShot(10, [act = std::move(act), tries]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr) {
-            poll->deleteLater();
-            poll->stop();
-            act(modal);
-            // An act that failed half-way must not leave the dialog's loop running.
-            QTimer::singleShot(3000, [] {
-                if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
-                    dialog->reject();
-            });
+        if (modal == nullptr) {
+            if (tries > 0)
+                WhenModal(std::move(act), tries - 1);
             return;
         }
-        if (++*started > 500) {
-            poll->stop();
-            poll->deleteLater();
-        }
+        act(modal);
+        // An act that failed half-way must not leave the dialog's loop running.
+        QTimer::singleShot(3000, [] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()))
+                dialog->reject();
+        });
     });
-    poll->start(10);
 }
 
 // A normal window on top whose client area is clientWidth x clientHeight.

@@ -33,7 +33,6 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -177,8 +176,7 @@ TEST_F(WindowTest, ImageIsStretchedWithoutBlendingAndResizesKeepItsProportions) 
     UserResize(400, 400);
     ExpectClient(532, 399);
     ASSERT_FALSE(events.resized.empty());
-    const FakeWindowEvents::Resized last = events.resized.back();
-    EXPECT_EQ(std::make_tuple(last.width, last.height, last.state), std::make_tuple(532, 399, 0));
+    EXPECT_EQ(events.resized.back(), (FakeWindowEvents::Resized{532, 399, 0}));
     view->Resize(641 + extra.width, 481 + extra.height);
     Settle();
     ExpectClient(640, 480);
@@ -228,16 +226,22 @@ TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) 
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
     EXPECT_FALSE(window->Action(40015)->isEnabled());
     EXPECT_EQ(dialog->GainSlider()->maximum(), 409);
-    EXPECT_EQ(std::pair(dialog->GainSlider()->value(), dialog->OffsetSlider()->value()),
-              std::pair(100, 20));
-    EXPECT_EQ(dialog->GainBox()->text() + " " + dialog->OffsetBox()->text(), "1000 205");
+    // What the dialog shows: the sliders (in tens) and the boxes.
+    auto sliders = [dialog] {
+        return std::pair(dialog->GainSlider()->value(), dialog->OffsetSlider()->value());
+    };
+    auto boxes = [dialog] { return dialog->GainBox()->text() + " " + dialog->OffsetBox()->text(); };
+    EXPECT_EQ(sliders(), std::pair(100, 20));
+    EXPECT_EQ(boxes(), "1000 205");
 
     // A slider move takes effect at once.
+    auto contrast = [&] {
+        return std::pair(int{events.contrast.gain}, int{events.contrast.offset});
+    };
     dialog->GainSlider()->setValue(55);
-    EXPECT_EQ(events.contrast.gain, 550);
-    EXPECT_EQ(dialog->GainBox()->text(), "550");
     dialog->OffsetSlider()->setValue(7);
-    EXPECT_EQ(events.contrast.offset, 70);
+    EXPECT_EQ(contrast(), std::pair(550, 70));
+    EXPECT_EQ(boxes(), "550 70");
 
     // Parsing is WindowGeometry's: text without a number keeps the value, and the sliders
     // follow what is kept.
@@ -250,10 +254,8 @@ TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) 
         dialog->GainBox()->setText(t.gain);
         dialog->OffsetBox()->setText(t.offset);
         dialog->ApplyButton()->click();
-        EXPECT_EQ(std::pair(int{events.contrast.gain}, int{events.contrast.offset}),
-                  std::pair(t.gainKept, -35));
-        EXPECT_EQ(std::pair(dialog->GainSlider()->value(), dialog->OffsetSlider()->value()),
-                  std::pair(t.gainKept / 10, 0));
+        EXPECT_EQ(contrast(), std::pair(t.gainKept, -35));
+        EXPECT_EQ(sliders(), std::pair(t.gainKept / 10, 0));
     }
     dialog->InvertBox()->click();
     EXPECT_EQ(events.contrast.invert, 1);
@@ -265,9 +267,8 @@ TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) 
     // Automatic levels show their values while the dialog is open, from any thread.
     view->ShowContrast(3000, 410);
     Settle();
-    EXPECT_EQ(dialog->GainBox()->text() + " " + dialog->OffsetBox()->text(), "3000 410");
-    EXPECT_EQ(std::pair(dialog->GainSlider()->value(), dialog->OffsetSlider()->value()),
-              std::pair(300, 41));
+    EXPECT_EQ(boxes(), "3000 410");
+    EXPECT_EQ(sliders(), std::pair(300, 41));
     EXPECT_EQ(events.contrast.gain, 2047); // showing is not setting
 
     // Closing re-enables the command.
@@ -332,10 +333,8 @@ protected:
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             ASSERT_NE(dialog, nullptr);
             auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
-            offer.typed = name->text();
-            offer.selected = dialog->selectedFiles().value(0);
             auto* box = dialog->findChild<QCheckBox*>("includeOverlay");
-            offer.overlay = box->isChecked();
+            offer = Offer{name->text(), dialog->selectedFiles().value(0), box->isChecked()};
             box->setChecked(overlay);
             SettleFor(300);
             for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
