@@ -85,35 +85,30 @@ std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int planeWidth, int
 TEST(OverlayTest, ShapesAndCommandsOutsideTheImage) {
     const struct {
         GraphicsCommand command;
-        OverlayRefresh refresh;
         Points expected;
+        OverlayRefresh refresh = OverlayRefresh::Always;
     } cases[] = {
         {Graphics(OverlayPlane::kLine, 10, 0, 0, 10),
-         OverlayRefresh::Always,
          {{0, 10}, {1, 9}, {2, 8}, {3, 7}, {4, 6}, {5, 5}, {6, 4}, {7, 3}, {8, 2}, {9, 1}}},
-        {Graphics(OverlayPlane::kLine, 5, 5, 5, 5), OverlayRefresh::Always, {}},
-        {Graphics(OverlayPlane::kLine, 3, 6, 3, 2),
-         OverlayRefresh::Always,
-         {{3, 2}, {3, 3}, {3, 4}, {3, 5}}},
-        {Graphics(OverlayPlane::kLine, 0, 0, 2, 19), OverlayRefresh::Always, {{0, 0}, {1, 9}}},
+        {Graphics(OverlayPlane::kLine, 5, 5, 5, 5), {}},
+        {Graphics(OverlayPlane::kLine, 3, 6, 3, 2), {{3, 2}, {3, 3}, {3, 4}, {3, 5}}},
+        {Graphics(OverlayPlane::kLine, 0, 0, 2, 19), {{0, 0}, {1, 9}}},
         {Graphics(OverlayPlane::kRectangle, 2, 2, 4, 4), // the far corner stays clear
-         OverlayRefresh::Always,
          {{2, 2}, {3, 2}, {4, 2}, {2, 3}, {4, 3}, {2, 4}, {3, 4}}},
-        {Graphics(OverlayPlane::kPoint, 19, 19), OverlayRefresh::Always, {{19, 19}}},
+        {Graphics(OverlayPlane::kPoint, 19, 19), {{19, 19}}},
         {Graphics(OverlayPlane::kFilledRectangle, 18, 17, 2, 3),
-         OverlayRefresh::Always,
          {{18, 17}, {19, 17}, {18, 18}, {19, 18}, {18, 19}, {19, 19}}},
-        {Graphics(OverlayPlane::kPoint, 20, 0), OverlayRefresh::None, {}},
-        {Graphics(OverlayPlane::kPoint, 0, -1), OverlayRefresh::None, {}},
-        {Graphics(OverlayPlane::kLine, 0, 0, 20, 5), OverlayRefresh::None, {}},
-        {Graphics(OverlayPlane::kRectangle, -1, 0, 5, 5), OverlayRefresh::None, {}},
-        {Graphics(OverlayPlane::kFilledRectangle, 15, 5, 6, 2), OverlayRefresh::None, {}},
-        {Graphics(OverlayPlane::kFilledRectangle, 0, 0, 0, 5), OverlayRefresh::None, {}},
-        {Graphics(OverlayPlane::kEllipse, 15, 15, 0, 5), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kPoint, 20, 0), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kPoint, 0, -1), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kLine, 0, 0, 20, 5), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kRectangle, -1, 0, 5, 5), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kFilledRectangle, 15, 5, 6, 2), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kFilledRectangle, 0, 0, 0, 5), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kEllipse, 15, 15, 0, 5), {}, OverlayRefresh::None},
         // Wider than any frame (2^31 steps of 0.01 would hold the host for minutes).
-        {Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5), OverlayRefresh::None, {}},
-        {Graphics(3, 1, 1, 5, 5), OverlayRefresh::None, {}},
-        {Graphics(10, 1, 1, 5, 5), OverlayRefresh::None, {}},
+        {Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5), {}, OverlayRefresh::None},
+        {Graphics(3, 1, 1, 5, 5), {}, OverlayRefresh::None},
+        {Graphics(10, 1, 1, 5, 5), {}, OverlayRefresh::None},
     };
     OverlayPlane plane = Plane(20, 20);
     for (auto c : cases) {
