@@ -104,22 +104,16 @@ uint8_t TwelveBits(uint32_t x, uint32_t y, uint32_t n) {
 }
 
 // A view whose next state query hangs, as a window busy in the user's hands does.
-class StallingView : public HeadlessView {
-public:
+struct StallingView : HeadlessView {
     int32_t WindowState() const override {
-        if (stallNext_.exchange(false)) {
-            stalled_ = true;
+        if (stallNext.exchange(false)) {
+            stalled = true;
             Clock::Sleep(1500); // longer than the display's wait for its update thread
         }
         return HeadlessView::WindowState();
     }
 
-    void StallNext() { stallNext_ = true; }
-    bool Stalled() const { return stalled_; }
-
-private:
-    mutable std::atomic<bool> stallNext_{false};
-    mutable std::atomic<bool> stalled_{false};
+    mutable std::atomic<bool> stallNext{false}, stalled{false};
 };
 
 } // namespace
@@ -314,10 +308,10 @@ TEST_F(DisplayWindowTest, ADisplayDestroyedWhileItsUpdateThreadIsHeldUp) {
     device.SetCurrentInputDevice(device.GetInputDeviceId("Cam"));
     ASSERT_EQ(device.OpenDevice(), 0u);
     ASSERT_EQ(SimDevice::Start(device, VIDRUNE_ACQUIRE_CONTINUOUS), 1);
-    stalling->StallNext();
-    for (int i = 0; i < 100 && !stalling->Stalled(); ++i)
+    stalling->stallNext = true;
+    for (int i = 0; i < 100 && !stalling->stalled; ++i)
         Clock::Sleep(10);
-    ASSERT_TRUE(stalling->Stalled());
+    ASSERT_TRUE(stalling->stalled);
     // Frees the display while its update thread is inside the view.
     EXPECT_EQ(device.FreeDeviceResources(), 0);
     Clock::Sleep(2000); // whatever the thread does next happens now
