@@ -78,21 +78,11 @@ bool Kept(int i, int d, int s) {
     return (i + 1) * d / s > i * d / s;
 }
 
-std::vector<uint8_t> ReferenceDecimate(int dw, int dh, int sw, int sh,
-                                       const std::vector<uint8_t>& src) {
-    std::vector<uint8_t> dst;
-    for (int y = 0; y < sh; ++y)
-        if (Kept(y, dh, sh))
-            for (int x = 0; x < sw; ++x)
-                if (Kept(x, dw, sw))
-                    dst.push_back(src[static_cast<size_t>(y) * sw + x]);
-    return dst;
-}
-
-// Each kept pixel stands for itself and the dropped ones before it (dropped ones after the
-// last kept pixel of a row or column go).
-std::vector<uint8_t> ReferenceReduce(int dw, int dh, int sw, int sh,
-                                     const std::vector<uint8_t>& src) {
+// What shrinking src to dw x dh gives: the kept pixels, or when reducing an overlay each
+// kept pixel ORed with the dropped ones before it (dropped ones after the last kept pixel of
+// a row or column go).
+std::vector<uint8_t> ReferenceShrink(int dw, int dh, int sw, int sh,
+                                     const std::vector<uint8_t>& src, bool reduce) {
     int columns = 0;
     int rows = 0;
     for (int x = 0; x < sw; ++x)
@@ -102,8 +92,9 @@ std::vector<uint8_t> ReferenceReduce(int dw, int dh, int sw, int sh,
     std::vector<uint8_t> dst(static_cast<size_t>(columns) * rows, 0);
     for (int y = 0, row = 0; row < rows; row += Kept(y++, dh, sh))
         for (int x = 0, column = 0; column < columns; column += Kept(x++, dw, sw))
-            dst[static_cast<size_t>(row) * columns + column] |=
-                src[static_cast<size_t>(y) * sw + x];
+            if (reduce || (Kept(x, dw, sw) && Kept(y, dh, sh)))
+                dst[static_cast<size_t>(row) * columns + column] |=
+                    src[static_cast<size_t>(y) * sw + x];
     return dst;
 }
 
@@ -298,7 +289,7 @@ TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
     ImageScaler scaler; // one scaler across sizes: its column plan must follow them
     for (const auto& s : sizes) {
         const std::vector<uint8_t> src = Sparse(static_cast<size_t>(s[2]) * s[3], 3);
-        const std::vector<uint8_t> decimated = ReferenceDecimate(s[0], s[1], s[2], s[3], src);
+        const std::vector<uint8_t> decimated = ReferenceShrink(s[0], s[1], s[2], s[3], src, false);
         std::vector<uint8_t> dst(src.size() + 1, 0xEE);
         scaler.Decimate(s[0], s[1], s[2], s[3], src.data(), dst.data());
         EXPECT_TRUE(std::equal(decimated.begin(), decimated.end(), dst.begin()))
@@ -306,7 +297,7 @@ TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
         EXPECT_EQ(dst[decimated.size()], 0xEE);
         if (s[0] == 0 || s[3] == 0)
             continue; // nothing to reduce into
-        const std::vector<uint8_t> reduced = ReferenceReduce(s[0], s[1], s[2], s[3], src);
+        const std::vector<uint8_t> reduced = ReferenceShrink(s[0], s[1], s[2], s[3], src, true);
         std::fill(dst.begin(), dst.end(), 0xEE);
         scaler.ReduceOverlay(s[0], s[1], s[2], s[3], src.data(), dst.data());
         EXPECT_TRUE(std::equal(reduced.begin(), reduced.end(), dst.begin()))
