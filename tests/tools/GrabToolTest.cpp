@@ -187,17 +187,12 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     }
 }
 
-const std::vector<std::string> kGrab4 = {"grab", "@vidrune.ini", "--frames", "4"};
 const std::vector<std::string> kLiveSnapshot = {"live", "@vidrune.ini", "--seconds",
                                                 "0.3",  "--snapshot",   "@shown.tif"};
 
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
-
-std::vector<std::string> GrabWith(const std::vector<std::string>& more) {
-    return With({"grab", "@vidrune.ini"}, more);
+std::vector<std::string> GrabWith(std::vector<std::string> more) {
+    more.insert(more.begin(), {"grab", "@vidrune.ini"});
+    return more;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -214,19 +209,16 @@ INSTANTIATE_TEST_SUITE_P(
               "Board attributes with camera \"Deep\", mode \"Full\" open", "DATA SIZE            2",
               "DATA RESOLUTION      12", "WIDTH                60", "frame 60 x 80 pixels"}),
         // Camera faults: error lines and status 1.
-        Call("Blank", kGrab4, 1, {"frame 1: error 18: the frame looks blank"},
-             {"error 18: the frame looks blank (all zero) (1 frame)", "missed frames: 0"},
-             "BlankFrames=1\n"),
-        Call("BlankWaiting", With(kGrab4, {"--wait"}), 1,
+        Call("BlankWaiting", GrabWith({"--frames", "4", "--wait"}), 1,
              {"frame 2: error 18: the frame looks blank"},
-             {"frames read: 3 of 4 without error", "missed frames: 0"}, "BlankFrames=2\n",
-             "MPX=1\n", false, 8, "", "", 64, 48,
+             {"frames read: 3 of 4 without error", "missed frames: 0",
+              "error 18: the frame looks blank (all zero) (1 frame)"},
+             "BlankFrames=2\n", "MPX=1\n", false, 8, "", "", 64, 48,
              Written{FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0, 0, 64, 48, 4, 1, 2}),
-        Call("Dropped", kGrab4, 1, {"frame 2: error 21: frames were lost"},
+        Call("Dropped", GrabWith({"--frames", "4"}), 1, {"frame 2: error 21: frames were lost"},
              {"error 21: frames were lost", "missed frames: 0"}, "DropFrames=2\n"),
-        Call("Stalled", kGrab4, 1, {"frame 2: error 16: timed out"},
-             {"frames read: 2 of 4 without error", "missed frames: 2"}, "StallAfter=2\n"),
-        Call("StalledWaiting", With(kGrab4, {"--wait"}), 1, {"acquisition: error 16: timed out"},
+        Call("StalledWaiting", GrabWith({"--frames", "4", "--wait"}), 1,
+             {"acquisition: error 16: timed out"},
              {"error 16: timed out waiting for the acquisition or a frame (1 frame)",
               "missed frames: 2"},
              "StallAfter=2\n"),
@@ -237,8 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
         Call("SnapshotWithoutWindow", kLiveSnapshot, 1,
              {"no snapshot: the configuration asks for no display window"}),
         Call("UnwritableSnapshot",
-             With({"live", "@vidrune.ini", "--seconds", "0.3"}, {"--snapshot", "@no/such/dir.tif"}),
-             1, {"dir.tif cannot be written"}, {}, "", kShown),
+             {"live", "@vidrune.ini", "--seconds", "0.3", "--snapshot", "@no/such/dir.tif"}, 1,
+             {"dir.tif cannot be written"}, {}, "", kShown),
         // A window that was left minimized draws nothing: no blank file, and the user is told
         // how to show it.
         Call("SnapshotOfMinimizedWindow", kLiveSnapshot, 1,
