@@ -54,13 +54,12 @@ constexpr uint32_t kHeight = 48;
 
 class SweepTest : public BoardHost, public ::testing::WithParamInterface<BadCall> {
 public:
-    // A read of the whole frame into memory of its size, with the fields given changed. A
-    // refused read must leave that memory as it was.
-    int64_t ReadWith(const std::function<void(ReadRequest&)>& change) {
+    // A copying read into memory of the whole frame's size, or into none where noMemory is
+    // set. A refused read must leave that memory as it was.
+    int64_t ReadInto(ReadRequest request, bool noMemory) {
         pixels_.assign(size_t{kWidth} * kHeight, 0xEE);
-        ReadRequest request =
-            RegionRead(VIDRUNE_READ_BY_INDEX, 0, 0, 0, kWidth, kHeight, pixels_.data(), 200);
-        change(request);
+        request.data = noMemory ? nullptr : pixels_.data();
+        request.copyFlag = 1;
         const int64_t result = plugin.ReadDevice(&request);
         if (result == 0 &&
             !std::all_of(pixels_.begin(), pixels_.end(), [](uint8_t b) { return b == 0xEE; }))
@@ -141,16 +140,10 @@ Call Calling(int times = 1) {
 Call Starting(uint32_t kind, int32_t frames, bool wait) {
     return [=](S& t) { return t.Start(kind, frames, wait); };
 }
-Call Reading(std::function<void(ReadRequest&)> change) {
-    return [change](S& t) { return t.ReadWith(change); };
-}
 // A whole-frame read of the given kind, index and time-out.
 Call Reading(uint32_t kind, int32_t index = 0, int32_t timeoutMs = 200) {
-    return Reading([=](ReadRequest& r) {
-        r.kind = kind;
-        r.index = index;
-        r.timeoutMs = timeoutMs;
-    });
+    const ReadRequest request = RegionRead(kind, index, 0, 0, kWidth, kHeight, nullptr, timeoutMs);
+    return [=](S& t) { return t.ReadInto(request, false); };
 }
 // The call with the ready flag forced on, as a host may through the device table.
 Call WithReadyFlagForced(Call call) {
@@ -163,13 +156,10 @@ Call WithReadyFlagForced(Call call) {
     };
 }
 
-// A whole-frame read of the given region; without memory where noMemory is set.
+// A read by index of the given region; without memory where noMemory is set.
 Call ReadingRegion(uint32_t x, uint32_t y, uint32_t width, uint32_t height, bool noMemory = false) {
-    return Reading([=](ReadRequest& r) {
-        r = RegionRead(VIDRUNE_READ_BY_INDEX, 0, x, y, width, height, noMemory ? nullptr : r.data,
-                       200);
-        r.copyFlag = 1;
-    });
+    const ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 0, x, y, width, height);
+    return [=](S& t) { return t.ReadInto(request, noMemory); };
 }
 
 // Rows that differ only in the name or the number set.
