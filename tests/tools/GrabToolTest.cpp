@@ -50,18 +50,8 @@ std::string Compare(const Image& image, const FrameGeometry& view, uint32_t x, u
 
 // An 80 x 60 sensor; a 64 x 48 mode on it is its centred crop, at (8, 6).
 SimCamera Sensor(int depth = 8, const std::string& extra = "",
-                 const std::string& file = "cam.cam") {
+                 const std::string& file = "mono8.cam") {
     return SimCamera{.file = file, .depth = depth, .maxWidth = 80, .maxHeight = 60, .extra = extra};
-}
-
-std::string Mode(int camera, int mode, const std::string& name, int width = 64, int height = 48,
-                 const std::string& extra = "", const std::string& controlFile = "cam.cam") {
-    const std::string section = "CAMERA" + std::to_string(camera) + "_MODE" + std::to_string(mode);
-    return SimBoardFiles::ModeSection(section, {.name = name,
-                                                .controlFile = controlFile,
-                                                .width = width,
-                                                .height = height,
-                                                .extra = extra});
 }
 
 // The live display window, drawing into memory.
@@ -78,7 +68,9 @@ protected:
         files.WriteCamera(sensor);
         return files.WriteConfig(
             "[STRAVIK2]\n" + device + SimBoardFiles::CameraSection("CAMERA1", "Cam", cameraKeys) +
-            Mode(1, 1, "Full", width, height, modeKeys) + sections + "[EXTDISPLAY]\n" + display);
+            SimBoardFiles::ModeSection("CAMERA1_MODE1",
+                                       {.width = width, .height = height, .extra = modeKeys}) +
+            sections + "[EXTDISPLAY]\n" + display);
     }
 
     // The user's data folder (the display's saved placement) is the test's "data".
@@ -142,12 +134,16 @@ class GrabRunTest : public GrabToolTest, public ::testing::WithParamInterface<Ca
 TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     const Call& row = GetParam();
     files.WriteCamera(Sensor(12, "", "deep.cam"));
-    Config(Sensor(row.depth, row.sensorKeys), row.cameraKeys, row.modeKeys, row.width, row.height,
-           Mode(1, 2, "Half", 64, 48, "XSUBSAMPLE=2\n") +
-               Mode(1, 3, "Lost", 64, 48, "", "lost.cam") +
-               SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
-               Mode(2, 1, "Full", 80, 60, "RESOLUTION=12\n", "deep.cam"),
-           row.display);
+    Config(
+        Sensor(row.depth, row.sensorKeys), row.cameraKeys, row.modeKeys, row.width, row.height,
+        SimBoardFiles::ModeSection("CAMERA1_MODE2", {.name = "Half", .extra = "XSUBSAMPLE=2\n"}) +
+            SimBoardFiles::ModeSection("CAMERA1_MODE3",
+                                       {.name = "Lost", .controlFile = "lost.cam"}) +
+            SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
+            SimBoardFiles::ModeSection(
+                "CAMERA2_MODE1",
+                {.controlFile = "deep.cam", .width = 80, .height = 60, .extra = "RESOLUTION=12\n"}),
+        row.display);
     files.Dir().Write("plain.txt", "not a folder");
     files.Dir().Write("none.ini", "[CAMERA1]\nNAME=Cam\n");
     if (row.minimized)
@@ -298,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
 // overtaken the tool, it jumps a lap ahead instead of failing on every stale index, twice as
 // far while it keeps losing, and counts the frames it passed over.
 TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
-    const SimCamera fast{.file = "cam.cam", .depth = 8, .frameRate = 20000, .extra = ""};
+    const SimCamera fast{.frameRate = 20000};
     const std::string config = Config(fast, "", "", 64, 48, "", "MPX=1\n", "DATABUFFERS=2\n");
     constexpr int kFrames = 400;
     const ProcessResult run =
