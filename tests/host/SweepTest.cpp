@@ -199,17 +199,14 @@ std::vector<BadCall> Rows() {
         // Null pointers: refused, nothing touched.
         {"NullArguments", Open,
          [](S& t) {
+             PluginLibrary& p = t.plugin;
              double value = 0;
-             return t.plugin.AcqDeviceQuery(nullptr, &value) +
-                    t.plugin.AcqDeviceQuery("WIDTH", nullptr) +
-                    t.plugin.AcqDeviceSet(nullptr, &value) +
-                    t.plugin.AcqDeviceSet("WIDTH", nullptr) +
-                    t.plugin.AcqInputDeviceQuery(nullptr, &value) +
-                    t.plugin.AcqInputDeviceSet("NAME", nullptr) +
-                    t.plugin.AcqInputModeQuery("NAME", nullptr) +
-                    t.plugin.AcqInputModeSet(nullptr, &value) + t.plugin.GetInputDeviceId(nullptr) +
-                    t.plugin.GetInputModeId(nullptr) + t.plugin.AcquireStart(nullptr) +
-                    t.plugin.ReadDevice(nullptr);
+             return p.AcqDeviceQuery(nullptr, &value) + p.AcqDeviceQuery("WIDTH", nullptr) +
+                    p.AcqDeviceSet(nullptr, &value) + p.AcqDeviceSet("WIDTH", nullptr) +
+                    p.AcqInputDeviceQuery(nullptr, &value) + p.AcqInputDeviceSet("NAME", nullptr) +
+                    p.AcqInputModeQuery("NAME", nullptr) + p.AcqInputModeSet(nullptr, &value) +
+                    p.GetInputDeviceId(nullptr) + p.GetInputModeId(nullptr) +
+                    p.AcquireStart(nullptr) + p.ReadDevice(nullptr);
          },
          0, 0u},
         {"NullInitialisePath", Loaded, Named<&P::InitializeDevice>(nullptr), 0, 0u},
