@@ -1,5 +1,6 @@
 #pragma once
 
+#include "board/FrameCheck.h"
 #include "support/PluginLibrary.h"
 #include "support/Requests.h"
 #include "support/SimBoardFiles.h"
@@ -61,6 +62,15 @@ public:
         out.assign(size_t{width} * height * bytes + 16, 0xEE);
         ReadRequest request = RegionRead(kind, index, x, y, width, height, out.data(), timeoutMs);
         return plugin.ReadDevice(&request);
+    }
+
+    // A waiting grab of two frames whose second, read whole, is the pattern's frame 1.
+    void GrabsTheRightPixels() {
+        ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
+        std::vector<uint8_t> frame;
+        ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1)
+            << plugin.AcqGetLastError();
+        EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
     }
 
     SimBoardFiles files;

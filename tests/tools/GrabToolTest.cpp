@@ -50,18 +50,8 @@ std::string Compare(const Image& image, const FrameGeometry& view, uint32_t x, u
 
 // An 80 x 60 sensor; a 64 x 48 mode on it is its centred crop, at (8, 6).
 SimCamera Sensor(int depth = 8, const std::string& extra = "",
-                 const std::string& file = "cam.cam") {
+                 const std::string& file = "mono8.cam") {
     return SimCamera{.file = file, .depth = depth, .maxWidth = 80, .maxHeight = 60, .extra = extra};
-}
-
-std::string Mode(int camera, int mode, const std::string& name, int width = 64, int height = 48,
-                 const std::string& extra = "", const std::string& controlFile = "cam.cam") {
-    const std::string section = "CAMERA" + std::to_string(camera) + "_MODE" + std::to_string(mode);
-    return SimBoardFiles::ModeSection(section, {.name = name,
-                                                .controlFile = controlFile,
-                                                .width = width,
-                                                .height = height,
-                                                .extra = extra});
 }
 
 // The live display window, drawing into memory.
@@ -78,7 +68,9 @@ protected:
         files.WriteCamera(sensor);
         return files.WriteConfig(
             "[STRAVIK2]\n" + device + SimBoardFiles::CameraSection("CAMERA1", "Cam", cameraKeys) +
-            Mode(1, 1, "Full", width, height, modeKeys) + sections + "[EXTDISPLAY]\n" + display);
+            SimBoardFiles::ModeSection("CAMERA1_MODE1",
+                                       {.width = width, .height = height, .extra = modeKeys}) +
+            sections + "[EXTDISPLAY]\n" + display);
     }
 
     // The user's data folder (the display's saved placement) is the test's "data".
@@ -142,12 +134,16 @@ class GrabRunTest : public GrabToolTest, public ::testing::WithParamInterface<Ca
 TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     const Call& row = GetParam();
     files.WriteCamera(Sensor(12, "", "deep.cam"));
-    Config(Sensor(row.depth, row.sensorKeys), row.cameraKeys, row.modeKeys, row.width, row.height,
-           Mode(1, 2, "Half", 64, 48, "XSUBSAMPLE=2\n") +
-               Mode(1, 3, "Lost", 64, 48, "", "lost.cam") +
-               SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
-               Mode(2, 1, "Full", 80, 60, "RESOLUTION=12\n", "deep.cam"),
-           row.display);
+    Config(
+        Sensor(row.depth, row.sensorKeys), row.cameraKeys, row.modeKeys, row.width, row.height,
+        SimBoardFiles::ModeSection("CAMERA1_MODE2", {.name = "Half", .extra = "XSUBSAMPLE=2\n"}) +
+            SimBoardFiles::ModeSection("CAMERA1_MODE3",
+                                       {.name = "Lost", .controlFile = "lost.cam"}) +
+            SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
+            SimBoardFiles::ModeSection(
+                "CAMERA2_MODE1",
+                {.controlFile = "deep.cam", .width = 80, .height = 60, .extra = "RESOLUTION=12\n"}),
+        row.display);
     files.Dir().Write("plain.txt", "not a folder");
     files.Dir().Write("none.ini", "[CAMERA1]\nNAME=Cam\n");
     if (row.minimized)
@@ -187,17 +183,12 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     }
 }
 
-const std::vector<std::string> kGrab4 = {"grab", "@vidrune.ini", "--frames", "4"};
 const std::vector<std::string> kLiveSnapshot = {"live", "@vidrune.ini", "--seconds",
                                                 "0.3",  "--snapshot",   "@shown.tif"};
 
-std::vector<std::string> With(std::vector<std::string> args, const std::vector<std::string>& more) {
-    args.insert(args.end(), more.begin(), more.end());
-    return args;
-}
-
-std::vector<std::string> GrabWith(const std::vector<std::string>& more) {
-    return With({"grab", "@vidrune.ini"}, more);
+std::vector<std::string> GrabWith(std::vector<std::string> more) {
+    more.insert(more.begin(), {"grab", "@vidrune.ini"});
+    return more;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -214,19 +205,16 @@ INSTANTIATE_TEST_SUITE_P(
               "Board attributes with camera \"Deep\", mode \"Full\" open", "DATA SIZE            2",
               "DATA RESOLUTION      12", "WIDTH                60", "frame 60 x 80 pixels"}),
         // Camera faults: error lines and status 1.
-        Call("Blank", kGrab4, 1, {"frame 1: error 18: the frame looks blank"},
-             {"error 18: the frame looks blank (all zero) (1 frame)", "missed frames: 0"},
-             "BlankFrames=1\n"),
-        Call("BlankWaiting", With(kGrab4, {"--wait"}), 1,
+        Call("BlankWaiting", GrabWith({"--frames", "4", "--wait"}), 1,
              {"frame 2: error 18: the frame looks blank"},
-             {"frames read: 3 of 4 without error", "missed frames: 0"}, "BlankFrames=2\n",
-             "MPX=1\n", false, 8, "", "", 64, 48,
+             {"frames read: 3 of 4 without error", "missed frames: 0",
+              "error 18: the frame looks blank (all zero) (1 frame)"},
+             "BlankFrames=2\n", "MPX=1\n", false, 8, "", "", 64, 48,
              Written{FrameGeometry{.cropLeft = 8, .cropTop = 6}, 0, 0, 64, 48, 4, 1, 2}),
-        Call("Dropped", kGrab4, 1, {"frame 2: error 21: frames were lost"},
+        Call("Dropped", GrabWith({"--frames", "4"}), 1, {"frame 2: error 21: frames were lost"},
              {"error 21: frames were lost", "missed frames: 0"}, "DropFrames=2\n"),
-        Call("Stalled", kGrab4, 1, {"frame 2: error 16: timed out"},
-             {"frames read: 2 of 4 without error", "missed frames: 2"}, "StallAfter=2\n"),
-        Call("StalledWaiting", With(kGrab4, {"--wait"}), 1, {"acquisition: error 16: timed out"},
+        Call("StalledWaiting", GrabWith({"--frames", "4", "--wait"}), 1,
+             {"acquisition: error 16: timed out"},
              {"error 16: timed out waiting for the acquisition or a frame (1 frame)",
               "missed frames: 2"},
              "StallAfter=2\n"),
@@ -237,8 +225,8 @@ INSTANTIATE_TEST_SUITE_P(
         Call("SnapshotWithoutWindow", kLiveSnapshot, 1,
              {"no snapshot: the configuration asks for no display window"}),
         Call("UnwritableSnapshot",
-             With({"live", "@vidrune.ini", "--seconds", "0.3"}, {"--snapshot", "@no/such/dir.tif"}),
-             1, {"dir.tif cannot be written"}, {}, "", kShown),
+             {"live", "@vidrune.ini", "--seconds", "0.3", "--snapshot", "@no/such/dir.tif"}, 1,
+             {"dir.tif cannot be written"}, {}, "", kShown),
         // A window that was left minimized draws nothing: no blank file, and the user is told
         // how to show it.
         Call("SnapshotOfMinimizedWindow", kLiveSnapshot, 1,
@@ -306,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(
 // overtaken the tool, it jumps a lap ahead instead of failing on every stale index, twice as
 // far while it keeps losing, and counts the frames it passed over.
 TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
-    const SimCamera fast{.file = "cam.cam", .depth = 8, .frameRate = 20000, .extra = ""};
+    const SimCamera fast{.frameRate = 20000};
     const std::string config = Config(fast, "", "", 64, 48, "", "MPX=1\n", "DATABUFFERS=2\n");
     constexpr int kFrames = 400;
     const ProcessResult run =
