@@ -290,18 +290,28 @@ protected:
         Clock::Sleep(1000);
     }
 
+    // The first of the display thread's own windows for which found() holds. (Test programs
+    // run side by side on one desktop, so a search of the whole desktop can meet another's.)
+    HWND OwnWindow(const std::function<bool(HWND)>& found) {
+        return FindWhere(
+            [&](WNDENUMPROC proc, LPARAM data) {
+                ::EnumThreadWindows(::GetWindowThreadProcessId(hwnd, nullptr), proc, data);
+            },
+            found);
+    }
+
+    HWND ContrastDialog() {
+        return OwnWindow([](HWND window) { return TextOf(window) == "Contrast"; });
+    }
+
     // The modal dialog a menu command opens over the window, once it is up.
     HWND DialogFor(UINT command) {
         ::PostMessageA(hwnd, WM_COMMAND, command, 0);
         HWND dialog = nullptr;
         WaitFor([&] {
-            dialog = FindWhere(
-                [&](WNDENUMPROC proc, LPARAM data) {
-                    ::EnumThreadWindows(::GetWindowThreadProcessId(hwnd, nullptr), proc, data);
-                },
-                [&](HWND window) {
-                    return ::GetWindow(window, GW_OWNER) == hwnd && ::IsWindowVisible(window);
-                });
+            dialog = OwnWindow([&](HWND window) {
+                return ::GetWindow(window, GW_OWNER) == hwnd && ::IsWindowVisible(window);
+            });
             return dialog != nullptr;
         });
         return dialog;
@@ -371,7 +381,7 @@ TEST_F(Win32WindowTest, TheMenuTheFrameAndTheMouseDriveTheWindow) {
     EXPECT_TRUE(Grayed(hwnd, IDM_CONTRAST));
     EXPECT_TRUE(Grayed(hwnd, IDM_RESTART_LEVELS));
     Command(IDM_CONTRAST);
-    EXPECT_EQ(::FindWindowA(nullptr, "Contrast"), nullptr);
+    EXPECT_EQ(ContrastDialog(), nullptr);
 
     for (const auto& [command, width] : {std::pair<UINT, LONG>{IDM_ZOOM25, 160},
                                          {IDM_ZOOM50, 320},
@@ -438,7 +448,7 @@ TEST_F(Win32WindowTest, TheContrastDialogEditsTheSettingsOfDeeperFrames) {
     contrast.offset = 300;
     EXPECT_FALSE(Grayed(hwnd, IDM_CONTRAST));
     Command(IDM_CONTRAST);
-    HWND dialog = ::FindWindowA(nullptr, "Contrast");
+    HWND dialog = ContrastDialog();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(::GetWindow(dialog, GW_OWNER), hwnd);
     EXPECT_TRUE(Grayed(hwnd, IDM_CONTRAST));
