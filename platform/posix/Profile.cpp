@@ -2,9 +2,13 @@
 // functions (see Profile.h).
 #include "platform/Profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
+#include <cerrno>
 #include <fstream>
 #include <memory>
 #include <mutex>
@@ -36,16 +40,27 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-std::optional<std::string> ReadFile(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr)
-        return std::nullopt;
-    std::string content;
+// Reads the whole file into content, reusing its capacity; false when it cannot be opened.
+// Plain system calls: a configuration is read once per key, and a stream's buffers would
+// be allocated and freed for every one of those reads.
+bool ReadFileInto(const std::string& path, std::string& content) {
+    content.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        content.reserve(static_cast<size_t>(info.st_size));
     char chunk[4096];
-    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
-        content.append(chunk, got);
-    std::fclose(file);
-    return content;
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got > 0)
+            content.append(chunk, static_cast<size_t>(got));
+        else if (got == 0 || errno != EINTR)
+            break;
+    }
+    ::close(fd);
+    return true;
 }
 
 // Calls visit(text, end) for each line of the content, the line end kept apart, until
@@ -73,11 +88,12 @@ struct Line {
 
 std::vector<Line> ReadLines(const std::string& path) {
     std::vector<Line> lines;
-    ForEachLine(ReadFile(path).value_or(std::string()),
-                [&lines](std::string_view text, std::string_view end) {
-                    lines.push_back(Line{std::string(text), std::string(end)});
-                    return true;
-                });
+    std::string content;
+    ReadFileInto(path, content);
+    ForEachLine(content, [&lines](std::string_view text, std::string_view end) {
+        lines.push_back(Line{std::string(text), std::string(end)});
+        return true;
+    });
     return lines;
 }
 
@@ -144,18 +160,20 @@ public:
     static constexpr size_t kFiles = 8;
 
     std::shared_ptr<const ProfileIndex> For(const std::string& path) {
-        std::optional<std::string> content = ReadFile(path);
+        // Each thread reads into its own buffer, which keeps its size from one read to the next.
+        thread_local std::string content;
+        const bool found = ReadFileInto(path, content);
         std::lock_guard lock(lock_);
-        if (!content) {
+        if (!found) {
             indexes_.erase(path);
             return nullptr;
         }
         auto known = indexes_.find(path);
-        if (known != indexes_.end() && known->second->content == *content)
+        if (known != indexes_.end() && known->second->content == content)
             return known->second;
         if (indexes_.size() >= kFiles)
             indexes_.clear();
-        auto index = std::make_shared<const ProfileIndex>(std::move(*content));
+        auto index = std::make_shared<const ProfileIndex>(content);
         indexes_[path] = index;
         return index;
     }
@@ -226,6 +244,10 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
         if (!sectionLine)
             continue;
         if (auto kv = KeyValue(lines[i].text); kv && SameName(kv->first, key)) {
+            // A line that already reads so leaves the file as it is: settings are saved on
+            // every close of the window, mostly unchanged.
+            if (lines[i].text == entry)
+                return true;
             lines[i].text = entry;
             replaced = true;
         } else if (!Trim(lines[i].text).empty()) {

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 using vidrune::platform::Profile;
@@ -147,6 +149,18 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
     }
     TempDir dir;
     EXPECT_FALSE(Profile::WriteString(dir.File("no/such/folder/x.ini"), "S", "K", "V"));
+
+    // A value the key already holds leaves the file alone; only a change rewrites it. The
+    // time is read back at the file system's precision.
+    const std::string path = dir.Write("same.ini", "[S]\nK=V\n");
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
+                                               std::chrono::hours(24));
+    const auto old = std::filesystem::last_write_time(path);
+    ASSERT_TRUE(Profile::WriteString(path, "s", "K", "V"));
+    EXPECT_EQ(std::filesystem::last_write_time(path), old);
+    ASSERT_TRUE(Profile::WriteString(path, "S", "K", "W"));
+    EXPECT_NE(std::filesystem::last_write_time(path), old);
+    EXPECT_EQ(Profile::GetString(path, "S", "K", "", 8), "W");
 }
 
 TEST(ProfileTest, NumbersReadTheSameUnderEveryLocale) {
