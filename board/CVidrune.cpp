@@ -4,6 +4,7 @@
 #include "input/CAcqInputDeviceList.h"
 #include "platform/Event.h"
 #include "platform/FileSystem.h"
+#include "platform/Profile.h"
 #include "platform/Thread.h"
 
 #include <new>
@@ -202,6 +203,8 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
     }
     RecordFgStatus(FgManSetTimeout(kLibraryTimeoutMs));
+    // Some hundred keys: the file is read once for all of them.
+    const platform::Profile::Batch readOnce;
     // A device freed and initialised again reads its cameras afresh.
     ResetInputDevices();
     if (!LoadInputDevices(path))

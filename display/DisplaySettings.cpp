@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <string>
+#include <utility>
 
 namespace vidrune {
 
@@ -65,6 +67,7 @@ bool DisplaySettings::Load(const SettingsKey& key, float aspect, const MonitorLa
     if (path.empty() || FileSystem::KindOf(path) != FileSystem::Kind::File)
         return false;
     const std::string section = SectionName(key);
+    const Profile::Batch readOnce;
     values.left = Profile::GetInt(path, section, "Xoffset", -1);
     values.top = Profile::GetInt(path, section, "Yoffset", -1);
     values.preferredClientWidth = Profile::GetInt(path, section, "Xpixels", 0);
@@ -87,13 +90,23 @@ bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& 
 
     const std::string path = FilePath();
     const std::string section = SectionName(key);
-    bool written = Profile::WriteString(path, section, "Xoffset", Decimal(values.left));
-    written = Profile::WriteString(path, section, "Yoffset", Decimal(values.top)) && written;
-    written =
-        Profile::WriteString(path, section, "Xpixels", Decimal(values.preferredClientWidth)) &&
-        written;
-    written = Profile::WriteString(path, section, "State", Decimal(values.windowState)) && written;
-    written = Profile::WriteString(path, section, "OnTop", Decimal(values.onTop)) && written;
+    const std::pair<const char*, std::string> entries[] = {
+        {"Xoffset", Decimal(values.left)},
+        {"Yoffset", Decimal(values.top)},
+        {"Xpixels", Decimal(values.preferredClientWidth)},
+        {"State", Decimal(values.windowState)},
+        {"OnTop", Decimal(values.onTop)},
+    };
+    // Saved at every close, mostly unchanged: a file that holds them all already stays as
+    // it is, found with one read instead of one per key.
+    const Profile::Batch readOnce;
+    if (std::all_of(std::begin(entries), std::end(entries), [&](const auto& entry) {
+            return Profile::GetString(path, section, entry.first, "\n", 16) == entry.second;
+        }))
+        return true;
+    bool written = true;
+    for (const auto& [name, value] : entries)
+        written = Profile::WriteString(path, section, name, value) && written;
     return written;
 }
 

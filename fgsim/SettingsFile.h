@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/Profile.h"
+
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -31,6 +33,8 @@ public:
 private:
     std::string path_;
     std::string section_;
+    // A file's keys are read one by one; the file itself once.
+    platform::Profile::Batch readOnce_;
 };
 
 } // namespace vidrune::fgsim

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 namespace vidrune::platform {
@@ -12,6 +13,23 @@ namespace vidrune::platform {
 // line without '=' they hold no key, and one with '=' holds a key named from the ';' on.
 class Profile {
 public:
+    // While one lives, this thread's lookups read each file once and answer from what was
+    // read: a configuration read key by key then sees one version of each file, instead of
+    // reading the file again for every key. Writes by this thread are seen. Nests. The
+    // Windows functions read the file themselves; there it changes nothing.
+    class Batch {
+    public:
+        Batch();
+        ~Batch();
+        Batch(const Batch&) = delete;
+        Batch& operator=(const Batch&) = delete;
+
+    private:
+        // What the outermost batch has read; none for the ones nested in it.
+        struct Files;
+        std::unique_ptr<Files> files_;
+    };
+
     // The value of the key, or the default when the file, section or key is missing.
     // Like a caller's buffer of bufferSize bytes, the result is cut to bufferSize - 1.
     static std::string GetString(const std::string& path, const std::string& section,

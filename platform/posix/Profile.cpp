@@ -40,9 +40,9 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-// Reads the whole file into content, reusing its capacity; false when it cannot be opened.
-// Plain system calls: a configuration is read once per key, and a stream's buffers would
-// be allocated and freed for every one of those reads.
+// Reads the whole file into content; false when it cannot be opened.
+// Plain system calls: outside a batch every key reads its file again, and a stream's
+// buffers would be allocated and freed for each of those reads.
 bool ReadFileInto(const std::string& path, std::string& content) {
     content.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
@@ -160,8 +160,7 @@ public:
     static constexpr size_t kFiles = 8;
 
     std::shared_ptr<const ProfileIndex> For(const std::string& path) {
-        // Each thread reads into its own buffer, which keeps its size from one read to the next.
-        thread_local std::string content;
+        std::string content;
         const bool found = ReadFileInto(path, content);
         std::lock_guard lock(lock_);
         if (!found) {
@@ -183,10 +182,25 @@ private:
     std::unordered_map<std::string, std::shared_ptr<const ProfileIndex>> indexes_;
 };
 
+// The files read during this thread's outermost batch, by path; a missing file is kept as
+// null. A plain pointer: a batch may run in a static destructor, after the thread's own
+// objects are gone.
+using BatchIndexes = std::unordered_map<std::string, std::shared_ptr<const ProfileIndex>>;
+thread_local BatchIndexes* tBatch = nullptr;
+
+std::shared_ptr<const ProfileIndex> IndexFor(const std::string& path) {
+    static ProfileIndexCache cache;
+    if (tBatch == nullptr)
+        return cache.For(path);
+    auto [at, added] = tBatch->try_emplace(path);
+    if (added)
+        at->second = cache.For(path);
+    return at->second;
+}
+
 std::optional<std::string> Lookup(const std::string& path, const std::string& section,
                                   const std::string& key) {
-    static ProfileIndexCache cache;
-    const std::shared_ptr<const ProfileIndex> index = cache.For(path);
+    const std::shared_ptr<const ProfileIndex> index = IndexFor(path);
     if (!index)
         return std::nullopt;
     const auto keys = index->sections.find(Folded(section));
@@ -199,6 +213,22 @@ std::optional<std::string> Lookup(const std::string& path, const std::string& se
 }
 
 } // namespace
+
+struct Profile::Batch::Files {
+    BatchIndexes indexes;
+};
+
+Profile::Batch::Batch() {
+    if (tBatch != nullptr)
+        return;
+    files_ = std::make_unique<Files>();
+    tBatch = &files_->indexes;
+}
+
+Profile::Batch::~Batch() {
+    if (files_)
+        tBatch = nullptr;
+}
 
 std::string Profile::GetString(const std::string& path, const std::string& section,
                                const std::string& key, const std::string& defaultValue,
@@ -221,6 +251,8 @@ int Profile::GetInt(const std::string& path, const std::string& section, const s
 
 bool Profile::WriteString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value) {
+    if (tBatch != nullptr)
+        tBatch->erase(path); // read again after the write
     std::vector<Line> lines = ReadLines(path);
     const bool crlf =
         std::any_of(lines.begin(), lines.end(), [](const Line& l) { return l.end == "\r\n"; });

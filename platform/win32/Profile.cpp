@@ -28,6 +28,11 @@ std::string FullPath(const std::string& path) {
 
 } // namespace
 
+struct Profile::Batch::Files {};
+
+Profile::Batch::Batch() = default;
+Profile::Batch::~Batch() = default;
+
 std::string Profile::GetString(const std::string& path, const std::string& section,
                                const std::string& key, const std::string& defaultValue,
                                size_t bufferSize) {

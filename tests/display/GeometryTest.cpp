@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 
@@ -217,6 +218,13 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
     file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());
     EXPECT_EQ(file, "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
                     "OnTop=1\n");
+    // Saving what the file holds leaves it alone (its time read back at the file system's
+    // precision).
+    std::filesystem::last_write_time(
+        home_.File(path), std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
+    const auto old = std::filesystem::last_write_time(home_.File(path));
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
+    EXPECT_EQ(std::filesystem::last_write_time(home_.File(path)), old);
 
     ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(110, 210, 644, 0, 0)));

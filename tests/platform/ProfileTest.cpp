@@ -40,6 +40,17 @@ const char* kSample = "; leading comment\r\n"
                       "g=\n"
                       "h=  -0x10";
 
+// The POSIX writer keeps every byte it does not change; the Windows one rewrites the whole
+// file (CR LF line ends, no blank lines, the key's spelling as found) but keeps every entry.
+// The Windows functions read the file at every call, in a batch as well.
+#ifdef _WIN32
+constexpr bool kWriterKeepsBytes = false;
+constexpr bool kBatchKeepsWhatItRead = false;
+#else
+constexpr bool kWriterKeepsBytes = true;
+constexpr bool kBatchKeepsWhatItRead = true;
+#endif
+
 } // namespace
 
 TEST(ProfileTest, ReadsStringsAndIntegersFromTheFileAsItIsNow) {
@@ -93,13 +104,28 @@ TEST(ProfileTest, ReadsStringsAndIntegersFromTheFileAsItIsNow) {
     EXPECT_EQ(Profile::GetString(path, "S", "K", "gone", 8), "gone");
 }
 
-// The POSIX writer keeps every byte it does not change; the Windows one rewrites the whole
-// file (CR LF line ends, no blank lines, the key's spelling as found) but keeps every entry.
-#ifdef _WIN32
-constexpr bool kWriterKeepsBytes = false;
-#else
-constexpr bool kWriterKeepsBytes = true;
-#endif
+TEST(ProfileTest, ABatchReadsEachFileOnceAndSeesItsOwnWrites) {
+    TempDir dir;
+    const std::string path = dir.Write("batch.ini", "[S]\nK=1\n");
+    {
+        const Profile::Batch outer;
+        EXPECT_EQ(Profile::GetString(path, "S", "K", "", 8), "1");
+        dir.Write("batch.ini", "[S]\nK=2\n");
+        {
+            const Profile::Batch inner;
+            EXPECT_EQ(Profile::GetInt(path, "S", "K", 0), kBatchKeepsWhatItRead ? 1 : 2);
+        }
+        EXPECT_EQ(Profile::GetString(path, "S", "K", "", 8), kBatchKeepsWhatItRead ? "1" : "2");
+        EXPECT_EQ(Profile::GetString(dir.File("late.ini"), "S", "K", "none", 8), "none");
+        dir.Write("late.ini", "[S]\nK=3\n");
+        EXPECT_EQ(Profile::GetString(dir.File("late.ini"), "S", "K", "none", 8),
+                  kBatchKeepsWhatItRead ? "none" : "3");
+        ASSERT_TRUE(Profile::WriteString(path, "S", "Added", "4"));
+        EXPECT_EQ(Profile::GetInt(path, "S", "Added", 0), 4);
+    }
+    EXPECT_EQ(Profile::GetString(path, "S", "K", "", 8), "2");
+    EXPECT_EQ(Profile::GetString(dir.File("late.ini"), "S", "K", "none", 8), "3");
+}
 
 // A lone CR ends a line as well (files from old Mac editors, or cut short after a CR); such
 // files only have to read alike afterwards.
