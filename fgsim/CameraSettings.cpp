@@ -4,6 +4,7 @@
 #include "PatternSource.h"
 #include "PgmReader.h"
 #include "SettingsFile.h"
+#include "platform/Profile.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -36,6 +37,8 @@ bool Optional(const SettingsFile& file, const std::string& key, std::optional<ui
 } // namespace
 
 FgStatus CameraSettings::Load(const std::string& path) {
+    // Its keys are read one by one; the file itself once.
+    const platform::Profile::Batch readOnce;
     SettingsFile file(path, kSection);
     if (!file.HasSection())
         return FG_ERR_FILE;

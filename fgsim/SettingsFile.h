@@ -1,7 +1,5 @@
 #pragma once
 
-#include "platform/Profile.h"
-
 #include <cstdint>
 #include <optional>
 #include <set>
@@ -33,8 +31,6 @@ public:
 private:
     std::string path_;
     std::string section_;
-    // A file's keys are read one by one; the file itself once.
-    platform::Profile::Batch readOnce_;
 };
 
 } // namespace vidrune::fgsim

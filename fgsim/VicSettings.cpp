@@ -1,10 +1,13 @@
 #include "VicSettings.h"
 
 #include "SettingsFile.h"
+#include "platform/Profile.h"
 
 namespace vidrune::fgsim {
 
 FgStatus VicSettings::Load(const std::string& path) {
+    // Its keys are read one by one; the file itself once.
+    const platform::Profile::Batch readOnce;
     SettingsFile file(path, "Vic");
     if (!file.HasSection())
         return FG_ERR_FILE;

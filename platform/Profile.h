@@ -15,8 +15,9 @@ class Profile {
 public:
     // While one lives, this thread's lookups read each file once and answer from what was
     // read: a configuration read key by key then sees one version of each file, instead of
-    // reading the file again for every key. Writes by this thread are seen. Nests. The
-    // Windows functions read the file themselves; there it changes nothing.
+    // reading the file again for every key. Writes by this thread are seen. Nests. Made and
+    // destroyed by one thread, as a local object. The Windows functions read the file
+    // themselves; there it changes nothing.
     class Batch {
     public:
         Batch();

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <fstream>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -152,49 +151,27 @@ struct ProfileIndex {
     std::unordered_map<std::string, Keys> sections;
 };
 
-// A configuration is read key by key, each lookup reading the file as the profile functions
-// do. Parsing is kept per file and used again while the file's bytes are unchanged, so a
-// file of n keys costs n reads, not n parses. Kept small: a process reads a few files.
-class ProfileIndexCache {
-public:
-    static constexpr size_t kFiles = 8;
-
-    std::shared_ptr<const ProfileIndex> For(const std::string& path) {
-        std::string content;
-        const bool found = ReadFileInto(path, content);
-        std::lock_guard lock(lock_);
-        if (!found) {
-            indexes_.erase(path);
-            return nullptr;
-        }
-        auto known = indexes_.find(path);
-        if (known != indexes_.end() && known->second->content == content)
-            return known->second;
-        if (indexes_.size() >= kFiles)
-            indexes_.clear();
-        auto index = std::make_shared<const ProfileIndex>(content);
-        indexes_[path] = index;
-        return index;
-    }
-
-private:
-    std::mutex lock_;
-    std::unordered_map<std::string, std::shared_ptr<const ProfileIndex>> indexes_;
-};
+// The file as it is now, or null when it cannot be read.
+std::shared_ptr<const ProfileIndex> ReadIndex(const std::string& path) {
+    std::string content;
+    if (!ReadFileInto(path, content))
+        return nullptr;
+    return std::make_shared<const ProfileIndex>(std::move(content));
+}
 
 // The files read during this thread's outermost batch, by path; a missing file is kept as
-// null. A plain pointer: a batch may run in a static destructor, after the thread's own
-// objects are gone.
+// null. Nothing here is destroyed with the program's statics: the plug-in's device saves
+// its window's settings when the library is unloaded, which can be after them.
 using BatchIndexes = std::unordered_map<std::string, std::shared_ptr<const ProfileIndex>>;
 thread_local BatchIndexes* tBatch = nullptr;
 
+// Outside a batch every lookup reads the file again, as the profile functions do.
 std::shared_ptr<const ProfileIndex> IndexFor(const std::string& path) {
-    static ProfileIndexCache cache;
     if (tBatch == nullptr)
-        return cache.For(path);
+        return ReadIndex(path);
     auto [at, added] = tBatch->try_emplace(path);
     if (added)
-        at->second = cache.For(path);
+        at->second = ReadIndex(path);
     return at->second;
 }
 
@@ -226,7 +203,7 @@ Profile::Batch::Batch() {
 }
 
 Profile::Batch::~Batch() {
-    if (files_)
+    if (files_ && tBatch == &files_->indexes)
         tBatch = nullptr;
 }
 
