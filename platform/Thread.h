@@ -22,6 +22,11 @@ public:
     bool Join(uint32_t timeoutMs);
     bool HasEnded() const;
 
+    // Asks for the calling thread to be woken ahead of ordinary threads (real-time
+    // scheduling on POSIX systems, the top priority of its class on Windows), or for its
+    // ordinary scheduling back. Best effort: true when the system granted it.
+    static bool SetCurrentTimeCritical(bool timeCritical);
+
 private:
     // The OS's thread; defined by each implementation.
     struct Native;

@@ -4,6 +4,9 @@
 
 #include "platform/Event.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <thread>
 
 namespace vidrune::platform {
@@ -42,6 +45,15 @@ bool Thread::Join(uint32_t timeoutMs) {
 
 bool Thread::HasEnded() const {
     return native_->ended->Wait(0);
+}
+
+bool Thread::SetCurrentTimeCritical(bool timeCritical) {
+    // The lowest real-time priority is enough to preempt ordinary threads, and leaves every
+    // other real-time thread of the system before this one.
+    const int policy = timeCritical ? SCHED_FIFO : SCHED_OTHER;
+    sched_param parameters{};
+    parameters.sched_priority = timeCritical ? sched_get_priority_min(SCHED_FIFO) : 0;
+    return pthread_setschedparam(pthread_self(), policy, &parameters) == 0;
 }
 
 } // namespace vidrune::platform
