@@ -4,11 +4,14 @@
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 
 namespace vidrune::fgsim {
 
 // Holds a delivery thread until a frame is due, with microsecond precision (a sleep that
-// ends shortly before, then a spin), and wakes it at once when the run is stopped.
+// ends shortly before, then a spin), and wakes it at once when the run is stopped. A board
+// delivers on time whatever the host's cores are doing; so that the simulation does too on
+// a busy machine, the thread asks for time-critical scheduling while it keeps up easily.
 class Pacer {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
@@ -19,6 +22,15 @@ public:
     void Stop();
 
 private:
+    void ChooseScheduling(TimePoint due);
+
+    // The delivery thread's own.
+    std::optional<TimePoint> lastDue_;
+    TimePoint resumed_;
+    int calmFrames_ = 0;
+    bool timeCritical_ = false;
+    bool timeCriticalRefused_ = false;
+
     std::mutex mutex_;
     std::condition_variable wake_;
     std::atomic<bool> stopped_{false}; // also read while spinning, without the lock

@@ -2,6 +2,7 @@
 
 #include "FgSimControl.h"
 #include "fgcore.h"
+#include "support/Scheduling.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -21,15 +22,17 @@ public:
     struct Frame {
         FgHandle buffer;
         uint32_t stamp;
+        bool timeCritical; // how the delivery thread was scheduled
     };
 
     static FgStatus OnFrame(void* context, uint32_t, FgHandle buffer) {
         auto* self = static_cast<FrameRecorder*>(context);
         uint32_t stamp = 0;
         FgBufferGetPrm(buffer, FG_BUFFER_PRM_TIMESTAMP, &stamp);
+        const bool timeCritical = RunsTimeCritical();
         std::this_thread::sleep_for(self->delay);
         std::lock_guard lock(self->mutex_);
-        self->frames_.push_back({buffer, stamp});
+        self->frames_.push_back({buffer, stamp, timeCritical});
         self->arrived_.notify_all();
         return 0;
     }

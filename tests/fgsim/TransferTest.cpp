@@ -6,6 +6,7 @@ using vidrune::fgsim::ReadTransferCounts;
 using vidrune::fgsim::TransferCounts;
 using vidrune::test::FrameRecorder;
 using vidrune::test::SimBoard;
+using vidrune::test::TimeCriticalGranted;
 
 namespace {
 
@@ -73,6 +74,19 @@ TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePositio
     EXPECT_FALSE(Counts(ring.transfer).running);
 }
 
+// Keeping up easily for a while, the delivery thread is woken ahead of ordinary threads
+// where the system allows it; the slow callbacks of the next test keep it ordinary.
+TEST(FgSimTransferTest, ADeliveryThatKeepsUpIsScheduledTimeCritical) {
+    SimBoard board;
+    SkipRing ring(board);
+    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
+    ASSERT_TRUE(ring.recorder.WaitFor(12));
+    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+    const auto frames = ring.recorder.Frames();
+    EXPECT_FALSE(frames.front().timeCritical);
+    EXPECT_EQ(TimeCriticalGranted(), frames.back().timeCritical);
+}
+
 // A callback that takes five periods makes the board late: it still delivers every frame,
 // with the stamp of its schedule, until the abort, and none after it.
 TEST(FgSimTransferTest, EndlessStartRunsLateUntilAbortAndNoCallbackComesAfterIt) {
@@ -80,7 +94,8 @@ TEST(FgSimTransferTest, EndlessStartRunsLateUntilAbortAndNoCallbackComesAfterIt)
     SkipRing ring(board);
     ring.recorder.delay = std::chrono::milliseconds(25);
     ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
-    ASSERT_TRUE(ring.recorder.WaitFor(6));
+    // Enough frames for the quick discard entries between them to add up to a calm run.
+    ASSERT_TRUE(ring.recorder.WaitFor(10));
     EXPECT_TRUE(Counts(ring.transfer).running);
     EXPECT_EQ(FG_ERR_BUSY, FgXferSelect(ring.transfer, board.acquisition, ring.a, 0));
     ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
@@ -92,6 +107,9 @@ TEST(FgSimTransferTest, EndlessStartRunsLateUntilAbortAndNoCallbackComesAfterIt)
     EXPECT_FALSE(counts.running);
     EXPECT_GE(counts.delivered, 11u);
     EXPECT_GE(counts.late, 3u);
+    // A thread that cannot keep up keeps its ordinary scheduling.
+    for (const auto& frame : ring.recorder.Frames())
+        EXPECT_FALSE(frame.timeCritical);
     // Alternating ring buffers, each two periods after the previous one.
     const auto frames = ring.recorder.Frames();
     for (size_t i = 1; i < frames.size(); ++i) {
