@@ -134,7 +134,7 @@ std::string Folded(std::string_view name) {
 struct ProfileIndex {
     using Keys = std::unordered_map<std::string, std::string>;
 
-    explicit ProfileIndex(std::string text) : content(std::move(text)) {
+    explicit ProfileIndex(std::string_view content) {
         Keys* current = nullptr;
         ForEachLine(content, [&](std::string_view line, std::string_view) {
             if (auto name = SectionName(line)) {
@@ -147,7 +147,6 @@ struct ProfileIndex {
         });
     }
 
-    std::string content;
     std::unordered_map<std::string, Keys> sections;
 };
 
@@ -156,7 +155,7 @@ std::shared_ptr<const ProfileIndex> ReadIndex(const std::string& path) {
     std::string content;
     if (!ReadFileInto(path, content))
         return nullptr;
-    return std::make_shared<const ProfileIndex>(std::move(content));
+    return std::make_shared<const ProfileIndex>(content);
 }
 
 // The files read during this thread's outermost batch, by path; a missing file is kept as
