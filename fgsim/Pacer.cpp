@@ -3,6 +3,8 @@
 #include "platform/Thread.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 namespace vidrune::fgsim {
 
@@ -30,6 +32,13 @@ bool Pacer::WaitUntil(TimePoint due) {
             return false;
     }
     return !stopped_.load();
+}
+
+Pacer::Pacer() {
+    // Asked for only: a library does not change how its host's threads are scheduled unless
+    // the host's user wants it (the benchmarks do).
+    const char* wanted = std::getenv("VIDRUNE_SIM_TIME_CRITICAL");
+    timeCriticalRefused_ = wanted == nullptr || std::string_view(wanted) != "1";
 }
 
 void Pacer::ChooseScheduling(TimePoint due) {

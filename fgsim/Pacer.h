@@ -11,10 +11,13 @@ namespace vidrune::fgsim {
 // Holds a delivery thread until a frame is due, with microsecond precision (a sleep that
 // ends shortly before, then a spin), and wakes it at once when the run is stopped. A board
 // delivers on time whatever the host's cores are doing; so that the simulation does too on
-// a busy machine, the thread asks for time-critical scheduling while it keeps up easily.
+// a busy machine, the thread can ask for time-critical scheduling while it keeps up easily
+// (VIDRUNE_SIM_TIME_CRITICAL=1).
 class Pacer {
 public:
     using TimePoint = std::chrono::steady_clock::time_point;
+
+    Pacer();
 
     // False when the pacer was stopped before or during the wait.
     bool WaitUntil(TimePoint due);

@@ -2,6 +2,7 @@
 
 #include "FgSimControl.h"
 #include "fgcore.h"
+#include "support/Environment.h"
 #include "support/Scheduling.h"
 #include "support/TempDir.h"
 

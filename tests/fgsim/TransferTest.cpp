@@ -4,6 +4,7 @@ using vidrune::fgsim::BoardClockNow;
 using vidrune::fgsim::FailNextCall;
 using vidrune::fgsim::ReadTransferCounts;
 using vidrune::fgsim::TransferCounts;
+using vidrune::test::Environment;
 using vidrune::test::FrameRecorder;
 using vidrune::test::SimBoard;
 using vidrune::test::TimeCriticalGranted;
@@ -74,17 +75,23 @@ TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePositio
     EXPECT_FALSE(Counts(ring.transfer).running);
 }
 
-// Keeping up easily for a while, the delivery thread is woken ahead of ordinary threads
-// where the system allows it; the slow callbacks of the next test keep it ordinary.
-TEST(FgSimTransferTest, ADeliveryThatKeepsUpIsScheduledTimeCritical) {
-    SimBoard board;
-    SkipRing ring(board);
-    ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
-    ASSERT_TRUE(ring.recorder.WaitFor(12));
-    ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
-    const auto frames = ring.recorder.Frames();
-    EXPECT_FALSE(frames.front().timeCritical);
-    EXPECT_EQ(TimeCriticalGranted(), frames.back().timeCritical);
+// Asked to, and keeping up easily for a while, the delivery thread is woken ahead of
+// ordinary threads where the system allows it; the slow callbacks of the next test keep it
+// ordinary.
+TEST(FgSimTransferTest, ADeliveryThatKeepsUpIsScheduledTimeCriticalWhenAsked) {
+    for (const bool asked : {false, true}) {
+        if (asked)
+            Environment::Set("VIDRUNE_SIM_TIME_CRITICAL", "1");
+        SimBoard board;
+        SkipRing ring(board);
+        ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
+        ASSERT_TRUE(ring.recorder.WaitFor(12));
+        ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+        const auto frames = ring.recorder.Frames();
+        EXPECT_FALSE(frames.front().timeCritical);
+        EXPECT_EQ(asked && TimeCriticalGranted(), frames.back().timeCritical) << asked;
+    }
+    Environment::Unset("VIDRUNE_SIM_TIME_CRITICAL");
 }
 
 // A callback that takes five periods makes the board late: it still delivers every frame,
@@ -93,7 +100,9 @@ TEST(FgSimTransferTest, EndlessStartRunsLateUntilAbortAndNoCallbackComesAfterIt)
     SimBoard board;
     SkipRing ring(board);
     ring.recorder.delay = std::chrono::milliseconds(25);
+    Environment::Set("VIDRUNE_SIM_TIME_CRITICAL", "1");
     ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
+    Environment::Unset("VIDRUNE_SIM_TIME_CRITICAL");
     // Enough frames for the quick discard entries between them to add up to a calm run.
     ASSERT_TRUE(ring.recorder.WaitFor(10));
     EXPECT_TRUE(Counts(ring.transfer).running);
