@@ -39,14 +39,14 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-// Reads the whole file into content; false when it cannot be opened.
-// Plain system calls: outside a batch every key reads its file again, and a stream's
-// buffers would be allocated and freed for each of those reads.
-bool ReadFileInto(const std::string& path, std::string& content) {
-    content.clear();
+// The whole file, or nothing when it cannot be opened. Plain system calls: outside a batch
+// every key reads its file again, and a stream's buffers would be allocated and freed for
+// each of those reads.
+std::optional<std::string> ReadFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return std::nullopt;
+    std::string content;
     struct stat info {};
     if (::fstat(fd, &info) == 0 && info.st_size > 0)
         content.reserve(static_cast<size_t>(info.st_size));
@@ -59,7 +59,7 @@ bool ReadFileInto(const std::string& path, std::string& content) {
             break;
     }
     ::close(fd);
-    return true;
+    return content;
 }
 
 // Calls visit(text, end) for each line of the content, the line end kept apart, until
@@ -87,12 +87,11 @@ struct Line {
 
 std::vector<Line> ReadLines(const std::string& path) {
     std::vector<Line> lines;
-    std::string content;
-    ReadFileInto(path, content);
-    ForEachLine(content, [&lines](std::string_view text, std::string_view end) {
-        lines.push_back(Line{std::string(text), std::string(end)});
-        return true;
-    });
+    ForEachLine(ReadFile(path).value_or(std::string()),
+                [&lines](std::string_view text, std::string_view end) {
+                    lines.push_back(Line{std::string(text), std::string(end)});
+                    return true;
+                });
     return lines;
 }
 
@@ -152,10 +151,10 @@ struct ProfileIndex {
 
 // The file as it is now, or null when it cannot be read.
 std::shared_ptr<const ProfileIndex> ReadIndex(const std::string& path) {
-    std::string content;
-    if (!ReadFileInto(path, content))
+    const std::optional<std::string> content = ReadFile(path);
+    if (!content)
         return nullptr;
-    return std::make_shared<const ProfileIndex>(content);
+    return std::make_shared<const ProfileIndex>(*content);
 }
 
 // The files read during this thread's outermost batch, by path; a missing file is kept as
