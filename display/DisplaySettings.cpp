@@ -27,14 +27,19 @@ std::string Decimal(int32_t value) {
     return text;
 }
 
-} // namespace
-
-std::string DisplaySettings::FilePath() {
+// Where the settings file lives; empty without a data folder.
+std::string ProductFolder() {
     const std::string folder = FileSystem::LocalAppDataFolder();
     if (folder.empty())
         return {};
-    return FileSystem::Join(
-        FileSystem::Join(FileSystem::Join(folder, kVendorFolder), kProductFolder), kFileName);
+    return FileSystem::Join(FileSystem::Join(folder, kVendorFolder), kProductFolder);
+}
+
+} // namespace
+
+std::string DisplaySettings::FilePath() {
+    const std::string folder = ProductFolder();
+    return folder.empty() ? std::string() : FileSystem::Join(folder, kFileName);
 }
 
 std::string DisplaySettings::SectionName(const SettingsKey& key) {
@@ -81,14 +86,10 @@ bool DisplaySettings::Load(const SettingsKey& key, float aspect, const MonitorLa
 }
 
 bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& values) {
-    const std::string folder = FileSystem::LocalAppDataFolder();
+    const std::string folder = ProductFolder();
     if (folder.empty())
         return false;
-    // On a fresh account even the data folder may be missing.
-    FileSystem::MakeDirectories(
-        FileSystem::Join(FileSystem::Join(folder, kVendorFolder), kProductFolder));
-
-    const std::string path = FilePath();
+    const std::string path = FileSystem::Join(folder, kFileName);
     const std::string section = SectionName(key);
     const std::pair<const char*, std::string> entries[] = {
         {"Xoffset", Decimal(values.left)},
@@ -104,6 +105,8 @@ bool DisplaySettings::Save(const SettingsKey& key, const DisplaySettingsValues& 
             return Profile::GetString(path, section, entry.first, "\n", 16) == entry.second;
         }))
         return true;
+    // On a fresh account even the data folder may be missing.
+    FileSystem::MakeDirectories(folder);
     bool written = true;
     for (const auto& [name, value] : entries)
         written = Profile::WriteString(path, section, name, value) && written;
