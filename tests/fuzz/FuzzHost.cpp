@@ -30,8 +30,11 @@ FuzzHost::FuzzHost() {
     setenv("XDG_DATA_HOME", dir_.Path().c_str(), 1);
 }
 
-std::string FuzzHost::Write(const std::string& name, const std::string& bytes) const {
-    return dir_.Write(name, bytes);
+std::string FuzzHost::Write(const std::string& name, const std::string& bytes) {
+    auto [at, added] = written_.try_emplace(name);
+    if (added || at->second.bytes != bytes)
+        at->second = Written{dir_.Write(name, bytes), bytes};
+    return at->second.path;
 }
 
 bool FuzzHost::Initialize(const std::string& config) {

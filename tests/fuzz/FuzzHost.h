@@ -4,6 +4,7 @@
 #include "vidrune.h"
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace vidrune::test {
@@ -15,7 +16,9 @@ class FuzzHost {
 public:
     FuzzHost();
 
-    std::string Write(const std::string& name, const std::string& bytes) const;
+    // Writes the file and returns its path; a file that already holds these bytes is left
+    // alone, as most inputs keep the camera and VIC files of the one before.
+    std::string Write(const std::string& name, const std::string& bytes);
 
     // Initialises; false when the plug-in refused. Aborts when it claims success without
     // a camera to offer.
@@ -34,7 +37,13 @@ public:
 private:
     void ReadInto(uint32_t kind);
 
+    struct Written {
+        std::string path;
+        std::string bytes;
+    };
+
     TempDir dir_;
+    std::map<std::string, Written> written_;
 };
 
 } // namespace vidrune::test
