@@ -24,15 +24,14 @@ const char* ModeString(const CAcqCameraDevice& camera, uint32_t modeId, const ch
     return camera.Modes()->GetString(modeId, name, &text) ? text : nullptr;
 }
 
-// A camera as the configuration loader leaves it, its serial line on the pseudo-terminal.
+// A camera with one mode, its serial line on the pseudo-terminal; without "COM FLOW" and
+// "COM DELAY" it uses neither.
 class SerialCameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(line_.Ok()) << "no pseudo-terminal available";
         camera_.SetString("COM PORT", line_.PortPath().c_str());
         camera_.SetNumeric("COM BAUD", 38400);
-        camera_.SetNumeric("COM FLOW", 0);
-        camera_.SetNumeric("COM DELAY", 0);
         mode_ = camera_.AddCameraMode("Mode", "mode.cam", 30.0);
         ASSERT_EQ(camera_.GetCurrentInputMode(), mode_);
     }
