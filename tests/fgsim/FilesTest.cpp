@@ -67,18 +67,13 @@ TEST(FgSimFilesTest, BadFilesChangeNothingAndTheAcquisitionHandsBackGoodOnes) {
     board.Program("PixelDepth=14\n", "MaxWidth=300\nMaxHeight=200\nPixelDepth=14\n");
     ASSERT_EQ(FG_OK, FgCamSetPrm(board.camera, FG_CAM_PRM_START_FIELD, 2));
     board.SetCrop(10, 20, 100, 50);
-    FgHandle camera = 0;
-    FgHandle vic = 0;
-    ASSERT_EQ(FG_OK, FgCamNew(board.local, &camera));
-    ASSERT_EQ(FG_OK, FgVicNew(board.local, &vic));
-    ASSERT_EQ(FG_OK, FgAcqGetPrms(board.acquisition, vic, camera, 1));
-    EXPECT_EQ(14u, Prm<FgCamGetPrm>(camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(2u, Prm<FgCamGetPrm>(camera, FG_CAM_PRM_START_FIELD));
-    EXPECT_EQ(300u, Prm<FgVicGetPrm>(vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(10u, Prm<FgVicGetPrm>(vic, FG_VIC_PRM_CROP_LEFT));
-    EXPECT_EQ(50u, Prm<FgVicGetPrm>(vic, FG_VIC_PRM_CROP_HEIGHT));
-    FgCamFree(camera);
-    FgVicFree(vic);
+    const SimBoard fresh; // its camera and VIC objects receive them
+    ASSERT_EQ(FG_OK, FgAcqGetPrms(board.acquisition, fresh.vic, fresh.camera, 1));
+    EXPECT_EQ(14u, Prm<FgCamGetPrm>(fresh.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(2u, Prm<FgCamGetPrm>(fresh.camera, FG_CAM_PRM_START_FIELD));
+    EXPECT_EQ(300u, Prm<FgVicGetPrm>(fresh.vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(10u, Prm<FgVicGetPrm>(fresh.vic, FG_VIC_PRM_CROP_LEFT));
+    EXPECT_EQ(50u, Prm<FgVicGetPrm>(fresh.vic, FG_VIC_PRM_CROP_HEIGHT));
 
     for (uint32_t parameter :
          {FG_ACQ_PRM_FRAME_COUNT, FG_ACQ_PRM_TRIGGER_MODE, FG_ACQ_PRM_FIELD_CAP,

@@ -86,10 +86,8 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAtTheRateWithTheChosenFlowCont
         EXPECT_EQ(line.baudRate, c.rate);
         EXPECT_EQ(line.dataBits, 8u);
         EXPECT_FALSE(line.parity || line.twoStopBits);
-        EXPECT_EQ(line.xonXoffOutput, c.output);
-        EXPECT_EQ(line.xonXoffInput, c.input);
-        EXPECT_EQ(line.xonChar, kXon);
-        EXPECT_EQ(line.xoffChar, kXoff);
+        EXPECT_EQ(std::pair(line.xonXoffOutput, line.xonXoffInput), std::pair(c.output, c.input));
+        EXPECT_EQ(std::pair(line.xonChar, line.xoffChar), std::pair(kXon, kXoff));
         // Wine does not show the terminal modes; the byte tests below see their effect.
         EXPECT_TRUE(line.raw.value_or(true));
     }
