@@ -38,7 +38,15 @@ TEST(ExportsTest, DeviceExistsFromLoadOnAndNothingIsEnumeratedBeforeInitialisati
     EXPECT_STREQ(name, "STRAVIK2 MONO");
     EXPECT_EQ(device->ops->IsValid(device), 0); // not started
 
-    // Nothing to set before initialisation (the camera lists' own tests enumerate empty lists).
+    // Nothing to enumerate or set before initialisation.
+    EXPECT_EQ(plugin.GetNumInputDevices(), 0u);
+    EXPECT_EQ(plugin.GetFirstInputDeviceName(), nullptr);
+    EXPECT_EQ(plugin.GetNextInputDeviceName(), nullptr);
+    EXPECT_EQ(plugin.GetCurrentInputDevice(), 0u);
+    EXPECT_EQ(plugin.GetCurrentInputMode(), 0u);
+    EXPECT_EQ(plugin.GetNumInputModes(), 0u);
+    EXPECT_EQ(plugin.GetFirstInputModeName(), nullptr);
+    EXPECT_EQ(plugin.GetInputDeviceType(), 0u);
     EXPECT_EQ(plugin.SetCurrentInputDevice(0x10100), 0);
     EXPECT_EQ(plugin.AcqInputDeviceQuery("NAME", &value), 0);
     EXPECT_EQ(plugin.AcqInputDeviceSet("NAME", &value), 0);
