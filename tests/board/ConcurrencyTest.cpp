@@ -122,7 +122,11 @@ TEST_F(ConcurrencyTest, OneThreadsFailuresNeverFailAnotherThreadsHostCall) {
     StallNextCall("FgBufferNew", kStallMs);
     int changed = -1;
     std::thread setter([&] { changed = Set("WIDTH", 48); });
-    Clock::Sleep(kStallMs / 5);
+    // Out of service from the start of the change until its buffers are built; a fixed
+    // sleep could end before the setter thread even ran on a busy machine.
+    VidruneDevice* device = Device();
+    for (int i = 0; i < 2000 && device->ops->GetReadyFlag(device) != 0; ++i)
+        Clock::Sleep(1);
     std::vector<uint8_t> out(kSide * kSide);
     ReadRequest request = RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
     EXPECT_EQ(plugin.ReadDevice(&request), 0);
