@@ -84,13 +84,20 @@ protected:
         ASSERT_EQ(started, 1);
     }
 
-    // Opens the device from whatever state a row left, as a host would go on: initialising
-    // again is harmless (a row checks it), and the configuration has the one camera.
+    // Opens the device from whatever state a row left, as a host would go on: only what
+    // the row undid is done again, so that a state it broke is not repaired unseen.
     void Reopen() {
         VidruneDevice* device = Device();
-        if (device->ops->GetOpenFlag(device) == 0) {
-            ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
+        if (device->ops->GetOpenFlag(device) != 0)
+            return;
+        if (device->ops->GetInitFlag(device) == 0) {
+            ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1) << plugin.AcqGetLastError();
         }
+        if (plugin.GetCurrentInputDevice() == 0) {
+            ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
+        }
+        ASSERT_EQ(plugin.OpenDevice(), 0);
+        ASSERT_EQ(plugin.AcqGetLastError(), 0u);
     }
 
 private:
