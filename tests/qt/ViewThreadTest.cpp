@@ -72,11 +72,10 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     EXPECT_TRUE(view->Exists());
     EXPECT_EQ(view->WindowState(), 0);
 
-    // Frames come from another thread; the window shows the last one (at 200 %: resizes are
-    // the window test's).
+    // Frames come from another thread. Shown at the window's 200 %: resizes, stretching and
+    // the saturated entry's red are the window test's.
     Palette palette;
     std::vector<uint8_t> bitmap(160 * 120, 200);
-    bitmap[0] = Palette::kSaturatedEntry;
     std::thread update([&] { view->Present(bitmap.data(), 160, 120, 160, palette); });
     update.join();
     QImage shown;
@@ -84,7 +83,6 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     qtView->RunOnWindowThread([] {});
     qtView->RunOnWindowThread([&] { shown = qtView->Window()->Area()->grab().toImage(); });
     ASSERT_EQ(shown.width(), 320);
-    EXPECT_EQ(shown.pixelColor(1, 1), QColor(240, 0, 0));
     EXPECT_EQ(shown.pixelColor(160, 120), QColor(200, 200, 200));
 
     QThread* const windowThread = QCoreApplication::instance()->thread();
