@@ -224,12 +224,10 @@ TEST_F(DisplayWindowTest, SettingsAreRestoredPerModeAndSavedAtCloseAndContrastFo
     const std::string file =
         files.Dir().Write("Vorn/Quorvane/LiveDisplay.ini",
                           "[" + std::string(section) + "]\nXoffset=2000\nYoffset=100\nState=0\n");
-    const SimCamera deep = Deep();
-    files.WriteCamera(deep);
-    SimMode deepMode;
-    deepMode.controlFile = deep.file;
-    Open(SimCamera{}, SimBoardFiles::CameraSection("CAMERA2", "Deep") +
-                          SimBoardFiles::ModeSection("CAMERA2_MODE1", deepMode));
+    files.WriteCamera(Deep());
+    Open(SimCamera{},
+         SimBoardFiles::CameraSection("CAMERA2", "Deep") +
+             SimBoardFiles::ModeSection("CAMERA2_MODE1", SimBoardFiles::ModeOf(Deep())));
     std::vector<int32_t> values(4);
     view->Position(values[0], values[1]);
     view->ClientSize(values[2], values[3]);
