@@ -51,9 +51,8 @@ std::vector<uint16_t> Levels(std::initializer_list<std::pair<uint16_t, int>> ban
 // Every 12-bit value, in order and shuffled (so that vector blocks mix values inside and
 // outside the exact division's range), then random 16-bit values; an odd count leaves a tail.
 std::vector<uint16_t> TestInputs() {
-    std::vector<uint16_t> values;
-    for (int v = 0; v < 4096; ++v)
-        values.push_back(static_cast<uint16_t>(v));
+    std::vector<uint16_t> values(4096);
+    std::iota(values.begin(), values.end(), uint16_t{0});
     std::mt19937 rng(15);
     std::vector<uint16_t> shuffled(values);
     std::shuffle(shuffled.begin(), shuffled.end(), rng);
@@ -117,9 +116,8 @@ void ExpectConverted(ContrastMap& map, const std::vector<uint16_t>& values, int3
                      int32_t offset, int32_t invert, SimdLevel level, size_t shift,
                      const Composition* composition = nullptr) {
     map.Set(gain, offset, invert);
-    std::vector<uint8_t> in(shift);
-    const std::vector<uint8_t> frame = Frame(values);
-    in.insert(in.end(), frame.begin(), frame.end());
+    std::vector<uint8_t> in = Frame(values);
+    in.insert(in.begin(), shift, 0);
     std::vector<uint8_t> separate(shift + values.size() + 1, 0xA5);
     std::vector<uint8_t> bitmap(values.size() + 1, 0xA5);
     uint8_t* out = shift == 0 ? in.data() : separate.data() + shift;

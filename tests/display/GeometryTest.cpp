@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <tuple>
 
 namespace vidrune::test {
 
@@ -155,11 +156,9 @@ TEST(WindowGeometryTest, PlacementOnOpen) {
                                            : MonitorLayout::FromMonitors({}, 1920, 1080);
         const WindowPlacement placement = WindowGeometry::PlaceOnOpen(
             c.loaded, c.previous, c.imageWidth, kAspect, Metrics(c.monitors), monitors);
-        EXPECT_EQ(placement.extra, kExtra);
-        EXPECT_EQ(placement.sizes, c.sizes);
-        EXPECT_EQ(placement.left, c.left);
-        EXPECT_EQ(placement.top, c.top);
-        EXPECT_EQ(placement.windowState, c.state);
+        EXPECT_EQ(std::tie(placement.extra, placement.sizes, placement.left, placement.top,
+                           placement.windowState),
+                  std::tie(kExtra, c.sizes, c.left, c.top, c.state));
     }
 }
 

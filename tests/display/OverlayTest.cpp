@@ -203,10 +203,9 @@ TEST(OverlayTest, UnusableBitmapsDrawNothing) {
     EXPECT_EQ(commands[3].scaleFactor, 0);
 
     OverlayPlane none; // before Open: no plane, nothing happens
-    GraphicsCommand point = Graphics(OverlayPlane::kPoint, 0, 0);
-    GraphicsCommand bitmap = BitmapCommand(pixels, 2, 2, 0, 0);
-    EXPECT_EQ(none.Execute(point), OverlayRefresh::None);
-    EXPECT_EQ(none.Execute(bitmap), OverlayRefresh::None);
+    for (GraphicsCommand command :
+         {Graphics(OverlayPlane::kPoint, 0, 0), BitmapCommand(pixels, 2, 2, 0, 0)})
+        EXPECT_EQ(none.Execute(command), OverlayRefresh::None) << command.type;
 }
 
 } // namespace vidrune::test

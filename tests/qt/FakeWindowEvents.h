@@ -43,10 +43,9 @@ public:
     }
     ContrastSettings& Contrast() override { return contrast; }
     int32_t BitsPerPixel() const override { return bits; }
-    float Aspect() const override { return aspect; }
+    float Aspect() const override { return 4.0f / 3.0f; }
 
     int32_t bits = 12;
-    float aspect = 4.0f / 3.0f;
     ContrastSettings contrast;
     int32_t imageWidth = 0;
     int32_t imageHeight = 0;

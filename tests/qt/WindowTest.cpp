@@ -60,8 +60,7 @@ protected:
     }
 
     void ExpectClient(int32_t width, int32_t height) {
-        int32_t w = 0;
-        int32_t h = 0;
+        int32_t w = 0, h = 0;
         view->ClientSize(w, h);
         EXPECT_EQ(QSize(w, h), QSize(width, height));
         EXPECT_EQ(window->Area()->size(), QSize(width, height));
@@ -121,8 +120,7 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
     mouse(QEvent::MouseButtonPress, {}, Qt::LeftButton);
     mouse(QEvent::MouseMove, QPoint(30, 20), Qt::NoButton);
     EXPECT_EQ(window->frameGeometry().topLeft(), moved);
-    int32_t left = 0;
-    int32_t top = 0;
+    int32_t left = 0, top = 0;
     view->Position(left, top);
     EXPECT_EQ(QPoint(left, top), moved);
     ASSERT_FALSE(events.moves.empty());
@@ -467,8 +465,7 @@ TEST_F(WindowTest, MaximizedDisplayShowsTheWholeImageInProportion) {
     ASSERT_TRUE(window->isMaximized());
 
     const QRect area = window->Area()->geometry();
-    int32_t clientWidth = 0;
-    int32_t clientHeight = 0;
+    int32_t clientWidth = 0, clientHeight = 0;
     display->View().ClientSize(clientWidth, clientHeight);
     EXPECT_EQ(QSize(clientWidth, clientHeight), area.size()); // what frames are drawn for
     const float aspect = 240.0f / 320;

@@ -122,11 +122,10 @@ std::vector<RGBQUAD> Capture(HDC source, int x, int y, int width, int height,
 std::vector<COLORREF> ReadBack(HWND hwnd, int width, int height) {
     HDC window = ::GetDC(hwnd);
     BITMAPINFOHEADER header{};
-    const std::vector<RGBQUAD> quads = Capture(window, 0, 0, width, height, header);
+    std::vector<COLORREF> pixels;
+    for (const RGBQUAD& quad : Capture(window, 0, 0, width, height, header))
+        pixels.push_back(RGB(quad.rgbRed, quad.rgbGreen, quad.rgbBlue));
     ::ReleaseDC(hwnd, window);
-    std::vector<COLORREF> pixels(quads.size());
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = RGB(quads[i].rgbRed, quads[i].rgbGreen, quads[i].rgbBlue);
     return pixels;
 }
 
@@ -376,10 +375,8 @@ TEST_F(Win32WindowTest, TheMenuTheFrameAndTheMouseDriveTheWindow) {
     Restore();
     EXPECT_EQ(ClientOf(hwnd).bottom, 480);
     // Save and print with an open camera; the contrast commands only for deeper pixels.
-    EXPECT_FALSE(Grayed(hwnd, IDM_SAVE));
-    EXPECT_FALSE(Grayed(hwnd, IDM_PRINT));
-    EXPECT_TRUE(Grayed(hwnd, IDM_CONTRAST));
-    EXPECT_TRUE(Grayed(hwnd, IDM_RESTART_LEVELS));
+    for (const UINT id : {IDM_SAVE, IDM_PRINT, IDM_CONTRAST, IDM_RESTART_LEVELS})
+        EXPECT_EQ(Grayed(hwnd, id), id == IDM_CONTRAST || id == IDM_RESTART_LEVELS) << id;
     Command(IDM_CONTRAST);
     EXPECT_EQ(ContrastDialog(), nullptr);
 
