@@ -1,5 +1,7 @@
 #include "SimBoard.h"
 
+#include <algorithm>
+
 using vidrune::fgsim::BoardClockNow;
 using vidrune::fgsim::FailNextCall;
 using vidrune::fgsim::ReadTransferCounts;
@@ -84,11 +86,16 @@ TEST(FgSimTransferTest, ADeliveryThatKeepsUpIsScheduledTimeCriticalWhenAsked) {
         SimBoard board;
         SkipRing ring(board);
         ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, FG_XFER_ENDLESS));
-        ASSERT_TRUE(ring.recorder.WaitFor(12));
+        ASSERT_TRUE(ring.recorder.WaitFor(40));
         ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
+        // Any frame after the calm ones: a late wake-up on a busy machine (Wine's above all)
+        // rightly gives the priority back for a while.
         const auto frames = ring.recorder.Frames();
         EXPECT_FALSE(frames.front().timeCritical);
-        EXPECT_EQ(asked && TimeCriticalGranted(), frames.back().timeCritical) << asked;
+        EXPECT_EQ(
+            asked && TimeCriticalGranted(),
+            std::any_of(frames.begin(), frames.end(), [](const auto& f) { return f.timeCritical; }))
+            << asked;
     }
     Environment::Unset("VIDRUNE_SIM_TIME_CRITICAL");
 }
