@@ -1,17 +1,19 @@
 // Host calls in any order: each input is a run of up to 48 export calls with fuzzed
 // arguments (identifiers, names, values, acquisition and read requests, overlay commands)
-// on a configuration of two cameras, one of them turned. Each call must answer within its
-// documented values, and afterwards the device must start again and grab the board's
-// pattern.
+// on a configuration of three cameras, one of them turned and one of 12 bits, and saves of
+// the shown image. Each call must answer within its documented values, and afterwards the
+// device must start again and grab the board's pattern.
 #include "FuzzHost.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 using vidrune::test::FuzzHost;
@@ -23,8 +25,9 @@ constexpr size_t kMaxReadBytes = size_t{1} << 20;
 
 const char kCamera[] = "[Camera]\nPixelDepth=8\nFrameRate=1000\n";
 const char kVic[] = "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=8\n";
-const char kTiming[] = "CONTROLFILE=cam.cam\nFRAMERATE=1000\nHPERIOD=800\nVPERIOD=600\n"
-                       "PIXELCLOCK=40\n";
+const char kDeepCamera[] = "[Camera]\nPixelDepth=12\nFrameRate=1000\n";
+const char kDeepVic[] = "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=12\n";
+const char kTiming[] = "FRAMERATE=1000\nHPERIOD=800\nVPERIOD=600\nPIXELCLOCK=40\n";
 
 const char* const kNames[] = {
     "WIDTH",     "HEIGHT",       "X DATA SCALE",  "Y DATA SCALE",      "DATA SCALE",
@@ -55,11 +58,13 @@ const char* Name(FuzzedDataProvider& in, std::string& random) {
 }
 
 uint32_t Id(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange(0, 3)) {
+    switch (in.ConsumeIntegralInRange(0, 4)) {
     case 0:
         return GetInputDeviceId("Cam");
     case 1:
         return GetInputDeviceId("Other");
+    case 4:
+        return GetInputDeviceId("Deep");
     case 2: {
         const char* mode = GetFirstInputModeName();
         return mode != nullptr ? GetInputModeId(mode) : 0;
@@ -114,6 +119,29 @@ void Overlay(FuzzedDataProvider& in) {
     command.displayMode = in.ConsumeIntegralInRange(0, 5);
     command.pixels = kBitmap;
     ExpectFlag("AcqDeviceSet", AcqDeviceSet("GRAPHICS COMMAND", &command));
+}
+
+// The shown image saved into the fuzzer's folder; a save that says it wrote left a TIFF file.
+// The host may save at once or a moment later, when the display has drawn what it was handed.
+void Save(FuzzedDataProvider& in) {
+    const bool overlay = in.ConsumeBool();
+    if (in.ConsumeBool())
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string path = host->PathOf("shown.tif");
+    std::remove(path.c_str());
+    const int32_t saved =
+        AcqDeviceSet(overlay ? "SAVE DISPLAY IMAGE WITH OVERLAY" : "SAVE DISPLAY IMAGE",
+                     const_cast<char*>(path.c_str()));
+    ExpectFlag("SAVE DISPLAY IMAGE", saved);
+    if (saved == 1) {
+        char header[4] = {};
+        FILE* file = std::fopen(path.c_str(), "rb");
+        const bool tiff = file != nullptr && std::fread(header, 1, 4, file) == 4 &&
+                          std::memcmp(header, "II*\0", 4) == 0;
+        if (file != nullptr)
+            std::fclose(file);
+        Expect(tiff, "SAVE DISPLAY IMAGE without a TIFF file", saved);
+    }
 }
 
 void Call(FuzzedDataProvider& in) {
@@ -186,6 +214,9 @@ void Call(FuzzedDataProvider& in) {
     case 17:
         Overlay(in);
         break;
+    case 18:
+        Save(in);
+        break;
     default:
         GetCurrentInputDevice();
         GetCurrentInputMode();
@@ -201,12 +232,22 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     host = std::make_unique<FuzzHost>();
     host->Write("cam.cam", kCamera);
     host->Write("cam.cvi", kVic);
+    host->Write("deep.cam", kDeepCamera);
+    host->Write("deep.cvi", kDeepVic);
+    auto mode = [](const std::string& section, const char* name, const char* size,
+                   const char* controlFile) {
+        return "[" + section + "]\nNAME=" + name + "\n" + size + "CONTROLFILE=" + controlFile +
+               "\n" + kTiming;
+    };
+    const char* full = "WIDTH=64\nHEIGHT=48\n";
     config = host->Write("vidrune.ini",
-                         std::string("[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.0074\n") +
-                             "[CAMERA1_MODE1]\nNAME=Full\nWIDTH=64\nHEIGHT=48\n" + kTiming +
-                             "[CAMERA1_MODE2]\nNAME=Half\nWIDTH=32\nHEIGHT=24\n" + kTiming +
+                         "[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.0074\n" +
+                             mode("CAMERA1_MODE1", "Full", full, "cam.cam") +
+                             mode("CAMERA1_MODE2", "Half", "WIDTH=32\nHEIGHT=24\n", "cam.cam") +
                              "[CAMERA2]\nNAME=Other\nPIXELSIZE=0.01\nROTATEDATA=1\n" +
-                             "[CAMERA2_MODE1]\nNAME=Turned\nWIDTH=64\nHEIGHT=48\n" + kTiming);
+                             mode("CAMERA2_MODE1", "Turned", full, "cam.cam") +
+                             "[CAMERA3]\nNAME=Deep\nPIXELSIZE=0.005\n" +
+                             mode("CAMERA3_MODE1", "Twelve", full, "deep.cam"));
     return 0;
 }
 

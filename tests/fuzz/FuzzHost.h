@@ -19,6 +19,8 @@ public:
     // Writes the file and returns its path; a file that already holds these bytes is left
     // alone, as most inputs keep the camera and VIC files of the one before.
     std::string Write(const std::string& name, const std::string& bytes);
+    // The path a file of that name has in the folder.
+    std::string PathOf(const std::string& name) const { return dir_.File(name); }
 
     // Initialises; false when the plug-in refused. Aborts when it claims success without
     // a camera to offer.
