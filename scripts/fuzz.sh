@@ -5,11 +5,25 @@
 # entries it finds in build-fuzz/corpus/<target>/; findings (crash-*, timeout-*, oom-*)
 # land in build-fuzz/findings/<target>/ and make the script fail.
 # FUZZ_MERGE=1 minimises the kept entries into the committed corpus after the run.
+# FUZZ_SANITIZE=thread builds into build-fuzz-thread/ with ThreadSanitizer instead of
+# ASan + UBSan; FUZZ_CALL_THREADS=2 makes fuzz_calls split each input between two host
+# threads. Together they look for races a host's threads can reach.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 target=${1:-all}
 seconds=${2:-60}
+sanitize=${FUZZ_SANITIZE:-address,undefined}
 build_dir=build-fuzz
+coverage_flags=()
+feedback=()
+if [[ $sanitize == thread ]]; then
+    build_dir=build-fuzz-thread
+    # ThreadSanitizer would report the fuzzer's own coverage counters, which every thread
+    # bumps without synchronisation; comparisons traced into libFuzzer are the feedback.
+    no_counters=-fno-sanitize-coverage=inline-8bit-counters,pc-table
+    coverage_flags=(-DCMAKE_C_FLAGS="$no_counters" -DCMAKE_CXX_FLAGS="$no_counters")
+    feedback=(-use_value_profile=1)
+fi
 all_targets=(fuzz_profile fuzz_pgm fuzz_config fuzz_attributes fuzz_calls)
 
 VIDRUNE_FUZZ_DEPS=1 VIDRUNE_BENCH_DEPS=0 scripts/deps.sh
@@ -28,7 +42,7 @@ fi
 # Only the fuzzers are built here: clang, everything instrumented, no Qt, tools or benchmarks.
 cmake -S . -B "$build_dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 "${launcher[@]}" \
-    -DVIDRUNE_FUZZ=ON -DVIDRUNE_SANITIZE=address,undefined \
+    -DVIDRUNE_FUZZ=ON -DVIDRUNE_SANITIZE="$sanitize" "${coverage_flags[@]}" \
     -DVIDRUNE_BUILD_QT=OFF -DVIDRUNE_BUILD_BENCH=OFF -DVIDRUNE_BUILD_TOOLS=OFF \
     > "$build_dir.cmake.log" 2>&1 || { cat "$build_dir.cmake.log"; exit 1; }
 cmake --build "$build_dir" --target "${targets[@]}" -j "$(nproc)"
@@ -39,14 +53,19 @@ if [[ -d /dev/shm && -w /dev/shm ]]; then
 fi
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:allocator_may_return_null=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export TSAN_OPTIONS="halt_on_error=1"
 status=0
 for name in "${targets[@]}"; do
     committed=tests/fuzz/corpus/$name
     kept=$build_dir/corpus/$name
+    # Split between threads, an input means other calls than on one thread: such inputs
+    # are kept apart and never merged into the committed corpus.
+    threaded=0
+    [[ $name == fuzz_calls && ${FUZZ_CALL_THREADS:-1} != 1 ]] && threaded=1 && kept+=-threads
     findings=$build_dir/findings/$name
     mkdir -p "$committed" "$kept" "$findings"
     options=(-max_total_time="$seconds" -timeout=5 -rss_limit_mb=4096
-             -artifact_prefix="$findings/" -print_final_stats=1)
+             -artifact_prefix="$findings/" -print_final_stats=1 "${feedback[@]}")
     [[ -f tests/fuzz/$name.dict ]] && options+=(-dict="tests/fuzz/$name.dict")
     # The host targets keep the device and its camera list from one input to the next, so
     # every input ends with more blocks than it freed and libFuzzer would run each one twice
@@ -58,7 +77,7 @@ for name in "${targets[@]}"; do
         echo "$name: finding in $findings" >&2
         status=1
     fi
-    if [[ "${FUZZ_MERGE:-0}" == 1 ]]; then
+    if [[ "${FUZZ_MERGE:-0}" == 1 && $threaded == 0 ]]; then
         "$build_dir/bin/$name" -merge=1 "$committed" "$kept"
     fi
 done

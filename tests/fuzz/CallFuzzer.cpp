@@ -2,7 +2,8 @@
 // arguments (identifiers, names, values, acquisition and read requests, overlay commands)
 // on a configuration of three cameras, one of them turned and one of 12 bits, and saves of
 // the shown image. Each call must answer within its documented values, and afterwards the
-// device must start again and grab the board's pattern.
+// device must start again and grab the board's pattern. With FUZZ_CALL_THREADS=2 in the
+// environment the calls of each input are split between two host threads that run at once.
 #include "FuzzHost.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -37,6 +38,9 @@ const char* const kNames[] = {
 
 std::unique_ptr<FuzzHost> host;
 std::string config;
+bool twoThreads = false;
+// Each host thread saves into a file of its own.
+thread_local const char* shownFile = "shown.tif";
 
 // Ends the run with a report when a call answers outside its documented values.
 void Expect(bool held, const char* call, int32_t result) {
@@ -127,7 +131,7 @@ void Save(FuzzedDataProvider& in) {
     const bool overlay = in.ConsumeBool();
     if (in.ConsumeBool())
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const std::string path = host->PathOf("shown.tif");
+    const std::string path = host->PathOf(shownFile);
     std::remove(path.c_str());
     const int32_t saved =
         AcqDeviceSet(overlay ? "SAVE DISPLAY IMAGE WITH OVERLAY" : "SAVE DISPLAY IMAGE",
@@ -207,7 +211,9 @@ void Call(FuzzedDataProvider& in) {
         uint32_t listed = 0;
         for (const char* m = GetFirstInputModeName(); m != nullptr; m = GetNextInputModeName()) {
             ++listed;
-            Expect(listed <= modes, "GetNextInputModeName", static_cast<int32_t>(listed));
+            // Another thread may choose a camera with more modes between the two calls.
+            Expect(twoThreads || listed <= modes, "GetNextInputModeName",
+                   static_cast<int32_t>(listed));
         }
         break;
     }
@@ -226,9 +232,16 @@ void Call(FuzzedDataProvider& in) {
     }
 }
 
+void CallAll(FuzzedDataProvider& in) {
+    for (int i = 0; i < kMaxCalls && in.remaining_bytes() > 0; ++i)
+        Call(in);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    const char* threads = std::getenv("FUZZ_CALL_THREADS");
+    twoThreads = threads != nullptr && std::strcmp(threads, "2") == 0;
     host = std::make_unique<FuzzHost>();
     host->Write("cam.cam", kCamera);
     host->Write("cam.cvi", kVic);
@@ -252,11 +265,21 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    FuzzedDataProvider in(data, size);
     if (host->Initialize(config) && SetCurrentInputDevice(GetInputDeviceId("Cam")) == 1)
         OpenDevice();
-    for (int i = 0; i < kMaxCalls && in.remaining_bytes() > 0; ++i)
-        Call(in);
+    if (twoThreads) {
+        FuzzedDataProvider first(data, size / 2);
+        FuzzedDataProvider second(data + size / 2, size - size / 2);
+        std::thread other([&] {
+            shownFile = "shown-2.tif";
+            CallAll(second);
+        });
+        CallAll(first);
+        other.join();
+    } else {
+        FuzzedDataProvider in(data, size);
+        CallAll(in);
+    }
     host->CloseAndFree();
     // Whatever came before, the device starts again and grabs.
     if (!host->Initialize(config) || !host->Open() || !host->GrabsThePattern(64, 48)) {
