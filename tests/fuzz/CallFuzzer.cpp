@@ -67,12 +67,12 @@ uint32_t Id(FuzzedDataProvider& in) {
         return GetInputDeviceId("Cam");
     case 1:
         return GetInputDeviceId("Other");
-    case 4:
-        return GetInputDeviceId("Deep");
     case 2: {
         const char* mode = GetFirstInputModeName();
         return mode != nullptr ? GetInputModeId(mode) : 0;
     }
+    case 4:
+        return GetInputDeviceId("Deep");
     default:
         return in.ConsumeIntegral<uint32_t>();
     }
