@@ -21,6 +21,7 @@ public:
     std::string Write(const std::string& name, const std::string& bytes);
     // The path a file of that name has in the folder.
     std::string PathOf(const std::string& name) const { return dir_.File(name); }
+    std::string Read(const std::string& name) const { return dir_.Read(name); }
 
     // Initialises; false when the plug-in refused. Aborts when it claims success without
     // a camera to offer.
