@@ -179,9 +179,11 @@ bool CVidrune::StopThreads() {
         if (!ended)
             liveLink_->Detach();
         liveThread_.reset();
-        acquisitionState_ = kIdle;
     }
-    return EndGrabThread() && ended;
+    ended = EndGrabThread() && ended;
+    // Ended or detached, no thread of ours acquires any more: a stop that failed is moot.
+    acquisitionState_ = kIdle;
+    return ended;
 }
 
 int CVidrune::InitializeDevice(const char* path) {
@@ -343,6 +345,8 @@ int CVidrune::FreeDeviceResources() {
     // Whatever CloseDevice left running (it trusts the flags) ends before anything it uses
     // goes; a thread that does not end in time is detached and keeps its events and ring.
     StopThreads();
+    // A close that failed because its stop did can finish now.
+    CloseDevice();
     FreeTransfer();
     ReleaseDisplay();
     ReleaseGrabBuffers();

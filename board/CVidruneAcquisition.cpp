@@ -336,9 +336,10 @@ int CVidrune::AcquireStop() {
         result = StopContinuousAcquisition();
         break;
     default:
-        SetLastError(12);
-        acquisitionState_ = kFault;
-        return 0;
+        // A stop that failed is tried again: the thread it waited for may have ended since,
+        // and the device could not be closed otherwise.
+        result = liveThread_ ? StopContinuousAcquisition() : StopNormalAcquisition();
+        break;
     }
     if (!result) {
         acquisitionState_ = kFault;

@@ -1,7 +1,9 @@
 // Initialising, opening, closing and freeing the board device through the exports and
 // through its table.
 #include "BoardHost.h"
+#include "FgSimControl.h"
 #include "FrameCheck.h"
+#include "platform/Clock.h"
 #include "support/Environment.h"
 
 #include <algorithm>
@@ -11,6 +13,8 @@
 namespace vidrune::test {
 
 using LifecycleTest = BoardHost;
+using vidrune::fgsim::StallNextCall;
+using vidrune::platform::Clock;
 
 // Close, open and initialise in each state; what they refuse changes nothing.
 TEST_F(LifecycleTest, CloseOpenAndInitialiseInEachState) {
@@ -66,6 +70,44 @@ TEST_F(LifecycleTest, CloseOpenAndInitialiseInEachState) {
     std::vector<uint8_t> frame;
     EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame), 0);
     EXPECT_EQ(plugin.AcqGetLastError(), 21u);
+}
+
+// A stop held up in the board library fails the close that waited for it. The device is
+// not lost with it: a later close succeeds once the library call has returned, and a free
+// at once, while the call is held up past the free's own stop, leaves a device that
+// initialises, opens and grabs again.
+TEST_F(LifecycleTest, ACloseThatCouldNotStopTheAcquisitionCanBeRetriedOrFreed) {
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    for (const bool continuous : {false, true})
+        for (const bool freed : {false, true}) {
+            SCOPED_TRACE(std::string(continuous ? "continuous" : "counted") +
+                         (freed ? ", freed" : ", closed again"));
+            // Past the close's wait for the stop of either kind; or past that and the
+            // free's own try.
+            const uint32_t stallMs = freed ? 5000 : 2500;
+            ASSERT_TRUE(Open(config));
+            const uint32_t start = Clock::TickCount();
+            if (continuous) {
+                // The live thread's first library call is held up.
+                StallNextCall("FgXferAbort", stallMs);
+                StartContinuous();
+            } else {
+                ASSERT_EQ(Acquire(1000, false), 1);
+                // The grab thread aborts the transfer when stopped, and that call is held up.
+                StallNextCall("FgXferAbort", stallMs);
+            }
+            EXPECT_EQ(plugin.CloseDevice(), 5);
+            if (freed) {
+                EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+            } else {
+                Clock::Sleep(stallMs + 200 - std::min(Clock::TickCount() - start, stallMs));
+                EXPECT_EQ(plugin.CloseDevice(), 0);
+            }
+            ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
+            GrabsTheRightPixels();
+            EXPECT_EQ(plugin.CloseDevice(), 0);
+            EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+        }
 }
 
 // A mode's camera file by rooted or relative path, with the VIC file beside it. A first mode
