@@ -197,17 +197,20 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListReadSetAndAcquir
     };
     std::thread threads[] = {std::thread(lister), std::thread(reader), std::thread(setter),
                              std::thread(acquirer)};
-    // This thread's own calls succeed whatever the others' calls meet.
-    for (int i = 0; i < 100; ++i) {
-        EXPECT_EQ(plugin.CloseDevice(), 0) << i;
-        EXPECT_EQ(plugin.OpenDevice(), 0) << i;
-        if (i % 2 == 0) {
-            EXPECT_EQ(plugin.FreeDeviceResources(), 0) << i;
-            ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1) << i;
-            ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1) << i;
+    // This thread's own calls succeed whatever the others' calls meet. A failed assertion
+    // leaves the loop only: the threads are stopped and joined whatever happens.
+    [&] {
+        for (int i = 0; i < 100; ++i) {
+            EXPECT_EQ(plugin.CloseDevice(), 0) << i;
             EXPECT_EQ(plugin.OpenDevice(), 0) << i;
+            if (i % 2 == 0) {
+                EXPECT_EQ(plugin.FreeDeviceResources(), 0) << i;
+                ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1) << i;
+                ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1) << i;
+                EXPECT_EQ(plugin.OpenDevice(), 0) << i;
+            }
         }
-    }
+    }();
     done.store(true);
     for (std::thread& thread : threads)
         thread.join();
