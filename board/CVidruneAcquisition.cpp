@@ -158,6 +158,9 @@ void CVidrune::GrabThreadProc(ThreadLink& link, const GrabEvents& events) {
         acquisitionState_ = kIdle;
         events.go->Reset();
         events.idle->Set();
+        // An end asked for while the acquisition finished had its go reset just now.
+        if (events.exit->Wait(0))
+            return;
     }
 }
 

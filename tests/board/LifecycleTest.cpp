@@ -5,6 +5,7 @@
 #include "FrameCheck.h"
 #include "platform/Clock.h"
 #include "support/Environment.h"
+#include "support/Scheduling.h"
 
 #include <algorithm>
 #include <string>
@@ -85,6 +86,7 @@ TEST_F(LifecycleTest, ACloseThatCouldNotStopTheAcquisitionCanBeRetriedOrFreed) {
             // Past the close's wait for the stop of either kind; or past that and the
             // free's own try.
             const uint32_t stallMs = freed ? 5000 : 2500;
+            const int threads = ThreadsInThisProcess();
             ASSERT_TRUE(Open(config));
             const uint32_t start = Clock::TickCount();
             if (continuous) {
@@ -99,6 +101,8 @@ TEST_F(LifecycleTest, ACloseThatCouldNotStopTheAcquisitionCanBeRetriedOrFreed) {
             EXPECT_EQ(plugin.CloseDevice(), 5);
             if (freed) {
                 EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+                // The held-up thread was waited for, and ended when its call returned.
+                EXPECT_EQ(ThreadsInThisProcess(), threads);
             } else {
                 Clock::Sleep(stallMs + 200 - std::min(Clock::TickCount() - start, stallMs));
                 EXPECT_EQ(plugin.CloseDevice(), 0);

@@ -7,5 +7,7 @@ namespace vidrune::test {
 bool RunsTimeCritical();
 // Asked on a thread of its own, which ends with whatever it was granted.
 bool TimeCriticalGranted();
+// The threads this process has, as the system counts them: what a host sees left behind.
+int ThreadsInThisProcess();
 
 } // namespace vidrune::test

@@ -3,6 +3,8 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <filesystem>
+#include <iterator>
 #include <thread>
 
 namespace vidrune::test {
@@ -20,6 +22,11 @@ bool TimeCriticalGranted() {
     });
     probe.join();
     return granted;
+}
+
+int ThreadsInThisProcess() {
+    const std::filesystem::directory_iterator tasks("/proc/self/task");
+    return static_cast<int>(std::distance(begin(tasks), end(tasks)));
 }
 
 } // namespace vidrune::test
