@@ -3,6 +3,7 @@
 #include "BoardHost.h"
 #include "FgSimControl.h"
 #include "platform/Clock.h"
+#include "support/Scheduling.h"
 
 #include <atomic>
 #include <functional>
@@ -144,6 +145,7 @@ TEST_F(ConcurrencyTest, OneThreadsFailuresNeverFailAnotherThreadsHostCall) {
 // pixels afterwards.
 TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListReadSetAndAcquire) {
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    const int processThreads = ThreadsInThisProcess();
     ASSERT_TRUE(Open(config));
     const uint32_t camera = plugin.GetInputDeviceId("Cam");
     // A name the host was given stays readable across one new initialisation.
@@ -217,6 +219,9 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListReadSetAndAcquir
 
     ASSERT_EQ(plugin.AcquireStop(), 1);
     GrabsTheRightPixels();
+    // Every free on the way ended the threads of the device it freed.
+    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+    EXPECT_EQ(ThreadsOnceSettled(processThreads), processThreads);
 }
 
 // Every kind of host call, from four threads in a random order: cameras and modes chosen,
@@ -231,6 +236,7 @@ TEST_F(ConcurrencyTest, EveryKindOfCallInRandomOrderFromFourThreads) {
         SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{.name = "Half", .width = 32}) +
         SimBoardFiles::CameraSection("CAMERA2", "Other") +
         SimBoardFiles::ModeSection("CAMERA2_MODE1", SimMode{.name = "Quick", .frameRate = "500"}));
+    const int processThreads = ThreadsInThisProcess();
     ASSERT_TRUE(Open(config));
     const std::string image = files.Dir().File("shown.tif");
     const char* names[] = {"WIDTH",         "HEIGHT",       "DATA SCALE",     "DATA SKIP",
@@ -299,6 +305,8 @@ TEST_F(ConcurrencyTest, EveryKindOfCallInRandomOrderFromFourThreads) {
     ASSERT_EQ(plugin.FreeDeviceResources(), 0);
     ASSERT_TRUE(Open(config, "Cam"));
     GrabsTheRightPixels();
+    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+    EXPECT_EQ(ThreadsOnceSettled(processThreads), processThreads);
 }
 
 } // namespace vidrune::test

@@ -5,6 +5,7 @@
 // device must start again and grab the board's pattern. With FUZZ_CALL_THREADS=2 in the
 // environment the calls of each input are split between two host threads that run at once.
 #include "FuzzHost.h"
+#include "support/Scheduling.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -260,6 +261,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const int threads = vidrune::test::ThreadsInThisProcess();
     if (host->Initialize(config) && SetCurrentInputDevice(GetInputDeviceId("Cam")) == 1)
         OpenDevice();
     if (twoThreads) {
@@ -276,6 +278,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CallAll(in);
     }
     host->CloseAndFree();
+    if (vidrune::test::ThreadsOnceSettled(threads) != threads) {
+        std::fprintf(stderr, "a thread of the device outlived the free\n");
+        std::abort();
+    }
     // Whatever came before, the device starts again and grabs.
     if (!host->Initialize(config) || !host->Open() || !host->GrabsThePattern(64, 48)) {
         std::fprintf(stderr, "the device no longer grabs (error %u)\n", AcqGetLastError());
