@@ -221,7 +221,7 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListReadSetAndAcquir
     GrabsTheRightPixels();
     // Every free on the way ended the threads of the device it freed.
     EXPECT_EQ(plugin.FreeDeviceResources(), 0);
-    EXPECT_EQ(ThreadsOnceSettled(processThreads), processThreads);
+    EXPECT_LE(ThreadsOnceSettled(processThreads), processThreads);
 }
 
 // Every kind of host call, from four threads in a random order: cameras and modes chosen,
@@ -306,7 +306,7 @@ TEST_F(ConcurrencyTest, EveryKindOfCallInRandomOrderFromFourThreads) {
     ASSERT_TRUE(Open(config, "Cam"));
     GrabsTheRightPixels();
     EXPECT_EQ(plugin.FreeDeviceResources(), 0);
-    EXPECT_EQ(ThreadsOnceSettled(processThreads), processThreads);
+    EXPECT_LE(ThreadsOnceSettled(processThreads), processThreads);
 }
 
 } // namespace vidrune::test

@@ -102,7 +102,7 @@ TEST_F(LifecycleTest, ACloseThatCouldNotStopTheAcquisitionCanBeRetriedOrFreed) {
             if (freed) {
                 EXPECT_EQ(plugin.FreeDeviceResources(), 0);
                 // The held-up thread was waited for, and ended when its call returned.
-                EXPECT_EQ(ThreadsOnceSettled(threads), threads);
+                EXPECT_LE(ThreadsOnceSettled(threads), threads);
             } else {
                 Clock::Sleep(stallMs + 200 - std::min(Clock::TickCount() - start, stallMs));
                 EXPECT_EQ(plugin.CloseDevice(), 0);

@@ -278,7 +278,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CallAll(in);
     }
     host->CloseAndFree();
-    if (vidrune::test::ThreadsOnceSettled(threads) != threads) {
+    if (vidrune::test::ThreadsOnceSettled(threads) > threads) {
         std::fprintf(stderr, "a thread of the device outlived the free\n");
         std::abort();
     }

@@ -14,7 +14,7 @@ bool TimeCriticalGranted();
 int ThreadsInThisProcess();
 
 // The count once it has come down to `expected`, or after a second: a thread just joined
-// may still be listed for a moment, one left running stays.
+// may still be listed for a moment, one left running stays. Fewer is no thread left behind.
 inline int ThreadsOnceSettled(int expected) {
     int count = ThreadsInThisProcess();
     for (int waited = 0; count > expected && waited < 1000; ++waited) {
