@@ -7,6 +7,7 @@
 #include <pthread.h>
 #include <sched.h>
 
+#include <system_error>
 #include <thread>
 
 namespace vidrune::platform {
@@ -14,14 +15,20 @@ namespace vidrune::platform {
 struct Thread::Native {
     std::shared_ptr<Event> ended = std::make_shared<Event>(Event::Mode::ManualReset);
     std::thread thread;
+    bool started = false;
 };
 
 Thread::Thread(std::function<void()> body) : native_(std::make_unique<Native>()) {
     // The end event is shared so that a thread left running never touches freed memory.
-    native_->thread = std::thread([ended = native_->ended, body = std::move(body)] {
-        body();
-        ended->Set();
-    });
+    try {
+        native_->thread = std::thread([ended = native_->ended, body = std::move(body)] {
+            body();
+            ended->Set();
+        });
+        native_->started = true;
+    } catch (const std::system_error&) {
+        native_->ended->Set();
+    }
 }
 
 Thread::~Thread() {
@@ -45,6 +52,10 @@ bool Thread::Join(uint32_t timeoutMs) {
 
 bool Thread::HasEnded() const {
     return native_->ended->Wait(0);
+}
+
+bool Thread::Started() const {
+    return native_->started;
 }
 
 bool Thread::SetCurrentTimeCritical(bool timeCritical) {

@@ -71,6 +71,10 @@ bool Thread::HasEnded() const {
            ::WaitForSingleObject(native_->handle.Get(), 0) == WAIT_OBJECT_0;
 }
 
+bool Thread::Started() const {
+    return native_->handle.IsValid();
+}
+
 bool Thread::SetCurrentTimeCritical(bool timeCritical) {
     return ::SetThreadPriority(::GetCurrentThread(), timeCritical
                                                          ? THREAD_PRIORITY_TIME_CRITICAL
