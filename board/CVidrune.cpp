@@ -153,6 +153,11 @@ void CVidrune::StartGrabThread() {
     GrabEvents events{goEvent_, exitEvent_, idleEvent_, startedEvent_, doneEvent_};
     grabThread_ = std::make_unique<platform::Thread>(
         [this, link = grabLink_, events] { GrabThreadProc(*link, events); });
+    // Without the thread the device stays not started, and the initialisation fails.
+    if (!grabThread_->Started()) {
+        grabThread_.reset();
+        return;
+    }
     startedFlag_ = 1;
     idleEvent_->Set();
 }

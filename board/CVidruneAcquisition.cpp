@@ -254,6 +254,13 @@ int CVidrune::StartContinuousAcquisition() {
             [this, link = liveLink_, stop = liveStopEvent_, started = liveStartedEvent_] {
                 LiveThreadProc(*link, stop, started);
             });
+        if (!liveThread_->Started()) {
+            // Nothing fills the ring: a start without its thread is no acquisition.
+            liveThread_.reset();
+            acquisitionState_ = kIdle;
+            SetLastError(9);
+            return 0;
+        }
         liveStartedEvent_->Wait(kLiveStartMs);
         // The display switches to continuous update once the first frame is in, here on the
         // host's thread, so that the device's attributes are only changed by host calls.

@@ -81,13 +81,14 @@ VIDRUNE_STATIC_ASSERT(sizeof(void*) == 8, "Vidrune supports 64-bit hosts only");
 #define VIDRUNE_ERROR_BUSY 5u
 /* The operation needs an open device (board attribute sets). */
 #define VIDRUNE_ERROR_NOT_OPEN 6u
-/* Not initialised or not ready: no board or no folder of camera files at initialisation;
-   acquire or read while the device is not open; OpenDevice or CloseDevice before
-   InitializeDevice. */
+/* Not initialised or not ready: no board, no folder of camera files or no thread for the
+   device at initialisation; acquire or read while the device is not open; OpenDevice or
+   CloseDevice before InitializeDevice. */
 #define VIDRUNE_ERROR_NOT_READY 7u
 /* A frame buffer or its event cannot be created (OpenDevice). */
 #define VIDRUNE_ERROR_BUFFER 8u
-/* Out of memory: configuration, mode or buffer ring could not be built. */
+/* Out of memory: configuration, mode or buffer ring could not be built, or no thread for a
+   continuous acquisition. */
 #define VIDRUNE_ERROR_NO_MEMORY 9u
 /* OpenDevice: the current camera has no current mode. */
 #define VIDRUNE_ERROR_NO_MODE 10u

@@ -6,6 +6,7 @@
 #include "platform/Clock.h"
 #include "support/Environment.h"
 #include "support/Scheduling.h"
+#include "support/ThreadRefusal.h"
 
 #include <algorithm>
 #include <string>
@@ -112,6 +113,45 @@ TEST_F(LifecycleTest, ACloseThatCouldNotStopTheAcquisitionCanBeRetriedOrFreed) {
             EXPECT_EQ(plugin.CloseDevice(), 0);
             EXPECT_EQ(plugin.FreeDeviceResources(), 0);
         }
+}
+
+// A host short of memory or thread slots: each call that needs a thread the system refuses
+// fails with its code instead of ending the host's process, and leaves nothing half started.
+// Once threads can be had again, the same device initialises, opens and grabs.
+TEST_F(LifecycleTest, CallsWhoseThreadTheSystemRefusesFailAndTheDeviceGoesOn) {
+    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    const int threads = ThreadsInThisProcess();
+    {
+        const ThreadRefusal refusal;
+        if (!refusal.Active())
+            GTEST_SKIP() << "this system cannot be made to refuse a thread";
+        // No grab thread: the device is not started.
+        EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 7u);
+        EXPECT_EQ(plugin.OpenDevice(), 22);
+    }
+    ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
+    {
+        const ThreadRefusal refusal;
+        // No live thread: nothing would fill the ring.
+        EXPECT_EQ(StartContinuous(), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 9u);
+        EXPECT_EQ(plugin.AcquireStop(), 1);
+        // The board cannot start the transfer: no frame comes.
+        EXPECT_EQ(Acquire(1, true), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 16u);
+        // The display goes without its update thread; the device opens all the same.
+        EXPECT_EQ(plugin.CloseDevice(), 0);
+        EXPECT_EQ(plugin.OpenDevice(), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 0u);
+    }
+    GrabsTheRightPixels();
+    ASSERT_EQ(StartContinuous(), 1);
+    std::vector<uint8_t> frame;
+    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, frame), 1) << plugin.AcqGetLastError();
+    EXPECT_EQ(plugin.CloseDevice(), 0);
+    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+    EXPECT_LE(ThreadsOnceSettled(threads), threads);
 }
 
 // A mode's camera file by rooted or relative path, with the VIC file beside it. A first mode
