@@ -20,6 +20,8 @@ FrameDelivery::FrameDelivery(Plan plan, DeliveryCounters& counters)
     counters_.late.store(0);
     counters_.running.store(true);
     thread_ = std::make_unique<platform::Thread>([this] { Run(); });
+    if (!thread_->Started())
+        counters_.running.store(false);
 }
 
 FrameDelivery::~FrameDelivery() {

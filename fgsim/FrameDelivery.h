@@ -36,6 +36,8 @@ public:
     FrameDelivery(const FrameDelivery&) = delete;
     FrameDelivery& operator=(const FrameDelivery&) = delete;
 
+    // False when the system refused the run its thread: nothing will be delivered.
+    bool Started() const { return thread_->Started(); }
     // True once the last counted frame has landed: at most its callback still runs.
     bool Finished() const { return finished_.load(); }
     // Stops the run and returns when no callback runs or will run.

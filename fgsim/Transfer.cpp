@@ -86,7 +86,10 @@ FgStatus Transfer::Start(uint32_t count) {
     plan.rate = acquisition_->FrameRate();
     plan.start = std::chrono::steady_clock::now();
     plan.startStamp = clock_.At(plan.start);
-    run_ = std::make_unique<FrameDelivery>(std::move(plan), counters_);
+    auto run = std::make_unique<FrameDelivery>(std::move(plan), counters_);
+    if (!run->Started())
+        return FG_ERR_NO_MEMORY;
+    run_ = std::move(run);
     return FG_OK;
 }
 

@@ -1,4 +1,5 @@
 #include "SimBoard.h"
+#include "support/ThreadRefusal.h"
 
 #include <algorithm>
 
@@ -9,6 +10,7 @@ using vidrune::fgsim::TransferCounts;
 using vidrune::test::Environment;
 using vidrune::test::FrameRecorder;
 using vidrune::test::SimBoard;
+using vidrune::test::ThreadRefusal;
 using vidrune::test::TimeCriticalGranted;
 
 namespace {
@@ -188,6 +190,15 @@ TEST(FgSimTransferTest, ListOperationsCheckTheirArgumentsAndState) {
     EXPECT_EQ(FG_ERR_PARAMETER, FgXferSetPrm(transfer, 0x1234, 1));
     FailNextCall("FgXferStart", 0x4711);
     EXPECT_EQ(0x4711u, FgXferStart(transfer, 1));
+    {
+        // A run the system refuses its thread is no run.
+        const ThreadRefusal refusal;
+        if (refusal.Active()) {
+            EXPECT_EQ(FG_ERR_NO_MEMORY, FgXferStart(transfer, 1));
+            EXPECT_FALSE(Counts(transfer).running);
+        }
+    }
+    EXPECT_EQ(FG_OK, FgXferStart(transfer, 1));
     EXPECT_EQ(FG_OK, FgXferDisconnect(transfer));
     EXPECT_EQ(FG_OK, FgXferFree(transfer));
     EXPECT_EQ(0, FgIsLiveHandle(transfer, FG_KIND_TRANSFER));
