@@ -138,6 +138,11 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
     // before the thread gets to run is not lost.
     continuousFlag_ = 0;
     updateThread_ = std::make_unique<platform::Thread>([this] { UpdateThreadProc(); });
+    if (!updateThread_->Started()) {
+        // The acquisition goes on; only the window stays without frames.
+        updateThread_.reset();
+        platform::Diagnostics::DebugText("The display's update thread could not be started\n");
+    }
     if (view_->Exists()) {
         view_->SetSaveAndPrintEnabled(true);
         view_->SetContrastEnabled(bitsPerPixel_ > 8);

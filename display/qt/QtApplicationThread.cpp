@@ -29,6 +29,11 @@ public:
         std::unique_lock guard(lock_);
         if (phase_ != Phase::Idle)
             return false;
+        // A thread the system refused before is asked for again.
+        if (!thread_->Started())
+            thread_ = std::make_unique<platform::Thread>([this] { Serve(); });
+        if (!thread_->Started())
+            return false;
         arguments_ = {"vidrune"};
         if (!platform.empty()) {
             arguments_.push_back("-platform");

@@ -86,7 +86,7 @@ bool Win32View::Create(DisplayWindowEvents& events, const ViewPlacement& placeme
     // The thread keeps its window alive: one abandoned after a time-out ends on its own.
     thread_ = std::make_unique<platform::Thread>(
         [window, placement, title] { window->Run(placement, title); });
-    if (!window->WaitReady(timeoutMs))
+    if (!thread_->Started() || !window->WaitReady(timeoutMs))
         return false;
     std::lock_guard lock(lock_);
     window_ = std::move(window);

@@ -6,6 +6,7 @@
 #include "platform/DynamicLibrary.h"
 #include "qt/FakeWindowEvents.h"
 #include "qt/QtTestApp.h"
+#include "support/ThreadRefusal.h"
 
 #include <gtest/gtest.h>
 
@@ -103,8 +104,17 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
 
-// An unreachable display is declined too, instead of ending the process.
-TEST_F(ViewThreadTest, FactoryDeclinesWithoutADisplayOrWhenHeadlessIsAsked) {
+// An unreachable display, or a window thread the system refuses, is declined too, instead of
+// ending the process; the view comes up once threads can be had again.
+TEST_F(ViewThreadTest, FactoryDeclinesWithoutADisplayOrItsThreadOrWhenHeadlessIsAsked) {
+    {
+        const ThreadRefusal refusal;
+        if (refusal.Active()) {
+            EXPECT_EQ(create(), nullptr);
+        }
+    }
+    EXPECT_NE(std::unique_ptr<DisplayView>(create()), nullptr);
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
     setenv("VIDRUNE_DISPLAY", "headless", 1);
     EXPECT_EQ(create(), nullptr);
     unsetenv("VIDRUNE_DISPLAY");
