@@ -1,11 +1,13 @@
 // Host calls in any order: each input is a run of up to 48 export calls with fuzzed
 // arguments (identifiers, names, values, acquisition and read requests, overlay commands)
 // on a configuration of three cameras, one of them turned and one of 12 bits, and saves of
-// the shown image. Each call must answer within its documented values, and afterwards the
-// device must start again and grab the board's pattern. With FUZZ_CALL_THREADS=2 in the
-// environment the calls of each input are split between two host threads that run at once.
+// the shown image; some calls find the system refusing every new thread. Each call must
+// answer within its documented values, and afterwards the device must start again and grab
+// the board's pattern. With FUZZ_CALL_THREADS=2 in the environment the calls of each input
+// are split between two host threads that run at once.
 #include "FuzzHost.h"
 #include "support/Scheduling.h"
+#include "support/ThreadRefusal.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -155,7 +157,7 @@ void Call(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange(0, 7) == 0)
         std::snprintf(value, sizeof value, "%s", Name(in, random));
     VidruneDevice* device = GetDeviceHandle();
-    switch (in.ConsumeIntegralInRange(0, 19)) {
+    switch (in.ConsumeIntegralInRange(0, 20)) {
     case 0:
         ExpectFlag("InitializeDevice", InitializeDevice(in.ConsumeBool() ? config.c_str() : ""));
         break;
@@ -219,6 +221,12 @@ void Call(FuzzedDataProvider& in) {
     case 18:
         Save(in);
         break;
+    case 19: {
+        // As on a host out of memory or thread slots: the call gets no thread.
+        const vidrune::test::ThreadRefusal refusal;
+        Call(in);
+        break;
+    }
     default:
         GetCurrentInputDevice();
         GetCurrentInputMode();
