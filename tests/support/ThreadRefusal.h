@@ -1,11 +1,10 @@
 #pragma once
 
-#include <memory>
-
 namespace vidrune::test {
 
 // While one lives, the system refuses every new thread of this process that does not ask for
-// a stack size of its own, as it does when memory or thread slots have run out. Where the
+// a stack size of its own, as it does when memory or thread slots have run out. Refusals may
+// overlap, on one thread or several: threads start again once the last has ended. Where the
 // system has no such switch, Active() is false and every thread starts as before.
 class ThreadRefusal {
 public:
@@ -17,8 +16,6 @@ public:
     bool Active() const { return active_; }
 
 private:
-    struct Saved; // what new threads got before; defined by each implementation
-    std::unique_ptr<Saved> saved_;
     bool active_ = false;
 };
 

@@ -3,8 +3,6 @@
 namespace vidrune::test {
 
 // Windows gives every thread the stack its executable names; nothing here refuses one.
-struct ThreadRefusal::Saved {};
-
 ThreadRefusal::ThreadRefusal() = default;
 ThreadRefusal::~ThreadRefusal() = default;
 
