@@ -138,8 +138,10 @@ private:
     // False when the device was detached from the thread meanwhile.
     bool RunNormalAcquisition(ThreadLink& link, const GrabEvents& events);
     void UpdateGapLimit(int32_t skip, bool triggered);
+    // Sets refused, before it signals started, when the library does not start the transfer.
     void LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stop,
-                        const std::shared_ptr<platform::Event>& started);
+                        const std::shared_ptr<platform::Event>& started,
+                        std::atomic<bool>& refused);
     // Restarts the continuous acquisition a geometry change stopped; 1 when none was stopped.
     int RestartContinuous(bool wasContinuous);
     void ConvertForDisplay(const FrameGeometry& geometry, GrabBuffer* buffer);
@@ -229,6 +231,9 @@ private:
     std::atomic<uint32_t> startedFlag_{0};
     std::atomic<uint32_t> complete_{0};
     std::atomic<uint32_t> missedFrame_{0};
+    // Set by the grab thread before it signals the start: the library did not start the
+    // transfer, so no frame will come.
+    std::atomic<bool> transferRefused_{false};
     std::unique_ptr<platform::Thread> grabThread_;
     std::unique_ptr<platform::Thread> liveThread_;
     std::shared_ptr<ThreadLink> grabLink_;

@@ -139,6 +139,12 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         acquisitionState_ = kNormal;
     goEvent_->Set();
     startedEvent_->Wait(kInfinite);
+    if (transferRefused_) {
+        // The grab thread ends the acquisition at once with 16, instead of waiting out its
+        // time for frames that cannot come.
+        idleEvent_->Wait(kInfinite);
+        return 0;
+    }
     if (request.waitFlag == 0)
         return 1;
     idleEvent_->Wait(kInfinite);
@@ -211,11 +217,17 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
         return false;
     UpdateGapLimit(skip, triggered);
     hold.unlock();
-    RecordFgStatus(
-        FgXferStart(transfer, counted ? static_cast<uint32_t>(length) : FG_XFER_ENDLESS));
+    const bool running =
+        RecordFgStatus(FgXferStart(transfer, counted ? static_cast<uint32_t>(length)
+                                                     : FG_XFER_ENDLESS)) == FG_OK;
+    hold.lock();
+    if (!link.Attached(hold))
+        return false;
+    transferRefused_ = !running;
+    hold.unlock();
 
     events.started->Set();
-    const bool done = events.done->Wait(timeout);
+    const bool done = running && events.done->Wait(timeout);
     platform::ProcessPriority::SetClass(priority);
     hold.lock();
     if (!link.Attached(hold))
@@ -250,9 +262,10 @@ int CVidrune::StartContinuousAcquisition() {
             display_->Quiesce();
         ResetGrabBufferRing();
         liveLink_ = std::make_shared<ThreadLink>();
+        auto refused = std::make_shared<std::atomic<bool>>(false);
         liveThread_ = std::make_unique<platform::Thread>(
-            [this, link = liveLink_, stop = liveStopEvent_, started = liveStartedEvent_] {
-                LiveThreadProc(*link, stop, started);
+            [this, link = liveLink_, stop = liveStopEvent_, started = liveStartedEvent_, refused] {
+                LiveThreadProc(*link, stop, started, *refused);
             });
         if (!liveThread_->Started()) {
             // Nothing fills the ring: a start without its thread is no acquisition.
@@ -262,6 +275,14 @@ int CVidrune::StartContinuousAcquisition() {
             return 0;
         }
         liveStartedEvent_->Wait(kLiveStartMs);
+        if (*refused) {
+            // The library did not start the transfer: nothing will fill the ring.
+            const bool stopped = StopContinuousAcquisition() != 0;
+            acquisitionState_ = stopped ? kIdle : kFault;
+            if (stopped)
+                SetLastError(16);
+            return 0;
+        }
         // The display switches to continuous update once the first frame is in, here on the
         // host's thread, so that the device's attributes are only changed by host calls.
         ring_->Slot(0)->frameEvent->Wait(kFirstLiveFrameMs);
@@ -299,7 +320,8 @@ void CVidrune::AnnounceDisplayFrame(const FrameGeometry& geometry) {
 }
 
 void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::Event>& stopEvent,
-                              const std::shared_ptr<platform::Event>& startedEvent) {
+                              const std::shared_ptr<platform::Event>& startedEvent,
+                              std::atomic<bool>& refused) {
     auto hold = link.Hold();
     if (!link.Attached(hold))
         return;
@@ -311,8 +333,10 @@ void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::
     FgXferAbort(transfer);
     GrabBuffer* first = ring->Slot(0);
     RecordFgStatus(FgXferSelect(transfer, acquisition, first->buffer, 0));
-    RecordFgStatus(FgXferStart(transfer, FG_XFER_ENDLESS));
+    refused = RecordFgStatus(FgXferStart(transfer, FG_XFER_ENDLESS)) != FG_OK;
     startedEvent->Set();
+    if (refused)
+        return;
     first->frameEvent->Wait(kFirstLiveFrameMs);
 
     bool stop = stopEvent->Wait(kLivePeriodMs);

@@ -100,8 +100,8 @@ VIDRUNE_STATIC_ASSERT(sizeof(void*) == 8, "Vidrune supports 64-bit hosts only");
 #define VIDRUNE_ERROR_RANGE 12u
 /* The board's events cannot be created (InitializeDevice). */
 #define VIDRUNE_ERROR_EVENTS 15u
-/* Timed out: the acquisition, a frame wait, no camera signal at a start, or no frame yet
-   for a newest-frame read. */
+/* Timed out: the acquisition, a frame wait, no camera signal at a start (or a transfer the
+   board library did not start), or no frame yet for a newest-frame read. */
 #define VIDRUNE_ERROR_TIMEOUT 16u
 /* The frame is gone: overwritten or refilled before it was read, already read by index,
    or its buffers were rebuilt. */

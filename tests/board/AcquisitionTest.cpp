@@ -1,9 +1,11 @@
 // Counted and continuous acquisitions, what a read answers when the frame asked for is not
 // the one a slot holds, and their error codes, through the exports.
 #include "BoardHost.h"
+#include "FgSimControl.h"
 #include "FrameCheck.h"
 #include "platform/Clock.h"
 
+#include <string>
 #include <tuple>
 
 namespace vidrune::test {
@@ -29,6 +31,25 @@ TEST_F(AcquisitionTest, SkippedFramesAreLeftOutOfReadsByIndex) {
                 << skip << i;
         }
     }
+}
+
+// A transfer the board library does not start brings no frame: the start fails with 16 at
+// once, counted or continuous, instead of answering 1 or waiting out its time for frames.
+TEST_F(AcquisitionTest, AStartWhoseTransferTheLibraryRefusesFailsAtOnce) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    for (const auto& [kind, wait] : {std::tuple{VIDRUNE_ACQUIRE_NORMAL, false},
+                                     {VIDRUNE_ACQUIRE_NORMAL, true},
+                                     {VIDRUNE_ACQUIRE_CONTINUOUS, false}}) {
+        SCOPED_TRACE(std::to_string(kind) + (wait ? " waiting" : ""));
+        fgsim::FailNextCall("FgXferStart", FG_ERR_BUSY);
+        EXPECT_EQ(Start(kind, 4, wait), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 16u);
+        EXPECT_EQ(plugin.AcquireStop(), 1);
+    }
+    GrabsTheRightPixels();
+    ASSERT_EQ(StartContinuous(), 1);
+    std::vector<uint8_t> frame;
+    EXPECT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, frame), 1) << plugin.AcqGetLastError();
 }
 
 // The current, the newest and a frame by index not yet in, in counted, restarted and
