@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace vidrune {
 
@@ -115,20 +116,9 @@ void CDispWin::Open(const DisplayFrameDesc& desc) {
     const int32_t previousState = windowState_;
     LoadSettings();
 
-    {
-        std::lock_guard lock(imageLock_);
-        pixelCount_ = static_cast<size_t>(std::max(imageWidth_, 0)) *
-                      static_cast<size_t>(std::max(imageHeight_, 0));
-        const size_t bytesPerPixel = (static_cast<size_t>(bitsPerPixel_) + 7) / 8;
-        image_.assign(pixelCount_ * std::max<size_t>(bytesPerPixel, 1), 0);
-        reducedImage_.assign(pixelCount_, 0);
-        reducedFrame_.assign(bitsPerPixel_ > 8 ? 2 * pixelCount_ : 0, 0);
-        framePending_ = false;
-        reducedOverlay_.assign(pixelCount_, 0);
-        bitmap_.assign(ImageComposer::BitmapStride(imageWidth_) *
-                           static_cast<size_t>(std::max(imageHeight_, 0)),
-                       0);
-        overlay_.Allocate(imageWidth_, imageHeight_);
+    if (!AllocateImage()) {
+        // Frames larger than the memory left: the acquisition goes on, the window stays empty.
+        platform::Diagnostics::DebugText("The display's image could not be allocated\n");
     }
     PlaceWindow(previousState);
 
@@ -184,6 +174,38 @@ void CDispWin::PlaceWindow(int32_t previousState) {
     }
 }
 
+bool CDispWin::AllocateImage() {
+    std::lock_guard lock(imageLock_);
+    framePending_ = false;
+    try {
+        pixelCount_ = static_cast<size_t>(std::max(imageWidth_, 0)) *
+                      static_cast<size_t>(std::max(imageHeight_, 0));
+        const size_t bytesPerPixel = (static_cast<size_t>(bitsPerPixel_) + 7) / 8;
+        image_.assign(pixelCount_ * std::max<size_t>(bytesPerPixel, 1), 0);
+        reducedImage_.assign(pixelCount_, 0);
+        reducedFrame_.assign(bitsPerPixel_ > 8 ? 2 * pixelCount_ : 0, 0);
+        reducedOverlay_.assign(pixelCount_, 0);
+        bitmap_.assign(ImageComposer::BitmapStride(imageWidth_) *
+                           static_cast<size_t>(std::max(imageHeight_, 0)),
+                       0);
+        overlay_.Allocate(imageWidth_, imageHeight_);
+        return true;
+    } catch (const std::bad_alloc&) {
+        FreeImage();
+        return false;
+    }
+}
+
+void CDispWin::FreeImage() {
+    // Given back, not only emptied: a closed display holds no frame-sized memory.
+    for (std::vector<uint8_t>* buffer :
+         {&image_, &reducedImage_, &reducedFrame_, &reducedOverlay_, &bitmap_})
+        std::vector<uint8_t>().swap(*buffer);
+    framePending_ = false;
+    overlay_.Free();
+    pixelCount_ = 0;
+}
+
 void CDispWin::Close() {
     if (image_.empty() && !updateThread_)
         return;
@@ -203,14 +225,7 @@ void CDispWin::Close() {
     }
     {
         std::lock_guard lock(imageLock_);
-        image_.clear();
-        reducedImage_.clear();
-        reducedFrame_.clear();
-        framePending_ = false;
-        reducedOverlay_.clear();
-        bitmap_.clear();
-        overlay_.Free();
-        pixelCount_ = 0;
+        FreeImage();
     }
     device_ = nullptr;
     if (view_->Exists())
@@ -365,12 +380,16 @@ bool CDispWin::OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int
         std::lock_guard lock(imageLock_);
         if (!image_.empty()) {
             ConvertPendingFrame();
-            pixels.assign(Image8(), Image8() + pixelCount_);
-            if (includeOverlay)
-                ImageComposer::IncludeOverlay(pixels.data(), overlay_.Data(), pixelCount_);
-            width = imageWidth_;
-            height = imageHeight_;
-            taken = true;
+            try {
+                pixels.assign(Image8(), Image8() + pixelCount_);
+                if (includeOverlay)
+                    ImageComposer::IncludeOverlay(pixels.data(), overlay_.Data(), pixelCount_);
+                width = imageWidth_;
+                height = imageHeight_;
+                taken = true;
+            } catch (const std::bad_alloc&) {
+                pixels = {}; // nothing to print
+            }
         }
     }
     renderEnabled_ = 1;
@@ -407,6 +426,8 @@ void CDispWin::UpdateOnce(ReadRequest& request) {
         return;
     {
         std::lock_guard lock(imageLock_);
+        if (image_.empty())
+            return;
         // Checked under the lock: once Quiesce has returned, no read starts before the next
         // frame is announced.
         const bool announced = frameReady_.exchange(0) != 0;

@@ -73,6 +73,9 @@ private:
     int32_t BitsPerPixel() const override { return bitsPerPixel_; }
     float Aspect() const override { return aspect_; }
 
+    // Image buffers for the image size; false, with none, when memory is short.
+    bool AllocateImage();
+    void FreeImage(); // under imageLock_
     void UpdateThreadProc();
     void UpdateOnce(ReadRequest& request);
     void RenderImage();

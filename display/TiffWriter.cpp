@@ -5,6 +5,7 @@
 #include <cstring>
 #include <fstream>
 #include <limits>
+#include <new>
 
 namespace vidrune {
 
@@ -88,7 +89,12 @@ std::vector<uint8_t> TiffWriter::Encode(int32_t width, int32_t height, const uin
 
 bool TiffWriter::WriteTiff(const std::string& path, int32_t width, int32_t height,
                            const uint8_t* pixels, const Palette& palette) {
-    const std::vector<uint8_t> bytes = Encode(width, height, pixels, palette);
+    std::vector<uint8_t> bytes;
+    try {
+        bytes = Encode(width, height, pixels, palette);
+    } catch (const std::bad_alloc&) {
+        return false; // a picture larger than the memory left is not saved
+    }
     if (bytes.empty())
         return false;
     // Truncating: a shorter picture over an older, longer file must not keep its tail.
