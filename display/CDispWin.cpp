@@ -388,7 +388,7 @@ bool CDispWin::OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int
                 height = imageHeight_;
                 taken = true;
             } catch (const std::bad_alloc&) {
-                pixels = {}; // nothing to print
+                pixels.clear(); // nothing to print
             }
         }
     }
