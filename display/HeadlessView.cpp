@@ -2,6 +2,8 @@
 
 #include "display/ImageScaler.h"
 
+#include <new>
+
 namespace vidrune {
 
 namespace {
@@ -88,12 +90,20 @@ void HeadlessView::Present(const uint8_t* bitmap, int32_t width, int32_t height,
     int32_t clientHeight = 0;
     ClientSize(clientWidth, clientHeight);
     std::lock_guard lock(lock_);
+    try {
+        screen_.assign(static_cast<size_t>(clientWidth) * static_cast<size_t>(clientHeight), 0);
+        ImageScaler scaler;
+        scaler.Stretch(bitmap, width, height, stride, screen_.data(), clientWidth, clientHeight,
+                       static_cast<size_t>(clientWidth));
+    } catch (const std::bad_alloc&) {
+        // A window as large as the image is a frame-sized block: without it nothing is shown.
+        std::vector<uint8_t>().swap(screen_);
+        screenWidth_ = 0;
+        screenHeight_ = 0;
+        return;
+    }
     screenWidth_ = clientWidth;
     screenHeight_ = clientHeight;
-    screen_.assign(static_cast<size_t>(clientWidth) * static_cast<size_t>(clientHeight), 0);
-    ImageScaler scaler;
-    scaler.Stretch(bitmap, width, height, stride, screen_.data(), clientWidth, clientHeight,
-                   static_cast<size_t>(clientWidth));
     ++presents_;
 }
 

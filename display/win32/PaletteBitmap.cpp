@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <new>
 
 namespace vidrune {
 
@@ -30,7 +31,15 @@ void PaletteBitmap::Store(const uint8_t* pixels, int32_t width, int32_t height, 
                           const Palette& palette) {
     const size_t rowBytes = ImageComposer::BitmapStride(width);
     std::lock_guard lock(lock_);
-    pixels_.assign(rowBytes * static_cast<size_t>(std::max(height, 0)), 0);
+    try {
+        pixels_.assign(rowBytes * static_cast<size_t>(std::max(height, 0)), 0);
+    } catch (const std::bad_alloc&) {
+        // An image-sized block: without it the window shows black, as before the first frame.
+        std::vector<uint8_t>().swap(pixels_);
+        width_ = 0;
+        height_ = 0;
+        return;
+    }
     for (int32_t y = 0; y < height; ++y)
         std::memcpy(pixels_.data() + static_cast<size_t>(y) * rowBytes,
                     pixels + static_cast<size_t>(y) * stride, static_cast<size_t>(width));

@@ -4,6 +4,7 @@
 #include "board/CVidrune.h"
 #include "display/CDispWin.h"
 #include "support/AllocationFailure.h"
+#include "support/Environment.h"
 #include "support/SimDevice.h"
 
 #include <cstdio>
@@ -20,6 +21,8 @@ using MemoryTest = BoardHost;
 // Each such block in turn is the one that fails, until a whole cycle needs none; after each,
 // the same device opens and grabs the right pixels.
 TEST_F(MemoryTest, CallsShortOfMemoryFailWithTheirCodeAndTheDeviceGoesOn) {
+    // No stored placement: on the two screens the window is as large as the image.
+    Environment::SetSettingsFolder(files.Dir().Path());
     const SimCamera camera{.depth = 12, .maxWidth = 1024, .maxHeight = 768};
     const std::string config = files.WriteSingle(camera, SimBoardFiles::ModeOf(camera));
     const std::string shown = files.Dir().File("shown.tif");
