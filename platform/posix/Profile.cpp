@@ -39,16 +39,21 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-// The whole file, or nothing when it cannot be opened. Plain system calls: outside a batch
-// every key reads its file again, and a stream's buffers would be allocated and freed for
-// each of those reads.
+// The whole file, or nothing when it cannot be opened or is no regular file: a FIFO would
+// keep the open waiting for a writer, a device could be read without end. Plain system
+// calls: outside a batch every key reads its file again, and a stream's buffers would be
+// allocated and freed for each of those reads.
 std::optional<std::string> ReadFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
-    std::string content;
     struct stat info {};
-    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    std::string content;
+    if (info.st_size > 0)
         content.reserve(static_cast<size_t>(info.st_size));
     char chunk[4096];
     for (;;) {
