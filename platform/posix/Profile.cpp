@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <fstream>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -52,16 +53,20 @@ std::optional<std::string> ReadFile(const std::string& path) {
         ::close(fd);
         return std::nullopt;
     }
-    std::string content;
-    if (info.st_size > 0)
-        content.reserve(static_cast<size_t>(info.st_size));
-    char chunk[4096];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got > 0)
-            content.append(chunk, static_cast<size_t>(got));
-        else if (got == 0 || errno != EINTR)
-            break;
+    std::optional<std::string> content(std::in_place);
+    try {
+        if (info.st_size > 0)
+            content->reserve(static_cast<size_t>(info.st_size));
+        char chunk[4096];
+        for (;;) {
+            const ssize_t got = ::read(fd, chunk, sizeof chunk);
+            if (got > 0)
+                content->append(chunk, static_cast<size_t>(got));
+            else if (got == 0 || errno != EINTR)
+                break;
+        }
+    } catch (const std::bad_alloc&) {
+        content.reset(); // a file larger than the memory left is no profile
     }
     ::close(fd);
     return content;

@@ -16,6 +16,9 @@ namespace vidrune::test {
 
 using MemoryTest = BoardHost;
 
+// Smaller than any block the size of an image, larger than any fixed table.
+constexpr size_t kFrameSized = 256 * 1024;
+
 // A host short of memory: wherever a frame-sized block cannot be had, the call that needed it
 // fails with its code, or the display goes without its image, and the host's process goes on.
 // Each such block in turn is the one that fails, until a whole cycle needs none; after each,
@@ -26,8 +29,6 @@ TEST_F(MemoryTest, CallsShortOfMemoryFailWithTheirCodeAndTheDeviceGoesOn) {
     const SimCamera camera{.depth = 12, .maxWidth = 1024, .maxHeight = 768};
     const std::string config = files.WriteSingle(camera, SimBoardFiles::ModeOf(camera));
     const std::string shown = files.Dir().File("shown.tif");
-    // Smaller than any block the size of an image, larger than any fixed table.
-    constexpr size_t kFrameSized = 256 * 1024;
     // The host's own memory, had before any block can fail.
     std::vector<uint16_t> host(1024 * 768);
     const auto read = [&](uint32_t kind) {
@@ -74,6 +75,24 @@ TEST_F(MemoryTest, CallsShortOfMemoryFailWithTheirCodeAndTheDeviceGoesOn) {
         EXPECT_EQ(plugin.CloseDevice(), 0);
         EXPECT_EQ(plugin.FreeDeviceResources(), 0);
     }
+}
+
+// A file picked by mistake, larger than the memory left, reads as no configuration at all: the
+// initialisation fails with its code instead of ending the host's process.
+TEST_F(MemoryTest, AConfigurationLargerThanTheMemoryLeftReadsAsMissing) {
+    files.WriteSingle(SimCamera{}, SimMode{});
+    const std::string config = files.WriteConfig(";" + std::string(kFrameSized, '-') + "\n" +
+                                                 files.Dir().Read("vidrune.ini"));
+    {
+        const AllocationFailure failure(1, kFrameSized);
+        if (!failure.Active())
+            GTEST_SKIP() << "the plug-in's memory cannot be made to run out here";
+        EXPECT_EQ(plugin.InitializeDevice(config.c_str()), 0);
+        EXPECT_NE(plugin.AcqGetLastError(), 0u);
+        EXPECT_TRUE(failure.Struck());
+    }
+    ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
+    GrabsTheRightPixels();
 }
 
 // The window's print takes a copy of the image on the window's thread: without memory for it
