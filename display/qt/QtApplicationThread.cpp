@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QMetaObject>
 #include <chrono>
+#include <clocale>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -87,6 +88,11 @@ private:
         }
     }
 
+    static std::string ProcessLocale() {
+        const char* name = std::setlocale(LC_ALL, nullptr);
+        return name != nullptr ? name : "C";
+    }
+
     void RunApplication(std::vector<std::string>& arguments) {
         // QApplication keeps argc and argv for its whole life.
         std::vector<char*> argv;
@@ -95,7 +101,12 @@ private:
         argv.push_back(nullptr);
         int argc = static_cast<int>(arguments.size());
         {
+            const std::string hostLocale = ProcessLocale();
             QApplication application(argc, argv.data());
+            // QApplication applies the environment's locale to the whole process. A host that
+            // kept the "C" locale would then write and read its own numbers with, say, a
+            // German decimal comma; Qt's own texts take the locale from the environment.
+            std::setlocale(LC_ALL, hostLocale.c_str());
             application.setQuitOnLastWindowClosed(false);
             bool quit = false;
             {

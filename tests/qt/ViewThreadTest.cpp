@@ -6,6 +6,7 @@
 #include "platform/DynamicLibrary.h"
 #include "qt/FakeWindowEvents.h"
 #include "qt/QtTestApp.h"
+#include "support/ScopedLocale.h"
 #include "support/ThreadRefusal.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <QApplication>
 #include <QThread>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -125,6 +127,29 @@ TEST_F(ViewThreadTest, FactoryDeclinesWithoutADisplayOrItsThreadOrWhenHeadlessIs
     setenv("DISPLAY", ":97", 1);
     EXPECT_EQ(create(), nullptr);
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
+}
+
+// Qt applies the environment's locale to the process it starts in. A host that kept the "C"
+// locale must still write and read its own numbers with a decimal point.
+TEST_F(ViewThreadTest, TheViewsApplicationLeavesTheHostsLocaleAsItWas) {
+    if (!ScopedLocale(ScopedLocale::kGerman).Available())
+        GTEST_SKIP() << "locale " << ScopedLocale::kGerman << " is not installed";
+    const ScopedLocale host("C");
+    setenv("LC_ALL", ScopedLocale::kGerman, 1);
+    std::unique_ptr<DisplayView> view(create());
+    ASSERT_NE(view, nullptr);
+    ASSERT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
+    std::vector<uint8_t> bitmap(160 * 120, 90);
+    view->Present(bitmap.data(), 160, 120, 160, Palette{});
+    dynamic_cast<QtView&>(*view).RunOnWindowThread([] {});
+
+    EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
+    char text[8];
+    std::snprintf(text, sizeof text, "%.1f", 1.5);
+    EXPECT_STREQ(text, "1.5");
+    EXPECT_EQ(std::strtod("29.97", nullptr), 29.97);
+    view.reset();
+    unsetenv("LC_ALL");
 }
 
 } // namespace
