@@ -190,6 +190,7 @@ private:
     int32_t DisplayDepth() const;
     int ApplyBoardSettings();
     int RebuildBuffers();
+    bool BuildBuffersAndTransfer(uint32_t width, uint32_t height);
     int UpdateDataSetSize();
     void SetDisplayModeAttr(int32_t mode);
     void ForwardGraphicsCommand(GraphicsCommand& command);
@@ -200,6 +201,8 @@ private:
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;
+    // False after a set that could not rebuild them: the same set again must rebuild.
+    bool BuffersInPlace() const;
     double NumericOr(const char* name, double fallback) const;
     double ModeNumericOr(const char* name, double fallback);
     // True when a continuous acquisition was running and has been stopped.

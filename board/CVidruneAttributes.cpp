@@ -65,6 +65,10 @@ bool CVidrune::IsUnchanged(const char* name, double value) const {
     return GetNumeric(name, &current) && current == value;
 }
 
+bool CVidrune::BuffersInPlace() const {
+    return Geometry() != nullptr && transfer_ != 0;
+}
+
 int32_t CVidrune::DisplayDepth() const {
     const uint32_t bytes = bytesPerPixel_;
     if (pixelDepth_ >= 1 && (pixelDepth_ + 7) / 8 == bytes)
@@ -218,29 +222,36 @@ int CVidrune::RebuildBuffers() {
 
     const uint32_t wasReady = GetReadyFlag();
     SetReadyFlag(0);
+    const bool built =
+        BuildBuffersAndTransfer(static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+    // Also after a failure: an open device must still close its camera, and without buffers
+    // or a transfer its reads and starts are refused anyway.
+    SetReadyFlag(wasReady);
+    return built ? 1 : 0;
+}
+
+bool CVidrune::BuildBuffersAndTransfer(uint32_t width, uint32_t height) {
     if (display_)
         display_->Quiesce();
     // The transfer goes before the buffers it points into.
     FreeTransfer();
     ReleaseGrabBuffers();
-    if (!BuildGrabBuffers(static_cast<uint32_t>(width), static_cast<uint32_t>(height)))
-        return 0;
+    if (!BuildGrabBuffers(width, height))
+        return false;
     scratch_.SetBytesPerPixel(bytesPerPixel_);
     liveScratch_.SetBytesPerPixel(bytesPerPixel_);
-    if ((GetRotationFlag() || flipFlag_) &&
-        scratch_.Alloc(static_cast<uint32_t>(width), static_cast<uint32_t>(height)) != 0) {
+    if ((GetRotationFlag() || flipFlag_) && scratch_.Alloc(width, height) != 0) {
         SetLastError(9);
-        return 0;
+        return false;
     }
     UpdateDataSetSize();
     if (!BuildTransfer()) {
         TakeFgError();
         SetLastError(9);
-        return 0;
+        return false;
     }
     PublishGeometry();
-    SetReadyFlag(wasReady);
-    return 1;
+    return true;
 }
 
 int CVidrune::UpdateDataSetSize() {
@@ -342,13 +353,20 @@ int CVidrune::SetTriggerLevel(double level) {
 CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number) {
     using enum SetOutcome;
     if (Is(name, "DATA SKIP")) {
-        if (IsUnchanged(name, number))
+        if (IsUnchanged(name, number) && BuffersInPlace())
             return Unchanged;
         if (number < 1.0 || number > kMaxFrameSkip)
             return Rejected;
         const bool wasContinuous = StopContinuousForRebuild();
+        const double previous = frameSkip_;
         frameSkip_ = number;
-        BuildTransfer();
+        if (!BuildTransfer()) {
+            // The stored skip stays in force; the device cannot grab until a set rebuilds.
+            frameSkip_ = previous;
+            TakeFgError();
+            SetLastError(9);
+            return Failed;
+        }
         return RestartContinuous(wasContinuous) ? Store : Failed;
     }
     if (Is(name, "DATA SCALE")) {
@@ -369,7 +387,7 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number
         return IsScale(number) ? Apply : Rejected;
     }
     if (Is(name, "WIDTH") || Is(name, "HEIGHT")) {
-        if (IsUnchanged(name, number))
+        if (IsUnchanged(name, number) && BuffersInPlace())
             return Unchanged;
         const double maximum =
             NumericOr(Is(name, "WIDTH") ? "MAX USER WIDTH" : "MAX USER HEIGHT", 0);

@@ -515,7 +515,9 @@ VIDRUNE_API int32_t AcqDeviceQuery(const char* name, void* value);
  * value out of range, 5 when a counted acquisition did not end within 3000 ms. Does not
  * clear the last error on success. "WIDTH" and "HEIGHT" rebuild the frame buffers: frames
  * grabbed before can no longer be read. "WIDTH", "HEIGHT" and "DATA SKIP" restart a
- * running continuous acquisition; scale changes apply from the next read on.
+ * running continuous acquisition; scale changes apply from the next read on. When the
+ * buffers or the transfer cannot be rebuilt, the set fails with 9 and starts fail with 7
+ * until one of these sets succeeds, also with the value in force, or the device reopens.
  */
 VIDRUNE_API int32_t AcqDeviceSet(const char* name, void* value);
 /* Attribute query and set on the current camera and on its current mode: 1/0, 0 while

@@ -1,5 +1,6 @@
 // The board's attributes as the host sets them through the exports.
 #include "BoardHost.h"
+#include "FgSimControl.h"
 
 #include <cmath>
 #include <memory>
@@ -81,6 +82,29 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
     EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", &value), 0);
     ASSERT_EQ(plugin.AcqInputDeviceQuery("PIXEL SIZE", &value), 1);
     EXPECT_EQ(value, 0.0074);
+}
+
+// A set whose transfer the board library refuses fails with 9 and leaves no start to run on
+// a half-built one. A set of the value in force must then rebuild rather than answer
+// "unchanged".
+TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceRebuilds) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    for (const char* call : {"FgXferNew", "FgXferConnect"}) {
+        for (const auto& [name, value, original] :
+             {std::tuple{"DATA SKIP", 2.0, 1.0}, {"WIDTH", 32.0, 64.0}, {"HEIGHT", 24.0, 48.0}}) {
+            SCOPED_TRACE(std::string(call) + ", " + name);
+            fgsim::FailNextCall(call, FG_ERR_INJECTED);
+            EXPECT_EQ(Set(name, value), 0);
+            EXPECT_EQ(plugin.AcqGetLastError(), 9u);
+            EXPECT_EQ(Acquire(1, true), 0);
+            EXPECT_EQ(plugin.AcqGetLastError(), 7u);
+            // The value in force: the refused width, or the skip from before.
+            EXPECT_EQ(Set(name, Numeric(name)), 1);
+            EXPECT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
+            ASSERT_EQ(Set(name, original), 1);
+            GrabsTheRightPixels();
+        }
+    }
 }
 
 } // namespace vidrune::test
