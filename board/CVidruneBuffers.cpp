@@ -197,8 +197,10 @@ int CVidrune::BuildTransfer() {
         keep(AppendDiscardEntries());
     }
     for (int32_t i = 0; i < ring_->Count(); ++i) {
-        FgXferSelect(transfer_, acquisition_, ring_->Slot(i)->buffer, 0);
-        FgXferRegisterCallback(transfer_, kFrameCallbackEvent, &CVidrune::OnTransferEnd, this);
+        keep(RecordFgStatus(FgXferSelect(transfer_, acquisition_, ring_->Slot(i)->buffer, 0)));
+        // Without its callback no frame of this buffer would ever be announced.
+        keep(RecordFgStatus(FgXferRegisterCallback(transfer_, kFrameCallbackEvent,
+                                                   &CVidrune::OnTransferEnd, this)));
     }
     keep(RecordFgStatus(FgXferConnect(transfer_)));
     keep(RecordFgStatus(FgXferSetPrm(transfer_, FG_XFER_PRM_C, 0)));

@@ -89,7 +89,7 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
 // "unchanged".
 TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceRebuilds) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    for (const char* call : {"FgXferNew", "FgXferConnect"}) {
+    for (const char* call : {"FgXferNew", "FgXferConnect", "FgXferRegisterCallback"}) {
         for (const auto& [name, value, original] :
              {std::tuple{"DATA SKIP", 2.0, 1.0}, {"WIDTH", 32.0, 64.0}, {"HEIGHT", 24.0, 48.0}}) {
             SCOPED_TRACE(std::string(call) + ", " + name);
