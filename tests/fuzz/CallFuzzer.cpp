@@ -1,10 +1,13 @@
 // Host calls in any order: each input is a run of up to 48 export calls with fuzzed
 // arguments (identifiers, names, values, acquisition and read requests, overlay commands)
 // on a configuration of three cameras, one of them turned and one of 12 bits, and saves of
-// the shown image; some calls find the system refusing every new thread. Each call must
-// answer within its documented values, and afterwards the device must start again and grab
-// the board's pattern. With FUZZ_CALL_THREADS=2 in the environment the calls of each input
-// are split between two host threads that run at once.
+// the shown image; some calls find the system refusing every new thread, or the board
+// library refusing one of its operations. Each call must answer within its documented
+// values. Afterwards an open device must grab again once the host sets its geometry as it
+// stands, and after a free the device must start again and grab the board's pattern. With
+// FUZZ_CALL_THREADS=2 in the environment the calls of each input are split between two host
+// threads that run at once.
+#include "FgSimControl.h"
 #include "FuzzHost.h"
 #include "support/Scheduling.h"
 #include "support/ThreadRefusal.h"
@@ -39,6 +42,42 @@ const char* const kNames[] = {
     "DATA SKIP", "TRIGGER MODE", "TRIGGER LEVEL", "DISPLAY MODE",      "MAN SHUTTER US",
     "DATA SIZE", "FRAMERATE",    "NAME",          "GRAB DATA BUFFERS", "START GRAB FIELD",
     "CAMERA",    "PIXEL SIZE",   "DISPLAY NAME",  "ROTATEDATA",        "MAX WIDTH"};
+
+// The board library's operations, any of which a board may refuse.
+const char* const kLibraryCalls[] = {"FgManGetLocalServer",
+                                     "FgManGetServerByName",
+                                     "FgManReleaseServer",
+                                     "FgManSetTimeout",
+                                     "FgAcqGetHandle",
+                                     "FgAcqRelease",
+                                     "FgAcqGetPrms",
+                                     "FgAcqSetPrms",
+                                     "FgAcqGetPrm",
+                                     "FgAcqSetPrm",
+                                     "FgAcqGetCap",
+                                     "FgCamNew",
+                                     "FgCamLoad",
+                                     "FgCamGetPrm",
+                                     "FgCamSetPrm",
+                                     "FgCamFree",
+                                     "FgVicNew",
+                                     "FgVicLoad",
+                                     "FgVicGetPrm",
+                                     "FgVicSetPrm",
+                                     "FgVicFree",
+                                     "FgBufferNew",
+                                     "FgBufferGetPrm",
+                                     "FgBufferFree",
+                                     "FgXferNew",
+                                     "FgXferAppend",
+                                     "FgXferSelect",
+                                     "FgXferRegisterCallback",
+                                     "FgXferConnect",
+                                     "FgXferSetPrm",
+                                     "FgXferStart",
+                                     "FgXferAbort",
+                                     "FgXferDisconnect",
+                                     "FgXferFree"};
 
 std::unique_ptr<FuzzHost> host;
 std::string config;
@@ -221,18 +260,49 @@ void Call(FuzzedDataProvider& in) {
     case 18:
         Save(in);
         break;
-    case 19: {
-        // As on a host out of memory or thread slots: the call gets no thread.
-        const vidrune::test::ThreadRefusal refusal;
-        Call(in);
+    case 19:
+        if (in.ConsumeBool()) {
+            // As on a host out of memory or thread slots: the call gets no thread.
+            const vidrune::test::ThreadRefusal refusal;
+            Call(in);
+        } else {
+            // The library refuses its next such operation, in this call or a later one.
+            vidrune::fgsim::FailNextCall(
+                kLibraryCalls[in.ConsumeIntegralInRange<size_t>(0, std::size(kLibraryCalls) - 1)],
+                FG_ERR_INJECTED);
+            Call(in);
+        }
         break;
-    }
     default:
         GetCurrentInputDevice();
         GetCurrentInputMode();
         GetInputDeviceType();
         AcqGetLastError();
         break;
+    }
+}
+
+// A host whose open device failed sets its geometry as it stands, which rebuilds what a
+// failed set left missing, and grabs again.
+void ExpectAnOpenDeviceToRecover() {
+    double width = 0;
+    if (AcqDeviceQuery("WIDTH", &width) != 1)
+        return; // not open
+    ExpectFlag("AcquireStop", AcquireStop());
+    double level = 1;
+    AcqDeviceSet("TRIGGER MODE", &level); // free running
+    for (const char* name : {"WIDTH", "HEIGHT", "DATA SKIP"}) {
+        double value = 0;
+        AcqDeviceQuery(name, &value);
+        Expect(AcqDeviceSet(name, &value) == 1, name, 0);
+    }
+    AcquireRequest request{};
+    request.kind = VIDRUNE_ACQUIRE_NORMAL;
+    request.frameCount = 1;
+    request.waitFlag = 1;
+    if (AcquireStart(&request) != 1) {
+        std::fprintf(stderr, "the open device does not grab again (error %u)\n", AcqGetLastError());
+        std::abort();
     }
 }
 
@@ -285,6 +355,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FuzzedDataProvider in(data, size);
         CallAll(in);
     }
+    vidrune::fgsim::ClearFailures();
+    ExpectAnOpenDeviceToRecover();
     host->CloseAndFree();
     if (vidrune::test::ThreadsOnceSettled(threads) > threads) {
         std::fprintf(stderr, "a thread of the device outlived the free\n");
