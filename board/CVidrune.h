@@ -201,8 +201,11 @@ private:
     int SetTriggerMode(double mode);
     int SetTriggerLevel(double level);
     bool IsUnchanged(const char* name, double value) const;
-    // False after a set that could not rebuild them: the same set again must rebuild.
-    bool BuffersInPlace() const;
+    // Whether the board, buffers and transfer hold the stored settings. False after a set
+    // they could not take: a set of the value in force then carries it out anew instead of
+    // answering "unchanged".
+    bool SettingsInForce() const;
+    int RefusedByBoard();
     double NumericOr(const char* name, double fallback) const;
     double ModeNumericOr(const char* name, double fallback);
     // True when a continuous acquisition was running and has been stopped.
@@ -232,6 +235,8 @@ private:
     std::shared_ptr<uint8_t[]> displayFrameBuffer_;
 
     std::atomic<uint32_t> startedFlag_{0};
+    // The last ApplyBoardSettings succeeded; written under the control lock.
+    bool boardSettingsApplied_ = false;
     std::atomic<uint32_t> complete_{0};
     std::atomic<uint32_t> missedFrame_{0};
     // Set by the grab thread before it signals the start: the library did not start the

@@ -65,8 +65,11 @@ bool CVidrune::IsUnchanged(const char* name, double value) const {
     return GetNumeric(name, &current) && current == value;
 }
 
-bool CVidrune::BuffersInPlace() const {
-    return Geometry() != nullptr && transfer_ != 0;
+bool CVidrune::SettingsInForce() const {
+    const std::shared_ptr<const FrameGeometry> geometry = Geometry();
+    return boardSettingsApplied_ && transfer_ != 0 && geometry &&
+           geometry->rowWidth == static_cast<uint32_t>(NumericOr("WIDTH", 0)) &&
+           geometry->rowCount == static_cast<uint32_t>(NumericOr("HEIGHT", 0));
 }
 
 int32_t CVidrune::DisplayDepth() const {
@@ -142,6 +145,7 @@ int CVidrune::ReadBoardSettings() {
 }
 
 int CVidrune::ApplyBoardSettings() {
+    boardSettingsApplied_ = false;
     const double maxWidth = NumericOr("MAX WIDTH", 0);
     const double maxHeight = NumericOr("MAX HEIGHT", 0);
     const double width = NumericOr("WIDTH", 0);
@@ -203,7 +207,8 @@ int CVidrune::ApplyBoardSettings() {
         RecordFgStatus(FgAcqSetPrm(acquisition_, FG_ACQ_PRM_TIMING_B, 700000));
     }
     const bool timingFailed = TakeFgError() != 0;
-    return cropFailed || programFailed || timingFailed ? 0 : 1;
+    boardSettingsApplied_ = !cropFailed && !programFailed && !timingFailed;
+    return boardSettingsApplied_ ? 1 : 0;
 }
 
 int CVidrune::RebuildBuffers() {
@@ -353,7 +358,7 @@ int CVidrune::SetTriggerLevel(double level) {
 CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number) {
     using enum SetOutcome;
     if (Is(name, "DATA SKIP")) {
-        if (IsUnchanged(name, number) && BuffersInPlace())
+        if (IsUnchanged(name, number) && SettingsInForce())
             return Unchanged;
         if (number < 1.0 || number > kMaxFrameSkip)
             return Rejected;
@@ -372,7 +377,7 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number
     if (Is(name, "DATA SCALE")) {
         // The set always sets both scales: it is unchanged only when they agree with it.
         if (IsUnchanged(name, number) && IsUnchanged("X DATA SCALE", number) &&
-            IsUnchanged("Y DATA SCALE", number))
+            IsUnchanged("Y DATA SCALE", number) && SettingsInForce())
             return Unchanged;
         if (!IsScale(number))
             return Rejected;
@@ -381,13 +386,13 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number
         return Apply;
     }
     if (Is(name, "X DATA SCALE") || Is(name, "Y DATA SCALE")) {
-        if (IsUnchanged(name, number))
+        if (IsUnchanged(name, number) && SettingsInForce())
             return Unchanged;
         // Both scales apply at once: reads after the set use the new sub-sampling.
         return IsScale(number) ? Apply : Rejected;
     }
     if (Is(name, "WIDTH") || Is(name, "HEIGHT")) {
-        if (IsUnchanged(name, number) && BuffersInPlace())
+        if (IsUnchanged(name, number) && SettingsInForce())
             return Unchanged;
         const double maximum =
             NumericOr(Is(name, "WIDTH") ? "MAX USER WIDTH" : "MAX USER HEIGHT", 0);
@@ -454,22 +459,32 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         return 1;
     CAcqDevice::AcqDeviceSet(translated, &number, 0);
     if (outcome == SetOutcome::Apply) {
-        if (!ApplyBoardSettings())
-            return 0;
+        const bool applied = ApplyBoardSettings() != 0;
+        // The readers sub-sample by the stored scales, also when the board refused its
+        // settings: sizes and display follow them either way.
         UpdateDataSetSize();
         ReopenDisplay();
+        return applied ? 1 : RefusedByBoard();
     }
     if (outcome == SetOutcome::Rebuild) {
         // A new width or height reaches the board and the buffers at once, as an open does.
         const bool wasContinuous = StopContinuousForRebuild();
         if (display_)
             display_->Close();
-        if (!ApplyBoardSettings() || !RebuildBuffers() || !ResetGrabBufferRing())
+        if (!ApplyBoardSettings())
+            return RefusedByBoard();
+        if (!RebuildBuffers() || !ResetGrabBufferRing())
             return 0;
         ReopenDisplay();
         return RestartContinuous(wasContinuous);
     }
     return 1;
+}
+
+int CVidrune::RefusedByBoard() {
+    // The value stays stored; the same set again applies it anew.
+    SetLastError(12);
+    return 0;
 }
 
 int CVidrune::SetCurrentInputDevice(uint32_t id) {

@@ -517,7 +517,9 @@ VIDRUNE_API int32_t AcqDeviceQuery(const char* name, void* value);
  * grabbed before can no longer be read. "WIDTH", "HEIGHT" and "DATA SKIP" restart a
  * running continuous acquisition; scale changes apply from the next read on. When the
  * buffers or the transfer cannot be rebuilt, the set fails with 9 and starts fail with 7
- * until one of these sets succeeds, also with the value in force, or the device reopens.
+ * until one of these sets succeeds, or the device reopens; settings the board refuses
+ * fail with 12 and stay stored. After such a failure a set of the value in force carries
+ * it out anew.
  */
 VIDRUNE_API int32_t AcqDeviceSet(const char* name, void* value);
 /* Attribute query and set on the current camera and on its current mode: 1/0, 0 while

@@ -85,8 +85,8 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
 }
 
 // A set whose transfer the board library refuses fails with 9 and leaves no start to run on
-// a half-built one. A set of the value in force must then rebuild rather than answer
-// "unchanged".
+// a half-built one; one whose settings the board refuses fails with 12. A set of the value
+// in force must then carry it out rather than answer "unchanged".
 TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceRebuilds) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
     for (const char* call : {"FgXferNew", "FgXferConnect", "FgXferRegisterCallback"}) {
@@ -104,6 +104,34 @@ TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceR
             ASSERT_EQ(Set(name, original), 1);
             GrabsTheRightPixels();
         }
+    }
+
+    // The board refuses its crop. Reads follow the stored scales at once; the same set again
+    // reaches the board, which refuses once more, then takes it.
+    for (const auto& [name, value, seen] :
+         {std::tuple{"DATA SCALE", 2.0, FrameGeometry{.xs = 2, .ys = 2}},
+          {"WIDTH", 32.0, FrameGeometry{.cropLeft = 16}}}) {
+        SCOPED_TRACE(name);
+        const uint32_t height = seen.ys == 2 ? 24 : 48;
+        for (int refusal = 0; refusal < 2; ++refusal) {
+            fgsim::FailNextCall("FgVicSetPrm", FG_ERR_INJECTED);
+            EXPECT_EQ(Set(name, value), 0);
+            EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+            EXPECT_EQ(Numeric(name), value);
+            if (seen.ys == 2) {
+                EXPECT_EQ(Numeric("DATA SET SIZE"), 32 * 24);
+            }
+        }
+        // A set the board takes in between puts the crop in force, not the buffers.
+        EXPECT_EQ(Set("Y DATA SCALE", 1), 1);
+        EXPECT_EQ(Set(name, value), 1);
+        ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
+        std::vector<uint8_t> frame;
+        EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 32, 0, 1, 1, frame), 0); // 32 wide
+        EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+        ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 32, height, frame), 1);
+        EXPECT_EQ(CompareRegion(frame, seen, 0, 0, 32, height, 1), "");
+        ASSERT_EQ(Set(name, seen.ys == 2 ? 1 : 64), 1);
     }
 }
 
