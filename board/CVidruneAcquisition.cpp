@@ -210,7 +210,10 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
     GrabBuffer* current = ring->Current();
     // A transfer that ended a moment ago may still be winding down.
     FgXferAbort(transfer);
-    FgXferSelect(transfer, acquisition, current->buffer, 0);
+    // Frames are announced for the ring's current buffer: a transfer that starts filling
+    // another one would hand the host the wrong pixels.
+    const bool selected =
+        RecordFgStatus(FgXferSelect(transfer, acquisition, current->buffer, 0)) == FG_OK;
     current->armCount = 1;
     hold.lock();
     if (!link.Attached(hold))
@@ -218,8 +221,8 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
     UpdateGapLimit(skip, triggered);
     hold.unlock();
     const bool running =
-        RecordFgStatus(FgXferStart(transfer, counted ? static_cast<uint32_t>(length)
-                                                     : FG_XFER_ENDLESS)) == FG_OK;
+        selected && RecordFgStatus(FgXferStart(transfer, counted ? static_cast<uint32_t>(length)
+                                                                 : FG_XFER_ENDLESS)) == FG_OK;
     hold.lock();
     if (!link.Attached(hold))
         return false;
@@ -332,8 +335,8 @@ void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::
 
     FgXferAbort(transfer);
     GrabBuffer* first = ring->Slot(0);
-    RecordFgStatus(FgXferSelect(transfer, acquisition, first->buffer, 0));
-    refused = RecordFgStatus(FgXferStart(transfer, FG_XFER_ENDLESS)) != FG_OK;
+    refused = RecordFgStatus(FgXferSelect(transfer, acquisition, first->buffer, 0)) != FG_OK ||
+              RecordFgStatus(FgXferStart(transfer, FG_XFER_ENDLESS)) != FG_OK;
     startedEvent->Set();
     if (refused)
         return;

@@ -33,18 +33,23 @@ TEST_F(AcquisitionTest, SkippedFramesAreLeftOutOfReadsByIndex) {
     }
 }
 
-// A transfer the board library does not start brings no frame: the start fails with 16 at
-// once, counted or continuous, instead of answering 1 or waiting out its time for frames.
+// A transfer the board library does not start, or does not start at the ring's current
+// buffer, brings no frame or the wrong one: the start fails with 16 at once, counted or
+// continuous, instead of answering 1 or waiting out its time for frames. Right after the
+// open the transfer's own choice is the ring's last buffer.
 TEST_F(AcquisitionTest, AStartWhoseTransferTheLibraryRefusesFailsAtOnce) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    for (const auto& [kind, wait] : {std::tuple{VIDRUNE_ACQUIRE_NORMAL, false},
-                                     {VIDRUNE_ACQUIRE_NORMAL, true},
-                                     {VIDRUNE_ACQUIRE_CONTINUOUS, false}}) {
-        SCOPED_TRACE(std::to_string(kind) + (wait ? " waiting" : ""));
-        fgsim::FailNextCall("FgXferStart", FG_ERR_BUSY);
-        EXPECT_EQ(Start(kind, 4, wait), 0);
-        EXPECT_EQ(plugin.AcqGetLastError(), 16u);
-        EXPECT_EQ(plugin.AcquireStop(), 1);
+    for (const char* call : {"FgXferSelect", "FgXferStart"}) {
+        for (const auto& [kind, wait] : {std::tuple{VIDRUNE_ACQUIRE_NORMAL, false},
+                                         {VIDRUNE_ACQUIRE_NORMAL, true},
+                                         {VIDRUNE_ACQUIRE_CONTINUOUS, false}}) {
+            SCOPED_TRACE(std::string(call) + ", " + std::to_string(kind) +
+                         (wait ? " waiting" : ""));
+            fgsim::FailNextCall(call, FG_ERR_BUSY);
+            EXPECT_EQ(Start(kind, 4, wait), 0);
+            EXPECT_EQ(plugin.AcqGetLastError(), 16u);
+            EXPECT_EQ(plugin.AcquireStop(), 1);
+        }
     }
     GrabsTheRightPixels();
     ASSERT_EQ(StartContinuous(), 1);
