@@ -541,9 +541,8 @@ void CVidrune::Deliver(const Read& read, const GrabBuffer& buffer) {
 }
 
 int CVidrune::FinishRead(const Read& read) {
-    // Only the host's own pending library failure fails its read.
-    if (!read.live && TakeFgError())
-        return 0;
+    // A read makes no library call: a status still pending on this thread is an earlier
+    // call's, which that call has answered for.
     return read.error == 0 ? 1 : 0;
 }
 

@@ -98,8 +98,13 @@ TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
     EXPECT_GT(sets, 100);
 }
 
-TEST_F(ConcurrencyTest, OneThreadsFailuresNeverFailAnotherThreadsHostCall) {
+// A library failure fails only the call that met it, on its own thread.
+TEST_F(ConcurrencyTest, ALibraryFailureFailsOnlyTheCallThatMetIt) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    // The start meets it asking for the board's kind, and goes on; the read is not its.
+    FailNextCall("FgAcqGetPrm", FG_ERR_INJECTED);
+    GrabsTheRightPixels();
+    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
     ASSERT_EQ(StartContinuous(), 1);
 
     // The display's reads never take a host call's failure: every refused set says so.
