@@ -205,12 +205,10 @@ int CVidrune::BuildTransfer() {
     keep(RecordFgStatus(FgXferConnect(transfer_)));
     keep(RecordFgStatus(FgXferSetPrm(transfer_, FG_XFER_PRM_C, 0)));
     keep(RecordFgStatus(FgXferSetPrm(transfer_, FG_XFER_PRM_D, 2000)));
+    if (failure != FG_OK)
+        FreeTransfer(); // no start may run on a transfer built half-way
     RecordFgStatus(failure);
-    if (failure == FG_OK)
-        return 1;
-    // No start may run on a transfer built half-way.
-    FreeTransfer();
-    return 0;
+    return failure == FG_OK ? 1 : 0;
 }
 
 FgStatus CVidrune::OnTransferEnd(void* context, uint32_t, FgHandle) {
