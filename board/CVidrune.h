@@ -208,8 +208,9 @@ private:
     int RefusedByBoard();
     double NumericOr(const char* name, double fallback) const;
     double ModeNumericOr(const char* name, double fallback);
-    // True when a continuous acquisition was running and has been stopped.
-    bool StopContinuousForRebuild();
+    // False when a continuous acquisition would not stop (5): its thread still uses the
+    // transfer and the ring. wasContinuous tells whether one ran and has been stopped.
+    bool StopContinuousForRebuild(bool& wasContinuous);
     void ReopenDisplay();
 
     // Turned and flipped reads pass through a scratch image: one for the host's reads, one

@@ -294,12 +294,13 @@ void CVidrune::ForwardGraphicsCommand(GraphicsCommand& command) {
         display_->DrawGraphic(command);
 }
 
-bool CVidrune::StopContinuousForRebuild() {
-    // The live thread's transfer still uses the buffers a rebuild replaces.
-    if (acquisitionState_ != kContinuous)
-        return false;
-    AcquireStop();
-    return true;
+bool CVidrune::StopContinuousForRebuild(bool& wasContinuous) {
+    // The live thread's transfer still uses the buffers a rebuild replaces; so does one
+    // whose stop failed before, until it ends.
+    wasContinuous = acquisitionState_ == kContinuous;
+    if (!wasContinuous && !(acquisitionState_ == kFault && liveThread_))
+        return true;
+    return AcquireStop() != 0;
 }
 
 void CVidrune::ReopenDisplay() {
@@ -362,7 +363,9 @@ CVidrune::SetOutcome CVidrune::SetBoardAttribute(const char* name, double number
             return Unchanged;
         if (number < 1.0 || number > kMaxFrameSkip)
             return Rejected;
-        const bool wasContinuous = StopContinuousForRebuild();
+        bool wasContinuous = false;
+        if (!StopContinuousForRebuild(wasContinuous))
+            return Failed;
         const double previous = frameSkip_;
         frameSkip_ = number;
         if (!BuildTransfer()) {
@@ -457,6 +460,9 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
         return 0;
     if (outcome == SetOutcome::Unchanged)
         return 1;
+    bool wasContinuous = false;
+    if (outcome == SetOutcome::Rebuild && !StopContinuousForRebuild(wasContinuous))
+        return 0;
     CAcqDevice::AcqDeviceSet(translated, &number, 0);
     if (outcome == SetOutcome::Apply) {
         const bool applied = ApplyBoardSettings() != 0;
@@ -468,7 +474,6 @@ int CVidrune::AcqDeviceSet(const char* name, void* value, int translate) {
     }
     if (outcome == SetOutcome::Rebuild) {
         // A new width or height reaches the board and the buffers at once, as an open does.
-        const bool wasContinuous = StopContinuousForRebuild();
         if (display_)
             display_->Close();
         if (!ApplyBoardSettings())

@@ -512,14 +512,15 @@ VIDRUNE_API int32_t AcqDeviceQuery(const char* name, void* value);
 /*
  * Device attribute set, only while open (else 0, error 6). 1 when the value was taken
  * (also when it equals the stored one); 0 with 12 for an unknown or read-only name or a
- * value out of range, 5 when a counted acquisition did not end within 3000 ms. Does not
- * clear the last error on success. "WIDTH" and "HEIGHT" rebuild the frame buffers: frames
- * grabbed before can no longer be read. "WIDTH", "HEIGHT" and "DATA SKIP" restart a
- * running continuous acquisition; scale changes apply from the next read on. When the
- * buffers or the transfer cannot be rebuilt, the set fails with 9 and starts fail with 7
- * until one of these sets succeeds, or the device reopens; settings the board refuses
- * fail with 12 and stay stored. After such a failure a set of the value in force carries
- * it out anew.
+ * value out of range, 5 when a counted acquisition did not end within 3000 ms or a
+ * continuous one that "WIDTH", "HEIGHT" or "DATA SKIP" must stop did not (nothing
+ * changes; the same set later tries the stop again). Does not clear the last error on
+ * success. "WIDTH" and "HEIGHT" rebuild the frame buffers: frames grabbed before can no
+ * longer be read. "WIDTH", "HEIGHT" and "DATA SKIP" restart a running continuous
+ * acquisition; scale changes apply from the next read on. When the buffers or the
+ * transfer cannot be rebuilt, the set fails with 9 and starts fail with 7 until one of
+ * these sets succeeds, or the device reopens; settings the board refuses fail with 12 and
+ * stay stored. After such a failure a set of the value in force carries it out anew.
  */
 VIDRUNE_API int32_t AcqDeviceSet(const char* name, void* value);
 /* Attribute query and set on the current camera and on its current mode: 1/0, 0 while

@@ -135,4 +135,25 @@ TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceR
     }
 }
 
+// A set that must stop a continuous acquisition whose thread is held up in the library fails
+// with 5 and changes nothing: that thread still uses the transfer and the buffers. The same
+// set goes through once the thread has ended.
+TEST_F(AttributeTest, ASetThatCannotStopTheContinuousAcquisitionChangesNothing) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    for (const auto& [name, value, original] :
+         {std::tuple{"WIDTH", 32.0, 64.0}, {"DATA SKIP", 2.0, 1.0}}) {
+        SCOPED_TRACE(name);
+        ASSERT_EQ(StartContinuous(), 1);
+        // The live thread's last call, as it stops, outlasts the stop's wait of 1000 ms.
+        fgsim::StallNextCall("FgXferAbort", 1500);
+        EXPECT_EQ(Set(name, value), 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), 5u);
+        EXPECT_EQ(Numeric(name), original);
+        EXPECT_EQ(Set(name, value), 1) << plugin.AcqGetLastError();
+        EXPECT_EQ(plugin.AcquireStop(), 1);
+        ASSERT_EQ(Set(name, original), 1);
+        GrabsTheRightPixels();
+    }
+}
+
 } // namespace vidrune::test
