@@ -2,8 +2,8 @@
 // the one a slot holds, and their error codes, through the exports.
 #include "BoardHost.h"
 #include "FgSimControl.h"
-#include "FrameCheck.h"
 #include "platform/Clock.h"
+#include "support/FrameCheck.h"
 
 #include <string>
 #include <tuple>

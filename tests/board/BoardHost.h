@@ -1,6 +1,6 @@
 #pragma once
 
-#include "board/FrameCheck.h"
+#include "support/FrameCheck.h"
 #include "support/PluginLibrary.h"
 #include "support/Requests.h"
 #include "support/SimBoardFiles.h"

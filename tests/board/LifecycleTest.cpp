@@ -2,9 +2,9 @@
 // through its table.
 #include "BoardHost.h"
 #include "FgSimControl.h"
-#include "FrameCheck.h"
 #include "platform/Clock.h"
 #include "support/Environment.h"
+#include "support/FrameCheck.h"
 #include "support/Scheduling.h"
 #include "support/ThreadRefusal.h"
 

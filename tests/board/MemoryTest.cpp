@@ -1,10 +1,10 @@
 // A host, and the display's window, when memory runs out.
 #include "BoardHost.h"
-#include "FrameCheck.h"
 #include "board/CVidrune.h"
 #include "display/CDispWin.h"
 #include "support/AllocationFailure.h"
 #include "support/Environment.h"
+#include "support/FrameCheck.h"
 #include "support/SimDevice.h"
 
 #include <cstdio>

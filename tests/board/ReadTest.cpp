@@ -1,6 +1,6 @@
 // Pixel content of reads through the exports, against the simulated board's pattern.
 #include "BoardHost.h"
-#include "FrameCheck.h"
+#include "support/FrameCheck.h"
 
 #include <cstring>
 #include <random>

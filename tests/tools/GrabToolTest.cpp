@@ -1,6 +1,6 @@
 // vidrune-grab as a user runs it: the files it writes, its summary, its error lines and its
 // exit status, on the simulated board.
-#include "board/FrameCheck.h"
+#include "support/FrameCheck.h"
 #include "support/Environment.h"
 #include "support/ProcessRunner.h"
 #include "support/SimBoardFiles.h"
