@@ -132,14 +132,22 @@ int CAcqDevice::TranslateAttributeName(uint32_t inputDeviceId, const char* name,
     translated[kNameBufferSize - 1] = '\0';
     if (!translate || !FitsBuffer(name))
         return 0;
-    double rotate = 0.0;
-    if (!GetInputDeviceNumeric(inputDeviceId, "ROTATEDATA", &rotate) || !(rotate > 0.0))
+    if (!IsTurned(inputDeviceId))
         return 0;
     const char* partner = PartnerOf(name);
     if (partner == nullptr)
         return 0;
     std::strcpy(translated, partner);
     return 1;
+}
+
+bool CAcqDevice::IsTurned(uint32_t inputDeviceId) const {
+    // The open device's frames keep the turn its camera had at the open; the names the
+    // host reads the geometry by must keep it too, whatever the camera says meanwhile.
+    if (GetOpenFlag() && inputDeviceId == GetCurrentInputDevice())
+        return GetRotationFlag() != 0;
+    double rotate = 0.0;
+    return GetInputDeviceNumeric(inputDeviceId, "ROTATEDATA", &rotate) && rotate > 0.0;
 }
 
 bool CAcqDevice::Translate(uint32_t inputDeviceId, const char* name, char* buffer, int translate) {

@@ -64,7 +64,8 @@ public:
     virtual int AcqInputModeSetById(uint32_t inputDeviceId, uint32_t modeId, const char* name,
                                     void* value, int translate);
     // Copies the name into translated (kNameBufferSize bytes), swapped with its X/Y partner
-    // when translate is set and the input device's "ROTATEDATA" is above 0. 1 when swapped.
+    // when translate is set and the input device's "ROTATEDATA" is above 0 (for the current
+    // camera of an open device: was above 0 at the open). 1 when swapped.
     virtual int TranslateAttributeName(uint32_t inputDeviceId, const char* name, char* translated,
                                        int translate);
 
@@ -97,6 +98,7 @@ protected:
     void ResetInputDevices();
 
 private:
+    bool IsTurned(uint32_t inputDeviceId) const;
     // Translates into a local buffer; false when the name is null or does not fit.
     bool Translate(uint32_t inputDeviceId, const char* name, char* buffer, int translate);
 

@@ -98,5 +98,37 @@ TEST_F(ReadTest, RegionsShowTheSubSampledFrameTurned) {
     }
 }
 
+// A camera's turn is taken at the open, like the rest of its settings: a change while open
+// must not turn the attribute names (and so the geometry the host reads by) away from the
+// frames the reads deliver.
+TEST_F(ReadTest, ACamerasTurnChangedWhileOpenTakesEffectAtTheNextOpen) {
+    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
+    auto turnCamera = [&](double turn) {
+        ASSERT_EQ(plugin.AcqInputDeviceSet("ROTATEDATA", &turn), 1);
+    };
+    auto expectFrame = [&](const FrameGeometry& frame, uint32_t width, uint32_t height) {
+        EXPECT_EQ(Numeric("WIDTH"), width);
+        EXPECT_EQ(Numeric("HEIGHT"), height);
+        char translated[112] = {};
+        Device()->ops->TranslateAttributeName(Device(), plugin.GetCurrentInputDevice(), "WIDTH",
+                                              translated, 1);
+        EXPECT_STREQ(translated, frame.rotate ? "HEIGHT" : "WIDTH");
+        ASSERT_EQ(Acquire(1, true), 1) << plugin.AcqGetLastError();
+        std::vector<uint8_t> whole;
+        ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 0, 0, 0, width, height, whole), 1)
+            << plugin.AcqGetLastError();
+        EXPECT_EQ(CompareRegion(whole, frame, 0, 0, width, height, 0), "");
+    };
+    const FrameGeometry turned{.frameHeight = 48, .rotate = true};
+
+    turnCamera(1);
+    expectFrame(FrameGeometry{.frameHeight = 48}, 64, 48);
+    plugin.CloseDevice();
+    ASSERT_EQ(plugin.OpenDevice(), 0);
+    expectFrame(turned, 48, 64);
+    turnCamera(0);
+    expectFrame(turned, 48, 64);
+}
+
 } // namespace
 } // namespace vidrune::test
