@@ -3,10 +3,10 @@
 // on a configuration of three cameras, one of them turned and one of 12 bits, and saves of
 // the shown image; some calls find the system refusing every new thread, or the board
 // library refusing one of its operations. Each call must answer within its documented
-// values. Afterwards an open device must grab again once the host sets its geometry as it
-// stands, and after a free the device must start again and grab the board's pattern. With
-// FUZZ_CALL_THREADS=2 in the environment the calls of each input are split between two host
-// threads that run at once.
+// values. Afterwards an open device must grab the frame its attributes describe once the
+// host sets its geometry as it stands, and after a free the device must start again and
+// grab the board's pattern. With FUZZ_CALL_THREADS=2 in the environment the calls of each
+// input are split between two host threads that run at once.
 #include "FgSimControl.h"
 #include "FuzzHost.h"
 #include "support/Scheduling.h"
@@ -14,6 +14,7 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -296,8 +297,13 @@ void Call(FuzzedDataProvider& in) {
     }
 }
 
+double Numeric(const char* name) {
+    double value = 0;
+    return AcqDeviceQuery(name, &value) == 1 ? value : 0.0;
+}
+
 // A host whose open device failed sets its geometry as it stands, which rebuilds what a
-// failed set left missing, and grabs again.
+// failed set left missing, and grabs again: the frame the attributes describe.
 void ExpectAnOpenDeviceToRecover() {
     double width = 0;
     if (AcqDeviceQuery("WIDTH", &width) != 1)
@@ -310,12 +316,32 @@ void ExpectAnOpenDeviceToRecover() {
         AcqDeviceQuery(name, &value);
         Expect(AcqDeviceSet(name, &value) == 1, name, 0);
     }
-    AcquireRequest request{};
-    request.kind = VIDRUNE_ACQUIRE_NORMAL;
-    request.frameCount = 1;
-    request.waitFlag = 1;
-    if (AcquireStart(&request) != 1) {
-        std::fprintf(stderr, "the open device does not grab again (error %u)\n", AcqGetLastError());
+    // The window is centred on the sensor; the reader sub-samples it, then turns or flips.
+    // A turned camera's host names are the sensor's turned: its "WIDTH" is the height.
+    vidrune::test::FrameGeometry frame;
+    frame.rotate = Numeric("ROTATEDATA") > 0;
+    frame.flip = Numeric("FLIPDATA") > 0;
+    frame.depth = static_cast<int>(Numeric("DATA RESOLUTION"));
+    struct Axis {
+        const char* size;
+        const char* maximum;
+        const char* scale;
+    };
+    const Axis kX{"WIDTH", "MAX WIDTH", "X DATA SCALE"};
+    const Axis kY{"HEIGHT", "MAX HEIGHT", "Y DATA SCALE"};
+    const Axis& across = frame.rotate ? kY : kX;
+    const Axis& down = frame.rotate ? kX : kY;
+    frame.cropLeft = static_cast<uint32_t>((Numeric(across.maximum) - Numeric(across.size)) / 2);
+    frame.cropTop = static_cast<uint32_t>((Numeric(down.maximum) - Numeric(down.size)) / 2);
+    frame.xs = std::max(1u, static_cast<uint32_t>(Numeric(across.scale)));
+    frame.ys = std::max(1u, static_cast<uint32_t>(Numeric(down.scale)));
+    const auto frameWidth = static_cast<uint32_t>(Numeric(across.size)) / frame.xs;
+    frame.frameHeight = static_cast<uint32_t>(Numeric(down.size)) / frame.ys;
+    const std::string wrong = frame.rotate
+                                  ? host->GrabsThePattern(frame, frame.frameHeight, frameWidth)
+                                  : host->GrabsThePattern(frame, frameWidth, frame.frameHeight);
+    if (!wrong.empty()) {
+        std::fprintf(stderr, "the open device does not grab again: %s\n", wrong.c_str());
         std::abort();
     }
 }
@@ -377,8 +403,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
     // Whatever came before, the device starts again and grabs.
-    if (!host->Initialize(config) || !host->Open() || !host->GrabsThePattern(64, 48)) {
-        std::fprintf(stderr, "the device no longer grabs (error %u)\n", AcqGetLastError());
+    if (!host->Initialize(config) || !host->Open()) {
+        std::fprintf(stderr, "the device no longer opens (error %u)\n", AcqGetLastError());
+        std::abort();
+    }
+    if (const std::string wrong = host->GrabsThePattern({}, 64, 48); !wrong.empty()) {
+        std::fprintf(stderr, "the device no longer grabs: %s\n", wrong.c_str());
         std::abort();
     }
     host->CloseAndFree();

@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace vidrune::test {
@@ -95,25 +97,29 @@ void FuzzHost::GrabOne() {
     AcquireStop();
 }
 
-bool FuzzHost::GrabsThePattern(uint32_t width, uint32_t height) {
+std::string FuzzHost::GrabsThePattern(const FrameGeometry& frame, uint32_t width, uint32_t height) {
     AcquireRequest request = Acquisition(VIDRUNE_ACQUIRE_NORMAL, 1);
     if (AcquireStart(&request) != 1)
-        return false;
-    std::vector<uint8_t> pixels(size_t{width} * height);
+        return "the start failed (error " + std::to_string(AcqGetLastError()) + ")";
+    // A guard byte after the frame, which the read must leave alone.
+    std::vector<uint8_t> pixels(size_t{width} * height * frame.BytesPerPixel() + 1, 0xEE);
     ReadRequest read =
         RegionRead(VIDRUNE_READ_BY_INDEX, 0, 0, 0, width, height, pixels.data(), 1000);
     const bool came = ReadDevice(&read) == 1;
+    const uint32_t error = AcqGetLastError();
     AcquireStop();
-    // The pattern repeats after 51 frames; the frame's number is not known here.
-    for (uint32_t n = 0; came && n < 51; ++n) {
-        bool all = true;
-        for (size_t i = 0; i < pixels.size() && all; ++i)
-            all = pixels[i] ==
-                  Pattern8(static_cast<uint32_t>(i % width), static_cast<uint32_t>(i / width), n);
-        if (all)
-            return true;
+    if (!came)
+        return "the read failed (error " + std::to_string(error) + ")";
+    // The frame's number is not known here; every pattern repeats within 255 frames.
+    std::string first;
+    for (uint32_t n = 0; n < 255; ++n) {
+        std::string difference = CompareRegion(pixels, frame, 0, 0, width, height, n);
+        if (difference.empty())
+            return {};
+        if (n == 0)
+            first = std::move(difference);
     }
-    return false;
+    return "no frame of the pattern; against frame 0: " + first;
 }
 
 void FuzzHost::CloseAndFree() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/FrameCheck.h"
 #include "support/TempDir.h"
 #include "vidrune.h"
 
@@ -32,9 +33,9 @@ public:
     bool Open();
     // One counted frame read by index and as the newest, then stopped.
     void GrabOne();
-    // One counted 8-bit frame read by index: true when it came and holds the board's
-    // test pattern.
-    bool GrabsThePattern(uint32_t width, uint32_t height);
+    // One counted frame of width x height read by index: empty when it came and shows the
+    // board's test pattern as the frame geometry has it, otherwise what went wrong.
+    std::string GrabsThePattern(const FrameGeometry& frame, uint32_t width, uint32_t height);
     void CloseAndFree();
 
 private:
