@@ -43,7 +43,10 @@ public:
                       int defaultValue);
 
     // Replaces the key's line in place or appends it to its section, creating the
-    // section and the file when needed; every other line is kept as it was.
+    // section and the file when needed; every other line is kept as it was. False, with
+    // the file left alone, when it exists but cannot be read whole (no regular file, a
+    // read error) or the new content cannot be written whole: the POSIX writer puts a
+    // complete new file in the old one's place.
     static bool WriteString(const std::string& path, const std::string& section,
                             const std::string& key, const std::string& value);
 

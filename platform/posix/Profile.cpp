@@ -9,7 +9,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <fstream>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <new>
 #include <optional>
@@ -40,36 +41,106 @@ bool SameName(std::string_view a, std::string_view b) {
            });
 }
 
-// The whole file, or nothing when it cannot be opened or is no regular file: a FIFO would
-// keep the open waiting for a writer, a device could be read without end. Plain system
-// calls: outside a batch every key reads its file again, and a stream's buffers would be
-// allocated and freed for each of those reads.
-std::optional<std::string> ReadFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return std::nullopt;
+// A file as a reader or writer finds it. Unusable: it exists but is no regular file (a
+// FIFO would keep the open waiting for a writer, a device could be read without end), or
+// it could not be read whole.
+struct FileContent {
+    enum class Status { kAbsent, kRead, kUnusable };
+    Status status = Status::kUnusable;
+    std::string bytes;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
+};
+
+// Plain system calls: outside a batch every key reads its file again, and a stream's
+// buffers would be allocated and freed for each of those reads.
+FileContent ReadWhole(const std::string& path) {
+    FileContent file;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno == ENOENT)
+            file.status = FileContent::Status::kAbsent;
+        return file;
     }
-    std::optional<std::string> content(std::in_place);
+    if (::fstat(fd, &file.info) != 0 || !S_ISREG(file.info.st_mode)) {
+        ::close(fd);
+        return file;
+    }
     try {
-        if (info.st_size > 0)
-            content->reserve(static_cast<size_t>(info.st_size));
+        if (file.info.st_size > 0)
+            file.bytes.reserve(static_cast<size_t>(file.info.st_size));
         char chunk[4096];
         for (;;) {
             const ssize_t got = ::read(fd, chunk, sizeof chunk);
-            if (got > 0)
-                content->append(chunk, static_cast<size_t>(got));
-            else if (got == 0 || errno != EINTR)
+            if (got > 0) {
+                file.bytes.append(chunk, static_cast<size_t>(got));
+            } else if (got == 0) {
+                file.status = FileContent::Status::kRead;
                 break;
+            } else if (errno != EINTR) {
+                break;
+            }
         }
     } catch (const std::bad_alloc&) {
-        content.reset(); // a file larger than the memory left is no profile
+        // a file larger than the memory left is no profile
     }
     ::close(fd);
-    return content;
+    if (file.status != FileContent::Status::kRead)
+        file.bytes = std::string();
+    return file;
+}
+
+// The whole file, or nothing when it is missing or unusable.
+std::optional<std::string> ReadFile(const std::string& path) {
+    FileContent file = ReadWhole(path);
+    if (file.status != FileContent::Status::kRead)
+        return std::nullopt;
+    return std::move(file.bytes);
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put > 0)
+            done += static_cast<size_t>(put);
+        else if (put == 0 || errno != EINTR)
+            return false;
+    }
+    return true;
+}
+
+// A new file: nothing to lose, so it is written in place, and removed when the write fails.
+bool WriteNewFile(const std::string& path, const std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written) {
+        ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+// An existing file is replaced by a whole new one written beside it: a write stopped half
+// way (a full disk) leaves the old file as it was. The new one gets the old one's mode and,
+// where allowed, its owner; a link keeps pointing at it.
+bool ReplaceFile(const std::string& path, const std::string& bytes, const struct stat& old) {
+    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
+    if (!real)
+        return false;
+    std::string temporary = std::string(real.get()) + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    (void)!::fchown(fd, old.st_uid, old.st_gid); // only the owner's own ids or root succeed
+    const bool written =
+        ::fchmod(fd, old.st_mode & 07777) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), real.get()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 // Calls visit(text, end) for each line of the content, the line end kept apart, until
@@ -95,13 +166,12 @@ struct Line {
     std::string end;
 };
 
-std::vector<Line> ReadLines(const std::string& path) {
+std::vector<Line> SplitLines(std::string_view content) {
     std::vector<Line> lines;
-    ForEachLine(ReadFile(path).value_or(std::string()),
-                [&lines](std::string_view text, std::string_view end) {
-                    lines.push_back(Line{std::string(text), std::string(end)});
-                    return true;
-                });
+    ForEachLine(content, [&lines](std::string_view text, std::string_view end) {
+        lines.push_back(Line{std::string(text), std::string(end)});
+        return true;
+    });
     return lines;
 }
 
@@ -238,7 +308,12 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
                           const std::string& key, const std::string& value) {
     if (tBatch != nullptr)
         tBatch->erase(path); // read again after the write
-    std::vector<Line> lines = ReadLines(path);
+    // A file that exists but cannot be read whole is left alone: rewritten from what
+    // could be read, it would lose the rest.
+    const FileContent file = ReadWhole(path);
+    if (file.status == FileContent::Status::kUnusable)
+        return false;
+    std::vector<Line> lines = SplitLines(file.bytes);
     const bool crlf =
         std::any_of(lines.begin(), lines.end(), [](const Line& l) { return l.end == "\r\n"; });
     const std::string eol = crlf ? "\r\n" : "\n";
@@ -282,12 +357,11 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
         }
     }
 
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        return false;
+    std::string bytes;
     for (const Line& line : lines)
-        out << line.text << line.end;
-    return static_cast<bool>(out.flush());
+        bytes.append(line.text).append(line.end);
+    return file.status == FileContent::Status::kAbsent ? WriteNewFile(path, bytes)
+                                                       : ReplaceFile(path, bytes, file.info);
 }
 
 } // namespace vidrune::platform
