@@ -1,5 +1,6 @@
 #include "display/qt/DisplayWindow.h"
 
+#include "display/ContrastSettings.h"
 #include "display/qt/ContrastDialog.h"
 #include "display/qt/ImageArea.h"
 #include "display/qt/ImagePrinter.h"
@@ -44,11 +45,29 @@ int32_t ZoomOf(int32_t command) {
     }
 }
 
+// What a retired window reaches instead of its display, which may be gone.
+class NoDisplay : public DisplayWindowEvents {
+public:
+    void OnZoom(int32_t) override {}
+    void OnRestartAutoLevels() override {}
+    void OnResized(int32_t, int32_t, int32_t) override {}
+    void OnMoved(int32_t, int32_t) override {}
+    void OnTopChanged(bool) override {}
+    void OnRenderEnabled(bool) override {}
+    bool OnSave(const std::string&, bool) override { return false; }
+    bool OnSnapshot(bool, std::vector<uint8_t>&, int32_t&, int32_t&) override { return false; }
+    ContrastSettings& Contrast() override { return contrast_; }
+    int32_t BitsPerPixel() const override { return 8; }
+
+private:
+    ContrastSettings contrast_;
+};
+
 } // namespace
 
 DisplayWindow::DisplayWindow(DisplayWindowEvents& events, const std::string& titleText,
                              const ScreenMetrics& metrics, int32_t maxDisplayHeight)
-    : events_(events), titleText_(titleText), extra_(WindowGeometry::FrameExtraFor(metrics)),
+    : events_(&events), titleText_(titleText), extra_(WindowGeometry::FrameExtraFor(metrics)),
       menuHeight_(metrics.menuHeight), maxDisplayHeight_(maxDisplayHeight) {
     setWindowTitle(QString::fromStdString(titleText_));
     // The image area keeps the client size the display asks for; where the window is
@@ -67,12 +86,42 @@ DisplayWindow::DisplayWindow(DisplayWindowEvents& events, const std::string& tit
     setMinimumWidth(menuBar()->sizeHint().width());
     SetSaveAndPrintEnabled(false);
     // Without a contrast to set, the contrast commands are grayed (until an Open says more).
-    SetContrastEnabled(events_.BitsPerPixel() > 8);
+    SetContrastEnabled(events_->BitsPerPixel() > 8);
 }
 
 DisplayWindow::~DisplayWindow() {
     if (contrast_ != nullptr)
         delete contrast_.data();
+}
+
+void DisplayWindow::Retire() {
+    static NoDisplay noDisplay;
+    events_ = &noDisplay;
+    if (runningDialogs_ == 0) {
+        delete this;
+        return;
+    }
+    // A dialog's exec is on this thread's stack, and inside it Qt may run message boxes
+    // of its own as stack objects with the dialog as parent: deleting the window now
+    // would delete those. RunDialog finishes the retirement once the dialogs returned.
+    retired_ = true;
+    hide();
+    delete contrast_.data();
+    for (QDialog* dialog : findChildren<QDialog*>())
+        dialog->reject();
+}
+
+bool DisplayWindow::RunDialog(QDialog& dialog, bool& accepted) {
+    ++runningDialogs_;
+    accepted = dialog.exec() == QDialog::Accepted;
+    --runningDialogs_;
+    if (retired_) {
+        // The command that ran the dialog returns before the event loop gets to this.
+        if (runningDialogs_ == 0)
+            deleteLater();
+        return false;
+    }
+    return true;
 }
 
 void DisplayWindow::BuildMenu() {
@@ -124,7 +173,7 @@ void DisplayWindow::ExecuteCommand(uint32_t command) {
     if (action != nullptr && !action->isEnabled())
         return;
     if (const int32_t zoom = ZoomOf(id); zoom != 0) {
-        events_.OnZoom(zoom);
+        events_->OnZoom(zoom);
         return;
     }
     switch (id) {
@@ -142,7 +191,7 @@ void DisplayWindow::ExecuteCommand(uint32_t command) {
         ToggleOnTop();
         break;
     case kRestartAutoLevels:
-        events_.OnRestartAutoLevels();
+        events_->OnRestartAutoLevels();
         break;
     case kContrast:
         OpenContrast();
@@ -218,14 +267,14 @@ QPrinter& DisplayWindow::Printer() {
 }
 
 bool DisplayWindow::SaveTo(const std::string& path, bool includeOverlay) {
-    return events_.OnSave(path, includeOverlay);
+    return events_->OnSave(path, includeOverlay);
 }
 
 bool DisplayWindow::PrintTo(QPrinter& printer, bool includeOverlay) {
     std::vector<uint8_t> pixels;
     int32_t width = 0;
     int32_t height = 0;
-    if (!events_.OnSnapshot(includeOverlay, pixels, width, height))
+    if (!events_->OnSnapshot(includeOverlay, pixels, width, height))
         return false;
     return ImagePrinter::Print(printer, pixels, width, height, palette_,
                                windowTitle().toStdString());
@@ -246,15 +295,19 @@ void DisplayWindow::SaveCommand() {
         grid->addWidget(overlay, grid->rowCount(), 0, 1, grid->columnCount());
     else if (dialog.layout() != nullptr)
         dialog.layout()->addWidget(overlay);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    bool accepted = false;
+    if (!RunDialog(dialog, accepted) || !accepted || dialog.selectedFiles().isEmpty())
         return;
     includeOverlay_ = overlay->isChecked();
     lastFileName_ = dialog.selectedFiles().front();
-    if (!SaveTo(lastFileName_.toStdString(), includeOverlay_))
-        QMessageBox::warning(this, tr("Save"),
-                             tr("The image was not saved to %1: the file cannot be written, "
-                                "or the window has shown no frame since the camera was opened.")
-                                 .arg(lastFileName_));
+    if (SaveTo(lastFileName_.toStdString(), includeOverlay_))
+        return;
+    QMessageBox warning(QMessageBox::Warning, tr("Save"),
+                        tr("The image was not saved to %1: the file cannot be written, "
+                           "or the window has shown no frame since the camera was opened.")
+                            .arg(lastFileName_),
+                        QMessageBox::Ok, this);
+    RunDialog(warning, accepted);
 }
 
 void DisplayWindow::PrintCommand() {
@@ -271,7 +324,8 @@ void DisplayWindow::PrintCommand() {
     layout->addWidget(overlay);
     layout->addStretch();
     dialog.setOptionTabs({options});
-    if (dialog.exec() != QDialog::Accepted)
+    bool accepted = false;
+    if (!RunDialog(dialog, accepted) || !accepted)
         return;
     includeOverlay_ = overlay->isChecked();
     PrintTo(Printer(), includeOverlay_);
@@ -281,7 +335,7 @@ void DisplayWindow::PrintCommand() {
 void DisplayWindow::OpenContrast() {
     if (contrast_ != nullptr)
         return;
-    contrast_ = new ContrastDialog(events_, this);
+    contrast_ = new ContrastDialog(*events_, this);
     actions_[kContrast]->setEnabled(false);
     connect(contrast_.data(), &QObject::destroyed, this,
             [this] { actions_[kContrast]->setEnabled(contrastEnabled_); });
@@ -295,7 +349,7 @@ void DisplayWindow::ToggleOnTop() {
         showMinimized();
     else
         show();
-    events_.OnTopChanged(onTop_);
+    events_->OnTopChanged(onTop_);
 }
 
 void DisplayWindow::SetOnTop(bool onTop) {
@@ -306,7 +360,7 @@ void DisplayWindow::SetOnTop(bool onTop) {
 }
 
 float DisplayWindow::Aspect() const {
-    const float aspect = events_.Aspect();
+    const float aspect = events_->Aspect();
     if (aspect > 0.0f)
         return aspect;
     if (sizes_.clientWidth > 0 && sizes_.clientHeight > 0)
@@ -387,7 +441,7 @@ void DisplayWindow::LockAfterResize() {
 void DisplayWindow::moveEvent(QMoveEvent* event) {
     QMainWindow::moveEvent(event);
     UpdateCache();
-    events_.OnMoved(left_, top_);
+    events_->OnMoved(left_, top_);
 }
 
 void DisplayWindow::changeEvent(QEvent* event) {
@@ -424,7 +478,7 @@ void DisplayWindow::Report() {
     reportedWidth_ = width;
     reportedHeight_ = height;
     reportedState_ = state;
-    events_.OnResized(width, height, state);
+    events_->OnResized(width, height, state);
 }
 
 void DisplayWindow::UpdateCache() {

@@ -50,6 +50,11 @@ public:
                   const ScreenMetrics& metrics, int32_t maxDisplayHeight);
     ~DisplayWindow() override;
 
+    // Takes the window down for its view: at once, or, while one of its dialogs runs (with
+    // any message box Qt opens inside it), once those have returned, never under them. From
+    // here on the window reaches no display, and its dialogs are rejected.
+    void Retire();
+
     void Place(const ViewPlacement& placement);
     // New outer size, with the proportions locked to the image.
     void ResizeWindow(int32_t windowWidth, int32_t windowHeight);
@@ -92,6 +97,9 @@ private:
     QAction* AddCommand(QMenu* menu, int32_t id, const QString& text, const QKeySequence& key);
     void SaveCommand();
     void PrintCommand();
+    // Runs one of the window's dialogs modally. False when the window retired meanwhile:
+    // the caller then returns at once, and the window goes after it.
+    bool RunDialog(QDialog& dialog, bool& accepted);
     void OpenContrast();
     void ToggleOnTop();
     void SetOnTop(bool onTop);
@@ -109,7 +117,9 @@ private:
     void UpdateCache();
     int32_t CurrentState() const;
 
-    DisplayWindowEvents& events_;
+    DisplayWindowEvents* events_;
+    int32_t runningDialogs_ = 0;
+    bool retired_ = false;
     ImageArea* area_ = nullptr;
     QPointer<ContrastDialog> contrast_;
     std::map<int32_t, QAction*> actions_;

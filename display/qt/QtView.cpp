@@ -301,7 +301,7 @@ void QtView::DestroyWindow() {
         window_ = nullptr;
     }
     if (window != nullptr)
-        RunOnWindowThread([window] { delete window; });
+        RunOnWindowThread([window] { window->Retire(); });
 }
 
 } // namespace vidrune

@@ -106,6 +106,30 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
 
+// A host thread ends the view (as freeing the device does) while the user has the window's
+// Save dialog open on the window thread: the call returns, the dialog ends without saving,
+// and the application ends with the view.
+TEST_F(ViewThreadTest, AHostThreadClosesTheWindowWhileTheUserIsInADialog) {
+    std::unique_ptr<DisplayView> view(create());
+    ASSERT_NE(view, nullptr);
+    auto* qtView = dynamic_cast<QtView*>(view.get());
+    ASSERT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
+    view->SetSaveAndPrintEnabled(true);
+    qtView->PostToWindowThread(
+        [qtView] { qtView->Window()->ExecuteCommand(DisplayWindow::kSave); });
+    bool dialogUp = false;
+    for (int i = 0; i < 500 && !dialogUp; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        qtView->RunOnWindowThread([&] { dialogUp = QApplication::activeModalWidget() != nullptr; });
+    }
+    ASSERT_TRUE(dialogUp);
+    view->Destroy();
+    EXPECT_FALSE(view->Exists());
+    view.reset();
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
+    EXPECT_TRUE(events.saves.empty());
+}
+
 // An unreachable display, or a window thread the system refuses, is declined too, instead of
 // ending the process; the view comes up once threads can be had again.
 TEST_F(ViewThreadTest, FactoryDeclinesWithoutADisplayOrItsThreadOrWhenHeadlessIsAsked) {

@@ -24,6 +24,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
@@ -32,7 +33,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -431,6 +434,52 @@ TEST_F(SaveAndPrintTest, PrintDialogPrintsTheImageWherePrintLayoutPlacesIt) {
     EXPECT_FALSE(Near(at(kWidth - 1, kHeight - 1), QColor(255, 255, 255)));
     EXPECT_PRED2(Near, at(-3, -3), QColor(255, 255, 255));
     EXPECT_PRED2(Near, at(kWidth + 3, kHeight + 3), QColor(255, 255, 255));
+}
+
+// The host may free the device (or unload the library) while the user has one of the
+// window's dialogs open, or a message box inside one: the dialogs end, nothing is saved or
+// printed, and the window goes once they have returned. Run on the window's thread, as the
+// display's end is, with the commands chosen from the menu.
+TEST_F(SaveAndPrintTest, TheWindowCanGoWhileOneOfItsDialogsIsOpen) {
+    auto closeTheWindow = [this](QWidget*) { view->Destroy(); };
+    // The window goes while a message box of the save is open: the warning of a save that
+    // failed (the display had nothing it could write), or the file dialog's own question
+    // whether to replace a file.
+    auto saveAs = [&](const std::string& name) {
+        return [&, name](QWidget* modal) {
+            auto* dialog = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(dialog, nullptr);
+            dialog->findChild<QLineEdit*>("fileNameEdit")
+                ->setText(QString::fromStdString(dir.File(name)));
+            WhenModal(closeTheWindow);
+            static_cast<QDialog*>(dialog)->accept();
+        };
+    };
+    dir.Write("kept.tif", "an older picture");
+    const std::tuple<int32_t, std::function<void(QWidget*)>, size_t, int32_t> cases[] = {
+        {DisplayWindow::kSave, closeTheWindow, 0, kWidth},
+        {DisplayWindow::kPrint, closeTheWindow, 0, kWidth},
+        {DisplayWindow::kSave, saveAs("x.tif"), 1, 0},
+        {DisplayWindow::kSave, saveAs("kept.tif"), 0, kWidth},
+    };
+    for (const auto& [command, act, saves, imageWidth] : cases) {
+        SCOPED_TRACE(command);
+        events.saves.clear();
+        events.imageWidth = imageWidth;
+        WhenModal(act);
+        const QPointer<DisplayWindow> watched = window;
+        window->Action(command)->trigger();
+        Settle();
+        // What the window thread's event loop does after the command; the test runs none.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_FALSE(view->Exists());
+        EXPECT_TRUE(watched.isNull()) << "the window was not deleted";
+        EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+        EXPECT_EQ(events.saves.size(), saves);
+        EXPECT_TRUE(events.snapshots.empty());
+        EXPECT_EQ(dir.Read("kept.tif"), "an older picture");
+        ASSERT_NO_FATAL_FAILURE(SetUp());
+    }
 }
 
 // Every read delivers the same gray picture.
