@@ -264,6 +264,8 @@ int CVidrune::ResolveConfigPath(const char* configPath) {
     }
     if (chosen.empty())
         return 0;
+    // Fixed now: the host may change its working folder before it opens (file dialogs do).
+    chosen = FileSystem::Absolute(chosen);
     SetString("CONFIG FILE PATH", chosen.c_str());
     return 1;
 }

@@ -30,6 +30,9 @@ public:
     static std::string FolderOf(const std::string& path);
     // The name appended to the folder with one separator between them.
     static std::string Join(const std::string& folder, const std::string& name);
+    // The path as the current working folder reads it, made independent of that folder;
+    // unchanged when it is rooted already or the working folder cannot be had.
+    static std::string Absolute(const std::string& path);
 };
 
 } // namespace vidrune::platform

@@ -23,6 +23,20 @@ FileSystem::Kind FileSystem::KindOf(const std::string& path) {
     return Kind::Other;
 }
 
+std::string FileSystem::Absolute(const std::string& path) {
+    if (path.empty() || IsRooted(path))
+        return path;
+    std::error_code error;
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    if (error)
+        return path;
+    // Lexically only: the host's own names for the folders stay, links are not resolved.
+    std::string absolute = (folder / path).lexically_normal().string();
+    if (absolute.size() > 1 && absolute.back() == '/')
+        absolute.pop_back(); // "." names the folder itself
+    return absolute;
+}
+
 std::string FileSystem::ExecutablePath() {
     std::error_code error;
     auto path = std::filesystem::read_symlink("/proc/self/exe", error);

@@ -39,6 +39,18 @@ FileSystem::Kind FileSystem::KindOf(const std::string& path) {
     return Kind::File;
 }
 
+std::string FileSystem::Absolute(const std::string& path) {
+    if (path.empty())
+        return path;
+    // Also fills in the drive's own current folder for "C:name".
+    std::string full(kPathCapacity, '\0');
+    const DWORD length = ::GetFullPathNameA(path.c_str(), kPathCapacity, full.data(), nullptr);
+    if (length == 0 || length >= kPathCapacity)
+        return path;
+    full.resize(length);
+    return full;
+}
+
 std::string FileSystem::ExecutablePath() {
     return ModuleFileName(nullptr);
 }

@@ -37,6 +37,13 @@ TEST(FileSystemTest, RootsFoldersAndJoins) {
     EXPECT_EQ(FileSystem::Join("cfg", "a.cam"), "cfg" + sep + "a.cam");
     EXPECT_EQ(FileSystem::Join("cfg/", "a.cam"), "cfg/a.cam");
     EXPECT_EQ(FileSystem::Join("", "a.cam"), "a.cam");
+    // Relative names are read from the working folder; rooted ones stay as they are.
+    const std::filesystem::path here = std::filesystem::current_path();
+    EXPECT_EQ(std::filesystem::path(FileSystem::Absolute("sim/mono8.cam")),
+              here / "sim" / "mono8.cam");
+    EXPECT_EQ(std::filesystem::path(FileSystem::Absolute(".")), here);
+    const std::string rooted = (here / "cfg").string();
+    EXPECT_EQ(FileSystem::Absolute(rooted), rooted);
 
     // The rest is Windows path syntax: '\', drive letters and UNC names.
     if (sep != "\\")
