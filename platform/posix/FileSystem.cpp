@@ -59,7 +59,9 @@ bool FileSystem::MakeDirectory(const std::string& path) {
 }
 
 std::string FileSystem::LocalAppDataFolder() {
-    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data != '\0')
+    // A relative value is no data folder (XDG base directories): it would move with the
+    // host's working folder.
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data != nullptr && *data == '/')
         return data;
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         return std::string(home) + "/.local/share";

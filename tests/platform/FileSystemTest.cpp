@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <utility>
 
 using vidrune::platform::FileSystem;
 
@@ -60,3 +62,21 @@ TEST(FileSystemTest, RootsFoldersAndJoins) {
     EXPECT_EQ(FileSystem::Join("C:\\cfg\\", "a.cam"), "C:\\cfg\\a.cam");
     EXPECT_EQ(FileSystem::Join("\\\\server\\share", "a.cam"), "\\\\server\\share\\a.cam");
 }
+
+#ifndef _WIN32
+// The data folder: XDG_DATA_HOME when it is a full path, else the home's .local/share.
+TEST(FileSystemTest, TheDataFolderIsAFullPath) {
+    const char* home = std::getenv("HOME");
+    ASSERT_NE(home, nullptr);
+    const std::string fallback = std::string(home) + "/.local/share";
+    for (const auto& [value, folder] :
+         {std::pair<const char*, std::string>{"/srv/data", "/srv/data"},
+          {"data", fallback},
+          {"", fallback}}) {
+        setenv("XDG_DATA_HOME", value, 1);
+        EXPECT_EQ(FileSystem::LocalAppDataFolder(), folder) << value;
+    }
+    unsetenv("XDG_DATA_HOME");
+    EXPECT_EQ(FileSystem::LocalAppDataFolder(), fallback);
+}
+#endif
