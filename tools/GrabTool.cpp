@@ -8,7 +8,9 @@
 #include "vidrune.h"
 
 #include <CLI/CLI.hpp>
+#include <cstdio>
 #include <functional>
+#include <string>
 
 namespace vidrune::tool {
 
@@ -34,6 +36,21 @@ CLI::Validator Positive() {
                        : "must be a number greater than 0, not " + text;
         },
         "POSITIVE");
+}
+
+// A number from low to high, with a message that says so: the live loop's times must fit
+// the clock's ticks.
+CLI::Validator Between(double low, double high, const std::string& name) {
+    char range[96];
+    std::snprintf(range, sizeof range, "must be a number from %.10g to %.10g", low, high);
+    return CLI::Validator(
+        [low, high, message = std::string(range)](std::string& text) {
+            double value = 0;
+            return CLI::detail::lexical_cast(text, value) && value >= low && value <= high
+                       ? std::string()
+                       : message + ", not " + text;
+        },
+        name);
 }
 
 CLI::Validator NotNegative() {
@@ -83,9 +100,10 @@ int GrabTool::Run(int argc, char** argv) {
     LiveCommand::Options liveOptions;
     CLI::App* live = app.add_subcommand("live", "run a continuous acquisition for a while");
     AddSessionOptions(*live, liveOptions.session, true);
-    live->add_option("--seconds", liveOptions.seconds, "how long (default 5)")->check(Positive());
+    live->add_option("--seconds", liveOptions.seconds, "how long (default 5, at most a year)")
+        ->check(Between(0.001, 31536000, "0.001 TO 31536000"));
     live->add_option("--rate", liveOptions.rate, "newest-frame reads per second (default 10)")
-        ->check(Positive());
+        ->check(Between(0.001, 1000000, "0.001 TO 1000000"));
     live->add_option("--region", liveOptions.region, "X,Y,W,H in frame pixels (default: all)");
     live->add_option("--snapshot", liveOptions.snapshot,
                      "save the image the display shows at the end as a TIFF file");

@@ -1,7 +1,7 @@
 // vidrune-grab as a user runs it: the files it writes, its summary, its error lines and its
 // exit status, on the simulated board.
-#include "support/FrameCheck.h"
 #include "support/Environment.h"
+#include "support/FrameCheck.h"
 #include "support/ProcessRunner.h"
 #include "support/SimBoardFiles.h"
 #include "tools/TiffReader.h"
@@ -285,6 +285,13 @@ INSTANTIATE_TEST_SUITE_P(
         Call("MoreWaitedFramesThanBuffers", GrabWith({"--frames", "5", "--wait"}), 2,
              {"needs as many frame buffers, but the device has 4", "GRAB DATA BUFFERS"}),
         Call("NoFrames", GrabWith({"--frames", "0"}), 2, {"must be a number greater than 0"}),
+        // Times beyond the clock's range: the run ended at once, or never.
+        Call("EndlessLive", {"live", "@vidrune.ini", "--seconds", "1e300"}, 2,
+             {"--seconds: must be a number from 0.001 to 31536000, not 1e300"}),
+        Call("EndlessReadPeriod", {"live", "@vidrune.ini", "--seconds", "0.3", "--rate", "1e-300"},
+             2, {"--rate: must be a number from 0.001 to 1000000, not 1e-300"}),
+        Call("ReadsWithoutPause", {"live", "@vidrune.ini", "--seconds", "0.3", "--rate", "1e300"},
+             2, {"--rate: must be a number from 0.001 to 1000000, not 1e300"}),
         Call("UnknownFormat", GrabWith({"--format", "jpeg"}), 2, {"--format"}),
         Call("MissingLibrary", GrabWith({"--library", "@libnothing.so"}), 2,
              {"cannot load the plug-in", "--library PATH"})),
