@@ -557,6 +557,24 @@ TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosen) {
     EXPECT_EQ(page.find("%%Page: 2"), std::string::npos);
 }
 
+// The host frees the device while the user has the Save dialog open: the window's thread
+// ends the dialog and the window, and nothing is saved through the display that went.
+TEST_F(Win32WindowTest, FreeingTheDeviceEndsAnOpenSaveDialog) {
+    ShowLiveWithOverlay();
+    HWND dialog = DialogFor(IDM_SAVE);
+    ASSERT_NE(dialog, nullptr);
+    const std::string path = files.Dir().File("late.tif");
+    ::SendMessageA(dialog, CDM_SETCONTROLTEXT, cmb13, reinterpret_cast<LPARAM>(path.c_str()));
+    ASSERT_EQ(device.AcquireStop(), 1);
+    device.FreeDeviceResources();
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog); })) << "the dialog stayed";
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(hwnd); })) << "the window stayed";
+    // A dialog left behind would now save through the display that went.
+    if (::IsWindow(dialog))
+        Press(dialog, IDOK);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
 TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationDataFolder) {
     // The system's folder this time, in the test run's own Wine prefix.
     Environment::UnsetSettingsFolder();
