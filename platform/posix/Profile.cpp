@@ -143,6 +143,15 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, const struct
     return true;
 }
 
+// The UTF-8 byte order mark some editors put first; the Windows functions read past it.
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+std::string_view WithoutByteOrderMark(std::string_view content) {
+    if (content.starts_with(kByteOrderMark))
+        content.remove_prefix(kByteOrderMark.size());
+    return content;
+}
+
 // Calls visit(text, end) for each line of the content, the line end kept apart, until
 // visit returns false. A line ends at LF, CR LF or a lone CR, as text editors on every
 // system treat them.
@@ -215,7 +224,7 @@ struct ProfileIndex {
 
     explicit ProfileIndex(std::string_view content) {
         Keys* current = nullptr;
-        ForEachLine(content, [&](std::string_view line, std::string_view) {
+        ForEachLine(WithoutByteOrderMark(content), [&](std::string_view line, std::string_view) {
             if (auto name = SectionName(line)) {
                 auto [at, first] = sections.try_emplace(Folded(*name));
                 current = first ? &at->second : nullptr;
@@ -313,7 +322,9 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
     const FileContent file = ReadWhole(path);
     if (file.status == FileContent::Status::kUnusable)
         return false;
-    std::vector<Line> lines = SplitLines(file.bytes);
+    const std::string_view body = WithoutByteOrderMark(file.bytes);
+    const std::string_view mark(file.bytes.data(), file.bytes.size() - body.size());
+    std::vector<Line> lines = SplitLines(body);
     const bool crlf =
         std::any_of(lines.begin(), lines.end(), [](const Line& l) { return l.end == "\r\n"; });
     const std::string eol = crlf ? "\r\n" : "\n";
@@ -357,7 +368,7 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
         }
     }
 
-    std::string bytes;
+    std::string bytes(mark);
     for (const Line& line : lines)
         bytes.append(line.text).append(line.end);
     return file.status == FileContent::Status::kAbsent ? WriteNewFile(path, bytes)

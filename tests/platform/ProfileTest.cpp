@@ -126,6 +126,19 @@ TEST(ProfileTest, ABatchReadsEachFileOnceAndSeesItsOwnWrites) {
     EXPECT_EQ(Profile::GetString(dir.File("late.ini"), "S", "K", "none", 8), "3");
 }
 
+// A file saved with a UTF-8 byte order mark (as editors on Windows may save it) reads from
+// its first section on, as the Windows functions read it, and keeps the mark when written.
+TEST(ProfileTest, AUtf8ByteOrderMarkIsNoPartOfTheFirstLine) {
+    TempDir dir;
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string path = dir.Write("bom.ini", bom + "[Camera1]\r\nNAME=Left\r\n");
+    EXPECT_EQ(Profile::GetString(path, "Camera1", "NAME", "-", 16), "Left");
+    ASSERT_TRUE(Profile::WriteString(path, "Camera1", "Mode", "2"));
+    EXPECT_EQ(Profile::GetString(path, "Camera1", "NAME", "-", 16), "Left");
+    EXPECT_EQ(Profile::GetInt(path, "Camera1", "Mode", 0), 2);
+    EXPECT_EQ(dir.Read("bom.ini").substr(0, 3), bom);
+}
+
 // A lone CR ends a line as well (files from old Mac editors, or cut short after a CR); such
 // files only have to read alike afterwards.
 TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
