@@ -37,7 +37,10 @@ SettingsFile::SettingsFile(std::string path, std::string section)
 bool SettingsFile::HasSection() const {
     std::ifstream in(path_, std::ios::binary);
     std::string line;
-    while (std::getline(in, line)) {
+    for (bool first = true; std::getline(in, line); first = false) {
+        // The UTF-8 byte order mark editors may put first, which the profile reader skips.
+        if (first && line.starts_with("\xEF\xBB\xBF"))
+            line.erase(0, 3);
         const std::string trimmed = Trim(line);
         if (trimmed.size() < 2 || trimmed.front() != '[')
             continue;

@@ -52,6 +52,12 @@ TEST(FgSimFilesTest, BadFilesChangeNothingAndTheAcquisitionHandsBackGoodOnes) {
     EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, vicOnly.c_str()));
     const std::string camOnly = board.dir.Write("swapped.cvi", "[Camera]\nPixelDepth=9\n");
     EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, camOnly.c_str()));
+    // A byte order mark before the section, as editors on Windows may save it.
+    const std::string marked =
+        board.dir.Write("marked.cam", "\xEF\xBB\xBF[Camera]\nPixelDepth=11\n");
+    EXPECT_EQ(FG_OK, FgCamLoad(board.camera, marked.c_str()));
+    EXPECT_EQ(11u, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    board.Program("PixelDepth=10\n", "MaxWidth=100\n");
     for (const char* bad :
          {"PixelDepth=17", "PixelDepth=7", "PixelDepth=12x", "FrameRate=0", "FrameRate=fast",
           "DropFrames=1,,2", "StallAfter=-1", "NoSignal=2", "Source=nothing-here.pgm"}) {
