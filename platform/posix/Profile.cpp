@@ -2,6 +2,8 @@
 // functions (see Profile.h).
 #include "platform/Profile.h"
 
+#include "platform/FileSystem.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -95,52 +97,6 @@ std::optional<std::string> ReadFile(const std::string& path) {
     if (file.status != FileContent::Status::kRead)
         return std::nullopt;
     return std::move(file.bytes);
-}
-
-bool WriteAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put > 0)
-            done += static_cast<size_t>(put);
-        else if (put == 0 || errno != EINTR)
-            return false;
-    }
-    return true;
-}
-
-// A new file: nothing to lose, so it is written in place, and removed when the write fails.
-bool WriteNewFile(const std::string& path, const std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written) {
-        ::unlink(path.c_str());
-        return false;
-    }
-    return true;
-}
-
-// An existing file is replaced by a whole new one written beside it: a write stopped half
-// way (a full disk) leaves the old file as it was. The new one gets the old one's mode and,
-// where allowed, its owner; a link keeps pointing at it.
-bool ReplaceFile(const std::string& path, const std::string& bytes, const struct stat& old) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    if (!real)
-        return false;
-    std::string temporary = std::string(real.get()) + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    (void)!::fchown(fd, old.st_uid, old.st_gid); // only the owner's own ids or root succeed
-    const bool written =
-        ::fchmod(fd, old.st_mode & 07777) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), real.get()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 // The UTF-8 byte order mark some editors put first; the Windows functions read past it.
@@ -371,8 +327,7 @@ bool Profile::WriteString(const std::string& path, const std::string& section,
     std::string bytes(mark);
     for (const Line& line : lines)
         bytes.append(line.text).append(line.end);
-    return file.status == FileContent::Status::kAbsent ? WriteNewFile(path, bytes)
-                                                       : ReplaceFile(path, bytes, file.info);
+    return FileSystem::WriteWhole(path, bytes);
 }
 
 } // namespace vidrune::platform

@@ -2,8 +2,10 @@
 #include "platform/FileSystem.h"
 
 #include "platform/DynamicLibrary.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WindowsHeaders.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace vidrune::platform {
@@ -24,6 +26,35 @@ std::string ModuleFileName(HMODULE module) {
 
 using GetFolderPath = HRESULT(WINAPI*)(HWND, int, HANDLE, DWORD, LPSTR);
 
+// Writes the bytes to the file the handle opened, and makes them reach the disk.
+bool WriteAll(HANDLE file, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size(), 1u << 30));
+        DWORD put = 0;
+        if (!::WriteFile(file, bytes.data(), chunk, &put, nullptr) || put == 0)
+            return false;
+        bytes.remove_prefix(put);
+    }
+    return true;
+}
+
+// Creates (or, for a device, opens) the file and writes the bytes; a new file that could
+// not be written whole is deleted.
+bool WriteFileAt(const std::string& path, DWORD disposition, std::string_view bytes) {
+    bool written = false;
+    {
+        UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.IsValid())
+            return false;
+        written = WriteAll(file.Get(), bytes) &&
+                  (::GetFileType(file.Get()) != FILE_TYPE_DISK || ::FlushFileBuffers(file.Get()));
+    }
+    if (!written && disposition != OPEN_EXISTING)
+        ::DeleteFileA(path.c_str());
+    return written;
+}
+
 } // namespace
 
 FileSystem::Kind FileSystem::KindOf(const std::string& path) {
@@ -37,6 +68,32 @@ FileSystem::Kind FileSystem::KindOf(const std::string& path) {
     if ((attributes & FILE_ATTRIBUTE_DEVICE) != 0)
         return Kind::Other;
     return Kind::File;
+}
+
+bool FileSystem::WriteWhole(const std::string& path, std::string_view bytes) {
+    switch (KindOf(path)) {
+    case Kind::None:
+        return WriteFileAt(path, CREATE_NEW, bytes);
+    case Kind::Other:
+        return WriteFileAt(path, OPEN_EXISTING, bytes);
+    case Kind::Directory:
+        return false;
+    case Kind::File:
+        break;
+    }
+    // The new content goes into a file of its own beside the old one, which it then
+    // replaces with the old one's attributes.
+    const std::string folder = FolderOf(Absolute(path));
+    char temporary[MAX_PATH + 16] = {};
+    if (folder.empty() || ::GetTempFileNameA(folder.c_str(), "vdr", 0, temporary) == 0)
+        return false;
+    if (!WriteFileAt(temporary, TRUNCATE_EXISTING, bytes))
+        return false;
+    if (::ReplaceFileA(path.c_str(), temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                       nullptr))
+        return true;
+    ::DeleteFileA(temporary);
+    return false;
 }
 
 std::string FileSystem::Absolute(const std::string& path) {

@@ -1,9 +1,12 @@
 #include "platform/FileSystem.h"
 
+#include "support/TempDir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <utility>
 
@@ -61,6 +64,20 @@ TEST(FileSystemTest, RootsFoldersAndJoins) {
     });
     EXPECT_EQ(FileSystem::Join("C:\\cfg\\", "a.cam"), "C:\\cfg\\a.cam");
     EXPECT_EQ(FileSystem::Join("\\\\server\\share", "a.cam"), "\\\\server\\share\\a.cam");
+}
+
+// A whole new file each time: a shorter content leaves nothing of a longer one behind,
+// and nothing else lands in the folder.
+TEST(FileSystemTest, WriteWholePutsExactlyTheBytesAtThePath) {
+    const vidrune::test::TempDir dir;
+    const std::string path = dir.File("picture.tif");
+    ASSERT_TRUE(FileSystem::WriteWhole(path, "a longer first content"));
+    ASSERT_TRUE(FileSystem::WriteWhole(path, "short"));
+    EXPECT_EQ(dir.Read("picture.tif"), "short");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+    EXPECT_FALSE(FileSystem::WriteWhole(dir.File("no/folder/x.tif"), "x"));
+    EXPECT_FALSE(FileSystem::WriteWhole(dir.Path(), "x"));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path()));
 }
 
 #ifndef _WIN32

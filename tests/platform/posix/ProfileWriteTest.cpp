@@ -2,11 +2,10 @@
 // window's settings file holds the placements of every camera and mode.
 #include "platform/Profile.h"
 #include "support/TempDir.h"
+#include "support/posix/FileSizeLimit.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,16 +35,12 @@ TEST(ProfileWriteTest, AWriteThatCannotFinishLeavesTheFileAsItWas) {
         before += "Key" + std::to_string(before.size()) + "=kept\n";
     const std::string path = dir.Write("LiveDisplay.ini", before);
 
-    rlimit old{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    rlimit limit = old;
-    limit.rlim_cur = before.size() + 10;
-    const sighandler_t oldHandler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    const bool written = Profile::WriteString(path, "Mode1", "Xoffset", std::string(100, '7'));
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, oldHandler);
-
+    bool written = true;
+    {
+        const vidrune::test::FileSizeLimit full(before.size() + 10);
+        ASSERT_TRUE(full.Set());
+        written = Profile::WriteString(path, "Mode1", "Xoffset", std::string(100, '7'));
+    }
     EXPECT_FALSE(written);
     const std::string after = dir.Read("LiveDisplay.ini");
     EXPECT_EQ(after.size(), before.size());
