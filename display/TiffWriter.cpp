@@ -1,11 +1,12 @@
 #include "display/TiffWriter.h"
 
 #include "display/TiffByteWriter.h"
+#include "platform/FileSystem.h"
 
 #include <cstring>
-#include <fstream>
 #include <limits>
 #include <new>
+#include <string_view>
 
 namespace vidrune {
 
@@ -97,14 +98,9 @@ bool TiffWriter::WriteTiff(const std::string& path, int32_t width, int32_t heigh
     }
     if (bytes.empty())
         return false;
-    // Truncating: a shorter picture over an older, longer file must not keep its tail.
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
-        return false;
-    file.write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    return !file.fail();
+    // A picture that cannot be written whole leaves the older file as it was.
+    return platform::FileSystem::WriteWhole(
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 } // namespace vidrune

@@ -17,7 +17,8 @@ public:
     // The whole file as bytes; empty for a size that cannot be written.
     static std::vector<uint8_t> Encode(int32_t width, int32_t height, const uint8_t* pixels,
                                        const Palette& palette);
-    // Writes the file, replacing any earlier content. True when every byte was written.
+    // Writes the file, replacing any earlier one whole. True when every byte was written;
+    // otherwise an earlier file stays as it was.
     static bool WriteTiff(const std::string& path, int32_t width, int32_t height,
                           const uint8_t* pixels, const Palette& palette);
 };

@@ -1,12 +1,14 @@
 #include "display/Palette.h"
 #include "display/TiffWriter.h"
 #include "support/TempDir.h"
+#include "support/posix/FileSizeLimit.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -78,6 +80,27 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
     EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("f.tif"), 4, 4, nullptr, Palette()));
     EXPECT_FALSE(std::filesystem::exists(dir.File("e.tif")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("f.tif")));
+}
+
+// A save stopped half-way (as on a full disk) leaves the older picture at the path whole and
+// no part of the new one beside it; a device is written to as it is, never replaced.
+TEST(TiffTest, ASaveThatCannotFinishLeavesTheOlderPictureWhole) {
+    TempDir dir;
+    const std::string path = dir.File("kept.tif");
+    ASSERT_TRUE(TiffWriter::WriteTiff(path, 64, 48, Image(64, 48).data(), Palette()));
+    const std::string before = dir.Read("kept.tif");
+    bool written = true;
+    {
+        const FileSizeLimit full(before.size() + 100);
+        ASSERT_TRUE(full.Set());
+        written = TiffWriter::WriteTiff(path, 640, 480, Image(640, 480).data(), Palette());
+    }
+    EXPECT_FALSE(written);
+    EXPECT_TRUE(dir.Read("kept.tif") == before) << "the older picture changed";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+
+    EXPECT_TRUE(TiffWriter::WriteTiff("/dev/null", 64, 48, Image(64, 48).data(), Palette()));
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
 }
 
 } // namespace vidrune::test
