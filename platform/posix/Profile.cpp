@@ -11,8 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <new>
 #include <optional>
@@ -50,7 +48,6 @@ struct FileContent {
     enum class Status { kAbsent, kRead, kUnusable };
     Status status = Status::kUnusable;
     std::string bytes;
-    struct stat info {};
 };
 
 // Plain system calls: outside a batch every key reads its file again, and a stream's
@@ -63,13 +60,14 @@ FileContent ReadWhole(const std::string& path) {
             file.status = FileContent::Status::kAbsent;
         return file;
     }
-    if (::fstat(fd, &file.info) != 0 || !S_ISREG(file.info.st_mode)) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return file;
     }
     try {
-        if (file.info.st_size > 0)
-            file.bytes.reserve(static_cast<size_t>(file.info.st_size));
+        if (info.st_size > 0)
+            file.bytes.reserve(static_cast<size_t>(info.st_size));
         char chunk[4096];
         for (;;) {
             const ssize_t got = ::read(fd, chunk, sizeof chunk);
