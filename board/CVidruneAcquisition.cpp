@@ -239,9 +239,11 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
     if (!complete)
         SetLastError(done ? 19 : 16);
     hold.unlock();
-    // An endless transfer would go on filling the ring after the last frame.
-    if (!complete || !counted)
-        FgXferAbort(transfer);
+    // Also after the last frame: its end callback may still be running (a stop can wake
+    // this thread after the callback marked the acquisition complete but before it set
+    // its events), and the abort waits for it. Its events would otherwise land in the next
+    // acquisition. An endless transfer would go on filling the ring as well.
+    FgXferAbort(transfer);
     return true;
 }
 
