@@ -31,11 +31,11 @@ public:
     static std::string FolderOf(const std::string& path);
     // The name appended to the folder with one separator between them.
     static std::string Join(const std::string& folder, const std::string& name);
-    // Puts a file holding exactly these bytes at the path: a new one, or a whole new one in
-    // place of an existing file, which keeps its mode (POSIX) or attributes (Windows), and
-    // a link pointing at it. A write stopped half-way (a full disk) leaves the old file as
-    // it was and no new one. A device or FIFO at the path is written to as it is. True
-    // when every byte was written.
+    // Puts a file holding exactly these bytes at the path, written beside it first, so that
+    // it appears whole: a new file, or one in place of an existing file that keeps its mode
+    // (POSIX) or attributes (Windows) and a link pointing at it. A write stopped half-way
+    // (a full disk) leaves an old file as it was and no new one. A device or FIFO at the
+    // path is written to as it is. True when every byte was written.
     static bool WriteWhole(const std::string& path, std::string_view bytes);
     // The path as the current working folder reads it, made independent of that folder;
     // unchanged when it is rooted already or the working folder cannot be had.

@@ -6,11 +6,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <system_error>
 
 namespace vidrune::platform {
@@ -28,33 +30,44 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// A new file: nothing to lose, so it is written in place, and removed when the write fails.
-bool WriteNewFile(const std::string& path, std::string_view bytes) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0)
-        return false;
-    const bool written = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written) {
-        ::unlink(path.c_str());
-        return false;
+// A file of its own beside the target, made as the process makes new files (0666 less the
+// umask), or -1. Its name is the target's with a suffix nobody else uses.
+int CreateBeside(const std::string& target, std::string& temporary) {
+    static std::atomic<uint32_t> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        temporary = target + "." + std::to_string(::getpid()) + "-" +
+                    std::to_string(serial.fetch_add(1)) + ".part";
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
     }
-    return true;
+    return -1;
 }
 
-// An existing file is replaced by a whole new one written beside it. The new one gets the
-// old one's mode and, where allowed, its owner; a link keeps pointing at it.
-bool ReplaceFile(const std::string& path, std::string_view bytes, const struct stat& old) {
-    std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr), &std::free);
-    if (!real)
-        return false;
-    std::string temporary = std::string(real.get()) + ".XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+// The new content goes into a file beside the target, which then takes the target's place
+// whole: nobody sees the file half-written, and a write stopped half-way (a full disk)
+// leaves an old file as it was. A replacement gets the old file's mode and, where allowed,
+// its owner; a link keeps pointing at it.
+bool WriteBesideAndMove(const std::string& path, std::string_view bytes, const struct stat* old) {
+    std::string target = path;
+    if (old != nullptr) {
+        std::unique_ptr<char, decltype(&std::free)> real(::realpath(path.c_str(), nullptr),
+                                                         &std::free);
+        if (!real)
+            return false;
+        target = real.get();
+    }
+    std::string temporary;
+    const int fd = CreateBeside(target, temporary);
     if (fd < 0)
         return false;
-    (void)!::fchown(fd, old.st_uid, old.st_gid); // only the owner's own ids or root succeed
-    const bool written =
-        ::fchmod(fd, old.st_mode & 07777) == 0 && WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), real.get()) != 0) {
+    bool written = true;
+    if (old != nullptr) {
+        (void)!::fchown(fd, old->st_uid, old->st_gid); // only the owner's own ids or root can
+        written = ::fchmod(fd, old->st_mode & 07777) == 0;
+    }
+    written = written && WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !written || std::rename(temporary.c_str(), target.c_str()) != 0) {
         ::unlink(temporary.c_str());
         return false;
     }
@@ -89,9 +102,9 @@ FileSystem::Kind FileSystem::KindOf(const std::string& path) {
 bool FileSystem::WriteWhole(const std::string& path, std::string_view bytes) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
-        return errno == ENOENT && WriteNewFile(path, bytes);
+        return errno == ENOENT && WriteBesideAndMove(path, bytes, nullptr);
     if (S_ISREG(info.st_mode))
-        return ReplaceFile(path, bytes, info);
+        return WriteBesideAndMove(path, bytes, &info);
     return !S_ISDIR(info.st_mode) && WriteThrough(path, bytes);
 }
 

@@ -38,21 +38,12 @@ bool WriteAll(HANDLE file, std::string_view bytes) {
     return true;
 }
 
-// Creates (or, for a device, opens) the file and writes the bytes; a new file that could
-// not be written whole is deleted.
+// Opens the file as the disposition says and writes the bytes through to the disk.
 bool WriteFileAt(const std::string& path, DWORD disposition, std::string_view bytes) {
-    bool written = false;
-    {
-        UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file.IsValid())
-            return false;
-        written = WriteAll(file.Get(), bytes) &&
-                  (::GetFileType(file.Get()) != FILE_TYPE_DISK || ::FlushFileBuffers(file.Get()));
-    }
-    if (!written && disposition != OPEN_EXISTING)
-        ::DeleteFileA(path.c_str());
-    return written;
+    UniqueHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.IsValid() && WriteAll(file.Get(), bytes) &&
+           (::GetFileType(file.Get()) != FILE_TYPE_DISK || ::FlushFileBuffers(file.Get()));
 }
 
 } // namespace
@@ -71,29 +62,26 @@ FileSystem::Kind FileSystem::KindOf(const std::string& path) {
 }
 
 bool FileSystem::WriteWhole(const std::string& path, std::string_view bytes) {
-    switch (KindOf(path)) {
-    case Kind::None:
-        return WriteFileAt(path, CREATE_NEW, bytes);
-    case Kind::Other:
-        return WriteFileAt(path, OPEN_EXISTING, bytes);
-    case Kind::Directory:
+    const Kind kind = KindOf(path);
+    if (kind == Kind::Directory)
         return false;
-    case Kind::File:
-        break;
-    }
-    // The new content goes into a file of its own beside the old one, which it then
-    // replaces with the old one's attributes.
+    if (kind == Kind::Other)
+        return WriteFileAt(path, OPEN_EXISTING, bytes);
+    // The new content goes into a file of its own beside the target, which then takes the
+    // target's place whole (with an old file's attributes): nobody sees it half-written.
     const std::string folder = FolderOf(Absolute(path));
     char temporary[MAX_PATH + 16] = {};
     if (folder.empty() || ::GetTempFileNameA(folder.c_str(), "vdr", 0, temporary) == 0)
         return false;
-    if (!WriteFileAt(temporary, TRUNCATE_EXISTING, bytes))
-        return false;
-    if (::ReplaceFileA(path.c_str(), temporary, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                       nullptr))
-        return true;
-    ::DeleteFileA(temporary);
-    return false;
+    const bool moved =
+        WriteFileAt(temporary, TRUNCATE_EXISTING, bytes) &&
+        (kind == Kind::File ? ::ReplaceFileA(path.c_str(), temporary, nullptr,
+                                             REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+                            : ::MoveFileExA(temporary, path.c_str(),
+                                            MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+    if (!moved)
+        ::DeleteFileA(temporary);
+    return moved;
 }
 
 std::string FileSystem::Absolute(const std::string& path) {
