@@ -120,8 +120,6 @@ private:
             // A stop that came before the loop ran must still end it.
             if (!quit)
                 QApplication::exec();
-            // A window that waited for its dialogs to return before it went.
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             std::lock_guard guard(lock_);
             app_ = nullptr;
             phase_ = Phase::Stopping;
