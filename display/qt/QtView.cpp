@@ -4,6 +4,7 @@
 #include "display/qt/ImageArea.h"
 #include "display/qt/PaletteImage.h"
 #include "display/qt/QtApplicationThread.h"
+#include "platform/Diagnostics.h"
 #include "platform/Event.h"
 
 #include <QApplication>
@@ -107,15 +108,19 @@ bool QtView::DisplayAvailable() {
     return HasEnv("QT_QPA_PLATFORM") || HasEnv("DISPLAY") || HasEnv("WAYLAND_DISPLAY");
 }
 
-QtView::QtView() {
+QtView::QtView(uint32_t answerMs) : answerMs_(answerMs) {
     if (QCoreApplication::instance() != nullptr) {
         usable_ = qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
-        return;
+    } else {
+        const std::string platforms = PlatformList();
+        appThread_ = std::make_unique<QtApplicationThread>(platforms);
+        usable_ = appThread_->Running() &&
+                  (platforms.empty() || appThread_->PlatformName() != kOffscreen);
     }
-    const std::string platforms = PlatformList();
-    appThread_ = std::make_unique<QtApplicationThread>(platforms);
-    usable_ =
-        appThread_->Running() && (platforms.empty() || appThread_->PlatformName() != kOffscreen);
+    // The application may be there and its loop still not run: on X11, Qt's accessibility
+    // bridge waits for the session bus as the loop starts, 25 s a call when the bus is hung.
+    if (usable_ && !RunOnWindowThread([] {}))
+        usable_ = false;
 }
 
 QtView::~QtView() {
@@ -123,26 +128,33 @@ QtView::~QtView() {
 }
 
 bool QtView::Usable() const {
-    return usable_;
+    return usable_ && !stalled_;
 }
 
-void QtView::RunOnWindowThread(const std::function<void()>& work) const {
+bool QtView::RunOnWindowThread(std::function<void()> work) const {
     QCoreApplication* app = QCoreApplication::instance();
     if (app == nullptr || !usable_)
-        return;
+        return false;
     if (OnApplicationThread()) {
         work();
-        return;
+        return true;
     }
     // Waiting on an event of our own rather than Qt's blocking connection keeps the hand-over
-    // visible to the thread checker; the event is set when the call ran or was dropped
-    // (an application that ended before it got to the call).
+    // visible to the thread checker, and lets the wait end. The event is set when the call
+    // ran or was dropped (an application that ended before it got to the call).
     auto done = std::make_shared<platform::Event>(platform::Event::Mode::ManualReset);
     auto signal = std::make_shared<DoneSignal>(done);
     QMetaObject::invokeMethod(
-        app, [&work, signal] { work(); }, Qt::QueuedConnection);
+        app, [work = std::move(work), signal] { work(); }, Qt::QueuedConnection);
     signal.reset();
-    done->Wait(platform::kInfinite);
+    if (stalled_)
+        return false;
+    if (done->Wait(answerMs_))
+        return true;
+    if (!stalled_.exchange(true))
+        platform::Diagnostics::DebugText(
+            "The display window's thread does not answer; the display goes on without it\n");
+    return false;
 }
 
 void QtView::PostToWindowThread(std::function<void()> work) const {
@@ -171,20 +183,22 @@ void QtView::WithWindow(std::function<void(DisplayWindow&)> work, bool wait) con
 }
 
 ScreenMetrics QtView::Metrics() const {
-    ScreenMetrics metrics;
-    RunOnWindowThread([&metrics] { metrics = ComputeMetrics(); });
-    return metrics;
+    auto metrics = std::make_shared<ScreenMetrics>();
+    if (!RunOnWindowThread([metrics] { *metrics = ComputeMetrics(); }))
+        return {};
+    return *metrics;
 }
 
 std::vector<MonitorInfo> QtView::Monitors() const {
-    std::vector<MonitorInfo> monitors;
-    RunOnWindowThread([&monitors] { monitors = ComputeMonitors(); });
-    return monitors;
+    auto monitors = std::make_shared<std::vector<MonitorInfo>>();
+    if (!RunOnWindowThread([monitors] { *monitors = ComputeMonitors(); }))
+        return {};
+    return *monitors;
 }
 
 bool QtView::Create(DisplayWindowEvents& events, const ViewPlacement& placement,
                     const std::string& title, uint32_t timeoutMs) {
-    if (!usable_)
+    if (!Usable())
         return false;
     DestroyWindow();
     auto request = std::make_shared<CreateRequest>();

@@ -4,6 +4,7 @@
 #include "display/qt/ImageArea.h"
 #include "display/qt/QtView.h"
 #include "platform/DynamicLibrary.h"
+#include "platform/Event.h"
 #include "qt/FakeWindowEvents.h"
 #include "qt/QtTestApp.h"
 #include "support/ScopedLocale.h"
@@ -12,17 +13,30 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMetaObject>
 #include <QThread>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace vidrune::test {
 namespace {
 
 using Factory = DisplayView* (*)();
+
+// Set by a test: the next application Qt makes has its loop held up before it serves any
+// call, as Qt's accessibility bridge is when the session bus does not answer.
+std::shared_ptr<platform::Event> holdNextLoop;
+
+void HoldTheLoopAtItsStart() {
+    if (auto release = std::exchange(holdNextLoop, nullptr))
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [release] { release->Wait(30000); },
+            Qt::QueuedConnection);
+}
 
 // Each case runs in a process without a Qt application of its own: the view starts one.
 class ViewThreadTest : public ::testing::Test {
@@ -128,6 +142,39 @@ TEST_F(ViewThreadTest, AHostThreadClosesTheWindowWhileTheUserIsInADialog) {
     view.reset();
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
     EXPECT_TRUE(events.saves.empty());
+}
+
+// A window thread that does not answer holds a host call up for the view's time limit, not
+// for ever, and the view then goes on without it; once the thread runs again the queued
+// calls find their state and the application still ends.
+TEST_F(ViewThreadTest, AWindowThreadThatDoesNotAnswerHoldsNoHostCallForEver) {
+    constexpr uint32_t kAnswerMs = 200;
+    auto release = std::make_shared<platform::Event>(platform::Event::Mode::ManualReset);
+    holdNextLoop = release;
+    qAddPreRoutine(HoldTheLoopAtItsStart);
+    EXPECT_FALSE(QtView(kAnswerMs).Usable());
+    release->Set();
+    // The held application ends as soon as its loop runs; a view then gets one of its own.
+    std::unique_ptr<QtView> view;
+    for (int i = 0; i < 500 && (view == nullptr || !view->Usable()); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        view = std::make_unique<QtView>(kAnswerMs);
+    }
+    ASSERT_TRUE(view->Usable());
+    const ViewPlacement placement = PlacementFor(*view, 320, 240);
+    ASSERT_TRUE(view->Create(events, placement, "Cam", 2000));
+
+    release = std::make_shared<platform::Event>(platform::Event::Mode::ManualReset);
+    view->PostToWindowThread([release] { release->Wait(30000); });
+    EXPECT_EQ(view->Metrics().screenWidth, 0);
+    EXPECT_TRUE(view->Monitors().empty());
+    view->SetTitle("Later");
+    EXPECT_FALSE(view->Usable());
+    EXPECT_FALSE(view->Create(events, placement, "Cam", 2000));
+    release->Set();
+    view->Destroy();
+    EXPECT_FALSE(view->Exists());
+    EXPECT_EQ(QCoreApplication::instance(), nullptr);
 }
 
 // An unreachable display, or a window thread the system refuses, is declined too, instead of
