@@ -1,9 +1,11 @@
 #include "tools/ImageWriter.h"
 
+#include "platform/FileSystem.h"
 #include "tools/GrayTiffEncoder.h"
 #include "tools/ToolError.h"
 
-#include <fstream>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vidrune::tool {
@@ -37,34 +39,27 @@ void ImageWriter::Write(const std::string& path, const FrameImage& frame) const 
 
 void ImageWriter::WriteTiff(const std::string& path, const FrameImage& frame) const {
     const std::vector<uint8_t> bytes = GrayTiffEncoder::Encode(frame, "vidrune-grab");
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw CannotWrite(path);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush())
-        throw CannotWrite(path);
+    WriteFile(path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
 void ImageWriter::WritePgm(const std::string& path, const FrameImage& frame) const {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw CannotWrite(path);
     const uint32_t maxval = frame.bytesPerPixel == 1 ? 255 : (1u << frame.resolution) - 1;
-    out << "P5\n" << frame.width << " " << frame.height << "\n" << maxval << "\n";
-    if (frame.bytesPerPixel == 1) {
-        out.write(reinterpret_cast<const char*>(frame.pixels.data()),
-                  static_cast<std::streamsize>(frame.pixels.size()));
-    } else {
-        // PGM holds two-byte samples with the high byte first.
-        std::vector<char> swapped(frame.pixels.size());
-        for (size_t i = 0; i + 1 < frame.pixels.size(); i += 2) {
-            swapped[i] = static_cast<char>(frame.pixels[i + 1]);
-            swapped[i + 1] = static_cast<char>(frame.pixels[i]);
-        }
-        out.write(swapped.data(), static_cast<std::streamsize>(swapped.size()));
+    std::string bytes = "P5\n" + std::to_string(frame.width) + " " + std::to_string(frame.height) +
+                        "\n" + std::to_string(maxval) + "\n";
+    const size_t header = bytes.size();
+    bytes.append(reinterpret_cast<const char*>(frame.pixels.data()), frame.pixels.size());
+    // PGM holds two-byte samples with the high byte first.
+    if (frame.bytesPerPixel != 1) {
+        for (size_t i = header; i + 1 < bytes.size(); i += 2)
+            std::swap(bytes[i], bytes[i + 1]);
     }
-    if (!out.flush())
+    WriteFile(path, bytes);
+}
+
+void ImageWriter::WriteFile(const std::string& path, std::string_view bytes) {
+    // Written beside the path and moved there whole: a run over an earlier one that fails
+    // (a full disk) keeps the earlier frame instead of leaving a cut-short file.
+    if (!platform::FileSystem::WriteWhole(path, bytes))
         throw CannotWrite(path);
 }
 

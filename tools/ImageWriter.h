@@ -3,6 +3,7 @@
 #include "tools/FrameImage.h"
 
 #include <string>
+#include <string_view>
 
 namespace vidrune::tool {
 
@@ -24,6 +25,7 @@ public:
 private:
     void WriteTiff(const std::string& path, const FrameImage& frame) const;
     void WritePgm(const std::string& path, const FrameImage& frame) const;
+    static void WriteFile(const std::string& path, std::string_view bytes);
 
     Format format_;
 };

@@ -6,6 +6,9 @@
 #include "support/SimBoardFiles.h"
 #include "tools/TiffReader.h"
 #include "vidrune.h"
+#if !defined(_WIN32)
+#include "support/posix/FileSizeLimit.h"
+#endif
 
 #include <gtest/gtest.h>
 
@@ -296,6 +299,34 @@ INSTANTIATE_TEST_SUITE_P(
         Call("MissingLibrary", GrabWith({"--library", "@libnothing.so"}), 2,
              {"cannot load the plug-in", "--library PATH"})),
     [](const auto& info) { return std::string(info.param.name); });
+
+#if !defined(_WIN32)
+// A run over an earlier one that cannot finish its files (a full disk) keeps the earlier
+// frames whole, in both formats, and says so.
+TEST_F(GrabToolTest, AWriteThatCannotFinishKeepsTheEarlierFrame) {
+    const std::string config = Config(Sensor());
+    for (const char* format : {"tiff", "pgm"}) {
+        const std::vector<std::string> args = {"grab",     config, "--frames", "1",
+                                               "--format", format, "--out",    out_};
+        ASSERT_EQ(Tool(args).status, 0) << format;
+        const std::string name =
+            std::string("out/frame-0000") + (format[0] == 't' ? ".tif" : ".pgm");
+        const std::string before = files.Dir().Read(name);
+        ProcessResult run;
+        {
+            const FileSizeLimit full(before.size() / 2);
+            ASSERT_TRUE(full.Set());
+            run = Tool(args);
+        }
+        EXPECT_EQ(run.status, 1) << format;
+        EXPECT_NE(run.err.find("cannot write " + files.Dir().File(name)), std::string::npos)
+            << run.err;
+        EXPECT_TRUE(files.Dir().Read(name) == before) << format << ": the earlier frame changed";
+        EXPECT_EQ(FilesWritten(), 1u) << format;
+        std::filesystem::remove(files.Dir().File(name));
+    }
+}
+#endif
 
 // A camera far faster than the tool reads, into a ring of two buffers. Once the ring has
 // overtaken the tool, it jumps a lap ahead instead of failing on every stale index, twice as
