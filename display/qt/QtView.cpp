@@ -128,7 +128,7 @@ QtView::~QtView() {
 }
 
 bool QtView::Usable() const {
-    return usable_ && !stalled_;
+    return usable_ && !stalled_->load();
 }
 
 bool QtView::RunOnWindowThread(std::function<void()> work) const {
@@ -145,15 +145,27 @@ bool QtView::RunOnWindowThread(std::function<void()> work) const {
     auto done = std::make_shared<platform::Event>(platform::Event::Mode::ManualReset);
     auto signal = std::make_shared<DoneSignal>(done);
     QMetaObject::invokeMethod(
-        app, [work = std::move(work), signal] { work(); }, Qt::QueuedConnection);
+        app,
+        [work = std::move(work), signal, stalled = stalled_] {
+            work();
+            // The thread answers again: later calls wait for it as before.
+            stalled->store(false);
+        },
+        Qt::QueuedConnection);
     signal.reset();
-    if (stalled_)
+    if (stalled_->load())
         return false;
     if (done->Wait(answerMs_))
         return true;
-    if (!stalled_.exchange(true))
-        platform::Diagnostics::DebugText(
-            "The display window's thread does not answer; the display goes on without it\n");
+    const bool wasStalled = stalled_->exchange(true);
+    // It may have answered just after the wait ended, before it was marked.
+    if (done->Wait(0)) {
+        stalled_->store(false);
+        return true;
+    }
+    if (!wasStalled)
+        platform::Diagnostics::DebugText("The display window's thread does not answer; calls go "
+                                         "on without it until it does\n");
     return false;
 }
 

@@ -22,7 +22,7 @@ public:
     static constexpr uint32_t kThreadEndMs = 1000;
     // How long a host call waits for the window thread. One that does not answer in that
     // time (an event loop held up as it starts, a host's GUI thread that waits for the very
-    // thread asking) is not waited for again: the display goes on without the window.
+    // thread asking) is not waited for again, and no window is made, until it answers.
     static constexpr uint32_t kAnswerMs = 10000;
 
     // Whether a window system is there to show a window on: a Qt application already,
@@ -34,8 +34,9 @@ public:
     QtView(const QtView&) = delete;
     QtView& operator=(const QtView&) = delete;
 
-    // False when no window thread could be started, it did not answer its first call, or
-    // Qt fell back to no screen at all although a display was expected.
+    // False when no window thread could be started or it did not answer its first call,
+    // while it does not answer, or when Qt fell back to no screen at all although a display
+    // was expected.
     bool Usable() const;
 
     ScreenMetrics Metrics() const override;
@@ -60,8 +61,8 @@ public:
     // The window, for code running on the window thread (tests); null when none.
     DisplayWindow* Window() const;
     // Runs work on the window thread and waits for it (at once when called there); false
-    // when it has not run, because there is no window thread or it did not answer in time.
-    // Work that was queued still runs once the thread gets to it, so it must own its state.
+    // when there is no window thread or it did not answer in time. Work that was queued
+    // still runs once the thread gets to it, so it must own its state.
     bool RunOnWindowThread(std::function<void()> work) const;
     // Queues work for the window thread without waiting.
     void PostToWindowThread(std::function<void()> work) const;
@@ -74,7 +75,9 @@ private:
     std::unique_ptr<QtApplicationThread> appThread_; // null in a Qt host
     const uint32_t answerMs_;
     std::atomic<bool> usable_{false};
-    mutable std::atomic<bool> stalled_{false};
+    // Set while the window thread has not answered a call in time; its queued calls share
+    // it, since they may run after the view is gone.
+    std::shared_ptr<std::atomic<bool>> stalled_ = std::make_shared<std::atomic<bool>>(false);
     mutable std::mutex windowLock_;
     DisplayWindow* window_ = nullptr;
 };

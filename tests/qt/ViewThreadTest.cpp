@@ -145,8 +145,8 @@ TEST_F(ViewThreadTest, AHostThreadClosesTheWindowWhileTheUserIsInADialog) {
 }
 
 // A window thread that does not answer holds a host call up for the view's time limit, not
-// for ever, and the view then goes on without it; once the thread runs again the queued
-// calls find their state and the application still ends.
+// for ever, and later calls do not wait for it; once it runs again, the queued calls find
+// their state and the view serves as before.
 TEST_F(ViewThreadTest, AWindowThreadThatDoesNotAnswerHoldsNoHostCallForEver) {
     constexpr uint32_t kAnswerMs = 200;
     auto release = std::make_shared<platform::Event>(platform::Event::Mode::ManualReset);
@@ -172,6 +172,14 @@ TEST_F(ViewThreadTest, AWindowThreadThatDoesNotAnswerHoldsNoHostCallForEver) {
     EXPECT_FALSE(view->Usable());
     EXPECT_FALSE(view->Create(events, placement, "Cam", 2000));
     release->Set();
+    // Once it answers again, calls wait for it as before.
+    for (int i = 0; i < 500 && !view->Usable(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_GT(view->Metrics().screenWidth, 0);
+    ASSERT_TRUE(view->Create(events, placement, "Again", 2000));
+    std::string title;
+    view->RunOnWindowThread([&] { title = view->Window()->windowTitle().toStdString(); });
+    EXPECT_EQ(title, "Again");
     view->Destroy();
     EXPECT_FALSE(view->Exists());
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
