@@ -86,7 +86,10 @@ int CVidrune::InitGrabBuffer(GrabBuffer& buffer) {
             uint64_t address = 0;
             RecordFgStatus(FgBufferGetPrm(buffer.buffer, FG_BUFFER_PRM_ADDRESS, &address));
             buffer.data = reinterpret_cast<uint8_t*>(static_cast<uintptr_t>(address));
-            return 1;
+            // A buffer whose memory the library does not give has no frame to hand out:
+            // taken for a whole one, every read of it would start at address 0.
+            if (!TakeFgError() && buffer.data != nullptr)
+                return 1;
         }
     }
     SetLastError(8);

@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <memory>
+#include <string>
+#include <string_view>
 
 namespace vidrune::test {
 
@@ -84,14 +86,18 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
     EXPECT_EQ(value, 0.0074);
 }
 
-// A set whose transfer the board library refuses fails with 9 and leaves no start to run on
-// a half-built one; one whose settings the board refuses fails with 12. A set of the value
-// in force must then carry it out rather than answer "unchanged".
+// A set whose buffers or transfer the board library refuses fails with 9 and leaves no start
+// to run on a half-built one; one whose settings the board refuses fails with 12. A set of
+// the value in force must then carry it out rather than answer "unchanged".
 TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceRebuilds) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    for (const char* call : {"FgXferNew", "FgXferConnect", "FgXferRegisterCallback"}) {
+    for (const char* call : {"FgBufferNew", "FgBufferGetPrm", "FgXferNew", "FgXferConnect",
+                             "FgXferRegisterCallback"}) {
         for (const auto& [name, value, original] :
              {std::tuple{"DATA SKIP", 2.0, 1.0}, {"WIDTH", 32.0, 64.0}, {"HEIGHT", 24.0, 48.0}}) {
+            // Only a new frame size makes new buffers.
+            if (std::string_view(call).starts_with("FgBuffer") && name == std::string("DATA SKIP"))
+                continue;
             SCOPED_TRACE(std::string(call) + ", " + name);
             fgsim::FailNextCall(call, FG_ERR_INJECTED);
             EXPECT_EQ(Set(name, value), 0);

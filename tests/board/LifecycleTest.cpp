@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "support/Environment.h"
 #include "support/FrameCheck.h"
+#include "support/LibraryOperations.h"
 #include "support/Scheduling.h"
 #include "support/ThreadRefusal.h"
 
@@ -204,6 +205,31 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
         EXPECT_EQ(plugin.OpenDevice(), 0);
         EXPECT_EQ(plugin.AcqGetLastError(), 0u);
         plugin.FreeDeviceResources();
+    }
+}
+
+// Wherever the board library refuses one of an open's operations, the open fails with a
+// code and leaves the device closed, or it opens a device that grabs; either way the next
+// open grabs.
+TEST_F(LifecycleTest, AnOpenTheLibraryRefusesAnywhereFailsOrGrabs) {
+    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
+    for (const char* operation : kLibraryOperations) {
+        SCOPED_TRACE(operation);
+        fgsim::FailNextCall(operation, FG_ERR_INJECTED);
+        const int32_t opened = plugin.OpenDevice();
+        fgsim::ClearFailures();
+        if (opened == 0) {
+            GrabsTheRightPixels();
+        } else {
+            EXPECT_EQ(plugin.AcqGetLastError(), static_cast<uint32_t>(opened));
+            double width = 0;
+            EXPECT_EQ(plugin.AcqDeviceQuery("WIDTH", &width), 0) << "open after a failed open";
+        }
+        plugin.AcquireStop();
+        EXPECT_EQ(plugin.CloseDevice(), 0);
+        ASSERT_EQ(plugin.OpenDevice(), 0) << plugin.AcqGetLastError();
+        GrabsTheRightPixels();
+        EXPECT_EQ(plugin.CloseDevice(), 0);
     }
 }
 

@@ -9,6 +9,7 @@
 // input are split between two host threads that run at once.
 #include "FgSimControl.h"
 #include "FuzzHost.h"
+#include "support/LibraryOperations.h"
 #include "support/Scheduling.h"
 #include "support/ThreadRefusal.h"
 
@@ -43,42 +44,6 @@ const char* const kNames[] = {
     "DATA SKIP", "TRIGGER MODE", "TRIGGER LEVEL", "DISPLAY MODE",      "MAN SHUTTER US",
     "DATA SIZE", "FRAMERATE",    "NAME",          "GRAB DATA BUFFERS", "START GRAB FIELD",
     "CAMERA",    "PIXEL SIZE",   "DISPLAY NAME",  "ROTATEDATA",        "MAX WIDTH"};
-
-// The board library's operations, any of which a board may refuse.
-const char* const kLibraryCalls[] = {"FgManGetLocalServer",
-                                     "FgManGetServerByName",
-                                     "FgManReleaseServer",
-                                     "FgManSetTimeout",
-                                     "FgAcqGetHandle",
-                                     "FgAcqRelease",
-                                     "FgAcqGetPrms",
-                                     "FgAcqSetPrms",
-                                     "FgAcqGetPrm",
-                                     "FgAcqSetPrm",
-                                     "FgAcqGetCap",
-                                     "FgCamNew",
-                                     "FgCamLoad",
-                                     "FgCamGetPrm",
-                                     "FgCamSetPrm",
-                                     "FgCamFree",
-                                     "FgVicNew",
-                                     "FgVicLoad",
-                                     "FgVicGetPrm",
-                                     "FgVicSetPrm",
-                                     "FgVicFree",
-                                     "FgBufferNew",
-                                     "FgBufferGetPrm",
-                                     "FgBufferFree",
-                                     "FgXferNew",
-                                     "FgXferAppend",
-                                     "FgXferSelect",
-                                     "FgXferRegisterCallback",
-                                     "FgXferConnect",
-                                     "FgXferSetPrm",
-                                     "FgXferStart",
-                                     "FgXferAbort",
-                                     "FgXferDisconnect",
-                                     "FgXferFree"};
 
 std::unique_ptr<FuzzHost> host;
 std::string config;
@@ -283,7 +248,8 @@ void Call(FuzzedDataProvider& in) {
         } else {
             // The library refuses its next such operation, in this call or a later one.
             vidrune::fgsim::FailNextCall(
-                kLibraryCalls[in.ConsumeIntegralInRange<size_t>(0, std::size(kLibraryCalls) - 1)],
+                vidrune::test::kLibraryOperations[in.ConsumeIntegralInRange<size_t>(
+                    0, std::size(vidrune::test::kLibraryOperations) - 1)],
                 FG_ERR_INJECTED);
             Call(in);
         }
