@@ -205,7 +205,8 @@ int CVidrune::InitializeDevice(const char* path) {
         return 0;
     }
     ConnectServers();
-    if (TakeFgError() || boardServer_ == 0) {
+    // Without the local server no buffer can be made: such a device would never open.
+    if (TakeFgError() || boardServer_ == 0 || localServer_ == 0) {
         SetLastError(7);
         return 0;
     }

@@ -10,12 +10,23 @@
 #include "support/ThreadRefusal.h"
 
 #include <algorithm>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vidrune::test {
 
 using LifecycleTest = BoardHost;
+
+// How many objects of each kind the board library holds.
+std::vector<size_t> LiveObjects() {
+    std::vector<size_t> counts;
+    for (FgObjectKind kind : {FG_KIND_SERVER, FG_KIND_ACQUISITION, FG_KIND_CAMERA, FG_KIND_VIC,
+                              FG_KIND_BUFFER, FG_KIND_TRANSFER})
+        counts.push_back(fgsim::LiveObjectCount(kind));
+    return counts;
+}
 using vidrune::fgsim::StallNextCall;
 using vidrune::platform::Clock;
 
@@ -208,28 +219,87 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
     }
 }
 
-// Wherever the board library refuses one of an open's operations, the open fails with a
-// code and leaves the device closed, or it opens a device that grabs; either way the next
-// open grabs.
-TEST_F(LifecycleTest, AnOpenTheLibraryRefusesAnywhereFailsOrGrabs) {
-    ASSERT_TRUE(Initialize(files.WriteSingle(SimCamera{}, SimMode{})));
-    for (const char* operation : kLibraryOperations) {
-        SCOPED_TRACE(operation);
-        fgsim::FailNextCall(operation, FG_ERR_INJECTED);
-        const int32_t opened = plugin.OpenDevice();
-        fgsim::ClearFailures();
-        if (opened == 0) {
+// Wherever the board library refuses one operation of a host call, the call fails with its
+// code or does what it answered it did: an open or a set leaves a device that grabs the
+// right pixels, a start brings frames, a close closes. Either way, once freed, the device
+// leaves none of the library's objects behind (unless the refusal was of a free) and starts
+// again.
+TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
+    const std::string config =
+        files.WriteSingle(SimCamera{.frameRate = 2000}, SimMode{.frameRate = "2000"});
+    auto grabsAtWidth = [&](uint32_t width) {
+        std::vector<uint8_t> frame;
+        ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
+        ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, width, 48, frame), 1)
+            << plugin.AcqGetLastError();
+        EXPECT_EQ(
+            CompareRegion(frame, FrameGeometry{.cropLeft = (64 - width) / 2}, 0, 0, width, 48, 1),
+            "");
+    };
+    auto opened = [&] { return Open(config); };
+    struct Step {
+        const char* name;
+        std::function<bool()> before;
+        std::function<bool()> call; // true: the call answered success
+        std::function<void()> works;
+    };
+    const Step steps[] = {
+        {"InitializeDevice", [] { return true; },
+         [&] { return plugin.InitializeDevice(config.c_str()) == 1; },
+         [&] {
+             ASSERT_EQ(plugin.SetCurrentInputDevice(
+                           plugin.GetInputDeviceId(plugin.GetFirstInputDeviceName())),
+                       1);
+             ASSERT_EQ(plugin.OpenDevice(), 0) << plugin.AcqGetLastError();
+             grabsAtWidth(64);
+         }},
+        {"OpenDevice", [&] { return Initialize(config); }, [&] { return plugin.OpenDevice() == 0; },
+         [&] { grabsAtWidth(64); }},
+        {"WIDTH", opened, [&] { return Set("WIDTH", 32) == 1; }, [&] { grabsAtWidth(32); }},
+        {"counted start", opened, [&] { return Acquire(2, true) == 1; },
+         [&] {
+             std::vector<uint8_t> frame;
+             ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1)
+                 << plugin.AcqGetLastError();
+             EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+         }},
+        {"continuous start", opened, [&] { return StartContinuous() == 1; },
+         [&] {
+             std::vector<uint8_t> frame;
+             EXPECT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, 64, 48, frame), 1)
+                 << plugin.AcqGetLastError();
+         }},
+        {"CloseDevice", [&] { return opened() && StartContinuous() == 1; },
+         [&] { return plugin.CloseDevice() == 0; },
+         [&] {
+             double width = 0;
+             EXPECT_EQ(plugin.AcqDeviceQuery("WIDTH", &width), 0);
+         }},
+        {"FreeDeviceResources", [&] { return opened() && StartContinuous() == 1; },
+         [&] { return plugin.FreeDeviceResources() == 0; }, [] {}},
+    };
+    for (const Step& step : steps) {
+        for (const char* operation : kLibraryOperations) {
+            SCOPED_TRACE(std::string(step.name) + ", " + operation);
+            // What a refused free left behind earlier stays the library's.
+            const std::vector<size_t> live = LiveObjects();
+            ASSERT_TRUE(step.before());
+            fgsim::FailNextCall(operation, FG_ERR_INJECTED);
+            const bool answered = step.call();
+            fgsim::ClearFailures();
+            if (answered)
+                step.works();
+            else
+                EXPECT_NE(plugin.AcqGetLastError(), 0u) << "failed without a code";
+            EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+            const std::string_view refused(operation);
+            if (refused.find("Free") == refused.npos && refused.find("Release") == refused.npos) {
+                EXPECT_EQ(LiveObjects(), live) << "objects left by kind";
+            }
+            ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
             GrabsTheRightPixels();
-        } else {
-            EXPECT_EQ(plugin.AcqGetLastError(), static_cast<uint32_t>(opened));
-            double width = 0;
-            EXPECT_EQ(plugin.AcqDeviceQuery("WIDTH", &width), 0) << "open after a failed open";
+            EXPECT_EQ(plugin.FreeDeviceResources(), 0);
         }
-        plugin.AcquireStop();
-        EXPECT_EQ(plugin.CloseDevice(), 0);
-        ASSERT_EQ(plugin.OpenDevice(), 0) << plugin.AcqGetLastError();
-        GrabsTheRightPixels();
-        EXPECT_EQ(plugin.CloseDevice(), 0);
     }
 }
 
