@@ -227,16 +227,30 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
 TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
     const std::string config =
         files.WriteSingle(SimCamera{.frameRate = 2000}, SimMode{.frameRate = "2000"});
-    auto grabsAtWidth = [&](uint32_t width) {
+    // Frame 1 of a new counted grab, read whole: camera frame `n` as `seen` shows it.
+    auto grabs = [&](const FrameGeometry& seen, uint32_t width, uint32_t n) {
         std::vector<uint8_t> frame;
         ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
         ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, width, 48, frame), 1)
             << plugin.AcqGetLastError();
-        EXPECT_EQ(
-            CompareRegion(frame, FrameGeometry{.cropLeft = (64 - width) / 2}, 0, 0, width, 48, 1),
-            "");
+        EXPECT_EQ(CompareRegion(frame, seen, 0, 0, width, 48, n), "");
+    };
+    auto grabsAtWidth = [&](uint32_t width) {
+        grabs(FrameGeometry{.cropLeft = (64 - width) / 2}, width, 1);
     };
     auto opened = [&] { return Open(config); };
+    auto live = [&] { return opened() && StartContinuous() == 1; };
+    // The next frame of a continuous acquisition, read whole, is some camera frame.
+    auto showsAFrameAtWidth = [&](uint32_t width) {
+        std::vector<uint8_t> frame;
+        ASSERT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, width, 48, frame), 1)
+            << plugin.AcqGetLastError();
+        const FrameGeometry seen{.cropLeft = (64 - width) / 2};
+        uint32_t n = 0;
+        while (n < 100000 && !CompareRegion(frame, seen, 0, 0, width, 48, n).empty())
+            ++n;
+        EXPECT_LT(n, 100000u) << "no camera frame at width " << width;
+    };
     struct Step {
         const char* name;
         std::function<bool()> before;
@@ -256,6 +270,10 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
         {"OpenDevice", [&] { return Initialize(config); }, [&] { return plugin.OpenDevice() == 0; },
          [&] { grabsAtWidth(64); }},
         {"WIDTH", opened, [&] { return Set("WIDTH", 32) == 1; }, [&] { grabsAtWidth(32); }},
+        {"DATA SKIP", opened, [&] { return Set("DATA SKIP", 2) == 1; },
+         [&] { grabs(FrameGeometry{}, 64, 2); }},
+        {"X DATA SCALE", opened, [&] { return Set("X DATA SCALE", 2) == 1; },
+         [&] { grabs(FrameGeometry{.xs = 2}, 32, 1); }},
         {"counted start", opened, [&] { return Acquire(2, true) == 1; },
          [&] {
              std::vector<uint8_t> frame;
@@ -264,19 +282,16 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
              EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
          }},
         {"continuous start", opened, [&] { return StartContinuous() == 1; },
-         [&] {
-             std::vector<uint8_t> frame;
-             EXPECT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, 64, 48, frame), 1)
-                 << plugin.AcqGetLastError();
-         }},
-        {"CloseDevice", [&] { return opened() && StartContinuous() == 1; },
-         [&] { return plugin.CloseDevice() == 0; },
+         [&] { showsAFrameAtWidth(64); }},
+        {"WIDTH while live", live, [&] { return Set("WIDTH", 32) == 1; },
+         [&] { showsAFrameAtWidth(32); }},
+        {"AcquireStop", live, [&] { return plugin.AcquireStop() == 1; }, [&] { grabsAtWidth(64); }},
+        {"CloseDevice", live, [&] { return plugin.CloseDevice() == 0; },
          [&] {
              double width = 0;
              EXPECT_EQ(plugin.AcqDeviceQuery("WIDTH", &width), 0);
          }},
-        {"FreeDeviceResources", [&] { return opened() && StartContinuous() == 1; },
-         [&] { return plugin.FreeDeviceResources() == 0; }, [] {}},
+        {"FreeDeviceResources", live, [&] { return plugin.FreeDeviceResources() == 0; }, [] {}},
     };
     for (const Step& step : steps) {
         for (const char* operation : kLibraryOperations) {
