@@ -13,10 +13,12 @@ void FaultInjector::FailNext(const std::string& operation, FgStatus status) {
         pending_[operation] = status;
 }
 
-void FaultInjector::Clear() {
+size_t FaultInjector::Clear() {
     std::lock_guard lock(mutex_);
+    const size_t pending = pending_.size();
     pending_.clear();
     stalls_.clear();
+    return pending;
 }
 
 void FaultInjector::StallNext(const std::string& operation, uint32_t milliseconds) {

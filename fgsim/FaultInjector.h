@@ -13,7 +13,8 @@ class FaultInjector {
 public:
     // status 0 withdraws a pending failure.
     void FailNext(const std::string& operation, FgStatus status);
-    void Clear();
+    // Withdraws every order; returns how many failures were still pending.
+    size_t Clear();
     // The next call of the operation first blocks for the time given, as a driver call that
     // hangs does.
     void StallNext(const std::string& operation, uint32_t milliseconds);

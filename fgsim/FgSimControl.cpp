@@ -15,8 +15,8 @@ void StallNextCall(const char* operation, uint32_t milliseconds) {
         Library::Instance().Faults().StallNext(operation, milliseconds);
 }
 
-void ClearFailures() {
-    Library::Instance().Faults().Clear();
+size_t ClearFailures() {
+    return Library::Instance().Faults().Clear();
 }
 
 size_t LiveObjectCount(FgObjectKind kind) {

@@ -18,8 +18,8 @@ struct TransferCounts {
 // The next call of the named operation (e.g. "FgXferStart") fails with status, before it
 // does anything; status 0 withdraws the order. FgManGetLocalServer then gives 0.
 FG_API void FailNextCall(const char* operation, FgStatus status);
-// Withdraws every ordered failure.
-FG_API void ClearFailures();
+// Withdraws every ordered failure; returns how many no call had met yet.
+FG_API size_t ClearFailures();
 // The next call of the named operation blocks for the given time before it runs.
 FG_API void StallNextCall(const char* operation, uint32_t milliseconds);
 // Live objects of that kind, to find leaks.

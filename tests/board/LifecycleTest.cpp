@@ -240,11 +240,17 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
     };
     auto opened = [&] { return Open(config); };
     auto live = [&] { return opened() && StartContinuous() == 1; };
-    // The next frame of a continuous acquisition, read whole, is some camera frame.
+    // The next frame of a continuous acquisition, read whole, is some camera frame. At this
+    // rate the board may refill the slot during the copy (17): such pixels are read again.
     auto showsAFrameAtWidth = [&](uint32_t width) {
         std::vector<uint8_t> frame;
-        ASSERT_EQ(Read(VIDRUNE_READ_CURRENT, 0, 0, 0, width, 48, frame), 1)
-            << plugin.AcqGetLastError();
+        int read = 0;
+        for (int tries = 0; tries < 10 && read == 0; ++tries) {
+            read = Read(VIDRUNE_READ_CURRENT, 0, 0, 0, width, 48, frame);
+            if (read == 0 && plugin.AcqGetLastError() != 17)
+                break;
+        }
+        ASSERT_EQ(read, 1) << plugin.AcqGetLastError();
         const FrameGeometry seen{.cropLeft = (64 - width) / 2};
         uint32_t n = 0;
         while (n < 100000 && !CompareRegion(frame, seen, 0, 0, width, 48, n).empty())
@@ -301,7 +307,12 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
             ASSERT_TRUE(step.before());
             fgsim::FailNextCall(operation, FG_ERR_INJECTED);
             const bool answered = step.call();
-            fgsim::ClearFailures();
+            if (fgsim::ClearFailures() != 0) {
+                // The call makes no such library call: it simply works.
+                EXPECT_TRUE(answered) << plugin.AcqGetLastError();
+                EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+                continue;
+            }
             if (answered)
                 step.works();
             else
