@@ -128,6 +128,8 @@ private:
     int StartContinuousAcquisition();
     int StopNormalAcquisition();
     int StopContinuousAcquisition();
+    // Aborts a transfer whose ending abort was refused; false when the library refuses again.
+    bool EndTransferLeftRunning();
     bool WaitForCameraSignal();
     // The events the grab thread waits on and signals, shared with it so that they outlive
     // a device that stopped waiting for the thread.
@@ -243,6 +245,9 @@ private:
     // Set by the grab thread before it signals the start: the library did not start the
     // transfer, so no frame will come.
     std::atomic<bool> transferRefused_{false};
+    // The library refused the abort that ends an acquisition: the transfer may still be
+    // filling the ring. Set by the device's threads, cleared by the abort of a host call.
+    std::atomic<bool> transferLeftRunning_{false};
     std::unique_ptr<platform::Thread> grabThread_;
     std::unique_ptr<platform::Thread> liveThread_;
     std::shared_ptr<ThreadLink> grabLink_;

@@ -100,12 +100,14 @@ int CVidrune::StartNormalAcquisition(const AcquireRequest& request) {
         SetLastError(7);
         return 0;
     }
-    AcquireStop();
+    const bool stopped = AcquireStop() != 0;
     if (!idleEvent_->Wait(kIdleBeforeStartMs)) {
         SetLastError(5);
         platform::Diagnostics::DebugText("Timeout waiting for end of previous acquisition\n");
         return 0;
     }
+    if (!stopped && transferLeftRunning_)
+        return 0; // its 5 stays: the board goes on filling the ring
     // A stopped earlier acquisition leaves its own code behind; it is not this start's.
     SetLastError(0);
     const int32_t count = request.frameCount;
@@ -243,7 +245,12 @@ bool CVidrune::RunNormalAcquisition(ThreadLink& link, const GrabEvents& events) 
     // this thread after the callback marked the acquisition complete but before it set
     // its events), and the abort waits for it. Its events would otherwise land in the next
     // acquisition. An endless transfer would go on filling the ring as well.
-    FgXferAbort(transfer);
+    const bool aborted = FgXferAbort(transfer) == FG_OK;
+    hold.lock();
+    if (!link.Attached(hold))
+        return false;
+    if (!aborted)
+        transferLeftRunning_ = true;
     return true;
 }
 
@@ -359,7 +366,10 @@ void CVidrune::LiveThreadProc(ThreadLink& link, const std::shared_ptr<platform::
         const uint32_t took = Clock::TickCount() - start;
         stop = stopEvent->Wait(took <= kLivePeriodMs ? kLivePeriodMs - took : 1);
     }
-    RecordFgStatus(FgXferAbort(transfer));
+    const bool aborted = RecordFgStatus(FgXferAbort(transfer)) == FG_OK;
+    hold.lock();
+    if (link.Attached(hold) && !aborted)
+        transferLeftRunning_ = true;
 }
 
 int CVidrune::AcquireStop() {
@@ -367,7 +377,8 @@ int CVidrune::AcquireStop() {
     int result = 0;
     switch (acquisitionState_) {
     case kIdle:
-        return 1;
+        result = 1;
+        break;
     case kNormal:
         result = StopNormalAcquisition();
         break;
@@ -380,12 +391,30 @@ int CVidrune::AcquireStop() {
         result = liveThread_ ? StopContinuousAcquisition() : StopNormalAcquisition();
         break;
     }
+    // Stopped only once the board no longer fills the ring: its late frames would land in
+    // the next acquisition's counts.
+    if (result && !EndTransferLeftRunning()) {
+        SetLastError(5);
+        result = 0;
+    }
     if (!result) {
         acquisitionState_ = kFault;
         return 0;
     }
     acquisitionState_ = kIdle;
     return result;
+}
+
+bool CVidrune::EndTransferLeftRunning() {
+    if (!transferLeftRunning_)
+        return true;
+    // The abort also waits for a frame callback still running.
+    if (transfer_ != 0 && RecordFgStatus(FgXferAbort(transfer_)) != FG_OK) {
+        TakeFgError();
+        return false;
+    }
+    transferLeftRunning_ = false;
+    return true;
 }
 
 int CVidrune::StopNormalAcquisition() {

@@ -291,7 +291,17 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
          [&] { showsAFrameAtWidth(64); }},
         {"WIDTH while live", live, [&] { return Set("WIDTH", 32) == 1; },
          [&] { showsAFrameAtWidth(32); }},
-        {"AcquireStop", live, [&] { return plugin.AcquireStop() == 1; }, [&] { grabsAtWidth(64); }},
+        {"AcquireStop", live, [&] { return plugin.AcquireStop() == 1; },
+         [&] {
+             // Stopped: the board no longer fills the ring.
+             std::vector<uint8_t> before;
+             std::vector<uint8_t> after;
+             ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, before), 1);
+             Clock::Sleep(20);
+             ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, after), 1);
+             EXPECT_TRUE(before == after) << "frames still come after the stop";
+             grabsAtWidth(64);
+         }},
         {"CloseDevice", live, [&] { return plugin.CloseDevice() == 0; },
          [&] {
              double width = 0;
