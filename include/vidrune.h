@@ -551,7 +551,8 @@ VIDRUNE_API int32_t ReadDevice(ReadRequest* request);
 /*
  * Stops the running acquisition. 1 when nothing ran or it stopped. 0 when it would not
  * stop in time (continuous: 5; counted: no new code) and on every call after such a
- * failure (12). Does not clear the last error: a counted acquisition stopped before its
+ * failure (12); also 0 with 5 while the board refuses to end the transfer that filled the
+ * ring. Does not clear the last error: a counted acquisition stopped before its
  * last frame leaves 19, set by the device's thread.
  */
 VIDRUNE_API int32_t AcquireStop(void);
