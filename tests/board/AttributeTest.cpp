@@ -1,6 +1,7 @@
 // The board's attributes as the host sets them through the exports.
 #include "BoardHost.h"
 #include "FgSimControl.h"
+#include "support/LibraryOperations.h"
 
 #include <cmath>
 #include <memory>
@@ -96,7 +97,9 @@ TEST_F(AttributeTest, ASetTheLibraryCannotCarryOutFailsAndASetOfTheValueInForceR
         for (const auto& [name, value, original] :
              {std::tuple{"DATA SKIP", 2.0, 1.0}, {"WIDTH", 32.0, 64.0}, {"HEIGHT", 24.0, 48.0}}) {
             // Only a new frame size makes new buffers.
-            if (std::string_view(call).starts_with("FgBuffer") && name == std::string("DATA SKIP"))
+            if ((std::string_view(call).starts_with("FgBuffer") &&
+                 name == std::string("DATA SKIP")) ||
+                RefusalWaitsForAUser(call))
                 continue;
             SCOPED_TRACE(std::string(call) + ", " + name);
             fgsim::FailNextCall(call, FG_ERR_INJECTED);

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -309,8 +310,19 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
          }},
         {"FreeDeviceResources", live, [&] { return plugin.FreeDeviceResources() == 0; }, [] {}},
     };
-    for (const Step& step : steps) {
-        for (const char* operation : kLibraryOperations) {
+#if defined(_WIN32)
+    // An open and a grab take some 170 ms under Wine: each step there refuses every third
+    // operation, a different third for each step.
+    constexpr size_t kEvery = 3;
+#else
+    constexpr size_t kEvery = 1;
+#endif
+    for (size_t s = 0; s < std::size(steps); ++s) {
+        const Step& step = steps[s];
+        for (size_t o = s % kEvery; o < std::size(kLibraryOperations); o += kEvery) {
+            const char* operation = kLibraryOperations[o];
+            if (RefusalWaitsForAUser(operation))
+                continue;
             SCOPED_TRACE(std::string(step.name) + ", " + operation);
             // What a refused free left behind earlier stays the library's.
             const std::vector<size_t> live = LiveObjects();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace vidrune::test {
 
 // The board library's operations, any of which a board may refuse.
@@ -37,5 +39,17 @@ inline constexpr const char* kLibraryOperations[] = {"FgManGetLocalServer",
                                                      "FgXferAbort",
                                                      "FgXferDisconnect",
                                                      "FgXferFree"};
+
+// On Windows the plug-in's messages are message boxes that wait for a user, so there a test
+// through the exports cannot refuse the operations whose refusal shows one ("DMA Memory
+// Allocation Error").
+inline bool RefusalWaitsForAUser(std::string_view operation) {
+#if defined(_WIN32)
+    return operation == "FgBufferNew" || operation == "FgBufferGetPrm";
+#else
+    (void)operation;
+    return false;
+#endif
+}
 
 } // namespace vidrune::test
