@@ -16,7 +16,7 @@
 #include <QMetaObject>
 #include <QThread>
 #include <chrono>
-#include <cstdio>
+#include <clocale>
 #include <cstdlib>
 #include <memory>
 #include <thread>
@@ -55,7 +55,12 @@ protected:
     FakeWindowEvents events;
 };
 
+// Qt applies the environment's locale to the process it starts in. A host that kept the "C"
+// locale must still write and read its own numbers with a decimal point.
 TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheView) {
+    const ScopedLocale host("C");
+    if (ScopedLocale(ScopedLocale::kGerman).Available())
+        setenv("LC_ALL", ScopedLocale::kGerman, 1);
     std::unique_ptr<DisplayView> view(create());
     ASSERT_NE(view, nullptr);
     ASSERT_NE(QCoreApplication::instance(), nullptr);
@@ -93,14 +98,17 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     // the saturated entry's red are the window test's.
     Palette palette;
     std::vector<uint8_t> bitmap(160 * 120, 200);
-    std::thread update([&] { view->Present(bitmap.data(), 160, 120, 160, palette); });
-    update.join();
+    std::thread([&] { view->Present(bitmap.data(), 160, 120, 160, palette); }).join();
     QImage shown;
     // Repaints are queued; a second round trip lets the first one run.
     qtView->RunOnWindowThread([] {});
     qtView->RunOnWindowThread([&] { shown = qtView->Window()->Area()->grab().toImage(); });
     ASSERT_EQ(shown.width(), 320);
     EXPECT_EQ(shown.pixelColor(160, 120), QColor(200, 200, 200));
+    // The application started and drew: every category of the host's locale is still its
+    // own, so numbers read with a decimal point.
+    EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
+    EXPECT_EQ(std::strtod("29.97", nullptr), 29.97);
 
     QThread* const windowThread = QCoreApplication::instance()->thread();
     view.reset();
@@ -113,21 +121,12 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     ASSERT_NE(view, nullptr);
     ASSERT_NE(QCoreApplication::instance(), nullptr);
     EXPECT_EQ(QCoreApplication::instance()->thread(), windowThread);
-    EXPECT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
-    view->Destroy();
-    EXPECT_FALSE(view->Exists());
-    view.reset();
-    EXPECT_EQ(QCoreApplication::instance(), nullptr);
-}
-
-// A host thread ends the view (as freeing the device does) while the user has the window's
-// Save dialog open on the window thread: the call returns, the dialog ends without saving,
-// and the application ends with the view.
-TEST_F(ViewThreadTest, AHostThreadClosesTheWindowWhileTheUserIsInADialog) {
-    std::unique_ptr<DisplayView> view(create());
-    ASSERT_NE(view, nullptr);
-    auto* qtView = dynamic_cast<QtView*>(view.get());
+    qtView = dynamic_cast<QtView*>(view.get());
     ASSERT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
+
+    // A host thread ends this view (as freeing the device does) while the user has the
+    // window's Save dialog open on the window thread: the call returns, the dialog ends
+    // without saving, and the application ends with the view.
     view->SetSaveAndPrintEnabled(true);
     qtView->PostToWindowThread(
         [qtView] { qtView->Window()->ExecuteCommand(DisplayWindow::kSave); });
@@ -142,6 +141,7 @@ TEST_F(ViewThreadTest, AHostThreadClosesTheWindowWhileTheUserIsInADialog) {
     view.reset();
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
     EXPECT_TRUE(events.saves.empty());
+    unsetenv("LC_ALL");
 }
 
 // A window thread that does not answer holds a host call up for the view's time limit, not
@@ -206,29 +206,6 @@ TEST_F(ViewThreadTest, FactoryDeclinesWithoutADisplayOrItsThreadOrWhenHeadlessIs
     setenv("DISPLAY", ":97", 1);
     EXPECT_EQ(create(), nullptr);
     EXPECT_EQ(QCoreApplication::instance(), nullptr);
-}
-
-// Qt applies the environment's locale to the process it starts in. A host that kept the "C"
-// locale must still write and read its own numbers with a decimal point.
-TEST_F(ViewThreadTest, TheViewsApplicationLeavesTheHostsLocaleAsItWas) {
-    if (!ScopedLocale(ScopedLocale::kGerman).Available())
-        GTEST_SKIP() << "locale " << ScopedLocale::kGerman << " is not installed";
-    const ScopedLocale host("C");
-    setenv("LC_ALL", ScopedLocale::kGerman, 1);
-    std::unique_ptr<DisplayView> view(create());
-    ASSERT_NE(view, nullptr);
-    ASSERT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
-    std::vector<uint8_t> bitmap(160 * 120, 90);
-    view->Present(bitmap.data(), 160, 120, 160, Palette{});
-    dynamic_cast<QtView&>(*view).RunOnWindowThread([] {});
-
-    EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
-    char text[8];
-    std::snprintf(text, sizeof text, "%.1f", 1.5);
-    EXPECT_STREQ(text, "1.5");
-    EXPECT_EQ(std::strtod("29.97", nullptr), 29.97);
-    view.reset();
-    unsetenv("LC_ALL");
 }
 
 } // namespace
