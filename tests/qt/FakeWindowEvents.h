@@ -32,11 +32,9 @@ public:
     }
     bool OnSnapshot(bool includeOverlay, std::vector<uint8_t>& pixels, int32_t& width,
                     int32_t& height) override {
+        // Which choice came is recorded; the pixels are the display's to compose.
         snapshots.push_back(includeOverlay);
-        // The 8-bit image, with the overlay ORed in when asked.
         pixels = image;
-        for (size_t i = 0; includeOverlay && i < pixels.size() && i < overlay.size(); ++i)
-            pixels[i] |= overlay[i];
         width = imageWidth;
         height = imageHeight;
         return !pixels.empty();
@@ -50,7 +48,6 @@ public:
     int32_t imageWidth = 0;
     int32_t imageHeight = 0;
     std::vector<uint8_t> image;
-    std::vector<uint8_t> overlay;
 
     std::vector<int32_t> zooms;
     int restarts = 0;
