@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <climits>
 #include <cstdint>
 #include <numeric>
 #include <random>
@@ -287,19 +286,20 @@ TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
     ImageScaler scaler; // one scaler across sizes: its column plan must follow them
     for (const auto& s : sizes) {
         const std::vector<uint8_t> src = Sparse(static_cast<size_t>(s[2]) * s[3], 3);
-        const std::vector<uint8_t> decimated = ReferenceShrink(s[0], s[1], s[2], s[3], src, false);
-        std::vector<uint8_t> dst(src.size() + 1, 0xEE);
-        scaler.Decimate(s[0], s[1], s[2], s[3], src.data(), dst.data());
-        EXPECT_TRUE(std::equal(decimated.begin(), decimated.end(), dst.begin()))
-            << "decimate " << s[0] << "x" << s[1] << " from " << s[2] << "x" << s[3];
-        EXPECT_EQ(dst[decimated.size()], 0xEE);
-        if (s[0] == 0 || s[3] == 0)
-            continue; // nothing to reduce into
-        const std::vector<uint8_t> reduced = ReferenceShrink(s[0], s[1], s[2], s[3], src, true);
-        std::fill(dst.begin(), dst.end(), 0xEE);
-        scaler.ReduceOverlay(s[0], s[1], s[2], s[3], src.data(), dst.data());
-        EXPECT_TRUE(std::equal(reduced.begin(), reduced.end(), dst.begin()))
-            << "reduce " << s[0] << "x" << s[1] << " from " << s[2] << "x" << s[3];
+        // Nothing to reduce into without width or source rows.
+        for (const bool reduce : {false, true}) {
+            if (reduce && (s[0] == 0 || s[3] == 0))
+                continue;
+            const std::vector<uint8_t> expected =
+                ReferenceShrink(s[0], s[1], s[2], s[3], src, reduce);
+            std::vector<uint8_t> dst(src.size() + 1, 0xEE);
+            (scaler.*(reduce ? &ImageScaler::ReduceOverlay : &ImageScaler::Decimate))(
+                s[0], s[1], s[2], s[3], src.data(), dst.data());
+            EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin()))
+                << (reduce ? "reduce " : "decimate ") << s[0] << "x" << s[1] << " from " << s[2]
+                << "x" << s[3];
+            EXPECT_EQ(dst[expected.size()], 0xEE);
+        }
     }
 }
 

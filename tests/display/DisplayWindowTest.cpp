@@ -29,13 +29,6 @@ namespace {
 // A pixel of camera frame n at (x, y) of the image, as the display converts it to 8 bits.
 using PixelOf = std::function<uint8_t(uint32_t x, uint32_t y, uint32_t n)>;
 
-struct Box {
-    int32_t left, top, width, height;
-    bool Contains(int32_t x, int32_t y) const {
-        return x >= left && x < left + width && y >= top && y < top + height;
-    }
-};
-
 class DisplayWindowTest : public ::testing::Test {
 protected:
     void SetUp() override { Environment::SetSettingsFolder(files.Dir().Path()); }
@@ -60,7 +53,7 @@ protected:
     static std::optional<uint32_t> FrameOf(const std::vector<uint8_t>& pixels, int32_t width,
                                            int32_t height, const PixelOf& pixel,
                                            const Palette::GrayTable* table, uint32_t step = 1,
-                                           Box overlay = {}) {
+                                           Rect overlay = {}) {
         if (width == 0 || height == 0)
             return std::nullopt;
         const uint32_t first = step - 1;
@@ -69,9 +62,9 @@ protected:
             for (int32_t y = 0; y < height && all; ++y)
                 for (int32_t x = 0; x < width && all; ++x) {
                     const uint8_t value = pixel(first + step * x, first + step * y, n);
-                    const uint8_t shown = overlay.Contains(x, y) ? 255
-                                          : table != nullptr     ? (*table)[value]
-                                                                 : value;
+                    const bool white = x >= overlay.left && x < overlay.right && y >= overlay.top &&
+                                       y < overlay.bottom;
+                    const uint8_t shown = white ? 255 : table != nullptr ? (*table)[value] : value;
                     all = pixels[static_cast<size_t>(y * width + x)] == shown;
                 }
             if (all)
@@ -80,7 +73,7 @@ protected:
         return std::nullopt;
     }
 
-    std::optional<uint32_t> ShownFrame(const PixelOf& pixel, uint32_t step = 1, Box overlay = {}) {
+    std::optional<uint32_t> ShownFrame(const PixelOf& pixel, uint32_t step = 1, Rect overlay = {}) {
         int32_t width = 0, height = 0;
         const std::vector<uint8_t> screen = view->Screen(width, height);
         return FrameOf(screen, width, height, pixel, &palette.GrayToPalette(), step, overlay);
@@ -125,7 +118,7 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameTwentyTimesASecondUntilTheStopAndNo
     ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
     Clock::Sleep(2000);
     const uint32_t draws = window->Draws() - before;
-    const auto frame = ShownFrame(Pattern8, 1, Box{10, 5, 8, 4});
+    const auto frame = ShownFrame(Pattern8, 1, Rect{10, 5, 18, 9});
     const uint32_t start = Clock::TickCount();
     ASSERT_EQ(device.AcquireStop(), 1); // waits for the draw under way, briefly
     EXPECT_LT(Clock::TickCount() - start, 1000u);

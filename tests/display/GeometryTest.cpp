@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <tuple>
+#include <utility>
 
 namespace vidrune::test {
 
@@ -40,6 +41,13 @@ WindowSizes Sizes(int clientWidth, int clientHeight) {
 
 DisplaySettingsValues Values(int left, int top, int width, int state, int onTop) {
     return DisplaySettingsValues{left, top, width, state, onTop};
+}
+
+// Whether loading `key` over `values` found a usable position, and the values it left.
+std::pair<bool, DisplaySettingsValues> Load(const SettingsKey& key, DisplaySettingsValues values,
+                                            const MonitorLayout& monitors) {
+    const bool found = DisplaySettings::Load(key, kAspect, monitors, values);
+    return {found, values};
 }
 
 // Every test gets its own application-data folder; the user's is never touched.
@@ -201,9 +209,8 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
     Environment::SetSettingsFolder(data);
     const std::string path = "fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini";
     EXPECT_EQ(DisplaySettings::FilePath(), home_.File(path));
-    DisplaySettingsValues first = Values(-1, -1, 320, 1, 1);
-    EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
-    EXPECT_EQ(first, Values(-1, -1, 320, 1, 1));
+    EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 1, 1), oneMonitor_),
+              std::pair(false, Values(-1, -1, 320, 1, 1)));
 
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
     // Folders made for the user's data are the user's alone, where the file system keeps
@@ -227,22 +234,17 @@ TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
 
     ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(110, 210, 644, 0, 0)));
-    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, first));
-    EXPECT_EQ(first, Values(110, 210, 644, 0, 0));
-    DisplaySettingsValues second = Values(-1, -1, 320, 1, 1);
-    EXPECT_TRUE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, second));
-    EXPECT_EQ(second, Values(300, 400, 480, 2, 0));
+    EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 1, 1), oneMonitor_),
+              std::pair(true, Values(110, 210, 644, 0, 0)));
+    EXPECT_EQ(Load(kSecondMode, Values(-1, -1, 320, 1, 1), oneMonitor_),
+              std::pair(true, Values(300, 400, 480, 2, 0)));
 }
 
 TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscardedAndMissingKeysTakeTheirDefaults) {
     ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(2500, 300, 640, 0, 0)));
-    DisplaySettingsValues values;
-    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, TwoMonitors(), values));
-    EXPECT_EQ(values, Values(2500, 300, 640, 0, 0));
+    EXPECT_EQ(Load(kFirstMode, {}, TwoMonitors()), std::pair(true, Values(2500, 300, 640, 0, 0)));
     // The secondary monitor has since been unplugged.
-    values = DisplaySettingsValues{};
-    EXPECT_FALSE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
-    EXPECT_EQ(values, Values(-1, -1, 640, 0, 0));
+    EXPECT_EQ(Load(kFirstMode, {}, oneMonitor_), std::pair(false, Values(-1, -1, 640, 0, 0)));
 
     // Partly off the left and top edges is still reachable: up to a window's size.
     EXPECT_TRUE(DisplaySettings::PositionVisible(-640, -480, 640, kAspect, oneMonitor_));
@@ -253,13 +255,12 @@ TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscardedAndMissingKeysTakeTheirDef
     // Keys missing from the file take their defaults.
     home_.Write("Vorn/Quorvane/LiveDisplay.ini",
                 "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
-    values = Values(-1, -1, 320, 2, 0);
-    EXPECT_TRUE(DisplaySettings::Load(kFirstMode, kAspect, oneMonitor_, values));
-    EXPECT_EQ(values, Values(10, 20, 0, 2, 1)); // Xpixels 0, State as it was, OnTop 1
-
-    values = Values(-1, -1, 320, 1, 0);
-    EXPECT_FALSE(DisplaySettings::Load(kSecondMode, kAspect, oneMonitor_, values));
-    EXPECT_EQ(values, Values(-1, -1, 0, 1, 1)); // no section: no position
+    // Xpixels 0, State as it was, OnTop 1.
+    EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 2, 0), oneMonitor_),
+              std::pair(true, Values(10, 20, 0, 2, 1)));
+    // No section: no position.
+    EXPECT_EQ(Load(kSecondMode, Values(-1, -1, 320, 1, 0), oneMonitor_),
+              std::pair(false, Values(-1, -1, 0, 1, 1)));
 }
 
 } // namespace vidrune::test
