@@ -21,11 +21,9 @@ namespace {
 
 // Little-endian 16-bit frame as the device delivers it.
 std::vector<uint8_t> Frame(const std::vector<uint16_t>& values) {
-    std::vector<uint8_t> bytes(values.size() * 2);
-    for (size_t i = 0; i < values.size(); ++i) {
-        bytes[2 * i] = static_cast<uint8_t>(values[i]);
-        bytes[2 * i + 1] = static_cast<uint8_t>(values[i] >> 8);
-    }
+    std::vector<uint8_t> bytes;
+    for (const uint16_t v : values)
+        bytes.insert(bytes.end(), {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)});
     return bytes;
 }
 
@@ -187,9 +185,8 @@ TEST(AutoLevelTest, AveragesOverTheCountdownThenHoldsUntilAnOpenRestartsThem) {
         std::vector<uint8_t> frame = Frame(*values);
         EXPECT_EQ(converter.ConvertTo8Bit(frame.data(), values->size(), 16, true), newLevels);
     }
-    EXPECT_EQ(settings.autoLevelFrameCount, 2);
-    EXPECT_EQ(settings.gain, (3013 + 6013) / 2);
-    EXPECT_EQ(settings.offset, (3109 + 6109) / 2);
+    EXPECT_EQ((std::vector<int>{settings.autoLevelFrameCount, settings.gain, settings.offset}),
+              (std::vector<int>{2, (3013 + 6013) / 2, (3109 + 6109) / 2}));
 
     settings.RestartAutoLevels(ContrastSettings::kOpenCountdown);
     std::vector<uint8_t> frame = Frame({4095, 31});
