@@ -150,16 +150,18 @@ TEST(OverlayTest, EllipseReachesItsRoundedExtremesAndSkipsPointsOffTheImage) {
 }
 
 // Bitmaps are enlarged to their reference size or reduced by ORing blocks (an odd last
-// column dropped), clipped to the image; 1 is transparent and 0 erases.
+// column dropped), clipped to the image; 1 is transparent and 0 erases. A factor the host
+// gave is left in the command.
 TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
     const struct {
         const char* name;
-        int planeSize, width, height, left, top, refWidth, refHeight, factor;
+        int planeSize, width, height, left, top, refWidth, refHeight, factor, hostFactor;
     } cases[] = {
-        {"enlarged", 400, 100, 100, 10, 20, 200, 200, 2},
-        {"reduced", 50, 101, 100, 4, 6, 0, 0, -2},
-        {"clipped", 100, 30, 10, -20, 95, 100, 100, 1},
-        {"small", 8, 2, 2, 3, 3, 8, 8, 1},
+        {"enlarged", 400, 100, 100, 10, 20, 200, 200, 2, 0},
+        {"reduced", 50, 101, 100, 4, 6, 0, 0, -2, 0},
+        {"clipped", 100, 30, 10, -20, 95, 100, 100, 1, 0},
+        {"small", 8, 2, 2, 3, 3, 8, 8, 1, 0},
+        {"host's factor", 50, 101, 100, 4, 6, 0, 0, -2, 7},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,21 +173,15 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
         const std::vector<uint8_t> pixels = Pattern(c.width, c.height);
         GraphicsCommand command =
             BitmapCommand(pixels, c.width, c.height, c.left, c.top, c.refWidth, c.refHeight);
+        command.scaleFactor = c.hostFactor;
         EXPECT_EQ(plane.Execute(command), OverlayRefresh::WhenReduced);
-        EXPECT_EQ(command.scaleFactor, c.factor);
+        EXPECT_EQ(command.scaleFactor, c.hostFactor != 0 ? c.hostFactor : c.factor);
         const std::vector<uint8_t> expected = DrawnBitmap(
             before, c.planeSize, c.planeSize, pixels, c.width, c.height, c.left, c.top, c.factor);
         for (int y = 0; y < c.planeSize; ++y)
             for (int x = 0; x < c.planeSize; ++x)
                 ASSERT_EQ(plane.At(x, y), expected[y * c.planeSize + x]) << x << "," << y;
     }
-    // A factor given by the host is left alone.
-    OverlayPlane plane = Plane(50, 50);
-    const std::vector<uint8_t> pixels = Pattern(101, 100);
-    GraphicsCommand command = BitmapCommand(pixels, 101, 100, 4, 6);
-    command.scaleFactor = 7;
-    plane.Execute(command);
-    EXPECT_EQ(command.scaleFactor, 7);
 }
 
 TEST(OverlayTest, UnusableBitmapsDrawNothing) {
