@@ -1,6 +1,9 @@
 #include "SimBoard.h"
 #include "support/ScopedLocale.h"
 
+#include <tuple>
+#include <vector>
+
 using vidrune::test::SimBoard;
 
 namespace {
@@ -13,29 +16,29 @@ uint32_t Prm(FgHandle object, uint32_t parameter) {
     return value;
 }
 
+// The camera's pixel depth, then the VIC's size, pixel format and crop (left, top, size).
+std::vector<uint32_t> Settings(FgHandle camera, FgHandle vic) {
+    std::vector<uint32_t> values{Prm<FgCamGetPrm>(camera, FG_CAM_PRM_PIXEL_DEPTH)};
+    for (uint32_t parameter :
+         {FG_VIC_PRM_MAX_WIDTH, FG_VIC_PRM_MAX_HEIGHT, FG_VIC_PRM_PIXEL_FORMAT,
+          FG_VIC_PRM_CROP_LEFT, FG_VIC_PRM_CROP_TOP, FG_VIC_PRM_CROP_WIDTH, FG_VIC_PRM_CROP_HEIGHT})
+        values.push_back(Prm<FgVicGetPrm>(vic, parameter));
+    return values;
+}
+
 } // namespace
 
+// The crop starts as the whole sensor.
 TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
-    struct Case {
-        const char* camera;
-        const char* vic;
-        uint32_t depth, width, height, format;
-    };
-    for (const Case& c :
-         {Case{"PixelDepth = 12\nFrameRate=25\n", "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n",
-               12, 640, 480, 0x1000},
-          Case{"", "", 8, 1024, 1024, 0x800}}) {
+    using Values = std::vector<uint32_t>;
+    for (const auto& [camera, vic, expected] :
+         {std::tuple{"PixelDepth = 12\nFrameRate=25\n",
+                     "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n",
+                     Values{12, 640, 480, 0x1000, 0, 0, 640, 480}},
+          std::tuple{"", "", Values{8, 1024, 1024, 0x800, 0, 0, 1024, 1024}}}) {
         SimBoard board;
-        board.Program(c.camera, c.vic);
-        EXPECT_EQ(c.depth, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH)) << c.camera;
-        EXPECT_EQ(c.width, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_WIDTH)) << c.vic;
-        EXPECT_EQ(c.height, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_HEIGHT)) << c.vic;
-        EXPECT_EQ(c.format, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_PIXEL_FORMAT)) << c.vic;
-        // The crop starts as the whole sensor.
-        EXPECT_EQ(0u, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_LEFT) +
-                          Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_TOP));
-        EXPECT_EQ(c.width, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_WIDTH)) << c.vic;
-        EXPECT_EQ(c.height, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_CROP_HEIGHT)) << c.vic;
+        board.Program(camera, vic);
+        EXPECT_EQ(Settings(board.camera, board.vic), expected) << camera << vic;
     }
 }
 
@@ -66,8 +69,8 @@ TEST(FgSimFilesTest, BadFilesChangeNothingAndTheAcquisitionHandsBackGoodOnes) {
     }
     const std::string badVic = board.dir.Write("bad.cvi", "[Vic]\nMaxWidth=0\n");
     EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, badVic.c_str()));
-    EXPECT_EQ(10u, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    EXPECT_EQ(100u, Prm<FgVicGetPrm>(board.vic, FG_VIC_PRM_MAX_WIDTH));
+    EXPECT_EQ(Settings(board.camera, board.vic),
+              (std::vector<uint32_t>{10, 100, 1024, 0x800, 0, 0, 100, 1024}));
 
     // Programmed again, the acquisition hands its settings back and stores its parameters.
     board.Program("PixelDepth=14\n", "MaxWidth=300\nMaxHeight=200\nPixelDepth=14\n");
@@ -75,11 +78,9 @@ TEST(FgSimFilesTest, BadFilesChangeNothingAndTheAcquisitionHandsBackGoodOnes) {
     board.SetCrop(10, 20, 100, 50);
     const SimBoard fresh; // its camera and VIC objects receive them
     ASSERT_EQ(FG_OK, FgAcqGetPrms(board.acquisition, fresh.vic, fresh.camera, 1));
-    EXPECT_EQ(14u, Prm<FgCamGetPrm>(fresh.camera, FG_CAM_PRM_PIXEL_DEPTH));
+    EXPECT_EQ(Settings(fresh.camera, fresh.vic),
+              (std::vector<uint32_t>{14, 300, 200, 0x1000, 10, 20, 100, 50}));
     EXPECT_EQ(2u, Prm<FgCamGetPrm>(fresh.camera, FG_CAM_PRM_START_FIELD));
-    EXPECT_EQ(300u, Prm<FgVicGetPrm>(fresh.vic, FG_VIC_PRM_MAX_WIDTH));
-    EXPECT_EQ(10u, Prm<FgVicGetPrm>(fresh.vic, FG_VIC_PRM_CROP_LEFT));
-    EXPECT_EQ(50u, Prm<FgVicGetPrm>(fresh.vic, FG_VIC_PRM_CROP_HEIGHT));
 
     for (uint32_t parameter :
          {FG_ACQ_PRM_FRAME_COUNT, FG_ACQ_PRM_TRIGGER_MODE, FG_ACQ_PRM_FIELD_CAP,

@@ -5,8 +5,17 @@
 using vidrune::fgsim::FailNextCall;
 using vidrune::test::SimBoard;
 
+// The board's set-up opens "Stravik-2_1" and its acquisition 0; no other server or device
+// exists.
 TEST(FgSimHandleTest, LiveOnlyWhileAllocatedForItsKindNeverReusedAndBuffersCheckArguments) {
     SimBoard board;
+    FgHandle server = 1;
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("Stravik-2_2", &server));
+    EXPECT_EQ(0u, server);
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("stravik-2_1", &server));
+    FgHandle acquisition = 0;
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgAcqGetHandle(board.board, 1, &acquisition));
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgAcqGetHandle(board.local, 0, &acquisition));
     EXPECT_EQ(1, FgIsLiveHandle(board.local, FG_KIND_SERVER));
     EXPECT_EQ(1, FgIsLiveHandle(board.acquisition, FG_KIND_ACQUISITION));
     EXPECT_EQ(0, FgIsLiveHandle(board.camera, FG_KIND_VIC));
@@ -47,22 +56,6 @@ TEST(FgSimHandleTest, LiveOnlyWhileAllocatedForItsKindNeverReusedAndBuffersCheck
     EXPECT_NE(local, board.local);
     EXPECT_EQ(local, FgManGetLocalServer()); // the same live local server
     board.local = local;
-}
-
-// The board's set-up opens "Stravik-2_1" and its acquisition 0; a freed handle's second
-// release is refused above, for buffers.
-TEST(FgSimHandleTest, OnlyTheStravikServerAndItsDeviceZeroExist) {
-    SimBoard board;
-    FgHandle server = 1;
-    EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("Stravik-2_2", &server));
-    EXPECT_EQ(0u, server);
-    EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("stravik-2_1", &server));
-    FgHandle acquisition = 0;
-    EXPECT_EQ(FG_ERR_NOT_FOUND, FgAcqGetHandle(board.board, 1, &acquisition));
-    EXPECT_EQ(FG_ERR_NOT_FOUND, FgAcqGetHandle(board.local, 0, &acquisition));
-    uint32_t kind = 0;
-    ASSERT_EQ(FG_OK, FgAcqGetPrm(board.acquisition, FG_ACQ_PRM_BOARD_KIND, &kind));
-    EXPECT_EQ(1u, kind);
 }
 
 TEST(FgSimHandleTest, AnOrderedFailureHitsTheNextCallOnly) {

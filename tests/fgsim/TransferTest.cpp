@@ -4,7 +4,6 @@
 #include <algorithm>
 
 using vidrune::fgsim::BoardClockNow;
-using vidrune::fgsim::FailNextCall;
 using vidrune::fgsim::ReadTransferCounts;
 using vidrune::fgsim::TransferCounts;
 using vidrune::test::Environment;
@@ -188,8 +187,6 @@ TEST(FgSimTransferTest, ListOperationsCheckTheirArgumentsAndState) {
     EXPECT_EQ(FG_ERR_PARAMETER,
               FgXferRegisterCallback(transfer, 1, &FrameRecorder::OnFrame, nullptr));
     EXPECT_EQ(FG_ERR_PARAMETER, FgXferSetPrm(transfer, 0x1234, 1));
-    FailNextCall("FgXferStart", 0x4711);
-    EXPECT_EQ(0x4711u, FgXferStart(transfer, 1));
     {
         // A run the system refuses its thread is no run.
         const ThreadRefusal refusal;
