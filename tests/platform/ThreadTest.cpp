@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 using vidrune::platform::kInfinite;
 using vidrune::platform::Thread;
 using vidrune::test::RunsTimeCritical;
@@ -12,19 +14,12 @@ using vidrune::test::TimeCriticalGranted;
 
 TEST(ThreadTest, TimeCriticalSchedulingIsGrantedWhereTheSystemAllowsAndGoesBack) {
     const bool allowed = TimeCriticalGranted();
-    bool granted = !allowed;
-    bool critical = !allowed;
-    bool undone = false;
-    bool ordinary = false;
+    // Granted, then running so, then undone, then running ordinarily again.
+    std::array<bool, 4> seen{!allowed, !allowed, false, true};
     Thread thread([&] {
-        granted = Thread::SetCurrentTimeCritical(true);
-        critical = RunsTimeCritical();
-        undone = Thread::SetCurrentTimeCritical(false);
-        ordinary = !RunsTimeCritical();
+        seen = {Thread::SetCurrentTimeCritical(true), RunsTimeCritical(),
+                Thread::SetCurrentTimeCritical(false), RunsTimeCritical()};
     });
     ASSERT_TRUE(thread.Join(kInfinite));
-    EXPECT_EQ(granted, allowed);
-    EXPECT_EQ(critical, allowed);
-    EXPECT_TRUE(undone);
-    EXPECT_TRUE(ordinary);
+    EXPECT_EQ(seen, (std::array{allowed, allowed, true, false}));
 }
