@@ -20,6 +20,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vidrune::test {
@@ -160,10 +161,9 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
         args.insert(args.end(), {"--out", out_});
     const ProcessResult run = Tool(args);
     EXPECT_EQ(run.status, row.status) << run.out << run.err;
-    for (const std::string& line : row.out)
-        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
-    for (const std::string& line : row.err)
-        EXPECT_NE(run.err.find(line), std::string::npos) << line << "\n" << run.err;
+    for (const auto& [lines, text] : {std::pair{&row.out, &run.out}, {&row.err, &run.err}})
+        for (const std::string& line : *lines)
+            EXPECT_NE(text->find(line), std::string::npos) << line << "\n" << *text;
     // A refused command line writes no frame, a failed live run no snapshot.
     EXPECT_FALSE(row.status == 2 && FilesWritten() != 0);
     EXPECT_FALSE(row.status == 1 && std::filesystem::exists(files.Dir().File("shown.tif")));
@@ -171,17 +171,14 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
         return;
     const Written& want = *row.written;
     EXPECT_EQ(FilesWritten(), want.count);
-    for (uint32_t n = 0; n < want.count; ++n) {
-        const int index = static_cast<int>(n);
-        const Image image =
-            want.pgm ? ReadPgm(Frame(index, ".pgm")) : TiffReader::Read(Frame(index));
-        ASSERT_EQ(image.width, want.w);
-        ASSERT_EQ(image.height, want.h);
-        ASSERT_EQ(image.bits, row.depth > 8 ? 16u : 8u);
-        if (index == want.blank)
+    for (int n = 0; n < static_cast<int>(want.count); ++n) {
+        const Image image = want.pgm ? ReadPgm(Frame(n, ".pgm")) : TiffReader::Read(Frame(n));
+        ASSERT_EQ(std::tuple(image.width, image.height, image.bits),
+                  std::tuple(want.w, want.h, row.depth > 8 ? 16u : 8u));
+        if (n == want.blank)
             EXPECT_EQ(image.pixels, std::vector<uint16_t>(image.pixels.size())) << "frame " << n;
         else
-            EXPECT_EQ(Compare(image, want.view, want.x, want.y, n * want.frameStep), "")
+            EXPECT_EQ(Compare(image, want.view, want.x, want.y, uint32_t(n) * want.frameStep), "")
                 << "frame " << n;
     }
 }
@@ -293,8 +290,6 @@ INSTANTIATE_TEST_SUITE_P(
              {"--seconds: must be a number from 0.001 to 31536000, not 1e300"}),
         Call("EndlessReadPeriod", {"live", "@vidrune.ini", "--seconds", "0.3", "--rate", "1e-300"},
              2, {"--rate: must be a number from 0.001 to 1000000, not 1e-300"}),
-        Call("ReadsWithoutPause", {"live", "@vidrune.ini", "--seconds", "0.3", "--rate", "1e300"},
-             2, {"--rate: must be a number from 0.001 to 1000000, not 1e300"}),
         Call("UnknownFormat", GrabWith({"--format", "jpeg"}), 2, {"--format"}),
         Call("MissingLibrary", GrabWith({"--library", "@libnothing.so"}), 2,
              {"cannot load the plug-in", "--library PATH"})),
