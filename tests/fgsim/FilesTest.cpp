@@ -47,30 +47,27 @@ TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
 TEST(FgSimFilesTest, BadFilesChangeNothingAndTheAcquisitionHandsBackGoodOnes) {
     SimBoard board;
     board.Program("PixelDepth=10\n", "MaxWidth=100\n");
-    const std::string missing = board.dir.File("none.cam");
-    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, missing.c_str()));
-    EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, board.dir.File("none.cvi").c_str()));
-    // Each file kind needs its own section.
+    // Each file kind needs its own section: swapped.cam and swapped.cvi have the other's.
     const std::string vicOnly = board.dir.Write("swapped.cam", "[Vic]\nMaxWidth=5\n");
-    EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, vicOnly.c_str()));
-    const std::string camOnly = board.dir.Write("swapped.cvi", "[Camera]\nPixelDepth=9\n");
-    EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, camOnly.c_str()));
-    // A byte order mark before the section, as editors on Windows may save it.
-    const std::string marked =
-        board.dir.Write("marked.cam", "\xEF\xBB\xBF[Camera]\nPixelDepth=11\n");
-    EXPECT_EQ(FG_OK, FgCamLoad(board.camera, marked.c_str()));
-    EXPECT_EQ(11u, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
-    board.Program("PixelDepth=10\n", "MaxWidth=100\n");
+    for (const std::string& path : {board.dir.File("none.cam"), vicOnly})
+        EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str())) << path;
     for (const char* bad :
          {"PixelDepth=17", "PixelDepth=7", "PixelDepth=12x", "FrameRate=0", "FrameRate=fast",
           "DropFrames=1,,2", "StallAfter=-1", "NoSignal=2", "Source=nothing-here.pgm"}) {
         const std::string path = board.dir.Write("bad.cam", std::string("[Camera]\n") + bad + "\n");
         EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str())) << bad;
     }
-    const std::string badVic = board.dir.Write("bad.cvi", "[Vic]\nMaxWidth=0\n");
-    EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, badVic.c_str()));
+    for (const std::string& path :
+         {board.dir.File("none.cvi"), board.dir.Write("swapped.cvi", "[Camera]\nPixelDepth=9\n"),
+          board.dir.Write("bad.cvi", "[Vic]\nMaxWidth=0\n")})
+        EXPECT_EQ(FG_ERR_FILE, FgVicLoad(board.vic, path.c_str())) << path;
     EXPECT_EQ(Settings(board.camera, board.vic),
               (std::vector<uint32_t>{10, 100, 1024, 0x800, 0, 0, 100, 1024}));
+    // A byte order mark before the section, as editors on Windows may save it.
+    const std::string marked =
+        board.dir.Write("marked.cam", "\xEF\xBB\xBF[Camera]\nPixelDepth=11\n");
+    EXPECT_EQ(FG_OK, FgCamLoad(board.camera, marked.c_str()));
+    EXPECT_EQ(11u, Prm<FgCamGetPrm>(board.camera, FG_CAM_PRM_PIXEL_DEPTH));
 
     // Programmed again, the acquisition hands its settings back and stores its parameters.
     board.Program("PixelDepth=14\n", "MaxWidth=300\nMaxHeight=200\nPixelDepth=14\n");

@@ -77,13 +77,12 @@ public:
         FgManReleaseServer(local);
     }
 
-    // Writes name.cam and name.cvi, loads and programs both.
-    void Program(const std::string& cameraKeys, const std::string& vicKeys,
-                 const std::string& name = "cam") {
-        const std::string path = dir.Write(name + ".cam", "[Camera]\n" + cameraKeys);
-        dir.Write(name + ".cvi", "[Vic]\n" + vicKeys);
-        ASSERT_EQ(FG_OK, FgCamLoad(camera, path.c_str()));
-        ASSERT_EQ(FG_OK, FgVicLoad(vic, dir.File(name + ".cvi").c_str()));
+    // Writes cam.cam and cam.cvi, loads and programs both.
+    void Program(const std::string& cameraKeys, const std::string& vicKeys) {
+        const std::string camPath = dir.Write("cam.cam", "[Camera]\n" + cameraKeys);
+        const std::string vicPath = dir.Write("cam.cvi", "[Vic]\n" + vicKeys);
+        ASSERT_EQ(FG_OK, FgCamLoad(camera, camPath.c_str()));
+        ASSERT_EQ(FG_OK, FgVicLoad(vic, vicPath.c_str()));
         ASSERT_EQ(FG_OK, FgAcqSetPrms(acquisition, vic, camera, 1));
     }
     void SetCrop(uint32_t left, uint32_t top, uint32_t width, uint32_t height) {
