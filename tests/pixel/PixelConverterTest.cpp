@@ -23,10 +23,8 @@ constexpr uint8_t kUntouched = 0xA5;
 
 // Every byte value occurs, so 2-byte pixels of 32768 and more are everywhere.
 Bytes RandomBytes(std::mt19937& rng, std::size_t count) {
-    std::uniform_int_distribution<int> byte(0, 255);
     Bytes bytes(count);
-    for (auto& b : bytes)
-        b = static_cast<uint8_t>(byte(rng));
+    std::generate(bytes.begin(), bytes.end(), [&] { return static_cast<uint8_t>(rng()); });
     return bytes;
 }
 
