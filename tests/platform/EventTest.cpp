@@ -13,18 +13,6 @@ using vidrune::platform::Event;
 using vidrune::platform::kInfinite;
 using vidrune::platform::Thread;
 
-// Both start signalled here; the tests below start them clear and set them.
-TEST(EventTest, ManualResetStaysSignalledAndAutoResetIsConsumedByOneWait) {
-    Event manual(Event::Mode::ManualReset, true);
-    EXPECT_TRUE(manual.Wait(0));
-    EXPECT_TRUE(manual.Wait(0));
-    manual.Reset();
-    EXPECT_FALSE(manual.Wait(0));
-    Event automatic(Event::Mode::AutoReset, true);
-    EXPECT_TRUE(automatic.Wait(0));
-    EXPECT_FALSE(automatic.Wait(0));
-}
-
 TEST(EventTest, SetsAndPulsesReleaseTheRightNumberOfWaiters) {
     struct Case {
         Event::Mode mode;
@@ -56,9 +44,16 @@ TEST(EventTest, SetsAndPulsesReleaseTheRightNumberOfWaiters) {
     }
 }
 
-TEST(EventTest, WaitAnyTellsWhichEventEndedTheWaitAndJoinWaitsForTheThread) {
-    Event stop(Event::Mode::ManualReset);
-    Event frame(Event::Mode::AutoReset);
+// Both start signalled here: a manual-reset event stays so until its reset, one wait takes
+// an auto-reset event's signal. The test above starts them clear and sets them.
+TEST(EventTest, SignalsStayOrAreConsumedWaitAnyTellsWhichEventEndedTheWaitAndJoinWaits) {
+    Event stop(Event::Mode::ManualReset, true);
+    Event frame(Event::Mode::AutoReset, true);
+    EXPECT_TRUE(stop.Wait(0));
+    EXPECT_TRUE(stop.Wait(0));
+    EXPECT_TRUE(frame.Wait(0));
+    EXPECT_FALSE(frame.Wait(0));
+    stop.Reset();
     Event* both[] = {&stop, &frame};
     EXPECT_EQ(Event::WaitAny(both, 0), -1);
 
