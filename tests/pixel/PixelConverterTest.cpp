@@ -151,7 +151,8 @@ TEST(PixelConverter, HandWorkedExamplesAndRefusedArgumentsLeaveTheDestinationAlo
     const Bytes whole = Extract(grid, {8, 1, 0, 0, 8, 5, 1, 1}, Destination(grid.size()));
     EXPECT_EQ(Bytes(whole.begin(), whole.begin() + 40), grid);
 
-    // Two rows "a b c" and "d e f": flipped, and turned into the rows "d a", "e b", "f c".
+    // Flipped as three rows "ab", "cd", "ef"; turned from the two rows "abc", "def" into
+    // the rows "da", "eb", "fc".
     const Bytes rows{'a', 'b', 'c', 'd', 'e', 'f'};
     Bytes flipped = Destination(6);
     PixelConverter::FlipRows(rows.data(), flipped.data(), 2, 3, 1);
