@@ -17,6 +17,7 @@
 #include <fstream>
 #include <iomanip>
 #include <optional>
+#include <random>
 #include <sstream>
 
 namespace vidrune::tool {
@@ -168,8 +169,13 @@ void GrabCommand::PrepareOutputFolder() const {
     if (!fs::is_directory(options_.out))
         throw ToolError::BadInput("cannot create the output folder " + options_.out +
                                   (error ? ": " + error.message() : ""));
-    // Only a real file tells whether the folder takes files.
-    const fs::path probe = fs::path(options_.out) / ".vidrune-grab-probe";
+    // Only a real file tells whether the folder takes files. The name is new to the folder,
+    // so that no file of the user's is written over and removed.
+    std::random_device entropy;
+    fs::path probe;
+    do
+        probe = fs::path(options_.out) / (".vidrune-grab-probe-" + std::to_string(entropy()));
+    while (fs::exists(probe, error));
     const bool writable = std::ofstream(probe).good();
     fs::remove(probe, error);
     if (!writable)

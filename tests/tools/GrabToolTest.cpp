@@ -300,6 +300,9 @@ INSTANTIATE_TEST_SUITE_P(
 // frames whole, in both formats, and says so.
 TEST_F(GrabToolTest, AWriteThatCannotFinishKeepsTheEarlierFrame) {
     const std::string config = Config(Sensor());
+    // Nor does the tool touch a file of the user's that it did not write.
+    const std::string mine = "out/.vidrune-grab-probe";
+    files.Dir().Write(mine, "mine");
     for (const char* format : {"tiff", "pgm"}) {
         const std::vector<std::string> args = {"grab",     config, "--frames", "1",
                                                "--format", format, "--out",    out_};
@@ -324,9 +327,10 @@ TEST_F(GrabToolTest, AWriteThatCannotFinishKeepsTheEarlierFrame) {
         EXPECT_NE(run.err.find("cannot write " + files.Dir().File(name)), std::string::npos)
             << run.err;
         EXPECT_TRUE(files.Dir().Read(name) == before) << format << ": the earlier frame changed";
-        EXPECT_EQ(FilesWritten(), 1u) << format;
+        EXPECT_EQ(FilesWritten(), 2u) << format;
         std::filesystem::remove(files.Dir().File(name));
     }
+    EXPECT_EQ(files.Dir().Read(mine), "mine");
 }
 #endif
 
