@@ -11,7 +11,6 @@
 #include "display/win32/Win32View.h"
 #include "platform/Clock.h"
 #include "platform/Diagnostics.h"
-#include "platform/FileSystem.h"
 #include "platform/Profile.h"
 #include "platform/win32/WindowsHeaders.h"
 #include "support/Environment.h"
@@ -26,11 +25,14 @@
 #include <winspool.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vidrune::test {
@@ -44,18 +46,10 @@ constexpr const char* kSection = "Mode65536_65792_65793";
 // The white rectangle the live tests draw over the image.
 constexpr RECT kOverlay{100, 50, 140, 80};
 
-bool InOverlay(int x, int y) {
-    const POINT point{x, y};
-    return ::PtInRect(&kOverlay, point) != FALSE;
-}
-
 // Polls until the condition holds or a few seconds have passed.
 bool WaitFor(const std::function<bool()>& condition) {
-    for (int i = 0; i < 150; ++i) {
-        if (condition())
-            return true;
+    for (int i = 0; i < 150 && !condition(); ++i)
         Clock::Sleep(20);
-    }
     return condition();
 }
 
@@ -65,24 +59,20 @@ std::string TextOf(HWND hwnd) {
     return text;
 }
 
-RECT ClientOf(HWND hwnd) {
-    RECT client{};
-    ::GetClientRect(hwnd, &client);
-    return client;
-}
-
-RECT FrameOf(HWND hwnd) {
-    RECT frame{};
-    ::GetWindowRect(hwnd, &frame);
-    return frame;
-}
-
-UINT MenuState(HWND hwnd, UINT id) {
-    return ::GetMenuState(::GetMenu(hwnd), id, MF_BYCOMMAND);
-}
-
-bool Grayed(HWND hwnd, UINT id) {
-    return (MenuState(hwnd, id) & MF_GRAYED) != 0;
+// The first window below parent, at any depth, for which found() holds. Below the desktop
+// that is every program's windows (the test programs run side by side on one desktop), so
+// found() must tell this one's apart.
+HWND FindBelow(HWND parent, const std::function<bool(HWND)>& found) {
+    std::pair<const std::function<bool(HWND)>*, HWND> search{&found, nullptr};
+    ::EnumChildWindows(
+        parent,
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& [test, result] = *reinterpret_cast<decltype(search)*>(data);
+            result = (*test)(window) ? window : nullptr;
+            return result == nullptr;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.second;
 }
 
 // The contrast dialog's gain and offset fields and its gain slider's position.
@@ -92,60 +82,46 @@ std::string ContrastShown(HWND dialog) {
            std::to_string(::SendDlgItemMessageA(dialog, IDC_GAIN_SLIDER, TBM_GETPOS, 0, 0));
 }
 
-// The colour a palette entry shows as on a true-colour screen.
-COLORREF Shown(const Palette& palette, uint8_t gray) {
+// The colour a palette entry shows as on a true-colour screen, as Capture() reads it.
+uint32_t Shown(const Palette& palette, uint8_t gray) {
     const PaletteEntry& entry = palette[palette.GrayToPalette()[gray]];
-    return RGB(entry.red, entry.green, entry.blue);
+    return static_cast<uint32_t>(entry.red << 16 | entry.green << 8 | entry.blue);
 }
 
-// width x height pixels of a device context from (x, y), top row first, through a 32-bit DIB;
-// header: the DIB's.
-std::vector<RGBQUAD> Capture(HDC source, int x, int y, int width, int height,
-                             BITMAPINFOHEADER& header) {
-    HDC memory = ::CreateCompatibleDC(source);
-    BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+// The pixels of area in a window's client area (in the screen for no window), top row first,
+// as a 32-bit DIB holds them (0xRRGGBB); header: the DIB's.
+std::vector<uint32_t> Capture(HWND hwnd, const RECT& area, BITMAPINFOHEADER& header) {
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    BITMAPINFO info{{sizeof header, width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
     header = info.bmiHeader;
+    HDC source = ::GetDC(hwnd);
+    HDC memory = ::CreateCompatibleDC(source);
     void* bits = nullptr;
     HBITMAP section = ::CreateDIBSection(source, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = ::SelectObject(memory, section);
-    ::BitBlt(memory, 0, 0, width, height, source, x, y, SRCCOPY);
-    const auto* quads = static_cast<const RGBQUAD*>(bits);
-    std::vector<RGBQUAD> pixels(quads, quads + static_cast<size_t>(width) * height);
-    ::SelectObject(memory, old);
-    ::DeleteObject(section);
+    ::SelectObject(memory, section);
+    ::BitBlt(memory, 0, 0, width, height, source, area.left, area.top, SRCCOPY);
+    const auto* first = static_cast<const uint32_t*>(bits);
+    std::vector<uint32_t> pixels(first, first + width * height);
     ::DeleteDC(memory);
-    return pixels;
-}
-
-// The window's client area as it is on the screen, read back through GDI, row by row.
-std::vector<COLORREF> ReadBack(HWND hwnd, int width, int height) {
-    HDC window = ::GetDC(hwnd);
-    BITMAPINFOHEADER header{};
-    std::vector<COLORREF> pixels;
-    for (const RGBQUAD& quad : Capture(window, 0, 0, width, height, header))
-        pixels.push_back(RGB(quad.rgbRed, quad.rgbGreen, quad.rgbBlue));
-    ::ReleaseDC(hwnd, window);
+    ::DeleteObject(section);
+    ::ReleaseDC(hwnd, source);
     return pixels;
 }
 
 // Saves the window as the screen shows it, frame and menu included, as a 32-bit BMP file.
 void SaveScreenshot(HWND hwnd, const std::string& path) {
-    const RECT frame = FrameOf(hwnd);
+    RECT frame{};
+    ::GetWindowRect(hwnd, &frame);
     BITMAPINFOHEADER header{};
-    HDC screen = ::GetDC(nullptr);
-    const std::vector<RGBQUAD> pixels = Capture(
-        screen, frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top, header);
-    ::ReleaseDC(nullptr, screen);
-    const auto imageBytes = static_cast<DWORD>(pixels.size() * sizeof(RGBQUAD));
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    file.bfSize = file.bfOffBits + imageBytes;
+    const std::vector<uint32_t> pixels = Capture(nullptr, frame, header);
+    const auto bytes = static_cast<DWORD>(pixels.size() * sizeof pixels[0]);
+    const DWORD offset = sizeof(BITMAPFILEHEADER) + sizeof header;
+    const BITMAPFILEHEADER file{0x4D42, offset + bytes, 0, 0, offset}; // "BM"
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(reinterpret_cast<const char*>(pixels.data()), imageBytes);
+    out.write(reinterpret_cast<const char*>(pixels.data()), bytes);
 }
 
 // How many of the first count pixels, width a row, differ from what expected(x, y, n) gives
@@ -161,36 +137,16 @@ int Mismatches(const Pixel* pixels, int count, int width, const Expected& expect
     return wrong;
 }
 
-// The first window, of those enumerate passes to a callback, for which found() holds.
-HWND FindWhere(const std::function<void(WNDENUMPROC, LPARAM)>& enumerate,
-               const std::function<bool(HWND)>& found) {
-    struct Search {
-        const std::function<bool(HWND)>& found;
-        HWND window;
-    } search{found, nullptr};
-    enumerate(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(data);
-            s->window = s->found(window) ? window : nullptr;
-            return s->window == nullptr;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.window;
-}
+// Deletes a printer that AddTestPrinter() added.
+using AddedPrinter = std::unique_ptr<void, decltype([](HANDLE printer) {
+                                         ::DeletePrinter(printer);
+                                         ::ClosePrinter(printer);
+                                     })>;
 
-// A control anywhere below a dialog, extension templates included.
-HWND ControlIn(HWND dialog, int id) {
-    return FindWhere([&](WNDENUMPROC proc, LPARAM data) { ::EnumChildWindows(dialog, proc, data); },
-                     [&](HWND child) { return ::GetDlgCtrlID(child) == id; });
-}
-
-// A PostScript printer, as Wine's own driver makes it from a PPD, that prints into a file
-// (Wine takes a port it does not know for a file name); removed again when it goes.
-class TestPrinter {
-public:
-    TestPrinter(const TempDir& dir, const std::string& output)
-        : name_("Vidrune test " + std::filesystem::path(dir.Path()).filename().string()) {
-        const std::string ppd = dir.Write("test.ppd", R"(*PPD-Adobe: "4.3"
+// Adds the printer name: PostScript, as Wine's own driver makes it from a PPD, into the file
+// output (Wine takes a port it does not know for a file name).
+AddedPrinter AddTestPrinter(const TempDir& dir, std::string& name, const std::string& output) {
+    const std::string ppd = dir.Write("test.ppd", R"(*PPD-Adobe: "4.3"
 *NickName: "Vidrune test printer"
 *LanguageLevel: "3"
 *ColorDevice: True
@@ -199,38 +155,23 @@ public:
 *ImageableArea A4/A4: "18 36 577 806"
 *PaperDimension A4/A4: "595 842"
 )");
-        DRIVER_INFO_3A driver{};
-        driver.cVersion = 3;
-        driver.pName = const_cast<char*>("Wine PostScript Driver");
-        driver.pEnvironment = const_cast<char*>("Windows x64");
-        driver.pDriverPath = const_cast<char*>("wineps.drv");
-        driver.pDataFile = const_cast<char*>(ppd.c_str());
-        driver.pConfigFile = const_cast<char*>("wineps.drv");
-        ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
-                              APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
-        PRINTER_INFO_2A printer{};
-        printer.pPrinterName = name_.data();
-        printer.pPortName = const_cast<char*>(output.c_str());
-        printer.pDriverName = driver.pName;
-        printer.pPrintProcessor = const_cast<char*>("WinPrint");
-        printer.pDatatype = const_cast<char*>("RAW");
-        handle_ = ::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer));
-    }
-    ~TestPrinter() {
-        if (handle_ != nullptr) {
-            ::DeletePrinter(handle_);
-            ::ClosePrinter(handle_);
-        }
-    }
-    TestPrinter(const TestPrinter&) = delete;
-    TestPrinter& operator=(const TestPrinter&) = delete;
-
-    const std::string& Name() const { return name_; }
-
-private:
-    std::string name_;
-    HANDLE handle_ = nullptr;
-};
+    const auto text = [](const char* value) { return const_cast<char*>(value); };
+    DRIVER_INFO_3A driver{};
+    driver.cVersion = 3;
+    driver.pName = text("Wine PostScript Driver");
+    driver.pEnvironment = text("Windows x64");
+    driver.pDriverPath = driver.pConfigFile = text("wineps.drv");
+    driver.pDataFile = text(ppd.c_str());
+    ::AddPrinterDriverExA(nullptr, 3, reinterpret_cast<BYTE*>(&driver),
+                          APD_COPY_NEW_FILES | APD_COPY_FROM_DIRECTORY);
+    PRINTER_INFO_2A printer{};
+    printer.pPrinterName = name.data();
+    printer.pPortName = text(output.c_str());
+    printer.pDriverName = driver.pName;
+    printer.pPrintProcessor = text("WinPrint");
+    printer.pDatatype = text("RAW");
+    return AddedPrinter(::AddPrinterA(nullptr, 2, reinterpret_cast<BYTE*>(&printer)));
+}
 
 class Win32WindowTest : public ::testing::Test {
 protected:
@@ -242,16 +183,11 @@ protected:
     // One camera "Cam" of width x height pixels with the given depth; the display is
     // titled "Live". extra: further sections.
     void Open(uint32_t width, uint32_t height, int depth = 8, const std::string& extra = "") {
-        const SimCamera camera{.file = "cam" + std::to_string(depth) + ".cam",
-                               .depth = depth,
-                               .frameRate = 60,
-                               .maxWidth = width,
-                               .maxHeight = height,
-                               .extra = ""};
-        const std::string config =
-            files.WriteSingle(camera, SimBoardFiles::ModeOf(camera), "",
-                              extra + "[EXTDISPLAY]\nMPX=0\nDISPNAME=" + kTitle + "\n");
-        ASSERT_TRUE(SimDevice::Open(device, config));
+        const SimCamera camera{
+            .depth = depth, .frameRate = 60, .maxWidth = width, .maxHeight = height};
+        ASSERT_TRUE(SimDevice::Open(
+            device, files.WriteSingle(camera, SimBoardFiles::ModeOf(camera), "",
+                                      extra + "[EXTDISPLAY]\nMPX=0\nDISPNAME=" + kTitle + "\n")));
         display = dynamic_cast<CDispWin*>(device.Display());
         ASSERT_NE(display, nullptr);
         view = dynamic_cast<Win32View*>(&display->View());
@@ -269,6 +205,20 @@ protected:
     }
 
     void Command(UINT id) { ::SendMessageA(hwnd, WM_COMMAND, id, 0); }
+    UINT MenuState(UINT id) const { return ::GetMenuState(::GetMenu(hwnd), id, MF_BYCOMMAND); }
+    bool Grayed(UINT id) const { return (MenuState(id) & MF_GRAYED) != 0; }
+
+    RECT Client() const {
+        RECT client{};
+        ::GetClientRect(hwnd, &client);
+        return client;
+    }
+
+    RECT Frame() const {
+        RECT frame{};
+        ::GetWindowRect(hwnd, &frame);
+        return frame;
+    }
 
     void MoveTo(int left, int top) {
         ::SetWindowPos(hwnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
@@ -289,30 +239,18 @@ protected:
         Clock::Sleep(1000);
     }
 
-    // The first of the display thread's own windows for which found() holds. (Test programs
-    // run side by side on one desktop, so a search of the whole desktop can meet another's.)
-    HWND OwnWindow(const std::function<bool(HWND)>& found) {
-        return FindWhere(
-            [&](WNDENUMPROC proc, LPARAM data) {
-                ::EnumThreadWindows(::GetWindowThreadProcessId(hwnd, nullptr), proc, data);
-            },
-            found);
-    }
-
-    HWND ContrastDialog() {
-        return OwnWindow([](HWND window) { return TextOf(window) == "Contrast"; });
+    // A dialog over the window: a visible window it owns.
+    HWND OwnedDialog() {
+        return FindBelow(::GetDesktopWindow(), [this](HWND window) {
+            return ::GetWindow(window, GW_OWNER) == hwnd && ::IsWindowVisible(window);
+        });
     }
 
     // The modal dialog a menu command opens over the window, once it is up.
     HWND DialogFor(UINT command) {
         ::PostMessageA(hwnd, WM_COMMAND, command, 0);
         HWND dialog = nullptr;
-        WaitFor([&] {
-            dialog = OwnWindow([&](HWND window) {
-                return ::GetWindow(window, GW_OWNER) == hwnd && ::IsWindowVisible(window);
-            });
-            return dialog != nullptr;
-        });
+        WaitFor([&] { return (dialog = OwnedDialog()) != nullptr; });
         return dialog;
     }
 
@@ -329,20 +267,6 @@ protected:
     HWND hwnd = nullptr;
 };
 
-// The window's other resources are found by the tests that use them.
-TEST_F(Win32WindowTest, TheResourceLibraryRunsNothingWhenLoaded) {
-    const std::string path = platform::FileSystem::Join(
-        platform::FileSystem::FolderOf(platform::FileSystem::ExecutablePath()),
-        "DispResources.dll");
-    HMODULE module = ::LoadLibraryA(path.c_str());
-    ASSERT_NE(module, nullptr);
-    const auto* base = reinterpret_cast<const uint8_t*>(module);
-    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    EXPECT_EQ(nt->OptionalHeader.AddressOfEntryPoint, 0u);
-    ::FreeLibrary(module);
-}
-
 // The rules of sizes and zooms are WindowGeometry's; here that the window's menu, frame and
 // mouse go through them.
 TEST_F(Win32WindowTest, TheMenuTheFrameAndTheMouseDriveTheWindow) {
@@ -350,64 +274,66 @@ TEST_F(Win32WindowTest, TheMenuTheFrameAndTheMouseDriveTheWindow) {
     // The thread needs a message queue before anything can be posted to it.
     ::PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
     Open(640, 480);
-    constexpr UINT kHostMessage = WM_APP + 42;
-    constexpr UINT kMarker = WM_APP + 43;
-    ::PostMessageA(hwnd, kHostMessage, 7, 9);
+    // The window's resources come from a library without code: loading it runs nothing.
+    const auto* base = reinterpret_cast<const uint8_t*>(::GetModuleHandleA("DispResources.dll"));
+    ASSERT_NE(base, nullptr);
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    EXPECT_EQ(nt->OptionalHeader.AddressOfEntryPoint, 0u);
+
+    // Messages the window leaves alone go on to the host's thread; other mouse buttons' do not.
     ::PostMessageA(hwnd, WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));
-    ::PostMessageA(hwnd, kMarker, 0, 0);
-    std::vector<MSG> received;
+    ::PostMessageA(hwnd, WM_APP, 7, 9);
+    bool arrived = false;
+    bool rightButton = false;
     ASSERT_TRUE(WaitFor([&] {
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            received.push_back(message);
-        return !received.empty() && received.back().message == kMarker;
+        while (!arrived && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            rightButton = rightButton || message.message == WM_RBUTTONDOWN;
+            arrived = message.message == WM_APP;
+        }
+        return arrived;
     }));
-    for (const MSG& got : received) {
-        EXPECT_EQ(got.hwnd, nullptr); // thread messages
-        EXPECT_NE(got.message, static_cast<UINT>(WM_RBUTTONDOWN));
-    }
-    EXPECT_TRUE(std::any_of(received.begin(), received.end(), [&](const MSG& got) {
-        return got.message == kHostMessage && got.wParam == 7 && got.lParam == 9;
-    }));
+    EXPECT_FALSE(rightButton);
+    // A thread message, as it was posted.
+    EXPECT_EQ(std::tuple(message.hwnd, message.wParam, message.lParam),
+              std::tuple(HWND{}, WPARAM{7}, LPARAM{9}));
     // One monitor and no saved place: minimized, titled without the zoom.
     EXPECT_TRUE(::IsIconic(hwnd));
     EXPECT_EQ(TextOf(hwnd), kTitle);
     EXPECT_NE(::SendMessageA(hwnd, WM_GETICON, ICON_BIG, 0), 0);
     Restore();
-    EXPECT_EQ(ClientOf(hwnd).bottom, 480);
+    EXPECT_EQ(Client().bottom, 480);
     // Save and print with an open camera; the contrast commands only for deeper pixels.
     for (const UINT id : {IDM_SAVE, IDM_PRINT, IDM_CONTRAST, IDM_RESTART_LEVELS})
-        EXPECT_EQ(Grayed(hwnd, id), id == IDM_CONTRAST || id == IDM_RESTART_LEVELS) << id;
+        EXPECT_EQ(Grayed(id), id == IDM_CONTRAST || id == IDM_RESTART_LEVELS) << id;
     Command(IDM_CONTRAST);
-    EXPECT_EQ(ContrastDialog(), nullptr);
+    EXPECT_EQ(OwnedDialog(), nullptr);
 
-    for (const auto& [command, width] : {std::pair<UINT, LONG>{IDM_ZOOM25, 160},
-                                         {IDM_ZOOM50, 320},
-                                         {IDM_ZOOM75, 480},
-                                         {IDM_ZOOM150, 960},
-                                         {IDM_ZOOM100, 640}}) {
+    const UINT zooms[] = {IDM_ZOOM25, IDM_ZOOM50, IDM_ZOOM75, IDM_ZOOM150, IDM_ZOOM100};
+    const LONG widths[] = {160, 320, 480, 960, 640};
+    for (size_t i = 0; i < std::size(zooms); ++i) {
         // The command word's high half (an accelerator's 1) does not matter.
-        ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(command, 1), 0);
-        EXPECT_EQ(ClientOf(hwnd).right, width) << command;
-        EXPECT_EQ(ClientOf(hwnd).bottom, width * 3 / 4) << command;
+        ::SendMessageA(hwnd, WM_COMMAND, MAKEWPARAM(zooms[i], 1), 0);
+        EXPECT_EQ(std::pair(Client().right, Client().bottom),
+                  std::pair(widths[i], widths[i] * 3 / 4));
     }
     // 200 % of 640 pixels does not fit the 1280 pixel wide screen with the frame.
     Command(IDM_ZOOM200);
-    const RECT client = ClientOf(hwnd);
-    EXPECT_LE(FrameOf(hwnd).right - FrameOf(hwnd).left, ::GetSystemMetrics(SM_CXSCREEN));
+    const RECT client = Client();
+    EXPECT_LE(Frame().right - Frame().left, ::GetSystemMetrics(SM_CXSCREEN));
     EXPECT_GT(client.right, 1200);
     // Commands without an effect change nothing.
     for (const UINT id : {UINT{IDM_NOTHING}, UINT{IDM_NOTHING_ELSE}, UINT{40016}, UINT{39999}}) {
         Command(id);
-        EXPECT_EQ(ClientOf(hwnd).right, client.right) << id;
-        EXPECT_FALSE(::IsIconic(hwnd)) << id;
+        EXPECT_TRUE(Client().right == client.right && !::IsIconic(hwnd)) << id;
     }
 
     Restore();
     MoveTo(40, 40);
     ::SetWindowPos(hwnd, nullptr, 0, 0, 501, 300, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_EQ(ClientOf(hwnd).right % 4, 0);
-    EXPECT_EQ(ClientOf(hwnd).bottom, (ClientOf(hwnd).right * 3 + 2) / 4);
-    const RECT frame = FrameOf(hwnd);
+    EXPECT_EQ(Client().right % 4, 0);
+    EXPECT_EQ(Client().bottom, (Client().right * 3 + 2) / 4);
+    const RECT frame = Frame();
     RECT proposed{frame.left, frame.top, frame.right + 30, frame.bottom};
     ::SendMessageA(hwnd, WM_SIZING, WMSZ_RIGHT, reinterpret_cast<LPARAM>(&proposed));
     EXPECT_EQ(proposed.right - proposed.left, frame.right - frame.left + 4);
@@ -415,27 +341,23 @@ TEST_F(Win32WindowTest, TheMenuTheFrameAndTheMouseDriveTheWindow) {
     ::SendMessageA(hwnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
     ::SendMessageA(hwnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(30, 25));
     ::SendMessageA(hwnd, WM_LBUTTONUP, 0, MAKELPARAM(30, 25));
-    EXPECT_EQ(FrameOf(hwnd).left, frame.left + 20);
-    EXPECT_EQ(FrameOf(hwnd).top, frame.top + 15);
+    EXPECT_EQ(std::pair(Frame().left, Frame().top), std::pair(frame.left + 20, frame.top + 15));
 
     for (const bool onTop : {false, true}) {
         Command(IDM_ONTOP);
         EXPECT_EQ((::GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0, onTop);
-        EXPECT_EQ((MenuState(hwnd, IDM_ONTOP) & MF_CHECKED) != 0, onTop);
+        EXPECT_EQ((MenuState(IDM_ONTOP) & MF_CHECKED) != 0, onTop);
     }
     // The minimize commands, closing the window and a double-click into it only minimize it.
-    for (const auto& [message, wParam] : {std::pair<UINT, WPARAM>{WM_COMMAND, IDM_MINIMIZE},
-                                          {WM_COMMAND, IDM_HIDE},
-                                          {WM_CLOSE, 0},
-                                          {WM_LBUTTONDBLCLK, MK_LBUTTON}}) {
-        ::SendMessageA(hwnd, message, wParam, 0);
-        EXPECT_TRUE(::IsIconic(hwnd)) << message << " " << wParam;
-        EXPECT_EQ(TextOf(hwnd), kTitle);
+    const UINT messages[] = {WM_COMMAND, WM_COMMAND, WM_CLOSE, WM_LBUTTONDBLCLK};
+    const WPARAM wParams[] = {IDM_MINIMIZE, IDM_HIDE, 0, MK_LBUTTON};
+    for (size_t i = 0; i < std::size(messages); ++i) {
+        ::SendMessageA(hwnd, messages[i], wParams[i], 0);
+        EXPECT_TRUE(::IsIconic(hwnd) && TextOf(hwnd) == kTitle) << messages[i] << " " << wParams[i];
         Restore();
     }
     ASSERT_EQ(device.CloseDevice(), 0u);
-    EXPECT_TRUE(Grayed(hwnd, IDM_SAVE));
-    EXPECT_TRUE(Grayed(hwnd, IDM_PRINT));
+    EXPECT_TRUE(Grayed(IDM_SAVE) && Grayed(IDM_PRINT));
 }
 
 TEST_F(Win32WindowTest, TheContrastDialogEditsTheSettingsOfDeeperFrames) {
@@ -443,12 +365,11 @@ TEST_F(Win32WindowTest, TheContrastDialogEditsTheSettingsOfDeeperFrames) {
     ContrastSettings& contrast = display->WindowEvents().Contrast();
     contrast.gain = 2000;
     contrast.offset = 300;
-    EXPECT_FALSE(Grayed(hwnd, IDM_CONTRAST));
+    EXPECT_FALSE(Grayed(IDM_CONTRAST));
     Command(IDM_CONTRAST);
-    HWND dialog = ContrastDialog();
-    ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(::GetWindow(dialog, GW_OWNER), hwnd);
-    EXPECT_TRUE(Grayed(hwnd, IDM_CONTRAST));
+    HWND dialog = OwnedDialog();
+    ASSERT_EQ(TextOf(dialog), "Contrast");
+    EXPECT_TRUE(Grayed(IDM_CONTRAST));
     EXPECT_EQ(ContrastShown(dialog), "2000 300 200");
     EXPECT_EQ(::SendDlgItemMessageA(dialog, IDC_GAIN_SLIDER, TBM_GETRANGEMAX, 0, 0), 4096 / 10);
     // Typed numbers count once applied; text without a number keeps the setting.
@@ -471,12 +392,14 @@ TEST_F(Win32WindowTest, TheContrastDialogEditsTheSettingsOfDeeperFrames) {
     EXPECT_TRUE(WaitFor([&] { return ContrastShown(dialog) == "1234 56 123"; }))
         << ContrastShown(dialog);
     ::SendMessageA(dialog, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog) && !Grayed(hwnd, IDM_CONTRAST); }));
+    EXPECT_TRUE(WaitFor([&] { return !::IsWindow(dialog) && !Grayed(IDM_CONTRAST); }));
 }
 
 TEST_F(Win32WindowTest, ALiveAcquisitionShowsThePatternSaturationInRedAndTheOverlayWhite) {
     ShowLiveWithOverlay();
-    const std::vector<COLORREF> screen = ReadBack(::GetDlgItem(hwnd, IDC_IMAGE), 320, 240);
+    BITMAPINFOHEADER header{};
+    const std::vector<uint32_t> screen =
+        Capture(::GetDlgItem(hwnd, IDC_IMAGE), RECT{0, 0, 320, 240}, header);
     // For the README: scripts/screenshot-windows.sh.
     if (const char* shot = std::getenv("VIDRUNE_SCREENSHOT"))
         SaveScreenshot(hwnd, shot);
@@ -484,24 +407,29 @@ TEST_F(Win32WindowTest, ALiveAcquisitionShowsThePatternSaturationInRedAndTheOver
     const Palette palette;
     EXPECT_EQ(Mismatches(screen.data(), 320 * 240, 320,
                          [&](int x, int y, uint32_t n) {
-                             return InOverlay(x, y) ? RGB(255, 255, 255)
-                                                    : Shown(palette, Pattern8(x, y, n));
+                             return ::PtInRect(&kOverlay, {x, y})
+                                        ? 0xFFFFFFu
+                                        : Shown(palette, Pattern8(x, y, n));
                          }),
               0);
-    EXPECT_EQ(Shown(palette, 255), RGB(240, 0, 0));
+    EXPECT_EQ(Shown(palette, 255), 0xF00000u);
     ASSERT_EQ(device.AcquireStop(), 1);
 }
 
-TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosen) {
+// The host then frees the device while the user has the Save dialog open: the window's
+// thread ends the dialog and the window, and nothing is saved through the display that went.
+TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosenUntilTheDeviceIsFreed) {
     ShowLiveWithOverlay();
     const std::string output = files.Dir().File("dialog.ps");
-    const TestPrinter printer(files.Dir(), output);
+    std::string printer =
+        "Vidrune test " + std::filesystem::path(files.Dir().Path()).filename().string();
+    const AddedPrinter added = AddTestPrinter(files.Dir(), printer, output);
     // The print dialog offers the default printer. (No other test sets it.)
-    ::SetDefaultPrinterA(printer.Name().c_str());
+    ::SetDefaultPrinterA(printer.c_str());
     for (const bool confirm : {false, true}) {
         HWND dialog = DialogFor(IDM_PRINT);
         ASSERT_NE(dialog, nullptr);
-        ::SendMessageA(ControlIn(dialog, IDC_PRINT_OVERLAY), BM_SETCHECK, BST_CHECKED, 0);
+        ::SendDlgItemMessageA(dialog, IDC_PRINT_OVERLAY, BM_SETCHECK, BST_CHECKED, 0);
         ASSERT_TRUE(Press(dialog, confirm ? IDOK : IDCANCEL));
         EXPECT_EQ(WaitFor([&] { return std::filesystem::exists(output); }), confirm);
 
@@ -509,7 +437,8 @@ TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosen) {
         // not) and the name saved last; the file has the overlay as the box is left.
         dialog = DialogFor(IDM_SAVE);
         ASSERT_NE(dialog, nullptr);
-        HWND check = ControlIn(dialog, IDC_SAVE_OVERLAY);
+        HWND check =
+            FindBelow(dialog, [](HWND child) { return ::GetDlgCtrlID(child) == IDC_SAVE_OVERLAY; });
         EXPECT_EQ(::SendMessageA(check, BM_GETCHECK, 0, 0), confirm ? BST_CHECKED : BST_UNCHECKED);
         char offered[MAX_PATH] = {};
         ::SendMessageA(dialog, CDM_GETSPEC, sizeof offered, reinterpret_cast<LPARAM>(offered));
@@ -524,24 +453,21 @@ TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosen) {
         const std::string bytes = files.Dir().Read(name);
         ASSERT_EQ(bytes.size(), TiffWriter::kPixelOffset + 320 * 240);
         const auto* pixels = reinterpret_cast<const uint8_t*>(bytes.data());
-        EXPECT_EQ(Mismatches(pixels + TiffWriter::kPixelOffset, 320 * 240, 320,
-                             [&](int x, int y, uint32_t n) {
-                                 return overlay && InOverlay(x, y) ? 255 : Pattern8(x, y, n);
-                             }),
+        EXPECT_EQ(Mismatches(
+                      pixels + TiffWriter::kPixelOffset, 320 * 240, 320,
+                      [&](int x, int y, uint32_t n) {
+                          return overlay && ::PtInRect(&kOverlay, {x, y}) ? 255 : Pattern8(x, y, n);
+                      }),
                   0)
             << path;
     }
 
-    HDC dc = ::CreateDCA("WINSPOOL", printer.Name().c_str(), nullptr, nullptr);
+    HDC dc = ::CreateDCA("WINSPOOL", printer.c_str(), nullptr, nullptr);
     ASSERT_NE(dc, nullptr) << "Wine's PostScript driver did not take the test printer";
-    PageMetrics metrics;
-    metrics.horizontalResolution = ::GetDeviceCaps(dc, HORZRES);
-    metrics.verticalResolution = ::GetDeviceCaps(dc, VERTRES);
-    metrics.pixelsPerInchX = ::GetDeviceCaps(dc, LOGPIXELSX);
-    metrics.pixelsPerInchY = ::GetDeviceCaps(dc, LOGPIXELSY);
+    const PageMetrics metrics{::GetDeviceCaps(dc, HORZRES), ::GetDeviceCaps(dc, VERTRES),
+                              ::GetDeviceCaps(dc, LOGPIXELSX), ::GetDeviceCaps(dc, LOGPIXELSY)};
     const bool printed = view->Window()->PrintTo(dc, true, files.Dir().File("page.ps"));
     ::DeleteDC(dc);
-    ASSERT_EQ(device.AcquireStop(), 1);
     ASSERT_TRUE(printed);
     // Wine's driver writes PostScript: one page named after the window, and on it the
     // 320 x 240 image through the display's palette (entry 240 red), moved and scaled to
@@ -555,12 +481,7 @@ TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosen) {
               std::to_string(image.Width()) + " " + std::to_string(image.Height()) + " scale"})
         EXPECT_NE(page.find(part), std::string::npos) << part;
     EXPECT_EQ(page.find("%%Page: 2"), std::string::npos);
-}
 
-// The host frees the device while the user has the Save dialog open: the window's thread
-// ends the dialog and the window, and nothing is saved through the display that went.
-TEST_F(Win32WindowTest, FreeingTheDeviceEndsAnOpenSaveDialog) {
-    ShowLiveWithOverlay();
     HWND dialog = DialogFor(IDM_SAVE);
     ASSERT_NE(dialog, nullptr);
     const std::string path = files.Dir().File("late.tif");
@@ -583,8 +504,7 @@ TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationData
               S_OK);
     const std::string file = std::string(folder) + "\\Vorn\\Quorvane\\LiveDisplay.ini";
     std::filesystem::remove(file);
-    const SimMode small{
-        .name = "Small", .controlFile = "cam8.cam", .width = 160, .height = 120, .extra = ""};
+    const SimMode small{.name = "Small", .width = 160, .height = 120};
     Open(320, 240, 8, SimBoardFiles::ModeSection("CAMERA1_MODE2", small));
     Restore();
     MoveTo(100, 120);
@@ -605,9 +525,8 @@ TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationData
     ASSERT_EQ(device.SetCurrentInputMode(device.GetInputModeId("Full")), 1);
     ASSERT_EQ(device.OpenDevice(), 0u);
     EXPECT_FALSE(::IsIconic(hwnd));
-    EXPECT_EQ(FrameOf(hwnd).left, 100);
-    EXPECT_EQ(FrameOf(hwnd).top, 120);
-    EXPECT_EQ(ClientOf(hwnd).right, 320);
+    EXPECT_EQ((std::array{Frame().left, Frame().top, Client().right}),
+              (std::array<LONG, 3>{100, 120, 320}));
 
     // Maximized is a state of its own: saved as such, and the next open maximizes again.
     ::ShowWindow(hwnd, SW_MAXIMIZE);
@@ -616,7 +535,7 @@ TEST_F(Win32WindowTest, PlacementIsKeptPerCameraAndModeInTheLocalApplicationData
     ASSERT_EQ(device.OpenDevice(), 0u);
     EXPECT_TRUE(::IsZoomed(hwnd));
     // Fitting the zoom to the maximized window must not shrink it back.
-    EXPECT_GT(ClientOf(hwnd).right, 2 * 320);
+    EXPECT_GT(Client().right, 2 * 320);
     std::filesystem::remove(file);
 }
 
@@ -625,9 +544,7 @@ TEST(Win32ViewTest, WithoutItsResourceLibraryTheDisplayGoesOnWithoutAWindow) {
     platform::Diagnostics::SetDebugSink([&](std::string_view text) { debugText += text; });
     {
         CDispWin display(std::make_unique<Win32View>("NoSuchResources"));
-        DisplayFrameDesc desc;
-        desc.frameWidth = 64;
-        desc.frameHeight = 48;
+        const DisplayFrameDesc desc{.frameWidth = 64, .frameHeight = 48};
         display.Open(desc);
         EXPECT_FALSE(display.View().Exists());
         display.NewFrame(desc);
