@@ -24,7 +24,6 @@
 #include <gtest/gtest.h>
 #include <winspool.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -109,10 +108,8 @@ std::vector<uint32_t> Capture(HWND hwnd, const RECT& area, BITMAPINFOHEADER& hea
     return pixels;
 }
 
-// Saves the window as the screen shows it, frame and menu included, as a 32-bit BMP file.
-void SaveScreenshot(HWND hwnd, const std::string& path) {
-    RECT frame{};
-    ::GetWindowRect(hwnd, &frame);
+// Saves what the screen shows in frame as a 32-bit BMP file.
+void SaveScreenshot(const RECT& frame, const std::string& path) {
     BITMAPINFOHEADER header{};
     const std::vector<uint32_t> pixels = Capture(nullptr, frame, header);
     const auto bytes = static_cast<DWORD>(pixels.size() * sizeof pixels[0]);
@@ -402,16 +399,13 @@ TEST_F(Win32WindowTest, ALiveAcquisitionShowsThePatternSaturationInRedAndTheOver
         Capture(::GetDlgItem(hwnd, IDC_IMAGE), RECT{0, 0, 320, 240}, header);
     // For the README: scripts/screenshot-windows.sh.
     if (const char* shot = std::getenv("VIDRUNE_SCREENSHOT"))
-        SaveScreenshot(hwnd, shot);
+        SaveScreenshot(Frame(), shot); // the window, frame and menu included
     // The frame shown is one of the camera's, every pixel through the palette.
     const Palette palette;
-    EXPECT_EQ(Mismatches(screen.data(), 320 * 240, 320,
-                         [&](int x, int y, uint32_t n) {
-                             return ::PtInRect(&kOverlay, {x, y})
-                                        ? 0xFFFFFFu
-                                        : Shown(palette, Pattern8(x, y, n));
-                         }),
-              0);
+    const int wrong = Mismatches(screen.data(), 320 * 240, 320, [&](int x, int y, uint32_t n) {
+        return ::PtInRect(&kOverlay, {x, y}) ? 0xFFFFFFu : Shown(palette, Pattern8(x, y, n));
+    });
+    EXPECT_EQ(wrong, 0);
     EXPECT_EQ(Shown(palette, 255), 0xF00000u);
     ASSERT_EQ(device.AcquireStop(), 1);
 }
@@ -453,13 +447,11 @@ TEST_F(Win32WindowTest, TheDialogsSaveAndPrintTheFrameWithTheOverlayAsChosenUnti
         const std::string bytes = files.Dir().Read(name);
         ASSERT_EQ(bytes.size(), TiffWriter::kPixelOffset + 320 * 240);
         const auto* pixels = reinterpret_cast<const uint8_t*>(bytes.data());
-        EXPECT_EQ(Mismatches(
-                      pixels + TiffWriter::kPixelOffset, 320 * 240, 320,
-                      [&](int x, int y, uint32_t n) {
-                          return overlay && ::PtInRect(&kOverlay, {x, y}) ? 255 : Pattern8(x, y, n);
-                      }),
-                  0)
-            << path;
+        const int wrong = Mismatches(
+            pixels + TiffWriter::kPixelOffset, 320 * 240, 320, [&](int x, int y, uint32_t n) {
+                return overlay && ::PtInRect(&kOverlay, {x, y}) ? 255 : Pattern8(x, y, n);
+            });
+        EXPECT_EQ(wrong, 0) << path;
     }
 
     HDC dc = ::CreateDCA("WINSPOOL", printer.c_str(), nullptr, nullptr);
