@@ -281,14 +281,12 @@ TEST_F(Win32WindowTest, TheMenuTheFrameAndTheMouseDriveTheWindow) {
     // Messages the window leaves alone go on to the host's thread; other mouse buttons' do not.
     ::PostMessageA(hwnd, WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5));
     ::PostMessageA(hwnd, WM_APP, 7, 9);
-    bool arrived = false;
     bool rightButton = false;
+    message.message = 0;
     ASSERT_TRUE(WaitFor([&] {
-        while (!arrived && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (message.message != WM_APP && ::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
             rightButton = rightButton || message.message == WM_RBUTTONDOWN;
-            arrived = message.message == WM_APP;
-        }
-        return arrived;
+        return message.message == WM_APP;
     }));
     EXPECT_FALSE(rightButton);
     // A thread message, as it was posted.
