@@ -20,16 +20,13 @@ using AcquisitionTest = BoardHost;
 TEST_F(AcquisitionTest, SkippedFramesAreLeftOutOfReadsByIndex) {
     ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{.extra = "FRAMESKIP=3\n"})));
     ASSERT_EQ(Set("HEIGHT", 32), 1);
-    std::vector<uint8_t> frame;
     for (const auto& [skip, frames, kept] : {std::tuple{3.0, 4, 3u}, {2.5, 3, 3u}}) {
         ASSERT_EQ(Set("DATA SKIP", skip), 1);
         ASSERT_EQ(Acquire(frames, true), 1) << plugin.AcqGetLastError();
-        for (int32_t i = 0; i < frames; ++i) {
-            ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, i, 0, 0, 64, 32, frame, 1), 1) << skip << i;
-            const uint32_t n = kept * static_cast<uint32_t>(i);
-            EXPECT_EQ(CompareRegion(frame, FrameGeometry{.cropTop = 8}, 0, 0, 64, 32, n), "")
-                << skip << i;
-        }
+        for (int32_t i = 0; i < frames; ++i)
+            EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, i, FrameGeometry{.cropTop = 8}, 0, 0, 64, 32,
+                              kept * static_cast<uint32_t>(i), 1))
+                << skip << " " << i;
     }
 }
 
@@ -93,8 +90,7 @@ TEST_F(AcquisitionTest, TheCurrentTheNewestAndAFrameNotYetIn) {
     // newest-frame pointer on the first buffer.
     ASSERT_EQ(Acquire(2, true), 1);
     EXPECT_EQ(plugin.AcqGetLastError(), 0u);
-    ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 4, 5, 16, 8, frame), 1);
-    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 4, 5, 16, 8, 0), "");
+    EXPECT_TRUE(Shows(VIDRUNE_READ_LATEST, 0, FrameGeometry{}, 4, 5, 16, 8, 0));
 
     // Continuous, once the ring has gone round more than once: the frame being filled is
     // newer than the newest, never one of an earlier lap.
@@ -112,9 +108,7 @@ TEST_F(AcquisitionTest, TheCurrentTheNewestAndAFrameNotYetIn) {
 
     // Six frames through four buffers: frame 5 lands where frame 1 was.
     ASSERT_EQ(Acquire(6, false), 1);
-    ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 5, 0, 0, 64, 48, frame, 5000), 1)
-        << plugin.AcqGetLastError();
-    EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 5), "");
+    ASSERT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, 5, FrameGeometry{}, 0, 0, 64, 48, 5, 5000));
     // Frame 1 was overwritten by then and frame 5 is taken already: answered at once, not
     // after the (long) time-out, and not from an earlier lap.
     for (int32_t index : {1, 5}) {

@@ -64,13 +64,23 @@ public:
         return plugin.ReadDevice(&request);
     }
 
+    // Reads the region (x, y, w, h) of a frame: it must be camera frame n as `seen` shows it.
+    ::testing::AssertionResult Shows(uint32_t kind, int32_t index, const FrameGeometry& seen,
+                                     uint32_t x, uint32_t y, uint32_t w, uint32_t h, uint32_t n,
+                                     int32_t timeoutMs = 2000) {
+        std::vector<uint8_t> frame;
+        if (Read(kind, index, x, y, w, h, frame, timeoutMs) != 1)
+            return ::testing::AssertionFailure() << "read failed with " << plugin.AcqGetLastError();
+        const std::string difference = CompareRegion(frame, seen, x, y, w, h, n);
+        if (!difference.empty())
+            return ::testing::AssertionFailure() << difference;
+        return ::testing::AssertionSuccess();
+    }
+
     // A waiting grab of two frames whose second, read whole, is the pattern's frame 1.
     void GrabsTheRightPixels() {
         ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
-        std::vector<uint8_t> frame;
-        ASSERT_EQ(Read(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 64, 48, frame), 1)
-            << plugin.AcqGetLastError();
-        EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, 1), "");
+        EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, 1, FrameGeometry{}, 0, 0, 64, 48, 1));
     }
 
     SimBoardFiles files;

@@ -53,7 +53,6 @@ TEST_F(UnloadTest, UnloadingWithTheLiveDisplayRunningReturns) {
         files.WriteSingle(SimCamera{}, SimMode{}, "", "[EXTDISPLAY]\nMPX=0\nDISPNAME=Live\n");
     ASSERT_EQ(plugin->InitializeDevice(config.c_str()), 1);
     ASSERT_EQ(plugin->SetCurrentInputDevice(plugin->GetInputDeviceId("Cam")), 1);
-    ASSERT_EQ(plugin->SetCurrentInputMode(plugin->GetInputModeId("Full")), 1);
     plugin->OpenDevice();
     ASSERT_EQ(plugin->AcqGetLastError(), 0u);
     AcquireRequest live = vidrune::test::Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
