@@ -61,8 +61,7 @@ public:
         request.data = noMemory ? nullptr : pixels_.data();
         request.copyFlag = 1;
         const int64_t result = plugin.ReadDevice(&request);
-        if (result == 0 &&
-            !std::all_of(pixels_.begin(), pixels_.end(), [](uint8_t b) { return b == 0xEE; }))
+        if (result == 0 && std::ranges::count(pixels_, 0xEE) != std::ssize(pixels_))
             ADD_FAILURE() << "a refused read wrote into the host's memory";
         return result;
     }
