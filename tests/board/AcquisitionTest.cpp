@@ -121,37 +121,31 @@ TEST_F(AcquisitionTest, TheCurrentTheNewestAndAFrameNotYetIn) {
 // camera without it then grabs every frame again. Triggered frames come without a gap error.
 // (The grab tool's tests read the frames around a fault.)
 TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFrame) {
-    struct Fault {
-        const char* cameraKeys;
-        int32_t frames;
-        uint32_t startError;
-        int32_t index; // the frame to read; none where negative
-        uint32_t readError;
-        int32_t shown = -1; // the camera frame the refused read still copied
-        bool triggered = false;
-    };
-    const Fault faults[] = {
-        {"DropFrames=2\n", 4, 0, 2, 21, 3},
-        {"NoSignal=1\n", 2, 16, -1, 0},
+    // The camera's keys, whether it is triggered, the frames grabbed and the start's error;
+    // the frame read (none where negative), its error and the camera frame a refused read
+    // still copied (none where negative).
+    const std::tuple<const char*, bool, int32_t, uint32_t, int32_t, uint32_t, int32_t> faults[] = {
+        {"DropFrames=2\n", false, 4, 0, 2, 21, 3},
+        {"NoSignal=1\n", false, 2, 16, -1, 0, -1},
         // Triggers five times slower than the frame rate: no gap error.
-        {"TriggerRate=40\n", 3, 0, 2, 0, -1, true},
+        {"TriggerRate=40\n", true, 3, 0, 2, 0, -1},
     };
     std::vector<uint8_t> frame;
-    for (const Fault& fault : faults) {
-        SCOPED_TRACE(fault.cameraKeys);
-        ASSERT_TRUE(Open(files.WriteSingle(SimCamera{.extra = fault.cameraKeys}, SimMode{})));
-        if (fault.triggered) {
+    for (const auto& [keys, triggered, frames, startError, index, readError, shown] : faults) {
+        SCOPED_TRACE(keys);
+        ASSERT_TRUE(Open(files.WriteSingle(SimCamera{.extra = keys}, SimMode{})));
+        if (triggered) {
             ASSERT_EQ(Set("TRIGGER MODE", 2), 1);
         }
-        EXPECT_EQ(Acquire(fault.frames, true), fault.startError == 0 ? 1 : 0);
-        EXPECT_EQ(plugin.AcqGetLastError(), fault.startError);
-        if (fault.index >= 0) {
-            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, fault.index, 0, 0, 64, 48, frame, 50),
-                      fault.readError == 0 ? 1 : 0);
-            EXPECT_EQ(plugin.AcqGetLastError(), fault.readError);
+        EXPECT_EQ(Acquire(frames, true), startError == 0 ? 1 : 0);
+        EXPECT_EQ(plugin.AcqGetLastError(), startError);
+        if (index >= 0) {
+            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, index, 0, 0, 64, 48, frame, 50),
+                      readError == 0 ? 1 : 0);
+            EXPECT_EQ(plugin.AcqGetLastError(), readError);
         }
-        if (fault.shown >= 0) {
-            EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, fault.shown), "");
+        if (shown >= 0) {
+            EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, shown), "");
         }
         // The failed start leaves the device idle: a stop has nothing to do.
         EXPECT_EQ(plugin.AcquireStop(), 1);
@@ -160,8 +154,8 @@ TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFr
         ASSERT_EQ(plugin.CloseDevice(), 0);
         ASSERT_EQ(plugin.OpenDevice(), 0);
         ASSERT_EQ(Acquire(4, true), 1);
-        for (int32_t i = 0; i < 4; ++i)
-            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, i, 0, 0, 64, 48, frame), 1) << i;
+        for (uint32_t i = 0; i < 4; ++i)
+            EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, static_cast<int32_t>(i), {}, 0, 0, 64, 48, i));
         plugin.FreeDeviceResources();
     }
 }

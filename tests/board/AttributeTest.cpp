@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace vidrune::test {
 
@@ -21,15 +22,7 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
     EXPECT_EQ(Numeric("WIDTH"), 1024);
     EXPECT_EQ(Numeric("DATA SCALE"), 1);
     // In order: the set, its result, an attribute read back (if any) and the data set size.
-    struct Step {
-        const char* name;
-        double value;
-        int result;
-        const char* query;
-        double shown;
-        double size;
-    };
-    const Step steps[] = {
+    const std::tuple<const char*, double, int, const char*, double, double> steps[] = {
         {"DATA SCALE", 1, 1, "X DATA SCALE", 1, 1024 * 480}, // sets both scales, though unchanged
         {"WIDTH", 1025, 0, "WIDTH", 1024, 1024 * 480},
         {"WIDTH", 640, 1, "WIDTH", 640, 640 * 480},
@@ -47,16 +40,16 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
         {"DATA SIZE", 1, 0, "DATA SIZE", 1, 160 * 240},
         {"DATA RESOLUTION", 1, 0, "DATA RESOLUTION", 8, 160 * 240},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::string(step.name) + " " + std::to_string(step.value));
-        EXPECT_EQ(Set(step.name, step.value), step.result);
-        if (step.result == 0) {
+    for (const auto& [name, value, result, query, shown, size] : steps) {
+        SCOPED_TRACE(std::string(name) + " " + std::to_string(value));
+        EXPECT_EQ(Set(name, value), result);
+        if (result == 0) {
             EXPECT_EQ(plugin.AcqGetLastError(), 12u);
         }
-        if (step.query != nullptr) {
-            EXPECT_EQ(Numeric(step.query), step.shown);
+        if (query != nullptr) {
+            EXPECT_EQ(Numeric(query), shown);
         }
-        EXPECT_EQ(Numeric("DATA SET SIZE"), step.size);
+        EXPECT_EQ(Numeric("DATA SET SIZE"), size);
     }
 
     // On the same device: display commands, and texts and numbers that are refused.

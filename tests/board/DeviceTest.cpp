@@ -11,6 +11,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace vidrune::test {
@@ -85,34 +86,26 @@ TEST_F(DeviceTest, FourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
 }
 
 TEST_F(DeviceTest, TheGapLimitIsOneAndAHalfFramesAndStaysSaneForAbsurdRates) {
-    struct Case {
-        double cameraRate;
-        const char* modeRate;
-        const char* modeKeys;
-        int32_t frames;
-        uint32_t boardFrames; // (frames - 1) x skip + 1
-        uint32_t gapLimit;
-    };
-    const Case cases[] = {
+    // The board counts (frames - 1) x skip + 1 frames.
+    const std::tuple<double, const char*, const char*, int32_t, uint32_t, uint32_t> cases[] = {
         {30, "30", "FRAMESKIP=2\n", 2, 3, 100000u},
         {200, "0.5", "", 1, 1, 3000000u}, // 1.5 frame intervals of two seconds
         {200, "1e30", "", 1, 1, 0u}, // no camera is that fast: every gap is too long, no overflow
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.modeRate);
-        ASSERT_TRUE(Open(SimCamera{.frameRate = c.cameraRate},
-                         SimMode{.frameRate = c.modeRate, .extra = c.modeKeys}));
-        ASSERT_EQ(Acquire(c.frames), 1);
-        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_FRAME_COUNT), c.boardFrames);
-        EXPECT_EQ(device->GapLimit(), c.gapLimit);
+    for (const auto& [cameraRate, modeRate, modeKeys, frames, boardFrames, gapLimit] : cases) {
+        SCOPED_TRACE(modeRate);
+        ASSERT_TRUE(Open(SimCamera{.frameRate = cameraRate},
+                         SimMode{.frameRate = modeRate, .extra = modeKeys}));
+        ASSERT_EQ(Acquire(frames), 1);
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_FRAME_COUNT), boardFrames);
+        EXPECT_EQ(device->GapLimit(), gapLimit);
         EXPECT_EQ(device->MissedFrameFlag(), 0u);
         device->FreeDeviceResources();
     }
 }
 
 TEST_F(DeviceTest, ARefusedBufferShowsTheMessageAndFailsWith9) {
-    std::string caption;
-    std::string text;
+    std::string caption, text;
     Diagnostics::SetMessageSink([&](std::string_view t, std::string_view c) {
         text = t;
         caption = c;
@@ -132,26 +125,20 @@ TEST_F(DeviceTest, ARefusedBufferShowsTheMessageAndFailsWith9) {
 
 TEST_F(DeviceTest, TriggerSettingsReachTheBoardAndOthersAreRefused) {
     ASSERT_TRUE(Open());
-    struct Step {
-        const char* name;
-        double value;
-        int result;
-        uint32_t boardMode, boardLevel;
-    };
-    const Step steps[] = {
+    // The set, its result, and the board's trigger mode and level afterwards.
+    const std::tuple<const char*, double, int, uint32_t, uint32_t> steps[] = {
         {"TRIGGER MODE", 2, 1, 8, 4}, // level 2 is the board's 4
         {"TRIGGER LEVEL", 1, 1, 8, 8}, {"TRIGGER MODE", 2, 1, 8, 8}, {"TRIGGER MODE", 3, 0, 8, 8},
         {"TRIGGER LEVEL", 3, 0, 8, 8}, {"TRIGGER MODE", 1, 1, 1, 8},
     };
-    for (const Step& step : steps) {
-        SCOPED_TRACE(std::string(step.name) + " " + std::to_string(step.value));
-        double value = step.value;
-        EXPECT_EQ(device->AcqDeviceSet(step.name, &value, 1), step.result);
-        if (step.result == 0) {
+    for (auto [name, value, result, boardMode, boardLevel] : steps) {
+        SCOPED_TRACE(std::string(name) + " " + std::to_string(value));
+        EXPECT_EQ(device->AcqDeviceSet(name, &value, 1), result);
+        if (result == 0) {
             EXPECT_EQ(device->GetLastError(), 12u);
         }
-        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_MODE), step.boardMode);
-        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_LEVEL), step.boardLevel);
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_MODE), boardMode);
+        EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_LEVEL), boardLevel);
     }
     EXPECT_EQ(AcquisitionParameter(FG_ACQ_PRM_TRIGGER_DELAY), 30u);
     double shutter = 500; // offered to the camera

@@ -14,6 +14,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace vidrune::test {
@@ -178,37 +179,29 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
     files.Dir().Write("mono", "[Camera]\nPixelDepth=8\nFrameRate=100\n[Vic]\nMaxWidth=32\n"
                               "MaxHeight=16\nPixelDepth=8\n");
     files.Dir().Write("novic.cam", "[Camera]\nPixelDepth=8\n");
-    struct Case {
-        std::string controlFile;
-        const char* keys;
-        int code;
-        double maxWidth = 0; // once open
-    };
-    const Case cases[] = {
+    // The first mode's camera file and keys, the open's code and, once open, "MAX WIDTH".
+    const std::tuple<std::string, const char*, int, double> cases[] = {
         {rooted, "", 0, 40},
         {forward, "", 0, 40},
         {"cams.v2/inner.cam", "", 0, 24},
         {"mono", "", 0, 32},
-        {"absent.cam", "", 23},
-        {"novic.cam", "", 1}, // no VIC file beside it
-        {"mono8.cam", "XSUBSAMPLE=3\n", 12},
-        {"mono8.cam", "YSUBSAMPLE=3\n", 12},
-        {"mono8.cam", "XSUBSAMPLE=0\n", 12},
-        {"mono8.cam", "FRAMESKIP=1001\n", 12},
+        {"absent.cam", "", 23, 0},
+        {"novic.cam", "", 1, 0}, // no VIC file beside it
+        {"mono8.cam", "XSUBSAMPLE=3\n", 12, 0},
+        {"mono8.cam", "YSUBSAMPLE=3\n", 12, 0},
+        {"mono8.cam", "XSUBSAMPLE=0\n", 12, 0},
+        {"mono8.cam", "FRAMESKIP=1001\n", 12, 0},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.controlFile + " " + c.keys);
-        const SimMode first{.name = "First",
-                            .controlFile = c.controlFile,
-                            .width = 16,
-                            .height = 16,
-                            .extra = c.keys};
+    for (const auto& [controlFile, keys, code, maxWidth] : cases) {
+        SCOPED_TRACE(controlFile + " " + keys);
+        const SimMode first{
+            .name = "First", .controlFile = controlFile, .width = 16, .height = 16, .extra = keys};
         ASSERT_TRUE(Initialize(files.WriteSingle(
             SimCamera{}, first, "", SimBoardFiles::ModeSection("CAMERA1_MODE2", SimMode{}))));
-        EXPECT_EQ(plugin.OpenDevice(), c.code);
-        EXPECT_EQ(plugin.AcqGetLastError(), static_cast<uint32_t>(c.code));
-        if (c.code == 0) {
-            EXPECT_EQ(Numeric("MAX WIDTH"), c.maxWidth);
+        EXPECT_EQ(plugin.OpenDevice(), code);
+        EXPECT_EQ(plugin.AcqGetLastError(), static_cast<uint32_t>(code));
+        if (code == 0) {
+            EXPECT_EQ(Numeric("MAX WIDTH"), maxWidth);
         }
         EXPECT_EQ(plugin.CloseDevice(), 0);
         ASSERT_EQ(plugin.SetCurrentInputMode(plugin.GetInputModeId("Full")), 1);
