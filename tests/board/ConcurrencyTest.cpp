@@ -23,20 +23,13 @@ constexpr uint32_t kSide = 8;
 // True when the 8 x 8 region at the origin is camera frame n of one of the geometries the
 // setter can choose, for some n, and nothing was written past it.
 bool IsWholeFrameOfOneGeometry(const std::vector<uint8_t>& data) {
-    if (data[kSide * kSide] != 0xEE)
-        return false;
     for (uint32_t left : {0u, 8u})
         for (uint32_t top : {0u, 8u})
             for (uint32_t xs : {1u, 2u})
                 for (uint32_t ys : {1u, 2u})
-                    for (uint32_t n = 0; n < 51; ++n) { // the pattern repeats after 51 frames
-                        const FrameGeometry g{left, top, xs, ys, 8};
-                        bool all = true;
-                        for (uint32_t i = 0; i < kSide * kSide && all; ++i)
-                            all = PixelOf(data, i, 1) == g.At(i % kSide, i / kSide, n);
-                        if (all)
+                    for (uint32_t n = 0; n < 51; ++n) // the pattern repeats after 51 frames
+                        if (CompareRegion(data, {left, top, xs, ys}, 0, 0, kSide, kSide, n).empty())
                             return true;
-                    }
     return false;
 }
 

@@ -244,12 +244,10 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
             ++n;
         EXPECT_LT(n, 51u) << "no camera frame at width " << width;
     };
-    struct Step {
-        const char* name;
-        std::function<bool()> before;
-        std::function<bool()> call; // true: the call answered success
-        std::function<void()> works;
-    };
+    // Each step: its name, what brings the device to it, the call (true: it answered
+    // success) and what shows that an answered call did its work.
+    using Step = std::tuple<const char*, std::function<bool()>, std::function<bool()>,
+                            std::function<void()>>;
     const Step steps[] = {
         {"InitializeDevice", [] { return true; },
          [&] { return plugin.InitializeDevice(config.c_str()) == 1; },
@@ -296,17 +294,17 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
     constexpr size_t kEvery = 1;
 #endif
     for (size_t s = 0; s < std::size(steps); ++s) {
-        const Step& step = steps[s];
+        const auto& [name, before, call, works] = steps[s];
         for (size_t o = s % kEvery; o < std::size(kLibraryOperations); o += kEvery) {
             const char* operation = kLibraryOperations[o];
             if (RefusalWaitsForAUser(operation))
                 continue;
-            SCOPED_TRACE(std::string(step.name) + ", " + operation);
+            SCOPED_TRACE(std::string(name) + ", " + operation);
             // What a refused free left behind earlier stays the library's.
             const std::vector<size_t> live = LiveObjects();
-            ASSERT_TRUE(step.before());
+            ASSERT_TRUE(before());
             fgsim::FailNextCall(operation, FG_ERR_INJECTED);
-            const bool answered = step.call();
+            const bool answered = call();
             if (fgsim::ClearFailures() != 0) {
                 // The call makes no such library call: it simply works.
                 EXPECT_TRUE(answered) << plugin.AcqGetLastError();
@@ -314,7 +312,7 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
                 continue;
             }
             if (answered)
-                step.works();
+                works();
             else
                 EXPECT_NE(plugin.AcqGetLastError(), 0u) << "failed without a code";
             EXPECT_EQ(plugin.FreeDeviceResources(), 0);

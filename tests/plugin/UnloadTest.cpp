@@ -18,36 +18,13 @@ using vidrune::test::SimBoardFiles;
 using vidrune::test::SimCamera;
 using vidrune::test::SimMode;
 
-namespace {
-
-class UnloadTest : public ::testing::Test {
-protected:
-    // Ends the process with a message when the unload hangs, rather than leaving it to the
-    // test runner's time-out.
-    void Unload() {
-        std::promise<void> unloaded;
-        std::thread watchdog([done = unloaded.get_future()] {
-            if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
-                std::fputs("watchdog: the unload still hangs after 30 s\n", stderr);
-                std::_Exit(3);
-            }
-        });
-        plugin.reset();
-        unloaded.set_value();
-        watchdog.join();
-    }
-
-    SimBoardFiles files;
-    std::unique_ptr<PluginLibrary> plugin = std::make_unique<PluginLibrary>();
-};
-
-} // namespace
-
 // In a process of its own: on Windows the running threads keep the DLL loaded past the
 // host's unload, so a second load would find the same device. The display adds its own
 // thread to the grab and live threads a continuous acquisition runs. (An unload after the
 // host's clean-up, with the display, ends every run of the grab tool's live command.)
-TEST_F(UnloadTest, UnloadingWithTheLiveDisplayRunningReturns) {
+TEST(UnloadTest, UnloadingWithTheLiveDisplayRunningReturns) {
+    SimBoardFiles files;
+    auto plugin = std::make_unique<PluginLibrary>();
     // The device open on the simulated board, its live display drawing into memory.
     const std::string config =
         files.WriteSingle(SimCamera{}, SimMode{}, "", "[EXTDISPLAY]\nMPX=0\nDISPNAME=Live\n");
@@ -58,5 +35,18 @@ TEST_F(UnloadTest, UnloadingWithTheLiveDisplayRunningReturns) {
     AcquireRequest live = vidrune::test::Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
     ASSERT_EQ(plugin->AcquireStart(&live), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    Unload(); // no AcquireStop, no CloseDevice, no FreeDeviceResources
+
+    // No AcquireStop, no CloseDevice, no FreeDeviceResources. A watchdog ends the process
+    // with a message when the unload hangs, rather than leaving it to the test runner's
+    // time-out.
+    std::promise<void> unloaded;
+    std::thread watchdog([done = unloaded.get_future()] {
+        if (done.wait_for(std::chrono::seconds(30)) == std::future_status::timeout) {
+            std::fputs("watchdog: the unload still hangs after 30 s\n", stderr);
+            std::_Exit(3);
+        }
+    });
+    plugin.reset();
+    unloaded.set_value();
+    watchdog.join();
 }
