@@ -19,7 +19,6 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
         SimCamera{.maxWidth = 1024, .maxHeight = 512},
         SimMode{.width = 2000, .height = 480, .extra = "XSUBSAMPLE=2\nYSUBSAMPLE=2\n"})));
     EXPECT_EQ(Numeric("MAX USER WIDTH"), 1024);
-    EXPECT_EQ(Numeric("WIDTH"), 1024);
     EXPECT_EQ(Numeric("DATA SCALE"), 1);
     // In order: the set, its result, an attribute read back (if any) and the data set size.
     const std::tuple<const char*, double, int, const char*, double, double> steps[] = {

@@ -200,8 +200,7 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListReadSetAndAcquir
             EXPECT_EQ(plugin.OpenDevice(), 0) << i;
             if (i % 2 == 0) {
                 EXPECT_EQ(plugin.FreeDeviceResources(), 0) << i;
-                ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1) << i;
-                ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1) << i;
+                ASSERT_TRUE(Initialize(config, "Cam")) << i;
                 EXPECT_EQ(plugin.OpenDevice(), 0) << i;
             }
         }

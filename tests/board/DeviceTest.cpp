@@ -30,12 +30,6 @@ protected:
         return SimDevice::Open(*device, config);
     }
 
-    // A new device in place of the old one, open on the same configuration.
-    ::testing::AssertionResult Renew() {
-        device = std::make_unique<CVidrune>("STRAVIK2 MONO");
-        return SimDevice::Open(*device, config);
-    }
-
     int Start(uint32_t kind, int32_t frames = 0, bool wait = false) {
         return SimDevice::Start(*device, kind, frames, wait);
     }
@@ -178,7 +172,9 @@ TEST_F(DeviceTest, BoardThreadsHeldUpPastTheDevicesLifetime) {
             Start(VIDRUNE_ACQUIRE_CONTINUOUS);
             EXPECT_EQ(device->FreeDeviceResources(), 0);
         }
-        ASSERT_TRUE(Renew());
+        // A new device in place of the old one, open on the same configuration.
+        device = std::make_unique<CVidrune>("STRAVIK2 MONO");
+        ASSERT_TRUE(SimDevice::Open(*device, config));
         EXPECT_EQ(Acquire(2), 1);
         Clock::Sleep(kStallMs + 500);
         EXPECT_EQ(Acquire(2), 1);
