@@ -112,8 +112,7 @@ TEST_F(ConcurrencyTest, ALibraryFailureFailsOnlyTheCallThatMetIt) {
     // The last error is one code for every host thread. A read refused on one thread while
     // a geometry change on another builds its buffers sets it; the change must still succeed.
     // The change is held inside its first buffer allocation while the read is refused.
-    constexpr uint32_t kStallMs = 500;
-    StallNextCall("FgBufferNew", kStallMs);
+    StallNextCall("FgBufferNew", 500);
     int changed = -1;
     std::thread setter([&] { changed = Set("WIDTH", 48); });
     // Out of service from the start of the change until its buffers are built; a fixed
