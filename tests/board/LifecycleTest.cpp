@@ -229,6 +229,8 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
     };
     auto opened = [&] { return Open(config); };
     auto live = [&] { return opened() && StartContinuous() == 1; };
+    // A counted acquisition far longer than the test.
+    auto counting = [&] { return opened() && Acquire(1000000, false) == 1; };
     // The next frame of a continuous acquisition, read whole, is some camera frame. At this
     // rate the board may refill the slot during the copy (17): such pixels are read again.
     auto showsAFrameAtWidth = [&](uint32_t width) {
@@ -243,6 +245,15 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
                !CompareRegion(frame, {.cropLeft = (64 - width) / 2}, 0, 0, width, 48, n).empty())
             ++n;
         EXPECT_LT(n, 51u) << "no camera frame at width " << width;
+    };
+    // Stopped: the board no longer fills the ring, and the next grab gets its own frames.
+    auto stopped = [&] {
+        std::vector<uint8_t> before, after;
+        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, before), 1);
+        Clock::Sleep(20);
+        ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, after), 1);
+        EXPECT_TRUE(before == after) << "frames still come after the stop";
+        grabsAtWidth(64);
     };
     // Each step: its name, what brings the device to it, the call (true: it answered
     // success) and what shows that an answered call did its work.
@@ -269,16 +280,8 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
          [&] { showsAFrameAtWidth(64); }},
         {"WIDTH while live", live, [&] { return Set("WIDTH", 32) == 1; },
          [&] { showsAFrameAtWidth(32); }},
-        {"AcquireStop", live, [&] { return plugin.AcquireStop() == 1; },
-         [&] {
-             // Stopped: the board no longer fills the ring.
-             std::vector<uint8_t> before, after;
-             ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, before), 1);
-             Clock::Sleep(20);
-             ASSERT_EQ(Read(VIDRUNE_READ_LATEST, 0, 0, 0, 64, 48, after), 1);
-             EXPECT_TRUE(before == after) << "frames still come after the stop";
-             grabsAtWidth(64);
-         }},
+        {"AcquireStop", live, [&] { return plugin.AcquireStop() == 1; }, stopped},
+        {"AcquireStop counted", counting, [&] { return plugin.AcquireStop() == 1; }, stopped},
         {"CloseDevice", live, [&] { return plugin.CloseDevice() == 0; },
          [&] {
              double width = 0;
