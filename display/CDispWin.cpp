@@ -177,18 +177,21 @@ void CDispWin::PlaceWindow(int32_t previousState) {
 bool CDispWin::AllocateImage() {
     std::lock_guard lock(imageLock_);
     framePending_ = false;
+    // The old images go first, so that a reopen never holds two sets.
+    FreeImage();
     try {
-        pixelCount_ = static_cast<size_t>(std::max(imageWidth_, 0)) *
-                      static_cast<size_t>(std::max(imageHeight_, 0));
+        const size_t pixels = static_cast<size_t>(std::max(imageWidth_, 0)) *
+                              static_cast<size_t>(std::max(imageHeight_, 0));
         const size_t bytesPerPixel = (static_cast<size_t>(bitsPerPixel_) + 7) / 8;
-        image_.assign(pixelCount_ * std::max<size_t>(bytesPerPixel, 1), 0);
-        reducedImage_.assign(pixelCount_, 0);
-        reducedFrame_.assign(bitsPerPixel_ > 8 ? 2 * pixelCount_ : 0, 0);
-        reducedOverlay_.assign(pixelCount_, 0);
-        bitmap_.assign(ImageComposer::BitmapStride(imageWidth_) *
-                           static_cast<size_t>(std::max(imageHeight_, 0)),
-                       0);
+        image_ = PixelBuffer(pixels * std::max<size_t>(bytesPerPixel, 1));
+        reducedImage_ = PixelBuffer(pixels);
+        reducedFrame_ = PixelBuffer(bitsPerPixel_ > 8 ? 2 * pixels : 0);
+        reducedOverlay_ = PixelBuffer(pixels);
+        bitmap_ = PixelBuffer(ImageComposer::BitmapStride(imageWidth_) *
+                              static_cast<size_t>(std::max(imageHeight_, 0)));
         overlay_.Allocate(imageWidth_, imageHeight_);
+        pixelCount_ = pixels;
+        imageBlank_ = true;
         return true;
     } catch (const std::bad_alloc&) {
         FreeImage();
@@ -198,9 +201,9 @@ bool CDispWin::AllocateImage() {
 
 void CDispWin::FreeImage() {
     // Given back, not only emptied: a closed display holds no frame-sized memory.
-    for (std::vector<uint8_t>* buffer :
+    for (PixelBuffer* buffer :
          {&image_, &reducedImage_, &reducedFrame_, &reducedOverlay_, &bitmap_})
-        std::vector<uint8_t>().swap(*buffer);
+        buffer->Free();
     framePending_ = false;
     overlay_.Free();
     pixelCount_ = 0;
@@ -235,10 +238,16 @@ void CDispWin::Close() {
 
 void CDispWin::ClearImage() {
     std::lock_guard lock(imageLock_);
-    std::fill(image_.begin(), image_.end(), uint8_t{0});
+    // What is still blank is left alone: filling a large frame that was never drawn would
+    // map every page of it.
+    if (!imageBlank_)
+        image_.Zero();
+    imageBlank_ = true;
     framePending_ = false; // zeros, shown as they are
-    overlay_.Clear();
-    std::fill(reducedOverlay_.begin(), reducedOverlay_.end(), uint8_t{0});
+    if (!overlay_.Blank()) {
+        overlay_.Clear();
+        reducedOverlay_.Zero();
+    }
 }
 
 void CDispWin::SetDisplayMode(int32_t mode) {
@@ -288,7 +297,8 @@ void CDispWin::RefreshReducedOverlay() {
     int32_t clientHeight = 0;
     view_->ClientSize(clientWidth, clientHeight);
     std::lock_guard lock(imageLock_);
-    if (image_.empty())
+    // The reduced overlay of a blank plane is all zeros already.
+    if (image_.empty() || overlay_.Blank())
         return;
     const int32_t width = std::min<int32_t>(clientWidth, imageWidth_);
     const int32_t height = std::min<int32_t>(clientHeight, imageHeight_);
@@ -363,8 +373,10 @@ bool CDispWin::OnSave(const std::string& path, bool includeOverlay) {
         std::lock_guard lock(imageLock_);
         if (!image_.empty() && frameShown_) {
             ConvertPendingFrame();
-            if (includeOverlay)
+            if (includeOverlay && !overlay_.Blank()) {
                 ImageComposer::IncludeOverlay(image_.data(), overlay_.Data(), pixelCount_);
+                imageBlank_ = false;
+            }
             written = TiffWriter::WriteTiff(path, imageWidth_, imageHeight_, Image8(), palette_);
         }
     }
@@ -434,6 +446,7 @@ void CDispWin::UpdateOnce(ReadRequest& request) {
         if (!continuousFlag_ && !announced)
             return;
         request.data = image_.data();
+        imageBlank_ = false; // a failed read may have written part of a frame
         if (!device->ReadDevice(&request))
             return;
         if (bitsPerPixel_ > 8) {

@@ -7,6 +7,7 @@
 #include "display/ImageScaler.h"
 #include "display/OverlayPlane.h"
 #include "display/Palette.h"
+#include "display/PixelBuffer.h"
 #include "platform/Event.h"
 
 #include <atomic>
@@ -107,12 +108,13 @@ private:
     // Image and overlay are written by the host's thread (clear, overlay commands) and the
     // window's thread (save), and read by the update thread: one lock guards them.
     mutable std::mutex imageLock_;
-    std::vector<uint8_t> image_;
-    std::vector<uint8_t> reducedImage_;
-    std::vector<uint8_t> reducedFrame_; // the shown pixels of a deeper frame, unconverted
-    bool framePending_ = false;         // image_ holds a deeper frame not yet converted
-    std::vector<uint8_t> reducedOverlay_;
-    std::vector<uint8_t> bitmap_;
+    PixelBuffer image_;
+    PixelBuffer reducedImage_;
+    PixelBuffer reducedFrame_;  // the shown pixels of a deeper frame, unconverted
+    bool framePending_ = false; // image_ holds a deeper frame not yet converted
+    bool imageBlank_ = true;    // image_ is all zeros: not written since allocated or cleared
+    PixelBuffer reducedOverlay_;
+    PixelBuffer bitmap_;
     OverlayPlane overlay_;
     size_t pixelCount_ = 0;
 

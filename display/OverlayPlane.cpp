@@ -13,24 +13,27 @@ constexpr double kEllipseStep = 0.01;
 } // namespace
 
 void OverlayPlane::Allocate(int32_t width, int32_t height) {
-    if (width <= 0 || height <= 0) {
-        Free();
+    // Emptied first: a plane whose memory cannot be had stays empty, not sized for pixels
+    // it lacks.
+    Free();
+    if (width <= 0 || height <= 0)
         return;
-    }
+    pixels_ = PixelBuffer(static_cast<size_t>(width) * static_cast<size_t>(height));
     width_ = width;
     height_ = height;
-    pixels_.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
 }
 
 void OverlayPlane::Free() {
     width_ = 0;
     height_ = 0;
-    pixels_.clear();
-    pixels_.shrink_to_fit();
+    pixels_.Free();
+    blank_ = true;
 }
 
 void OverlayPlane::Clear() {
-    std::fill(pixels_.begin(), pixels_.end(), uint8_t{0});
+    if (!blank_)
+        pixels_.Zero();
+    blank_ = true;
 }
 
 OverlayRefresh OverlayPlane::Execute(GraphicsCommand& command) {
@@ -146,6 +149,7 @@ bool OverlayPlane::FillRectangle(int32_t left, int32_t top, int32_t width, int32
     if (left < 0 || top < 0 || width <= 0 || height <= 0 || int64_t{left} + width > width_ ||
         int64_t{top} + height > height_)
         return false;
+    blank_ = false;
     for (int32_t y = top; y < top + height; ++y)
         std::memset(pixels_.data() + Index(left, y), value, static_cast<size_t>(width));
     return true;
@@ -207,6 +211,7 @@ int32_t OverlayPlane::DrawBitmap(const uint8_t* bitmap, int32_t width, int32_t h
         firstRow >= lastRow)
         return factor;
 
+    blank_ = false;
     for (int64_t row = firstRow; row < lastRow; ++row) {
         uint8_t* out =
             pixels_.data() +

@@ -1,10 +1,10 @@
 #pragma once
 
+#include "display/PixelBuffer.h"
 #include "vidrune.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <vector>
 
 namespace vidrune {
 
@@ -43,7 +43,8 @@ public:
     int32_t Height() const { return height_; }
     bool Empty() const { return pixels_.empty(); }
     const uint8_t* Data() const { return pixels_.data(); }
-    uint8_t* Data() { return pixels_.data(); }
+    // Nothing drawn since the plane was allocated or cleared: every pixel is 0.
+    bool Blank() const { return blank_; }
     uint8_t At(int32_t x, int32_t y) const { return pixels_[Index(x, y)]; }
 
     // Runs one command; a bitmap command with field scaleFactor 0 receives the factor
@@ -75,14 +76,17 @@ private:
         return static_cast<size_t>(y) * static_cast<size_t>(width_) + static_cast<size_t>(x);
     }
     void Put(int64_t x, int64_t y, uint8_t value) {
-        if (Inside(x, y))
+        if (Inside(x, y)) {
             pixels_[Index(static_cast<int32_t>(x), static_cast<int32_t>(y))] = value;
+            blank_ = false;
+        }
     }
     void Line(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint8_t value);
 
     int32_t width_ = 0;
     int32_t height_ = 0;
-    std::vector<uint8_t> pixels_;
+    PixelBuffer pixels_;
+    bool blank_ = true;
 };
 
 } // namespace vidrune

@@ -153,6 +153,16 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameTwentyTimesASecondUntilTheStopAndNo
     ASSERT_EQ(width, 32);
     EXPECT_EQ(screen[10 * 32 + 15], 255);
     EXPECT_EQ(screen[10 * 32 + 20], 255);
+
+    // The stop cleared the frame and the overlay drawn on it; the close shows that.
+    std::vector<uint8_t> pixels;
+    ASSERT_TRUE(window->WindowEvents().OnSnapshot(true, pixels, width, height));
+    EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 64 * 48);
+    window->ApplyZoom(100);
+    device.CloseDevice();
+    const std::vector<uint8_t> closed = view->Screen(width, height);
+    ASSERT_EQ(width, 64);
+    EXPECT_EQ(std::count(closed.begin(), closed.end(), closed[0]), 64 * 48);
 }
 
 SimCamera Deep() {

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+
+namespace vidrune {
+
+// Frame-sized memory that starts at zero. It comes from calloc rather than a vector because
+// the system hands out large blocks already zeroed and maps their pages only when they are
+// first written: opening a display for a large frame then costs what the window draws, not
+// a fill of every image it may need.
+class PixelBuffer {
+public:
+    PixelBuffer() = default;
+    // Throws std::bad_alloc when the memory is not there.
+    explicit PixelBuffer(size_t size);
+
+    uint8_t* data() { return bytes_.get(); }
+    const uint8_t* data() const { return bytes_.get(); }
+    size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    uint8_t& operator[](size_t at) { return bytes_[at]; }
+    uint8_t operator[](size_t at) const { return bytes_[at]; }
+
+    void Zero();
+    // Gives the memory back; the buffer is empty afterwards.
+    void Free();
+
+private:
+    struct CFree {
+        void operator()(uint8_t* bytes) const { std::free(bytes); }
+    };
+
+    std::unique_ptr<uint8_t[], CFree> bytes_;
+    size_t size_ = 0;
+};
+
+} // namespace vidrune
