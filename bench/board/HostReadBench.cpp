@@ -1,7 +1,10 @@
-// End to end: frames per second a host gets from a counted acquisition of 2048 x 2048 16-bit
-// frames on the simulated board, reading each by index into its own memory (copy) or taking
-// the pointer into the board's buffer (zero-copy). A frame overwritten before it was read
-// (error 17) is counted as lost and the reader jumps a lap ahead, as vidrune-grab does.
+// End to end on the simulated board with 2048 x 2048 16-bit frames:
+// - frames per second a host gets from a counted acquisition, reading each by index into its
+//   own memory (copy) or taking the pointer into the board's buffer (zero-copy). A frame
+//   overwritten before it was read (error 17) is counted as lost and the reader jumps a lap
+//   ahead, as vidrune-grab does;
+// - how long an open and close, and a set of the width, keep the host waiting: each builds
+//   the ring and the display's frame-sized images anew.
 #include "board/CVidrune.h"
 
 #include <benchmark/benchmark.h>
@@ -96,7 +99,44 @@ void BM_HostReadsByIndex(benchmark::State& state) {
     std::filesystem::remove_all(folder);
 }
 
+// Argument: 0 times an open and a close, 1 a set of "WIDTH" on the open device, between the
+// full width and half of it.
+void BM_OpenOrResize(benchmark::State& state) {
+    const bool resize = state.range(0) != 0;
+    const std::filesystem::path folder = WriteBoardFiles(30);
+    vidrune::CVidrune device("STRAVIK2 MONO");
+    if (!device.InitializeDevice((folder / "big.ini").c_str()) ||
+        !device.SetCurrentInputDevice(device.GetInputDeviceId("Big")) ||
+        (resize && device.OpenDevice() != 0)) {
+        state.SkipWithError("the simulated board did not open");
+        return;
+    }
+    double width = kSize;
+    for (auto _ : state) {
+        bool done = true;
+        if (resize) {
+            width = width == kSize ? kSize / 2 : kSize;
+            done = device.AcqDeviceSet("WIDTH", &width, 1) == 1;
+        } else {
+            done = device.OpenDevice() == 0 && device.CloseDevice() == 0;
+        }
+        if (!done) {
+            state.SkipWithError("the device refused");
+            break;
+        }
+    }
+    device.FreeDeviceResources();
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
+
+BENCHMARK(BM_OpenOrResize)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgName("resize")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK(BM_HostReadsByIndex)
     ->ArgsProduct({{200, 400}, {1, 0}})
