@@ -4,18 +4,26 @@
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <utility>
 
 namespace vidrune {
 
 // Frame-sized memory that starts at zero. It comes from calloc rather than a vector because
-// the system hands out large blocks already zeroed and maps their pages only when they are
-// first written: opening a display for a large frame then costs what the window draws, not
-// a fill of every image it may need.
+// a large block fresh from the system is zero already and its pages are mapped only when
+// first written: the images a window never draws into (the reduced ones at full size, an
+// overlay without graphics) then cost neither a fill nor memory.
 class PixelBuffer {
 public:
     PixelBuffer() = default;
     // Throws std::bad_alloc when the memory is not there.
     explicit PixelBuffer(size_t size);
+    PixelBuffer(PixelBuffer&& other) noexcept
+        : bytes_(std::move(other.bytes_)), size_(std::exchange(other.size_, 0)) {}
+    PixelBuffer& operator=(PixelBuffer&& other) noexcept {
+        bytes_ = std::move(other.bytes_);
+        size_ = std::exchange(other.size_, 0);
+        return *this;
+    }
 
     uint8_t* data() { return bytes_.get(); }
     const uint8_t* data() const { return bytes_.get(); }
