@@ -5,7 +5,7 @@
 namespace vidrune::test {
 
 // While one lives, the n-th block of at least `atLeast` bytes that anything in the process
-// asks operator new for (on any thread) cannot be had, as when memory has run out: the
+// asks operator new or calloc for (on any thread) cannot be had, as when memory has run out: the
 // throwing forms throw std::bad_alloc, the nothrow forms give null. Where the plug-in has an
 // operator new of its own that this cannot replace, Active() is false and nothing fails.
 class AllocationFailure {

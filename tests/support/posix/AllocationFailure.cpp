@@ -1,7 +1,9 @@
 #include "support/AllocationFailure.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 namespace vidrune::test {
@@ -58,6 +60,28 @@ bool AllocationFailure::Struck() const {
 }
 
 } // namespace vidrune::test
+
+#if defined(__SANITIZE_THREAD__)
+#define VIDRUNE_TEST_THREAD_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+#define VIDRUNE_TEST_THREAD_SANITIZER 1
+#endif
+#endif
+
+// The process's own calloc too: frame-sized images and buffers come from it. Not under
+// ThreadSanitizer, which instruments this function while glibc calls it from a thread that
+// the sanitizer does not know yet.
+#ifndef VIDRUNE_TEST_THREAD_SANITIZER
+extern "C" void* calloc(size_t count, size_t size) {
+    if (count != 0 && size > SIZE_MAX / count)
+        return nullptr;
+    void* block = vidrune::test::Allocate(count * size);
+    if (block != nullptr)
+        std::memset(block, 0, count * size);
+    return block;
+}
+#endif
 
 // The process's own operator new and delete, so that the failure reaches the plug-in as well.
 // The aligned forms are left to the library: they pair with their own deletes.
