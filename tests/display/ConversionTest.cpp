@@ -278,9 +278,12 @@ TEST(ComposeTest, SaturatedGrayShowsRedAndTheOverlayIsOredInPaddedRows) {
 }
 
 TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
-    const int sizes[][4] = {{3, 2, 7, 5}, {212, 159, 640, 480}, {10, 10, 10, 10},    {8, 9, 5, 6},
-                            {1, 1, 9, 9}, {0, 3, 4, 4},         {100, 75, 333, 250}, {4, 3, 4, 0}};
-    ImageScaler scaler; // one scaler across sizes: its column plan must follow them
+    const int sizes[][4] = {{3, 2, 7, 5},        {212, 159, 640, 480}, {10, 10, 10, 10},
+                            {8, 9, 5, 6},        {1, 1, 9, 9},         {0, 3, 4, 4},
+                            {100, 75, 333, 250}, {100, 50, 200, 150},  {4, 3, 4, 0}};
+    // One scaler across sizes: its column plan must follow them, also a new image width
+    // shown at the same width.
+    ImageScaler scaler;
     for (const auto& s : sizes) {
         const std::vector<uint8_t> src = Sparse(static_cast<size_t>(s[2]) * s[3], 3);
         // Nothing to reduce into without width or source rows.
