@@ -154,10 +154,15 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameTwentyTimesASecondUntilTheStopAndNo
     EXPECT_EQ(screen[10 * 32 + 15], 255);
     EXPECT_EQ(screen[10 * 32 + 20], 255);
 
-    // The stop cleared the frame and the overlay drawn on it; the close shows that.
+    // The stop cleared the frame and the overlay drawn on it. A save with the overlay draws a
+    // new mark into the image; the close clears that too and shows a uniform image.
     std::vector<uint8_t> pixels;
     ASSERT_TRUE(window->WindowEvents().OnSnapshot(true, pixels, width, height));
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 64 * 48);
+    point = Graphics(1, 8, 8);
+    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    std::string saved = files.Dir().File("marked.tif");
+    ASSERT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE WITH OVERLAY", saved.data(), 1), 1);
     window->ApplyZoom(100);
     device.CloseDevice();
     const std::vector<uint8_t> closed = view->Screen(width, height);
