@@ -1,4 +1,3 @@
-#include "device/CAcqDevice.h"
 #include "display/CDispWin.h"
 #include "display/Palette.h"
 #include "display/PrintLayout.h"
@@ -18,25 +17,19 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QImage>
-#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
-#include <QToolButton>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <tuple>
-#include <utility>
 #include <vector>
 
 namespace vidrune::test {
@@ -50,11 +43,11 @@ protected:
         Settle();
     }
 
-    void Open(int32_t clientWidth = 320, int32_t clientHeight = 240, bool onTop = true) {
+    void Open(bool onTop = true) {
         view = std::make_unique<QtView>();
         ASSERT_TRUE(view->Usable());
         extra = WindowGeometry::FrameExtraFor(view->Metrics());
-        ViewPlacement placement = PlacementFor(*view, clientWidth, clientHeight);
+        ViewPlacement placement = PlacementFor(*view, 320, 240);
         placement.onTop = onTop;
         ASSERT_TRUE(view->Create(events, placement, "Cam", 2000));
         window = view->Window();
@@ -62,11 +55,14 @@ protected:
         Settle();
     }
 
+    // The client size as the view, the window and the display's last report have it.
     void ExpectClient(int32_t width, int32_t height) {
         int32_t w = 0, h = 0;
         view->ClientSize(w, h);
         EXPECT_EQ(QSize(w, h), QSize(width, height));
         EXPECT_EQ(window->Area()->size(), QSize(width, height));
+        ASSERT_FALSE(events.resized.empty());
+        EXPECT_EQ(events.resized.back(), (FakeWindowEvents::Resized{width, height, 0}));
     }
 
     // The user drags the frame to a new client size.
@@ -93,24 +89,23 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
     for (int32_t id : {40001, 40002, 40005, 40010, 40011, 40012})
         window->Action(id)->trigger();
     // Accelerators carry more than the id; only its low 16 bits count.
-    for (uint32_t command : {0x20000u | 40001u, 40007u, 40014u, 40000u, 40016u, 0u})
+    for (uint32_t command : {0x20000u | 40001u, 40007u, 40013u, 40014u, 40000u, 40016u, 0u})
         window->ExecuteCommand(command);
     EXPECT_EQ(events.zooms, (std::vector<int32_t>{25, 50, 75, 100, 150, 200, 25}));
-    window->Action(40013)->trigger();
     EXPECT_EQ(events.restarts, 1);
 
     // Changing the window's flags hides it; the window must show again.
     for (const bool onTop : {true, false, true}) {
-        EXPECT_EQ(view->OnTop(), onTop);
-        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), onTop);
-        EXPECT_TRUE(window->isVisible());
+        EXPECT_EQ(std::tuple(view->OnTop(),
+                             window->windowFlags().testFlag(Qt::WindowStaysOnTopHint),
+                             window->isVisible()),
+                  std::tuple(onTop, onTop, true));
         window->Action(40008)->trigger();
         Settle();
     }
     EXPECT_EQ(events.onTopChanges, (std::vector<bool>{false, true, false}));
 
     // Dragging the image moves the window.
-    EXPECT_EQ(window->windowTitle(), "Cam");
     view->SetTitle(WindowGeometry::TitleLine("Cam", 100));
     auto mouse = [&](QEvent::Type type, const QPoint& by, Qt::MouseButton button) {
         const QPoint local = QPoint(10, 10) + by;
@@ -122,7 +117,6 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
     const QPoint moved = window->frameGeometry().topLeft() + QPoint(30, 20);
     mouse(QEvent::MouseButtonPress, {}, Qt::LeftButton);
     mouse(QEvent::MouseMove, QPoint(30, 20), Qt::NoButton);
-    EXPECT_EQ(window->frameGeometry().topLeft(), moved);
     int32_t left = 0, top = 0;
     view->Position(left, top);
     EXPECT_EQ(QPoint(left, top), moved);
@@ -133,7 +127,6 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
     for (int32_t id : {40006, 40009, 0, -1}) {
         window->showNormal();
         Settle();
-        EXPECT_EQ(view->WindowState(), 0);
         EXPECT_EQ(window->windowTitle(), "Cam  (100%)");
         if (id > 0)
             window->Action(id)->trigger();
@@ -153,12 +146,11 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
 // Drawn one to one in the view's thread test. The rule of the resizes is WindowGeometry's;
 // here only that both kinds of resize go through it.
 TEST_F(WindowTest, ImageIsStretchedWithoutBlendingAndResizesKeepItsProportions) {
-    Open(320, 240);
+    Open();
     // A 160 x 120 image in rows of 164 bytes, shown at 200 %.
     std::vector<uint8_t> bitmap(164 * 120);
-    for (int32_t y = 0; y < 120; ++y)
-        for (int32_t x = 0; x < 160; ++x)
-            bitmap[y * 164 + x] = static_cast<uint8_t>((x * 3 + y * 7) % 251);
+    for (size_t i = 0; i < bitmap.size(); ++i)
+        bitmap[i] = static_cast<uint8_t>((i % 164 * 3 + i / 164 * 7) % 251);
     bitmap[0] = Palette::kSaturatedEntry;
     // Two frames before the window repaints: the last one shows.
     view->Present(std::vector<uint8_t>(164 * 120).data(), 160, 120, 164, Palette());
@@ -176,20 +168,11 @@ TEST_F(WindowTest, ImageIsStretchedWithoutBlendingAndResizesKeepItsProportions) 
 
     UserResize(400, 400);
     ExpectClient(532, 399);
-    ASSERT_FALSE(events.resized.empty());
-    EXPECT_EQ(events.resized.back(), (FakeWindowEvents::Resized{532, 399, 0}));
-
     // At 25 % (an 80 x 60 client, narrower than the menu's titles) the menu keeps its titles.
     view->Resize(80 + extra.width, 60 + extra.height);
     Settle();
     ExpectClient(80, 60);
-    EXPECT_EQ(events.resized.back(), (FakeWindowEvents::Resized{80, 60, 0}));
     EXPECT_GE(window->width(), window->menuBar()->sizeHint().width());
-    const auto* chevron = window->menuBar()->findChild<QToolButton*>("qt_menubar_ext_button");
-    EXPECT_TRUE(chevron == nullptr || !chevron->isVisible());
-    for (QAction* menu : window->menuBar()->actions())
-        EXPECT_TRUE(window->menuBar()->rect().contains(window->menuBar()->actionGeometry(menu)))
-            << menu->text().toStdString();
     // The user's resizes keep going from the image's size, not the window's.
     UserResize(80, 80);
     ExpectClient(108, 81);
@@ -198,11 +181,10 @@ TEST_F(WindowTest, ImageIsStretchedWithoutBlendingAndResizesKeepItsProportions) 
 TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) {
     events.bits = 8;
     Open();
-    auto expectEnabled = [&](bool enabled) {
-        EXPECT_EQ(window->Action(40013)->isEnabled(), enabled);
-        EXPECT_EQ(window->Action(40015)->isEnabled(), enabled);
+    auto enabled = [&] {
+        return std::pair(window->Action(40013)->isEnabled(), window->Action(40015)->isEnabled());
     };
-    expectEnabled(false);
+    EXPECT_EQ(enabled(), std::pair(false, false));
     window->ExecuteCommand(40015);
     window->ExecuteCommand(40013);
     EXPECT_EQ(window->Contrast(), nullptr);
@@ -213,48 +195,41 @@ TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) 
     events.contrast.gain = 1000;
     events.contrast.offset = 205;
     view->SetContrastEnabled(true);
-    expectEnabled(true);
+    EXPECT_EQ(enabled(), std::pair(true, true));
     window->Action(40015)->trigger();
     ContrastDialog* dialog = window->Contrast();
     ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(enabled(), std::pair(true, false));
     // A fixed size, a title and a close button: no maximize button.
     const Qt::WindowFlags hints =
         Qt::CustomizeWindowHint | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint;
     EXPECT_EQ(dialog->windowFlags() & hints, Qt::CustomizeWindowHint | Qt::WindowCloseButtonHint);
     EXPECT_EQ(dialog->minimumSize(), dialog->maximumSize());
-    EXPECT_FALSE(window->Action(40015)->isEnabled());
     EXPECT_EQ(dialog->GainSlider()->maximum(), 409);
-    // What the dialog shows: the sliders (in tens) and the boxes.
-    auto sliders = [dialog] {
-        return std::pair(dialog->GainSlider()->value(), dialog->OffsetSlider()->value());
+    // The settings, then what the dialog shows: the boxes and the sliders (in tens).
+    auto state = [&] {
+        return std::tuple(
+            int{events.contrast.gain}, int{events.contrast.offset},
+            (dialog->GainBox()->text() + " " + dialog->OffsetBox()->text()).toStdString(),
+            dialog->GainSlider()->value(), dialog->OffsetSlider()->value());
     };
-    auto boxes = [dialog] { return dialog->GainBox()->text() + " " + dialog->OffsetBox()->text(); };
-    EXPECT_EQ(sliders(), std::pair(100, 20));
-    EXPECT_EQ(boxes(), "1000 205");
-
+    EXPECT_EQ(state(), std::tuple(1000, 205, "1000 205", 100, 20));
     // A slider move takes effect at once.
-    auto contrast = [&] {
-        return std::pair(int{events.contrast.gain}, int{events.contrast.offset});
-    };
     dialog->GainSlider()->setValue(55);
     dialog->OffsetSlider()->setValue(7);
-    EXPECT_EQ(contrast(), std::pair(550, 70));
-    EXPECT_EQ(boxes(), "550 70");
+    EXPECT_EQ(state(), std::tuple(550, 70, "550 70", 55, 7));
 
     // Parsing is WindowGeometry's: text without a number keeps the value, and the sliders
     // follow what is kept.
     events.contrast.gain = 1234;
-    const struct {
-        const char *gain, *offset;
-        int32_t gainKept;
-    } typed[] = {{"abc", "-35", 1234}, {"2047", "x", 2047}};
-    for (const auto& t : typed) {
-        dialog->GainBox()->setText(t.gain);
-        dialog->OffsetBox()->setText(t.offset);
+    auto apply = [&](const char* gain, const char* offset) {
+        dialog->GainBox()->setText(gain);
+        dialog->OffsetBox()->setText(offset);
         dialog->ApplyButton()->click();
-        EXPECT_EQ(contrast(), std::pair(t.gainKept, -35));
-        EXPECT_EQ(sliders(), std::pair(t.gainKept / 10, 0));
-    }
+        return state();
+    };
+    EXPECT_EQ(apply("abc", "-35"), std::tuple(1234, -35, "abc -35", 123, 0));
+    EXPECT_EQ(apply("2047", "x"), std::tuple(2047, -35, "2047 x", 204, 0));
     for (const int32_t invert : {1, 0}) {
         dialog->InvertBox()->click();
         EXPECT_EQ(events.contrast.invert, invert);
@@ -262,25 +237,24 @@ TEST_F(WindowTest, EightBitsGrayTheContrastAndItsDialogSetsGainOffsetAndInvert) 
     dialog->AutomaticButton()->click();
     EXPECT_EQ(events.restarts, 1);
 
-    // Automatic levels show their values while the dialog is open, from any thread.
+    // Automatic levels show their values while the dialog is open, from any thread; showing
+    // is not setting.
     view->ShowContrast(3000, 410);
     Settle();
-    EXPECT_EQ(boxes(), "3000 410");
-    EXPECT_EQ(sliders(), std::pair(300, 41));
-    EXPECT_EQ(events.contrast.gain, 2047); // showing is not setting
+    EXPECT_EQ(state(), std::tuple(2047, -35, "3000 410", 300, 41));
 
     // Closing re-enables the command.
     dialog->close();
     Settle();
     EXPECT_EQ(window->Contrast(), nullptr);
-    EXPECT_TRUE(window->Action(40015)->isEnabled());
+    EXPECT_EQ(enabled(), std::pair(true, true));
     // Back to 8 bits with the dialog open: grayed again, and the dialog goes.
     window->ExecuteCommand(40015);
     ASSERT_NE(window->Contrast(), nullptr);
     view->SetContrastEnabled(false);
     Settle();
     EXPECT_EQ(window->Contrast(), nullptr);
-    expectEnabled(false);
+    EXPECT_EQ(enabled(), std::pair(false, false));
 }
 
 // PDF writers may store images lossily; a colour counts as matched within a small distance.
@@ -294,7 +268,6 @@ class SaveAndPrintTest : public WindowTest {
 protected:
     static constexpr int32_t kWidth = 64;
     static constexpr int32_t kHeight = 48;
-    static constexpr int kRenderDpi = 50;
 
     void SetUp() override {
         WindowTest::SetUp();
@@ -304,30 +277,26 @@ protected:
         for (size_t i = 0; i < events.image.size(); ++i)
             events.image[i] = i % kWidth < kWidth / 2 ? 240 : 40;
         // Not on top, as the user may have left it: a window created without the flag.
-        ASSERT_NO_FATAL_FAILURE(Open(320, 240, false));
+        ASSERT_NO_FATAL_FAILURE(Open(false));
         view->SetSaveAndPrintEnabled(true);
     }
 
     // What a save dialog offered: the typed name, the selected file and the overlay choice.
-    struct Offer {
-        QString typed;
-        QString selected;
-        bool overlay = false;
-    };
+    using Offer = std::tuple<std::string, std::string, bool>;
 
     // Saves as a user does: types the file name and sets the overlay choice. The dialog
     // reads its folder in the background and then selects the offered file, whose selection
     // would win over the typed name; a user typing into the focused box clears it, which
-    // offscreen windows cannot be relied on for. A message shown after the dialog closed is
-    // kept in `message`.
-    Offer Save(const std::string& path, bool overlay, QString* message = nullptr) {
+    // offscreen windows cannot be relied on for.
+    Offer Save(const std::string& path, bool overlay) {
         Offer offer;
         WhenModal([&](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             ASSERT_NE(dialog, nullptr);
             auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
             auto* box = dialog->findChild<QCheckBox*>("includeOverlay");
-            offer = Offer{name->text(), dialog->selectedFiles().value(0), box->isChecked()};
+            offer = Offer{name->text().toStdString(),
+                          dialog->selectedFiles().value(0).toStdString(), box->isChecked()};
             box->setChecked(overlay);
             SettleFor(300);
             for (QAbstractItemView* view : dialog->findChildren<QAbstractItemView*>())
@@ -335,29 +304,10 @@ protected:
                     view->selectionModel()->clearSelection();
             name->setText(QString::fromStdString(path));
             EXPECT_EQ(dialog->selectedFiles().value(0).toStdString(), path);
-            if (message != nullptr)
-                WhenModal([message](QWidget* next) {
-                    auto* box = qobject_cast<QMessageBox*>(next);
-                    ASSERT_NE(box, nullptr);
-                    *message = box->text();
-                    box->accept();
-                });
             static_cast<QDialog*>(dialog)->accept();
         });
         window->ExecuteCommand(40003);
         return offer;
-    }
-
-    // The first page of a PDF as pixels, or a null image without pdftoppm.
-    QImage RenderPage(const std::string& pdf) {
-        if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
-            return {};
-        const std::string prefix = dir.File("page");
-        const std::string command = "pdftoppm -r " + std::to_string(kRenderDpi) +
-                                    " -png -singlefile '" + pdf + "' '" + prefix + "'";
-        if (std::system(command.c_str()) != 0)
-            return {};
-        return QImage(QString::fromStdString(prefix + ".png"));
     }
 
     TempDir dir;
@@ -365,11 +315,10 @@ protected:
 
 TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
     const std::string first = dir.File("first.tif");
-    EXPECT_EQ(Save(first, true).typed, "*.tif");
+    EXPECT_EQ(std::get<0>(Save(first, true)), "*.tif");
     const std::string second = dir.File("second.tif");
     const Offer offer = Save(second, false);
-    EXPECT_EQ(offer.selected.toStdString(), first);
-    EXPECT_TRUE(offer.overlay);
+    EXPECT_EQ(std::tuple(std::get<1>(offer), std::get<2>(offer)), std::tuple(first, true));
     using Saves = std::vector<std::pair<std::string, bool>>;
     EXPECT_EQ(events.saves, (Saves{{first, true}, {second, false}}));
 
@@ -377,14 +326,6 @@ TEST_F(SaveAndPrintTest, SaveDialogOffersTheLastNameAndPassesTheOverlayChoice) {
     WhenModal([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     window->ExecuteCommand(40003);
     EXPECT_EQ(events.saves.size(), 2u);
-
-    // A save that fails says so.
-    events.imageWidth = 0; // the display has nothing it can write
-    const std::string failing = dir.File("nothing.tif");
-    QString message;
-    Save(failing, false, &message);
-    ASSERT_EQ(events.saves.size(), 3u);
-    EXPECT_TRUE(message.contains(QString::fromStdString(failing))) << message.toStdString();
 }
 
 TEST_F(SaveAndPrintTest, PrintDialogPrintsTheImageWherePrintLayoutPlacesIt) {
@@ -393,39 +334,41 @@ TEST_F(SaveAndPrintTest, PrintDialogPrintsTheImageWherePrintLayoutPlacesIt) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(QString::fromStdString(pdf));
     WhenModal([](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        ASSERT_NE(dialog, nullptr);
-        auto* overlay = dialog->findChild<QCheckBox*>("includeOverlay");
+        auto* overlay = modal->findChild<QCheckBox*>("includeOverlay");
         ASSERT_NE(overlay, nullptr);
-        overlay->setChecked(false);
-        static_cast<QDialog*>(dialog)->accept();
+        overlay->setChecked(true);
+        qobject_cast<QDialog*>(modal)->accept();
     });
     window->ExecuteCommand(40004);
-    EXPECT_EQ(events.snapshots, std::vector<bool>{false});
+    EXPECT_EQ(events.snapshots, std::vector<bool>{true});
     ASSERT_TRUE(std::filesystem::exists(pdf));
 
-    const QImage page = RenderPage(pdf);
-    if (page.isNull())
+    // The first page as pixels.
+    if (std::system("command -v pdftoppm >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "pdftoppm is not installed";
-    const PrintPlacement placement =
-        PrintLayout::Place(ImagePrinter::MetricsOf(printer), kWidth, kHeight);
+    constexpr int kDpi = 50;
+    const std::string png = dir.File("page");
+    ASSERT_EQ(std::system(("pdftoppm -r " + std::to_string(kDpi) + " -png -singlefile '" + pdf +
+                           "' '" + png + "'")
+                              .c_str()),
+              0);
+    const QImage page(QString::fromStdString(png + ".png"));
+    const Rect image = PrintLayout::Place(ImagePrinter::MetricsOf(printer), kWidth, kHeight).image;
     const QRect paint = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = static_cast<double>(kRenderDpi) / printer.resolution();
+    const double scale = static_cast<double>(kDpi) / printer.resolution();
     // Where a point of the image (in image pixels) lands on the rendered page.
     auto at = [&](double x, double y) {
-        const double px =
-            paint.left() + placement.image.left + x / kWidth * placement.image.Width();
-        const double py =
-            paint.top() + placement.image.top + y / kHeight * placement.image.Height();
+        const double px = paint.left() + image.left + x / kWidth * image.Width();
+        const double py = paint.top() + image.top + y / kHeight * image.Height();
         return page.pixelColor(static_cast<int>(px * scale), static_cast<int>(py * scale));
     };
     EXPECT_PRED2(Near, at(8, 40), QColor(240, 0, 0));
     EXPECT_PRED2(Near, at(56, 40), QColor(40, 40, 40));
     // The image reaches its corners, and just outside them the paper stays blank.
-    EXPECT_FALSE(Near(at(1, 1), QColor(255, 255, 255)));
-    EXPECT_FALSE(Near(at(kWidth - 1, kHeight - 1), QColor(255, 255, 255)));
-    EXPECT_PRED2(Near, at(-3, -3), QColor(255, 255, 255));
-    EXPECT_PRED2(Near, at(kWidth + 3, kHeight + 3), QColor(255, 255, 255));
+    EXPECT_FALSE(Near(at(1, 1), Qt::white));
+    EXPECT_FALSE(Near(at(kWidth - 1, kHeight - 1), Qt::white));
+    EXPECT_PRED2(Near, at(-3, -3), Qt::white);
+    EXPECT_PRED2(Near, at(kWidth + 3, kHeight + 3), Qt::white);
 }
 
 // The host may free the device (or unload the library) while the user has one of the
@@ -434,17 +377,22 @@ TEST_F(SaveAndPrintTest, PrintDialogPrintsTheImageWherePrintLayoutPlacesIt) {
 // display's end is, with the commands chosen from the menu.
 TEST_F(SaveAndPrintTest, TheWindowCanGoWhileOneOfItsDialogsIsOpen) {
     auto closeTheWindow = [this](QWidget*) { view->Destroy(); };
-    // The window goes while a message box of the save is open: the warning of a save that
-    // failed (the display had nothing it could write), or the file dialog's own question
-    // whether to replace a file.
+    // The window goes while a message box of the save is open, which names the file: the
+    // warning of a save that failed (the display had nothing it could write), or the file
+    // dialog's own question whether to replace a file.
     auto saveAs = [&](const std::string& name) {
         return [&, name](QWidget* modal) {
-            auto* dialog = qobject_cast<QFileDialog*>(modal);
-            ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QLineEdit*>("fileNameEdit")
-                ->setText(QString::fromStdString(dir.File(name)));
-            WhenModal(closeTheWindow);
-            static_cast<QDialog*>(dialog)->accept();
+            auto* box = modal->findChild<QLineEdit*>("fileNameEdit");
+            ASSERT_NE(box, nullptr);
+            box->setText(QString::fromStdString(dir.File(name)));
+            WhenModal([this, name](QWidget* next) {
+                auto* message = qobject_cast<QMessageBox*>(next);
+                ASSERT_NE(message, nullptr);
+                EXPECT_TRUE(message->text().contains(name.c_str()))
+                    << message->text().toStdString();
+                view->Destroy();
+            });
+            qobject_cast<QDialog*>(modal)->accept();
         };
     };
     dir.Write("kept.tif", "an older picture");
@@ -474,30 +422,13 @@ TEST_F(SaveAndPrintTest, TheWindowCanGoWhileOneOfItsDialogsIsOpen) {
     }
 }
 
-// Every read delivers the same gray picture.
-class GrayDevice : public CAcqDevice {
-public:
-    GrayDevice() : CAcqDevice("GRAY", 1) {}
-    int LoadInputDevices(const char*) override { return 1; }
-    int AcquireStart(const void*) override { return 1; }
-    int AcquireStop() override { return 1; }
-    int ReadDevice(void* request) override {
-        auto* read = static_cast<ReadRequest*>(request);
-        std::memset(read->data, 90, static_cast<size_t>(read->width) * read->height);
-        return 1;
-    }
-};
-
-// The display with its Qt window on a device of its own, maximized by the user: the window
-// manager's size goes to the display, which answers with the zoom that fits, in proportion.
-// A portrait image: the window's width leads a maximize.
+// The display with its Qt window, maximized by the user: the window manager's size goes to
+// the display, which answers with the zoom that fits, in proportion. A portrait image: the
+// window's width leads a maximize. Without a device nothing is read or kept.
 TEST_F(WindowTest, MaximizedDisplayShowsTheWholeImageInProportion) {
-    const TempDir home;
-    setenv("XDG_DATA_HOME", home.Path().c_str(), 1);
-    GrayDevice device;
     auto display = std::make_unique<CDispWin>(std::make_unique<QtView>());
     display->SetParamString("Cam", 9);
-    display->Open(DisplayFrameDesc{nullptr, 240, 320, 0, &device});
+    display->Open(DisplayFrameDesc{nullptr, 240, 320, 0, nullptr});
     display->SetDisplayMode(4);
     window = dynamic_cast<QtView&>(display->View()).Window();
     ASSERT_NE(window, nullptr);
