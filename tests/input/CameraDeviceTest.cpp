@@ -1,19 +1,19 @@
 #include "PseudoTerminal.h"
 #include "input/CAcqCameraDevice.h"
 #include "input/CAcqCameraMode.h"
-#include "support/PluginLibrary.h"
-#include "support/SimBoardFiles.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace vidrune::test {
 
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -63,10 +63,8 @@ TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) 
     EXPECT_EQ(camera.GetOpenFlag(), 0u);
     EXPECT_EQ(camera.Open(), 0u);
     EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag() + camera.GetActiveFlag(), 3u);
-    EXPECT_FALSE(camera.HasSerialPort());
     EXPECT_EQ(camera.Close(), 0u);
-    EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
-    EXPECT_EQ(camera.GetActiveFlag(), 1u);
+    EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag() + camera.GetActiveFlag(), 1u);
 
     // A port that cannot open fails the open, which changes nothing.
     camera.SetString("COM PORT", "/dev/vidrune-no-such-port");
@@ -76,7 +74,7 @@ TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) 
     EXPECT_EQ(camera.GetOpenFlag() + camera.GetReadyFlag(), 0u);
 
     // The board's configuration tests check the texts a mode reads; here the buffer's limit
-    // and what is missing: a dropped mode, a missing section or file store nothing, still 1.
+    // and what is missing: a key, or the mode, stores nothing.
     TempDir dir;
     const std::string longText(1100, 'x');
     const std::string path = dir.Write("camera.ini", "[CAMERA1_MODE1]\nCONTINIT=" + longText);
@@ -84,9 +82,6 @@ TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) 
     EXPECT_EQ(ModeString(camera, kCameraId + 1, "CONT INIT"), longText.substr(0, 1023));
     EXPECT_EQ(ModeString(camera, kCameraId + 1, "COM INIT"), nullptr);
     EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA1_MODE1", kCameraId + 9), 1);
-    EXPECT_EQ(camera.ReadModeSettings(path.c_str(), "CAMERA9_MODE1", kCameraId + 2), 1);
-    EXPECT_EQ(
-        camera.ReadModeSettings(dir.File("absent.ini").c_str(), "CAMERA1_MODE1", kCameraId + 2), 1);
     EXPECT_EQ(ModeString(camera, kCameraId + 2, "CONT INIT"), nullptr);
 
     // Mode numbers run out after the 255th.
@@ -106,10 +101,9 @@ TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
         ASSERT_EQ(camera_.Open(), 0u) << flow;
         ASSERT_EQ(camera_.Open(), 0u) << flow;
         EXPECT_EQ(line_.Received(), "INIT\rGO\rINIT\rGO\r");
-        EXPECT_TRUE(camera_.HasSerialPort());
         const auto line = line_.LineSettings();
-        EXPECT_EQ(line.baudRate, 38400u);
-        EXPECT_EQ(std::pair(line.xonXoffOutput, line.xonXoffInput), std::pair(xonXoff, xonXoff))
+        EXPECT_EQ(std::tuple(line.baudRate, line.xonXoffOutput, line.xonXoffInput),
+                  std::tuple(38400u, xonXoff, xonXoff))
             << flow;
         EXPECT_EQ(camera_.Close(), 0u);
         EXPECT_FALSE(camera_.HasSerialPort());
@@ -135,14 +129,11 @@ TEST_F(SerialCameraTest, ModeSwitchesSendTheCurrentModesTextsWithTheDelay) {
     camera_.SetModeString(other, "COM INIT", "OTHER");
     camera_.SetModeString(other, "NORM INIT", "OTHER");
     ASSERT_EQ(camera_.Open(), 0u);
-    for (const auto& [delay, atLeastMs] : {std::pair{40.9, 2 * 42L}, {-1.0, 0L}}) {
+    for (const auto& [delay, atLeast] : {std::pair{40.9, 2 * 42ms}, {-1.0, 0ms}}) {
         camera_.SetNumeric("COM DELAY", delay);
         const auto start = Clock::now();
         EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-        const auto elapsed =
-            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
-        EXPECT_GE(elapsed, atLeastMs) << delay;
-        EXPECT_LT(elapsed, 5000) << delay;
+        EXPECT_GE(Clock::now() - start, atLeast) << delay;
         EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
         EXPECT_EQ(line_.Received(), "A\rB\rLIVE\r");
     }
@@ -150,24 +141,6 @@ TEST_F(SerialCameraTest, ModeSwitchesSendTheCurrentModesTextsWithTheDelay) {
     EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
     EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
     EXPECT_EQ(line_.Received(), "OTHER\r");
-}
-
-// The camera's mode switches as a host sends them through the exports.
-TEST_F(SerialCameraTest, HostsModeSwitchesIgnoreTheValueEvenANullOne) {
-    SimBoardFiles files;
-    const std::string config =
-        files.WriteSingle(SimCamera{}, SimMode{.extra = "NORMINIT=N1\nCONTINIT=C1\n"},
-                          "COMPORT=" + line_.PortPath() + "\n");
-    PluginLibrary plugin;
-    ASSERT_EQ(plugin.InitializeDevice(config.c_str()), 1);
-    ASSERT_EQ(plugin.SetCurrentInputDevice(plugin.GetInputDeviceId("Cam")), 1);
-    ASSERT_EQ(plugin.OpenDevice(), 0u);
-
-    EXPECT_EQ(plugin.AcqInputDeviceSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(plugin.AcqInputDeviceSet("CONT MODE", nullptr), 1);
-    EXPECT_EQ(line_.Received(), "N1\rC1\r");
-    // Every other camera attribute still needs a value to take.
-    EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", nullptr), 0);
 }
 
 } // namespace vidrune::test
