@@ -6,14 +6,13 @@
 
 namespace vidrune::test {
 
-// An image file read back: its size, sample depth and pixels.
+// An image file read back: its size, sample depth and samples (little-endian when wider than
+// eight bits).
 struct Image {
     uint32_t width = 0;
     uint32_t height = 0;
     uint32_t bits = 0; // per sample; 0 for anything but one sample per pixel
-    std::vector<uint16_t> pixels;
-
-    uint16_t At(uint32_t x, uint32_t y) const { return pixels[size_t{y} * width + x]; }
+    std::vector<uint8_t> data;
 };
 
 // Reads a grayscale or palette TIFF file with the system's own reader (libtiff on Linux,

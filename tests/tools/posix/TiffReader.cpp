@@ -4,7 +4,6 @@
 #include <tiffio.h>
 
 #include <cstdarg>
-#include <cstring>
 #include <memory>
 
 namespace vidrune::test {
@@ -40,12 +39,7 @@ Image TiffReader::Read(const std::string& path) {
     for (uint32_t y = 0; y < image.height; ++y) {
         if (TIFFReadScanline(tiff.get(), row.data(), y, 0) < 0)
             return Image{};
-        for (uint32_t x = 0; x < image.width; ++x) {
-            uint16_t value = row[x];
-            if (bits == 16)
-                std::memcpy(&value, row.data() + 2 * x, 2);
-            image.pixels.push_back(value);
-        }
+        image.data.insert(image.data.end(), row.begin(), row.begin() + image.width * bits / 8);
     }
     return warned ? Image{} : image;
 }

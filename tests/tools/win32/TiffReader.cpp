@@ -6,8 +6,8 @@
 #include <wincodec.h>
 #include <wrl/client.h>
 
-#include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace vidrune::test {
 
@@ -40,13 +40,7 @@ Image Decode(const std::string& path) {
     std::vector<uint8_t> bytes(static_cast<size_t>(stride) * height);
     if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(bytes.size()), bytes.data())))
         return {};
-    Image image{width, height, deep ? 16u : 8u, std::vector<uint16_t>(size_t{width} * height)};
-    for (size_t i = 0; i < image.pixels.size(); ++i) {
-        image.pixels[i] = bytes[i];
-        if (deep)
-            std::memcpy(&image.pixels[i], bytes.data() + 2 * i, 2);
-    }
-    return image;
+    return Image{width, height, deep ? 16u : 8u, std::move(bytes)};
 }
 
 } // namespace
