@@ -59,11 +59,15 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
 
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     ASSERT_EQ(TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue), 1);
-    // Grays, but for the saturated entry's red.
+    // Grays, but for the saturated entry's red. Grays of an image take the entries 3 to 239 in
+    // proportion; only saturation takes the red entry.
+    const Palette palette;
+    const Palette::GrayTable& grays = palette.GrayToPalette();
     for (int i = 0; i < 256; ++i) {
         const int gray = i == Palette::kSaturatedEntry ? 0 : i * 256;
         EXPECT_EQ(std::tuple(red[i], green[i], blue[i]),
                   std::tuple(i == Palette::kSaturatedEntry ? 240 * 256 : gray, gray, gray));
+        EXPECT_EQ(grays[i], i == 255 ? Palette::kSaturatedEntry : 3 + i * 237 / 255) << i;
     }
     std::vector<uint8_t> row(static_cast<size_t>(TIFFScanlineSize(tiff)));
     ASSERT_EQ(row.size(), 641u);
