@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <tuple>
@@ -203,45 +202,20 @@ TEST(PrintLayoutTest, ImageIsFittedIntoTheMargins) {
     EXPECT_EQ(PrintLayout::Place(portrait, 0, 480).image.Width(), 0);
 }
 
-// A fresh account gets its data folder at the first save.
-TEST_F(SettingsTest, FirstRunKeepsTheValuesAndModesKeepTheirOwnPlacement) {
+// A fresh account gets its data folder, the user's alone, at the first save. Each mode keeps
+// its own placement; a position off the monitors is discarded.
+TEST_F(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
     const std::string data = home_.File("fresh/.local/share");
     Environment::SetSettingsFolder(data);
-    const std::string path = "fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini";
-    EXPECT_EQ(DisplaySettings::FilePath(), home_.File(path));
-    EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 1, 1), oneMonitor_),
-              std::pair(false, Values(-1, -1, 320, 1, 1)));
-
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
-    // Folders made for the user's data are the user's alone, where the file system keeps
-    // owner and group permissions (Windows reports all or read-only).
+    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(2500, 300, 640, 0, 0)));
+    // Where the file system keeps owner and group permissions (Windows reports all or
+    // read-only).
     const auto permissions = std::filesystem::status(data).permissions();
     if (permissions != std::filesystem::perms::all) {
         EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
     }
-    // Lines end as the system's profile writer ends them.
-    std::string file = home_.Read(path);
-    file.erase(std::remove(file.begin(), file.end(), '\r'), file.end());
-    EXPECT_EQ(file, "[Mode65536_65792_65793]\nXoffset=1930\nYoffset=120\nXpixels=640\nState=0\n"
-                    "OnTop=1\n");
-    // Saving what the file holds leaves it alone (its time read back at the file system's
-    // precision).
-    std::filesystem::last_write_time(
-        home_.File(path), std::filesystem::file_time_type::clock::now() - std::chrono::hours(24));
-    const auto old = std::filesystem::last_write_time(home_.File(path));
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(1930, 120, 640, 0, 1)));
-    EXPECT_EQ(std::filesystem::last_write_time(home_.File(path)), old);
-
-    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(110, 210, 644, 0, 0)));
-    EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 1, 1), oneMonitor_),
-              std::pair(true, Values(110, 210, 644, 0, 0)));
-    EXPECT_EQ(Load(kSecondMode, Values(-1, -1, 320, 1, 1), oneMonitor_),
-              std::pair(true, Values(300, 400, 480, 2, 0)));
-}
-
-TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscardedAndMissingKeysTakeTheirDefaults) {
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(2500, 300, 640, 0, 0)));
+    EXPECT_EQ(Load(kSecondMode, {}, oneMonitor_), std::pair(true, Values(300, 400, 480, 2, 0)));
     EXPECT_EQ(Load(kFirstMode, {}, TwoMonitors()), std::pair(true, Values(2500, 300, 640, 0, 0)));
     // The secondary monitor has since been unplugged.
     EXPECT_EQ(Load(kFirstMode, {}, oneMonitor_), std::pair(false, Values(-1, -1, 640, 0, 0)));
@@ -252,10 +226,9 @@ TEST_F(SettingsTest, PositionOffTheMonitorsIsDiscardedAndMissingKeysTakeTheirDef
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor_));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor_));
 
-    // Keys missing from the file take their defaults.
-    home_.Write("Vorn/Quorvane/LiveDisplay.ini",
+    // Keys missing from the file take their defaults: Xpixels 0, State as it was, OnTop 1.
+    home_.Write("fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini",
                 "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
-    // Xpixels 0, State as it was, OnTop 1.
     EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 2, 0), oneMonitor_),
               std::pair(true, Values(10, 20, 0, 2, 1)));
     // No section: no position.
