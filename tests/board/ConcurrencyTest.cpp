@@ -91,46 +91,6 @@ TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
     EXPECT_GT(sets, 100);
 }
 
-// A library failure fails only the call that met it, on its own thread.
-TEST_F(ConcurrencyTest, ALibraryFailureFailsOnlyTheCallThatMetIt) {
-    ASSERT_TRUE(Open(files.WriteSingle(SimCamera{}, SimMode{})));
-    // The start meets it asking for the board's kind, and goes on; the read is not its.
-    FailNextCall("FgAcqGetPrm", FG_ERR_INJECTED);
-    GrabsTheRightPixels();
-    EXPECT_EQ(plugin.AcqGetLastError(), 0u);
-    ASSERT_EQ(StartContinuous(), 1);
-
-    // The display's reads never take a host call's failure: every refused set says so.
-    int refused = 0;
-    for (int i = 0; i < 200; ++i) {
-        FailNextCall("FgAcqSetPrm", FG_ERR_INJECTED);
-        refused += Set("TRIGGER LEVEL", 1 + i % 2) == 0 ? 1 : 0;
-    }
-    EXPECT_EQ(refused, 200);
-    EXPECT_EQ(plugin.AcquireStop(), 1);
-
-    // The last error is one code for every host thread. A read refused on one thread while
-    // a geometry change on another builds its buffers sets it; the change must still succeed.
-    // The change is held inside its first buffer allocation while the read is refused.
-    StallNextCall("FgBufferNew", 500);
-    int changed = -1;
-    std::thread setter([&] { changed = Set("WIDTH", 48); });
-    // Out of service from the start of the change until its buffers are built; a fixed
-    // sleep could end before the setter thread even ran on a busy machine.
-    VidruneDevice* device = Device();
-    for (int i = 0; i < 2000 && device->ops->GetReadyFlag(device) != 0; ++i)
-        Clock::Sleep(1);
-    std::vector<uint8_t> out(kSide * kSide);
-    ReadRequest request = RegionRead(VIDRUNE_READ_LATEST, 0, 0, 0, kSide, kSide, out.data(), 0);
-    EXPECT_EQ(plugin.ReadDevice(&request), 0);
-    EXPECT_NE(plugin.AcqGetLastError(), 0u);
-    setter.join();
-    EXPECT_EQ(changed, 1);
-    EXPECT_EQ(Numeric("WIDTH"), 48);
-    ASSERT_EQ(StartContinuous(), 1);
-    EXPECT_EQ(plugin.AcquireStop(), 1);
-}
-
 // Host threads that list, read, set, start and stop while another closes, opens, frees and
 // initialises again: each call is refused or done, none crashes or hangs, a lister sees the
 // old list or the new one, never a list being replaced, and the device grabs the right

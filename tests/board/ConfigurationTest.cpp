@@ -1,7 +1,6 @@
 // The configuration file as a host sees it through the exports.
 #include "BoardHost.h"
 
-#include <filesystem>
 #include <tuple>
 
 namespace vidrune::test {
@@ -123,25 +122,6 @@ TEST_F(ConfigurationTest, KeysBecomeCameraAndModeAttributesWithDefaults) {
         EXPECT_EQ(query(camera, name, &text), want != nullptr ? 1 : 0) << name;
         EXPECT_STREQ(text, want) << name;
     }
-}
-
-// A host names its configuration relative to its working folder, then changes that folder
-// (a file dialog does on Windows) before it opens: the camera files beside the
-// configuration are still found, in the folder the name meant at initialisation.
-TEST_F(ConfigurationTest, ARelativeConfigurationOutlivesAChangeOfTheWorkingFolder) {
-    const std::filesystem::path hostFolder = std::filesystem::current_path();
-    const std::filesystem::path folder = files.Dir().Path();
-    files.WriteSingle(SimCamera{}, SimMode{});
-    std::filesystem::current_path(folder);
-    const bool initialised = Initialize("vidrune.ini");
-    std::filesystem::current_path(hostFolder);
-    ASSERT_TRUE(initialised);
-    const char* configFolder = nullptr;
-    ASSERT_EQ(plugin.AcqDeviceQuery("CONFIG FILE PATH", &configFolder), 1);
-    EXPECT_TRUE(std::filesystem::path(configFolder).is_absolute()) << configFolder;
-    EXPECT_TRUE(std::filesystem::equivalent(configFolder, folder)) << configFolder;
-    ASSERT_EQ(plugin.OpenDevice(), 0) << plugin.AcqGetLastError();
-    GrabsTheRightPixels();
 }
 
 } // namespace vidrune::test

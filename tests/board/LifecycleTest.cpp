@@ -86,47 +86,6 @@ TEST_F(LifecycleTest, CloseOpenAndInitialiseInEachState) {
     EXPECT_EQ(plugin.AcqGetLastError(), 21u);
 }
 
-// A stop held up in the board library fails the close that waited for it. The device is
-// not lost with it: a later close succeeds once the library call has returned, and a free
-// at once, while the call is held up past the free's own stop, leaves a device that
-// initialises, opens and grabs again.
-TEST_F(LifecycleTest, ACloseThatCouldNotStopTheAcquisitionCanBeRetriedOrFreed) {
-    const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
-    for (const bool continuous : {false, true})
-        for (const bool freed : {false, true}) {
-            SCOPED_TRACE(std::string(continuous ? "continuous" : "counted") +
-                         (freed ? ", freed" : ", closed again"));
-            // Past the close's wait for the stop of either kind; or past that and the
-            // free's own try.
-            const uint32_t stallMs = freed ? 5000 : 2500;
-            const int threads = ThreadsInThisProcess();
-            ASSERT_TRUE(Open(config));
-            const uint32_t start = Clock::TickCount();
-            if (continuous) {
-                // The live thread's first library call is held up.
-                StallNextCall("FgXferAbort", stallMs);
-                StartContinuous();
-            } else {
-                ASSERT_EQ(Acquire(1000, false), 1);
-                // The grab thread aborts the transfer when stopped, and that call is held up.
-                StallNextCall("FgXferAbort", stallMs);
-            }
-            EXPECT_EQ(plugin.CloseDevice(), 5);
-            if (freed) {
-                EXPECT_EQ(plugin.FreeDeviceResources(), 0);
-                // The held-up thread was waited for, and ended when its call returned.
-                EXPECT_LE(ThreadsOnceSettled(threads), threads);
-            } else {
-                Clock::Sleep(stallMs + 200 - std::min(Clock::TickCount() - start, stallMs));
-                EXPECT_EQ(plugin.CloseDevice(), 0);
-            }
-            ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
-            GrabsTheRightPixels();
-            EXPECT_EQ(plugin.CloseDevice(), 0);
-            EXPECT_EQ(plugin.FreeDeviceResources(), 0);
-        }
-}
-
 // A host short of memory or thread slots: each call that needs a thread the system refuses
 // fails with its code instead of ending the host's process, and leaves nothing half started.
 // Once threads can be had again, the same device initialises, opens and grabs.
@@ -283,8 +242,9 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
         {"OpenDevice", [&] { return Initialize(config); }, [&] { return plugin.OpenDevice() == 0; },
          [&] { grabsAtWidth(64); }},
         {"WIDTH", opened, [&] { return Set("WIDTH", 32) == 1; }, [&] { grabsAtWidth(32); }},
-        {"DATA SKIP", opened, [&] { return Set("DATA SKIP", 2) == 1; },
-         [&] { grabs(FrameGeometry{}, 64, 2); }},
+        // A fractional skip rounds up.
+        {"DATA SKIP", opened, [&] { return Set("DATA SKIP", 2.5) == 1; },
+         [&] { grabs(FrameGeometry{}, 64, 3); }},
         {"X DATA SCALE", opened, [&] { return Set("X DATA SCALE", 2) == 1; },
          [&] { grabs(FrameGeometry{.xs = 2}, 32, 1); }},
         {"counted start", opened, [&] { return Acquire(2, true) == 1; },
