@@ -1,7 +1,6 @@
 #include "SimBoard.h"
 #include "support/ScopedLocale.h"
 
-#include <tuple>
 #include <vector>
 
 using vidrune::test::SimBoard;
@@ -27,20 +26,6 @@ std::vector<uint32_t> Settings(FgHandle camera, FgHandle vic) {
 }
 
 } // namespace
-
-// The crop starts as the whole sensor.
-TEST(FgSimFilesTest, LoadsCameraAndVicFilesWithTheirDefaults) {
-    using Values = std::vector<uint32_t>;
-    for (const auto& [camera, vic, expected] :
-         {std::tuple{"PixelDepth = 12\nFrameRate=25\n",
-                     "MaxWidth=640\nmaxheight = 480\nPixelDepth=12\n",
-                     Values{12, 640, 480, 0x1000, 0, 0, 640, 480}},
-          std::tuple{"", "", Values{8, 1024, 1024, 0x800, 0, 0, 1024, 1024}}}) {
-        SimBoard board;
-        board.Program(camera, vic);
-        EXPECT_EQ(Settings(board.camera, board.vic), expected) << camera << vic;
-    }
-}
 
 // Missing files, sections and bad values fail the load and change nothing; a good load
 // reaches the acquisition, which hands its settings back.

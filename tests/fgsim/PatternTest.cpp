@@ -1,10 +1,8 @@
 #include "SimBoard.h"
-#include "support/SimBoardFiles.h"
 
 #include <filesystem>
 
 using vidrune::test::FrameRecorder;
-using vidrune::test::Pattern8;
 using vidrune::test::SimBoard;
 
 namespace {
@@ -33,26 +31,6 @@ std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
 }
 
 } // namespace
-
-TEST(FgSimPatternTest, ACropLargerThanTheBufferWritesOnlyWhatFits) {
-    SimBoard board;
-    board.Program("FrameRate=500\n", "MaxWidth=100\nMaxHeight=100\n");
-    board.SetCrop(0, 0, 100, 100);
-    const FgHandle small = board.NewBuffer(10, 4, 8);
-    Grab(board, {small});
-    const uint8_t* pixels = SimBoard::Pixels(small);
-    for (uint32_t y = 0; y < 4; ++y)
-        for (uint32_t x = 0; x < 10; ++x)
-            EXPECT_EQ(Pattern8(x, y, 0), pixels[y * 10 + x]);
-    // A crop smaller than the buffer leaves the rest of each row alone.
-    board.SetCrop(0, 0, 4, 2);
-    const FgHandle wide = board.NewBuffer(6, 3, 8);
-    Grab(board, {wide});
-    const uint8_t* widePixels = SimBoard::Pixels(wide);
-    EXPECT_EQ(Pattern8(3, 1, 0), widePixels[6 + 3]);
-    EXPECT_EQ(0, widePixels[4]);
-    EXPECT_EQ(0, widePixels[2 * 6]);
-}
 
 TEST(FgSimPatternTest, SixteenBitPgmFillsWideAndNarrowBuffersAndMalformedOnesFailTheLoad) {
     SimBoard board;
