@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <filesystem>
 #include <tuple>
@@ -17,11 +16,6 @@ namespace vidrune::test {
 namespace {
 
 constexpr FrameExtra kExtra{8, 50};
-
-// 1920 x 1080 with a 30-pixel task bar; frames of 4, a caption of 23 and a menu of 19.
-ScreenMetrics Metrics(int monitors) {
-    return ScreenMetrics{1920, 1080, 1050, monitors, 4, 4, 23, 19};
-}
 
 MonitorLayout TwoMonitors() {
     return MonitorLayout::FromMonitors(
@@ -38,9 +32,7 @@ WindowSizes Sizes(int clientWidth, int clientHeight) {
                        clientHeight + kExtra.height};
 }
 
-DisplaySettingsValues Values(int left, int top, int width, int state, int onTop) {
-    return DisplaySettingsValues{left, top, width, state, onTop};
-}
+using Values = DisplaySettingsValues;
 
 // Whether loading `key` over `values` found a usable position, and the values it left.
 std::pair<bool, DisplaySettingsValues> Load(const SettingsKey& key, DisplaySettingsValues values,
@@ -52,11 +44,9 @@ std::pair<bool, DisplaySettingsValues> Load(const SettingsKey& key, DisplaySetti
 // Every test gets its own application-data folder; the user's is never touched.
 class SettingsTest : public ::testing::Test {
 protected:
-    void SetUp() override { Environment::SetSettingsFolder(home_.Path()); }
     void TearDown() override { Environment::UnsetSettingsFolder(); }
 
     TempDir home_;
-    MonitorLayout oneMonitor_ = MonitorLayout::FromMonitors({}, 1920, 1080);
 };
 
 } // namespace
@@ -161,8 +151,10 @@ TEST(WindowGeometryTest, PlacementOnOpen) {
         const MonitorLayout monitors = c.loaded.left < 0 && c.monitors == 2
                                            ? TwoMonitors()
                                            : MonitorLayout::FromMonitors({}, 1920, 1080);
+        // 1920 x 1080 with a 30-pixel task bar; frames of 4, a caption of 23 and a menu of 19.
         const WindowPlacement placement = WindowGeometry::PlaceOnOpen(
-            c.loaded, c.previous, c.imageWidth, kAspect, Metrics(c.monitors), monitors);
+            c.loaded, c.previous, c.imageWidth, kAspect,
+            ScreenMetrics{1920, 1080, 1050, c.monitors, 4, 4, 23, 19}, monitors);
         EXPECT_EQ(std::tie(placement.extra, placement.sizes, placement.left, placement.top,
                            placement.windowState),
                   std::tie(kExtra, c.sizes, c.left, c.top, c.state));
@@ -207,33 +199,34 @@ TEST(PrintLayoutTest, ImageIsFittedIntoTheMargins) {
 TEST_F(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
     const std::string data = home_.File("fresh/.local/share");
     Environment::SetSettingsFolder(data);
-    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values(300, 400, 480, 2, 0)));
-    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values(2500, 300, 640, 0, 0)));
+    const MonitorLayout oneMonitor = MonitorLayout::FromMonitors({}, 1920, 1080);
+    ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values{300, 400, 480, 2, 0}));
+    ASSERT_TRUE(DisplaySettings::Save(kFirstMode, Values{2500, 300, 640, 0, 0}));
     // Where the file system keeps owner and group permissions (Windows reports all or
     // read-only).
     const auto permissions = std::filesystem::status(data).permissions();
     if (permissions != std::filesystem::perms::all) {
         EXPECT_EQ(permissions, std::filesystem::perms::owner_all);
     }
-    EXPECT_EQ(Load(kSecondMode, {}, oneMonitor_), std::pair(true, Values(300, 400, 480, 2, 0)));
-    EXPECT_EQ(Load(kFirstMode, {}, TwoMonitors()), std::pair(true, Values(2500, 300, 640, 0, 0)));
+    EXPECT_EQ(Load(kSecondMode, {}, oneMonitor), std::pair(true, Values{300, 400, 480, 2, 0}));
+    EXPECT_EQ(Load(kFirstMode, {}, TwoMonitors()), std::pair(true, Values{2500, 300, 640, 0, 0}));
     // The secondary monitor has since been unplugged.
-    EXPECT_EQ(Load(kFirstMode, {}, oneMonitor_), std::pair(false, Values(-1, -1, 640, 0, 0)));
+    EXPECT_EQ(Load(kFirstMode, {}, oneMonitor), std::pair(false, Values{-1, -1, 640, 0, 0}));
 
     // Partly off the left and top edges is still reachable: up to a window's size.
-    EXPECT_TRUE(DisplaySettings::PositionVisible(-640, -480, 640, kAspect, oneMonitor_));
-    EXPECT_FALSE(DisplaySettings::PositionVisible(-641, 0, 640, kAspect, oneMonitor_));
-    EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor_));
-    EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor_));
+    EXPECT_TRUE(DisplaySettings::PositionVisible(-640, -480, 640, kAspect, oneMonitor));
+    EXPECT_FALSE(DisplaySettings::PositionVisible(-641, 0, 640, kAspect, oneMonitor));
+    EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor));
+    EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor));
 
     // Keys missing from the file take their defaults: Xpixels 0, State as it was, OnTop 1.
     home_.Write("fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini",
                 "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
-    EXPECT_EQ(Load(kFirstMode, Values(-1, -1, 320, 2, 0), oneMonitor_),
-              std::pair(true, Values(10, 20, 0, 2, 1)));
+    EXPECT_EQ(Load(kFirstMode, Values{-1, -1, 320, 2, 0}, oneMonitor),
+              std::pair(true, Values{10, 20, 0, 2, 1}));
     // No section: no position.
-    EXPECT_EQ(Load(kSecondMode, Values(-1, -1, 320, 1, 0), oneMonitor_),
-              std::pair(false, Values(-1, -1, 0, 1, 1)));
+    EXPECT_EQ(Load(kSecondMode, Values{-1, -1, 320, 1, 0}, oneMonitor),
+              std::pair(false, Values{-1, -1, 0, 1, 1}));
 }
 
 } // namespace vidrune::test
