@@ -7,7 +7,6 @@
 #include "display/qt/ImageArea.h"
 #include "display/qt/ImagePrinter.h"
 #include "display/qt/QtView.h"
-#include "qt/FakeWindowEvents.h"
 #include "qt/QtTestApp.h"
 #include "support/TempDir.h"
 
@@ -138,7 +137,7 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
         EXPECT_EQ(view->WindowState(), 1) << id;
         EXPECT_EQ(window->windowTitle(), "Cam") << id;
         ASSERT_FALSE(events.resized.empty());
-        EXPECT_EQ(events.resized.back().state, 1);
+        EXPECT_EQ(std::get<2>(events.resized.back()), 1);
     }
     EXPECT_TRUE(view->Exists());
 }
