@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 using vidrune::test::PluginLibrary;
 
@@ -25,10 +26,9 @@ TEST(ExportsTest, DeviceExistsFromLoadOnAndNothingIsEnumeratedBeforeInitialisati
                                    VIDRUNE_PROJECT_VERSION_PATCH);
 
     // The device's table reaches the same device.
-    ASSERT_NE(device->ops, nullptr);
-    EXPECT_EQ(device->ops->GetLastError(device), 0u);
     device->ops->SetLastError(device, 12);
     EXPECT_EQ(device->ops->GetLastError(device), 12u);
+    EXPECT_EQ(plugin.AcqGetLastError(), 12u);
     EXPECT_EQ(device->ops->GetAcqDeviceType(device), 1u);
     EXPECT_EQ(device->ops->SetCurrentInputMode(device, 0x10101), 0); // no camera yet
     double value = 5;
@@ -39,19 +39,17 @@ TEST(ExportsTest, DeviceExistsFromLoadOnAndNothingIsEnumeratedBeforeInitialisati
     EXPECT_EQ(device->ops->IsValid(device), 0); // not started
 
     // Nothing to enumerate or set before initialisation.
-    EXPECT_EQ(plugin.GetNumInputDevices(), 0u);
+    EXPECT_EQ(std::tuple(plugin.GetNumInputDevices(), plugin.GetCurrentInputDevice(),
+                         plugin.GetCurrentInputMode(), plugin.GetNumInputModes(),
+                         plugin.GetInputDeviceType()),
+              std::tuple(0u, 0u, 0u, 0u, 0u));
     EXPECT_EQ(plugin.GetFirstInputDeviceName(), nullptr);
     EXPECT_EQ(plugin.GetNextInputDeviceName(), nullptr);
-    EXPECT_EQ(plugin.GetCurrentInputDevice(), 0u);
-    EXPECT_EQ(plugin.GetCurrentInputMode(), 0u);
-    EXPECT_EQ(plugin.GetNumInputModes(), 0u);
     EXPECT_EQ(plugin.GetFirstInputModeName(), nullptr);
-    EXPECT_EQ(plugin.GetInputDeviceType(), 0u);
     EXPECT_EQ(plugin.SetCurrentInputDevice(0x10100), 0);
-    EXPECT_EQ(plugin.AcqInputDeviceQuery("NAME", &value), 0);
-    EXPECT_EQ(plugin.AcqInputDeviceSet("NAME", &value), 0);
-    EXPECT_EQ(plugin.AcqInputModeQuery("NAME", &value), 0);
-    EXPECT_EQ(plugin.AcqInputModeSet("NAME", &value), 0);
+    for (const auto attribute : {plugin.AcqInputDeviceQuery, plugin.AcqInputDeviceSet,
+                                 plugin.AcqInputModeQuery, plugin.AcqInputModeSet})
+        EXPECT_EQ(attribute("NAME", &value), 0);
     // The device's own attributes exist from load on; only existing ones change.
     EXPECT_EQ(plugin.AcqDeviceSet("NO SUCH ATTRIBUTE", &value), 0);
     EXPECT_EQ(plugin.AcqDeviceQuery("NO SUCH ATTRIBUTE", &value), 0);
