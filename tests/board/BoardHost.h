@@ -46,6 +46,14 @@ public:
 
     int Set(const char* name, double value) { return plugin.AcqDeviceSet(name, &value); }
 
+    // A call that answered 0 and left `code` as the last error.
+    ::testing::AssertionResult Fails(int answer, uint32_t code) {
+        const uint32_t error = plugin.AcqGetLastError();
+        if (answer == 0 && error == code)
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "answered " << answer << ", error " << error;
+    }
+
     int Start(uint32_t kind, int32_t frames, bool wait) {
         AcquireRequest request = Acquisition(kind, frames, wait);
         return plugin.AcquireStart(&request);
@@ -72,9 +80,8 @@ public:
         if (Read(kind, index, x, y, w, h, frame, timeoutMs) != 1)
             return ::testing::AssertionFailure() << "read failed with " << plugin.AcqGetLastError();
         const std::string difference = CompareRegion(frame, seen, x, y, w, h, n);
-        if (!difference.empty())
-            return ::testing::AssertionFailure() << difference;
-        return ::testing::AssertionSuccess();
+        return difference.empty() ? ::testing::AssertionSuccess()
+                                  : ::testing::AssertionFailure() << difference;
     }
 
     // A waiting grab of two frames whose second, read whole, is the pattern's frame 1.
