@@ -41,12 +41,10 @@ TEST(FgSimPatternTest, SixteenBitPgmFillsWideAndNarrowBuffersAndMalformedOnesFai
     const FgHandle wide = board.NewBuffer(2, 2, 16);
     const FgHandle narrow = board.NewBuffer(2, 2, 8);
     Grab(board, {wide, narrow});
-    const uint8_t* widePixels = SimBoard::Pixels(wide);
-    const uint8_t* narrowPixels = SimBoard::Pixels(narrow);
     for (size_t i = 0; i < samples.size(); ++i) {
-        EXPECT_EQ(samples[i] & 0xFF, widePixels[2 * i]); // little-endian
-        EXPECT_EQ(samples[i] >> 8, widePixels[2 * i + 1]);
-        EXPECT_EQ(samples[i] >> 8, narrowPixels[i]);
+        EXPECT_EQ(samples[i] & 0xFF, SimBoard::Pixels(wide)[2 * i]); // little-endian
+        EXPECT_EQ(samples[i] >> 8, SimBoard::Pixels(wide)[2 * i + 1]);
+        EXPECT_EQ(samples[i] >> 8, SimBoard::Pixels(narrow)[i]);
     }
 
     // Malformed sources fail the camera load.

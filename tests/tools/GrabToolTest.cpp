@@ -52,20 +52,6 @@ constexpr const char* kShown = "MPX=0\nDISPNAME=Live\n";
 
 class GrabToolTest : public ::testing::Test {
 protected:
-    // Camera 1 "Cam" on the sensor, its mode 1 "Full" of width x height pixels; further
-    // sections follow. MPX=1: no display window, so the tests run without a screen.
-    std::string Config(const SimCamera& sensor, const std::string& cameraKeys = "",
-                       const std::string& modeKeys = "", int width = 64, int height = 48,
-                       const std::string& sections = "", const std::string& display = "MPX=1\n",
-                       const std::string& device = "") {
-        files.WriteCamera(sensor);
-        return files.WriteConfig(
-            "[STRAVIK2]\n" + device + SimBoardFiles::CameraSection("CAMERA1", "Cam", cameraKeys) +
-            SimBoardFiles::ModeSection("CAMERA1_MODE1",
-                                       {.width = width, .height = height, .extra = modeKeys}) +
-            sections + "[EXTDISPLAY]\n" + display);
-    }
-
     // The user's data folder (the display's saved placement) is the test's "data".
     ProcessResult Tool(const std::vector<std::string>& args) {
         Environment::SetSettingsFolder(files.Dir().File("data"));
@@ -128,16 +114,20 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     const Call& row = GetParam();
     files.WriteCamera(Sensor(12, "", "deep.cam"));
     const int depth = row.written ? row.written->view.depth : 8;
-    Config(
-        Sensor(depth, row.sensorKeys), row.cameraKeys, row.modeKeys, row.width, row.height,
+    // Camera 1 "Cam" on the sensor, its mode "Full" of the row's size. MPX=1: no display
+    // window, so the tests run without a screen.
+    files.WriteCamera(Sensor(depth, row.sensorKeys));
+    files.WriteConfig(
+        "[STRAVIK2]\n" + SimBoardFiles::CameraSection("CAMERA1", "Cam", row.cameraKeys) +
+        SimBoardFiles::ModeSection(
+            "CAMERA1_MODE1", {.width = row.width, .height = row.height, .extra = row.modeKeys}) +
         SimBoardFiles::ModeSection("CAMERA1_MODE2", {.name = "Half", .extra = "XSUBSAMPLE=2\n"}) +
-            SimBoardFiles::ModeSection("CAMERA1_MODE3",
-                                       {.name = "Lost", .controlFile = "lost.cam"}) +
-            SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
-            SimBoardFiles::ModeSection(
-                "CAMERA2_MODE1",
-                {.controlFile = "deep.cam", .width = 80, .height = 60, .extra = "RESOLUTION=12\n"}),
-        row.window ? kShown : "MPX=1\n");
+        SimBoardFiles::ModeSection("CAMERA1_MODE3", {.name = "Lost", .controlFile = "lost.cam"}) +
+        SimBoardFiles::CameraSection("CAMERA2", "Deep", "ROTATEDATA=1\n") +
+        SimBoardFiles::ModeSection(
+            "CAMERA2_MODE1",
+            {.controlFile = "deep.cam", .width = 80, .height = 60, .extra = "RESOLUTION=12\n"}) +
+        "[EXTDISPLAY]\n" + (row.window ? kShown : "MPX=1\n"));
     files.Dir().Write("plain.txt", "not a folder");
     files.Dir().Write("none.ini", "[CAMERA1]\nNAME=Cam\n");
     if (row.window == 2)
@@ -293,7 +283,8 @@ INSTANTIATE_TEST_SUITE_P(
 // far while it keeps losing, and counts the frames it passed over.
 TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
     const std::string config =
-        Config(SimCamera{.frameRate = 20000}, "", "", 64, 48, "", "MPX=1\n", "DATABUFFERS=2\n");
+        files.WriteSingle(SimCamera{.frameRate = 20000}, SimMode{}, "",
+                          "[STRAVIK2]\nDATABUFFERS=2\n[EXTDISPLAY]\nMPX=1\n");
     constexpr int kFrames = 400;
     const ProcessResult run =
         Tool({"grab", config, "--out", out_, "--frames", std::to_string(kFrames)});
@@ -333,9 +324,9 @@ TEST_F(GrabToolTest, FallingBehindTheRingJumpsAheadAndCountsTheSkippedFrames) {
 // frame, cropped.
 TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRateAndSavesWhatTheDisplayShows) {
     const std::string snapshot = files.Dir().File("shown.tif");
-    const ProcessResult run =
-        Tool({"live", Config(Sensor(), "", "", 64, 48, "", kShown), "--seconds", "0.5", "--rate",
-              "20", "--snapshot", snapshot, "--overlay"});
+    const ProcessResult run = Tool(
+        {"live", files.WriteSingle(Sensor(), SimMode{}, "", std::string("[EXTDISPLAY]\n") + kShown),
+         "--seconds", "0.5", "--rate", "20", "--snapshot", snapshot, "--overlay"});
     ASSERT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_NE(run.out.find("reads: 10 in"), std::string::npos) << run.out;
     // Reads at 20 a second find newer frames of a camera at 200 a second.
