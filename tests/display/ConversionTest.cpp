@@ -136,9 +136,11 @@ void ExpectConverted(ContrastMap& map, const std::vector<uint16_t>& values, int3
 }
 
 // Isolated outliers (a single count, or counts without neighbours) are not levels; an image
-// without levels gets the minimum range.
-TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
-    std::vector<uint16_t> twoLevels = Levels({{1000, 10}, {3000, 10}});
+// without levels gets the minimum range. Levels are averaged over the countdown's frames, then
+// held; an open restarts them, and a 12-bit camera without automatic levels then takes the
+// full-depth mapping, division by sixteen, not inverted.
+TEST(AutoLevelTest, LevelsComeFromTheHistogramAveragedOverTheCountdown) {
+    std::vector<uint16_t> twoLevels = Levels({{1000, 10}, {3000, 10}}); // range 3013
     twoLevels.insert(twoLevels.end(), {60000, 60000, 60000, 20, 20});
     const std::vector<uint16_t> uniform(1000, 500);
     const struct {
@@ -152,12 +154,12 @@ TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
         {twoLevels, 0, 2009 + 2009 / 2, 900},
         {twoLevels, 1, 2009 + 2009 / 2, 3109}, // inverted: high + 100
     };
+    ContrastSettings settings;
+    ImageConverter converter(settings);
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << "gain " << c.gain << " invert " << c.invert);
-        ContrastSettings settings;
         settings.RestartAutoLevels(1);
         settings.invert = c.invert;
-        ImageConverter converter(settings);
         std::vector<uint8_t> frame = Frame(c.values);
         EXPECT_TRUE(converter.ConvertTo8Bit(frame.data(), c.values.size(), 16, true));
         EXPECT_EQ(settings.gain, c.gain);
@@ -165,20 +167,12 @@ TEST(AutoLevelTest, LevelsComeFromTheHistogram) {
         // The frame was converted with the new levels.
         EXPECT_EQ(frame[0], Reference(c.values[0], c.gain, c.offset, c.invert));
     }
-}
 
-// An open restarts the levels: a 12-bit camera without automatic levels takes the full-depth
-// mapping, division by sixteen, not inverted.
-TEST(AutoLevelTest, AveragesOverTheCountdownThenHoldsUntilAnOpenRestartsThem) {
-    ContrastSettings settings;
+    // Two frames to average, then the levels hold; still inverted.
     settings.RestartAutoLevels(2);
-    settings.invert = 1;
-    ImageConverter converter(settings);
-    const std::vector<uint16_t> first = Levels({{1000, 10}, {3000, 10}});  // range 3013
     const std::vector<uint16_t> second = Levels({{2000, 10}, {6000, 10}}); // range 6013
-    // Two frames to average, then the levels hold.
     const std::pair<const std::vector<uint16_t>*, bool> frames[] = {
-        {&first, true}, {&second, true}, {&first, false}};
+        {&twoLevels, true}, {&second, true}, {&twoLevels, false}};
     for (const auto& [values, newLevels] : frames) {
         std::vector<uint8_t> frame = Frame(*values);
         EXPECT_EQ(converter.ConvertTo8Bit(frame.data(), values->size(), 16, true), newLevels);
@@ -226,7 +220,7 @@ TEST_P(ContrastMapPaths, ConversionMatchesTheFormula) {
             }
 }
 
-TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
+TEST(ScaleTest, DecimationOverlayReductionAndRefreshFollowTheRunningAccumulators) {
     const int sizes[][4] = {{3, 2, 7, 5},        {212, 159, 640, 480}, {10, 10, 10, 10},
                             {8, 9, 5, 6},        {1, 1, 9, 9},         {0, 3, 4, 4},
                             {100, 75, 333, 250}, {100, 50, 200, 150},  {4, 3, 4, 0}};
@@ -250,12 +244,10 @@ TEST(ScaleTest, DecimationAndOverlayReductionFollowTheRunningAccumulators) {
             EXPECT_EQ(dst[expected.size()], 0xEE);
         }
     }
-}
 
-TEST(ScaleTest, RefreshPausesDrawingAndRestoresTheFlag) {
+    // A refresh of the reduced overlay pauses drawing and restores the flag as it was.
     std::vector<uint8_t> overlay(16, 0);
     overlay[15] = 9;
-    ImageScaler scaler;
     for (const int32_t enabled : {1, 0}) {
         std::atomic<int32_t> renderEnabled{enabled};
         std::vector<uint8_t> reduced(4, 0xEE);

@@ -82,8 +82,10 @@ std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int planeWidth, int
 } // namespace
 
 // Lines take one pixel per column from the left end and leave out the end with the larger
-// coordinate; rectangles are four such lines. Anything not wholly on the image is ignored.
-TEST(OverlayTest, ShapesAndCommandsOutsideTheImage) {
+// coordinate; rectangles are four such lines. Anything not wholly on the image is ignored, as
+// are bitmaps too large, empty or without pixels; one wholly off the image draws nothing.
+TEST(OverlayTest, ShapesAndCommandsThatDrawNothing) {
+    const std::vector<uint8_t> pixels(1600 * 2, 7);
     const struct {
         GraphicsCommand command;
         Points expected;
@@ -110,6 +112,12 @@ TEST(OverlayTest, ShapesAndCommandsOutsideTheImage) {
         {Graphics(OverlayPlane::kEllipse, 15, 15, 65536, 5), {}, OverlayRefresh::None},
         {Graphics(3, 1, 1, 5, 5), {}, OverlayRefresh::None},
         {Graphics(10, 1, 1, 5, 5), {}, OverlayRefresh::None},
+        {BitmapCommand(pixels, 1600, 2, 0, 0), {}, OverlayRefresh::None},
+        {BitmapCommand(pixels, 2, 1200, 0, 0), {}, OverlayRefresh::None},
+        {BitmapCommand(pixels, 0, 5, 0, 0), {}, OverlayRefresh::None},
+        {Graphics(OverlayPlane::kBitmap, 2, 2), {}, OverlayRefresh::None},
+        {BitmapCommand(pixels, 2, 2, 21, 0), {}, OverlayRefresh::WhenReduced},
+        {BitmapCommand(pixels, 2, 2, 0, -2, 20, 20), {}, OverlayRefresh::WhenReduced},
     };
     OverlayPlane plane = Plane(20, 20);
     for (auto c : cases) {
@@ -123,6 +131,10 @@ TEST(OverlayTest, ShapesAndCommandsOutsideTheImage) {
     GraphicsCommand point = Graphics(OverlayPlane::kPoint, 19, 9, 0, 0, 0x1234);
     plane.Execute(point);
     EXPECT_EQ(plane.At(19, 9), 0x34); // the colour's low byte
+    OverlayPlane none;                // before Open: no plane, nothing happens
+    for (GraphicsCommand command :
+         {Graphics(OverlayPlane::kPoint, 0, 0), BitmapCommand(pixels, 2, 2, 0, 0)})
+        EXPECT_EQ(none.Execute(command), OverlayRefresh::None) << command.type;
 
     // An ellipse reaches its rounded extremes and no further, wholly or in part on the image.
     OverlayPlane large = Plane(100, 100);
@@ -178,26 +190,6 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
             for (int x = 0; x < c.planeSize; ++x)
                 ASSERT_EQ(plane.At(x, y), expected[y * c.planeSize + x]) << x << "," << y;
     }
-}
-
-TEST(OverlayTest, UnusableBitmapsDrawNothing) {
-    OverlayPlane plane = Plane(100, 100);
-    const std::vector<uint8_t> pixels(1600 * 2, 7);
-    GraphicsCommand commands[] = {
-        BitmapCommand(pixels, 1600, 2, 0, 0), BitmapCommand(pixels, 2, 1200, 0, 0),
-        BitmapCommand(pixels, 0, 5, 0, 0),    BitmapCommand(pixels, 2, 2, 0, 0),
-        BitmapCommand(pixels, 2, 2, 101, 0),  BitmapCommand(pixels, 2, 2, 0, -2, 100, 100),
-    };
-    commands[3].pixels = nullptr;
-    for (GraphicsCommand& command : commands)
-        plane.Execute(command);
-    EXPECT_TRUE(SetPixels(plane).empty());
-    EXPECT_EQ(commands[3].scaleFactor, 0);
-
-    OverlayPlane none; // before Open: no plane, nothing happens
-    for (GraphicsCommand command :
-         {Graphics(OverlayPlane::kPoint, 0, 0), BitmapCommand(pixels, 2, 2, 0, 0)})
-        EXPECT_EQ(none.Execute(command), OverlayRefresh::None) << command.type;
 }
 
 } // namespace vidrune::test
