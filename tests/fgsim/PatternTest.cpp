@@ -37,7 +37,6 @@ TEST(FgSimPatternTest, SixteenBitPgmFillsWideAndNarrowBuffersAndMalformedOnesFai
     const std::vector<uint16_t> samples{0x0102, 0x0A0B, 0x0FFF, 0x0800};
     board.dir.Write("deep.pgm", Pgm(2, 2, 4095, samples));
     board.Program("Source=deep.pgm\nPixelDepth=12\nFrameRate=500\n", "MaxWidth=2\nMaxHeight=2\n");
-    board.SetCrop(0, 0, 2, 2);
     const FgHandle wide = board.NewBuffer(2, 2, 16);
     const FgHandle narrow = board.NewBuffer(2, 2, 8);
     Grab(board, {wide, narrow});

@@ -29,7 +29,7 @@ struct SkipRing {
                       "MaxWidth=16\nMaxHeight=4\n");
         a = board.NewBuffer(16, 4, 8);
         b = board.NewBuffer(16, 4, 8);
-        discard = board.NewBuffer(16, 4, 8, FG_BUFFER_DISCARD);
+        const FgHandle discard = board.NewBuffer(16, 4, 8, FG_BUFFER_DISCARD);
         transfer = board.NewTransfer({a, discard, b, discard});
         board.Watch(transfer, a, recorder);
         board.Watch(transfer, b, recorder);
@@ -39,7 +39,6 @@ struct SkipRing {
     ~SkipRing() { FgXferAbort(transfer); }
     FgHandle a = 0;
     FgHandle b = 0;
-    FgHandle discard = 0;
     FgHandle transfer = 0;
     FrameRecorder recorder;
 };
