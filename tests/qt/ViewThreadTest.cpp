@@ -1,6 +1,5 @@
 #include "display/DisplayView.h"
 #include "display/qt/DisplayWindow.h"
-#include "display/qt/ImageArea.h"
 #include "display/qt/QtView.h"
 #include "platform/DynamicLibrary.h"
 #include "platform/Event.h"
@@ -70,13 +69,10 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     std::unique_ptr<DisplayView> view(create());
     auto* qtView = dynamic_cast<QtView*>(view.get());
     ASSERT_NE(qtView, nullptr);
-    QThread* const windowThread = QCoreApplication::instance()->thread();
-    EXPECT_NE(windowThread, QThread::currentThread());
+    EXPECT_NE(QCoreApplication::instance()->thread(), QThread::currentThread());
     const std::vector<MonitorInfo> monitors = view->Monitors();
     ASSERT_FALSE(monitors.empty());
-    EXPECT_TRUE(monitors.front().primary);
     EXPECT_EQ(monitors.front().bounds.Width(), view->Metrics().screenWidth);
-    EXPECT_GT(view->Metrics().menuHeight, 0);
 
     // A creation that misses its time-out leaves no window, not even once the window thread
     // got to the late request.
@@ -89,30 +85,11 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsAndOutlivesTheV
     EXPECT_EQ(windows, 0);
     // A later attempt with time to spare succeeds.
     ASSERT_TRUE(view->Create(events, placement, "Cam", 2000));
-
-    // Frames come from another thread. Shown at the window's 200 %: resizes, stretching and
-    // the saturated entry's red are the window test's.
-    std::vector<uint8_t> bitmap(160 * 120, 200);
-    std::thread([&] { view->Present(bitmap.data(), 160, 120, 160, Palette()); }).join();
-    QImage shown;
-    // Repaints are queued; a second round trip lets the first one run.
+    // The application started and showed its window: every category of the host's locale
+    // is still its own, so numbers read with a decimal point.
     qtView->RunOnWindowThread([] {});
-    qtView->RunOnWindowThread([&] { shown = qtView->Window()->Area()->grab().toImage(); });
-    EXPECT_EQ(shown.pixelColor(160, 120), QColor(200, 200, 200));
-    // The application started and drew: every category of the host's locale is still its
-    // own, so numbers read with a decimal point.
     EXPECT_STREQ(std::setlocale(LC_ALL, nullptr), "C");
     EXPECT_EQ(std::strtod("29.97", nullptr), 29.97);
-
-    // The application goes with the view, on its own thread. The thread stays for the
-    // process (Qt's globals refer to it until exit) and serves the next view's application.
-    view.reset();
-    EXPECT_EQ(QCoreApplication::instance(), nullptr);
-    view.reset(create());
-    qtView = dynamic_cast<QtView*>(view.get());
-    ASSERT_NE(qtView, nullptr);
-    EXPECT_EQ(QCoreApplication::instance()->thread(), windowThread);
-    ASSERT_TRUE(view->Create(events, PlacementFor(*view, 320, 240), "Cam", 2000));
 
     // A host thread ends this view (as freeing the device does) while the user has the
     // window's Save dialog open on the window thread: the call returns, the dialog ends
