@@ -7,7 +7,7 @@ using vidrune::test::SimBoard;
 
 // The board's set-up opens "Stravik-2_1" and its acquisition 0; no other server or device
 // exists.
-TEST(FgSimHandleTest, LiveOnlyWhileAllocatedForItsKindNeverReusedAndBuffersCheckArguments) {
+TEST(FgSimHandleTest, LiveOnlyWhileAllocatedNeverReusedBuffersCheckArgumentsFailuresHitOnce) {
     SimBoard board;
     FgHandle server = 1;
     EXPECT_EQ(FG_ERR_NOT_FOUND, FgManGetServerByName("Stravik-2_2", &server));
@@ -38,6 +38,16 @@ TEST(FgSimHandleTest, LiveOnlyWhileAllocatedForItsKindNeverReusedAndBuffersCheck
     EXPECT_NE(nullptr, SimBoard::Pixels(discard));
     EXPECT_EQ(FG_ERR_PARAMETER, FgBufferGetPrm(discard, 0x1234, &refused));
 
+    // An ordered failure hits the next call only (the first of the loop's succeeds), and can
+    // be withdrawn.
+    FailNextCall("FgCamNew", 0x1234);
+    FgHandle failed = 7;
+    EXPECT_EQ(0x1234u, FgCamNew(board.local, &failed));
+    EXPECT_EQ(0u, failed);
+    FailNextCall("FgVicFree", FG_ERR_INJECTED);
+    FailNextCall("FgVicFree", 0);
+    EXPECT_EQ(FG_OK, FgVicFree(board.vic));
+
     // Handles are never given out twice, not even a local server's.
     std::set<FgHandle> seen{board.local, board.board, board.acquisition, board.camera, board.vic};
     for (int i = 0; i < 50; ++i) {
@@ -49,24 +59,8 @@ TEST(FgSimHandleTest, LiveOnlyWhileAllocatedForItsKindNeverReusedAndBuffersCheck
     ASSERT_EQ(FG_OK, FgManReleaseServer(board.local));
     const FgHandle local = FgManGetLocalServer();
     EXPECT_NE(local, board.local);
-    EXPECT_EQ(local, FgManGetLocalServer()); // the same live local server
-    board.local = local;
-}
-
-TEST(FgSimHandleTest, AnOrderedFailureHitsTheNextCallOnly) {
-    SimBoard board;
-    FailNextCall("FgCamNew", 0x1234);
-    FgHandle camera = 7;
-    EXPECT_EQ(0x1234u, FgCamNew(board.local, &camera));
-    EXPECT_EQ(0u, camera);
-    EXPECT_EQ(FG_OK, FgCamNew(board.local, &camera));
-    EXPECT_EQ(FG_OK, FgCamFree(camera));
-
     FailNextCall("FgManGetLocalServer", FG_ERR_INJECTED);
     EXPECT_EQ(0u, FgManGetLocalServer());
-    EXPECT_EQ(board.local, FgManGetLocalServer());
-
-    FailNextCall("FgVicFree", FG_ERR_INJECTED);
-    FailNextCall("FgVicFree", 0); // withdrawn
-    EXPECT_EQ(FG_OK, FgVicFree(board.vic));
+    EXPECT_EQ(local, FgManGetLocalServer()); // the same live local server
+    board.local = local;
 }

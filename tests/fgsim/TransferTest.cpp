@@ -45,7 +45,8 @@ struct SkipRing {
 
 } // namespace
 
-TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePosition) {
+TEST(FgSimTransferTest,
+     CountedStartMovesFramesThroughTheListLeavesThePositionAndChecksItsArguments) {
     SimBoard board;
     // Slow enough that the run is surely still going at the second start, even under a
     // sanitizer on a busy machine.
@@ -73,6 +74,31 @@ TEST(FgSimTransferTest, CountedStartMovesFramesThroughTheListAndLeavesThePositio
     ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
     EXPECT_EQ(2u, Counts(ring.transfer).delivered);
     EXPECT_FALSE(Counts(ring.transfer).running);
+
+    // What the list operations refuse. A run the system refuses its thread is no run, and a
+    // transfer that is no longer connected cannot start.
+    const FgHandle other = board.NewBuffer(16, 4, 8);
+    EXPECT_EQ(FG_ERR_PARAMETER, FgXferStart(ring.transfer, 0));
+    EXPECT_EQ(FG_ERR_NOT_FOUND, FgXferSelect(ring.transfer, board.acquisition, other, 0));
+    EXPECT_EQ(FG_ERR_PARAMETER,
+              FgXferRegisterCallback(ring.transfer, 1, &FrameRecorder::OnFrame, nullptr));
+    EXPECT_EQ(FG_ERR_PARAMETER, FgXferSetPrm(ring.transfer, 0x1234, 1));
+    {
+        const ThreadRefusal refusal;
+        if (refusal.Active()) {
+            EXPECT_EQ(FG_ERR_NO_MEMORY, FgXferStart(ring.transfer, 1));
+            EXPECT_FALSE(Counts(ring.transfer).running);
+        }
+    }
+    EXPECT_EQ(FG_OK, FgXferStart(ring.transfer, 1));
+    EXPECT_EQ(FG_OK, FgXferDisconnect(ring.transfer));
+    EXPECT_EQ(FG_ERR_BUSY, FgXferStart(ring.transfer, 1));
+    FgHandle transfer = 0;
+    EXPECT_EQ(FG_ERR_INVALID_HANDLE,
+              FgXferNew(board.local, board.acquisition, other, nullptr, &transfer));
+    EXPECT_EQ(FG_OK, FgXferFree(ring.transfer));
+    TransferCounts counts;
+    EXPECT_FALSE(ReadTransferCounts(ring.transfer, &counts));
 }
 
 // Endless runs deliver every frame with the stamp of its schedule until the abort, and none
@@ -146,35 +172,4 @@ TEST(FgSimTransferTest, AbortFromItsOwnCallbackIsRefusedAndAFreedBufferIsNeverWr
     ASSERT_EQ(FG_OK, FgBufferFree(listed));
     std::this_thread::sleep_for(std::chrono::milliseconds(50)); // AddressSanitizer watches
     ASSERT_EQ(FG_OK, FgXferAbort(transfer));
-}
-
-TEST(FgSimTransferTest, ListOperationsCheckTheirArgumentsAndState) {
-    SimBoard board;
-    board.Program("", "MaxWidth=4\nMaxHeight=4\n");
-    const FgHandle a = board.NewBuffer(4, 4, 8);
-    const FgHandle other = board.NewBuffer(4, 4, 8);
-    FgHandle transfer = 0;
-    EXPECT_EQ(FG_ERR_INVALID_HANDLE,
-              FgXferNew(board.local, board.acquisition, a, nullptr, &transfer));
-    ASSERT_EQ(FG_OK, FgXferNew(board.board, board.acquisition, a, nullptr, &transfer));
-    EXPECT_EQ(FG_ERR_BUSY, FgXferStart(transfer, 1)); // not connected
-    ASSERT_EQ(FG_OK, FgXferConnect(transfer));
-    EXPECT_EQ(FG_ERR_PARAMETER, FgXferStart(transfer, 0));
-    EXPECT_EQ(FG_ERR_NOT_FOUND, FgXferSelect(transfer, board.acquisition, other, 0));
-    EXPECT_EQ(FG_ERR_PARAMETER,
-              FgXferRegisterCallback(transfer, 1, &FrameRecorder::OnFrame, nullptr));
-    EXPECT_EQ(FG_ERR_PARAMETER, FgXferSetPrm(transfer, 0x1234, 1));
-    {
-        // A run the system refuses its thread is no run.
-        const ThreadRefusal refusal;
-        if (refusal.Active()) {
-            EXPECT_EQ(FG_ERR_NO_MEMORY, FgXferStart(transfer, 1));
-            EXPECT_FALSE(Counts(transfer).running);
-        }
-    }
-    EXPECT_EQ(FG_OK, FgXferStart(transfer, 1));
-    EXPECT_EQ(FG_OK, FgXferDisconnect(transfer));
-    EXPECT_EQ(FG_OK, FgXferFree(transfer));
-    TransferCounts counts;
-    EXPECT_FALSE(ReadTransferCounts(transfer, &counts));
 }
