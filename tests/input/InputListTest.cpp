@@ -75,6 +75,7 @@ TEST(InputDeviceListTest, OnlyValidDevicesEnterAndAreEnumeratedFoundAndChosen) {
     // the second camera's modes start one above its own identifier.
     ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera + 1), 1);
     EXPECT_STREQ(list.GetCurrent()->GetName(), "Second");
+    EXPECT_EQ(list.GetInputDeviceType(), 1u);
     EXPECT_EQ(list.GetInputModeId("Two"), kFirstCamera + 3);
     ASSERT_EQ(list.SetCurrentInputMode(kFirstCamera + 3), 1);
     ASSERT_EQ(list.SetCurrentInputDevice(kFirstCamera), 1);
@@ -113,7 +114,8 @@ TEST(InputModeListTest, RefusesInvalidModesAndRemoves) {
 
 // The plug-in's attribute and read tests check the names a turned camera swaps; here what a
 // host cannot send through the exports: overlong names, a set that would make a new
-// attribute, a text "ROTATEDATA" (which turns nothing), and camera numbers running out.
+// attribute, a mode the camera lacks, a text "ROTATEDATA" (which turns nothing), and camera
+// numbers running out.
 TEST(DeviceInputAccessTest, OverlongNewOrTextualNamesAreRefusedAndNumbersRunOut) {
     TestDevice device;
     ASSERT_EQ(device.NextInputDeviceId(), kFirstCamera);
@@ -133,6 +135,7 @@ TEST(DeviceInputAccessTest, OverlongNewOrTextualNamesAreRefusedAndNumbersRunOut)
     EXPECT_EQ(device.AcqDeviceSet("NEW", &value, 0), 0);
     char letter = 0;
     EXPECT_EQ(device.Attributes().GetType("NEW", &letter), 0);
+    EXPECT_EQ(device.AcqInputModeQueryById(kFirstCamera, kFirstCamera + 2, "NAME", &value, 0), 0);
 
     for (uint32_t offset = 0x100; offset < 0xFF00; ++offset)
         device.CommitInputDeviceId();
