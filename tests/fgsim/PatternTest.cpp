@@ -32,7 +32,8 @@ std::string Pgm(uint32_t width, uint32_t height, uint32_t maxValue,
 
 } // namespace
 
-TEST(FgSimPatternTest, SixteenBitPgmFillsWideAndNarrowBuffersAndMalformedOnesFailTheLoad) {
+// A 16-bit image fills wide and narrow buffers.
+TEST(FgSimPatternTest, PgmImagesAndFoldersFillTheBuffersInALoopAndMalformedOnesFailTheLoad) {
     SimBoard board;
     const std::vector<uint16_t> samples{0x0102, 0x0A0B, 0x0FFF, 0x0800};
     board.dir.Write("deep.pgm", Pgm(2, 2, 4095, samples));
@@ -58,13 +59,10 @@ TEST(FgSimPatternTest, SixteenBitPgmFillsWideAndNarrowBuffersAndMalformedOnesFai
     std::filesystem::create_directories(board.dir.File("empty"));
     const std::string path = board.dir.Write("empty.cam", "[Camera]\nSource=empty\n");
     EXPECT_EQ(FG_ERR_FILE, FgCamLoad(board.camera, path.c_str()));
-}
 
-// The files of a folder in name order, each image in turn and then again from the first,
-// tiled over the sensor from the crop's corner.
-TEST(FgSimPatternTest, EightBitPgmImagesOfAFolderPlayInALoopTiledOverTheSensor) {
-    SimBoard board;
-    // 3 x 2 images whose samples start at 10, 20, 30 and 40; c.PGM holds two.
+    // The eight-bit files of a folder in name order, each image in turn and then again from
+    // the first, tiled over the sensor from the crop's corner. 3 x 2 images whose samples start at
+    // 10, 20, 30 and 40; c.PGM holds two.
     auto image = [](uint16_t first) {
         return Pgm(3, 2, 255,
                    {first, uint16_t(first + 1), uint16_t(first + 2), uint16_t(first + 3),

@@ -157,7 +157,7 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
     EXPECT_EQ(files.Dir().Read("out/.vidrune-grab-probe"), "mine");
     const uint32_t bits = depth > 8 ? 16 : 8;
     for (uint32_t n = 0; n < want.count; ++n) {
-        const Image image = want.pgm ? ReadPgm(Frame(n, ".pgm")) : TiffReader::Read(Frame(n));
+        const Image image = want.pgm ? ReadPgm(Frame(n, ".pgm")) : ReadTiff(Frame(n));
         ASSERT_EQ(std::tuple(image.width, image.height, image.bits, image.data.size()),
                   std::tuple(want.w, want.h, bits, size_t{want.w} * want.h * bits / 8));
         if (int(n) == want.blank)
@@ -334,7 +334,7 @@ TEST_F(GrabToolTest, LiveReadsTheNewestFrameAtTheAskedRateAndSavesWhatTheDisplay
     ASSERT_NE(at, std::string::npos) << run.out;
     const int seen = std::atoi(run.out.c_str() + at + 17);
     EXPECT_TRUE(seen > 1 && seen <= 10) << run.out;
-    const Image image = TiffReader::Read(snapshot);
+    const Image image = ReadTiff(snapshot);
     ASSERT_EQ(std::tuple(image.width, image.height, image.bits, image.data.size()),
               std::tuple(64u, 48u, 8u, size_t{64 * 48}));
     bool matches = false;

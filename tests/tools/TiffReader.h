@@ -18,9 +18,6 @@ struct Image {
 // Reads a grayscale or palette TIFF file with the system's own reader (libtiff on Linux,
 // the Windows imaging component on Windows), never with the tool's writer's code. An empty
 // image when the reader refuses the file or, libtiff, warns about anything in it.
-class TiffReader {
-public:
-    static Image Read(const std::string& path);
-};
+Image ReadTiff(const std::string& path);
 
 } // namespace vidrune::test

@@ -1,4 +1,4 @@
-// TiffReader through libtiff.
+// ReadTiff through libtiff.
 #include "tools/TiffReader.h"
 
 #include <tiffio.h>
@@ -18,7 +18,7 @@ int NoteWarning(TIFF*, void* warned, const char*, const char*, va_list) {
 
 } // namespace
 
-Image TiffReader::Read(const std::string& path) {
+Image ReadTiff(const std::string& path) {
     Image image;
     bool warned = false;
     std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions*)> options(TIFFOpenOptionsAlloc(),

@@ -1,4 +1,4 @@
-// TiffReader through the Windows imaging component's TIFF decoder.
+// ReadTiff through the Windows imaging component's TIFF decoder.
 #include "tools/TiffReader.h"
 
 #include "platform/win32/WindowsHeaders.h"
@@ -45,7 +45,7 @@ Image Decode(const std::string& path) {
 
 } // namespace
 
-Image TiffReader::Read(const std::string& path) {
+Image ReadTiff(const std::string& path) {
     const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     const Image image = Decode(path);
     if (SUCCEEDED(initialised))
