@@ -45,6 +45,11 @@ protected:
 
     void StartContinuous() { ASSERT_EQ(SimDevice::Start(device, VIDRUNE_ACQUIRE_CONTINUOUS), 1); }
 
+    // Draws into the overlay as the host does.
+    void Draw(GraphicsCommand command) {
+        ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
+    }
+
     // The camera frame whose every pixel the pixels show, through `table`: the image is
     // shown at 1 / `step` of its size (rows and columns 1, 3, 5, ... kept at half size);
     // pixels inside `overlay` are white.
@@ -111,8 +116,7 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameUntilTheStopAndNotWhileMinimized) {
     EXPECT_EQ(view->Title(), "Live  (100%)");
     EXPECT_TRUE(view->SaveAndPrintEnabled());
     StartContinuous();
-    GraphicsCommand command = Graphics(9, 10, 5, 8, 4);
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &command, 1), 1);
+    Draw(Graphics(9, 10, 5, 8, 4));
     Clock::Sleep(500);
     const auto frame = ShownFrame(Pattern8, 1, Rect{10, 5, 18, 9});
     ASSERT_EQ(device.AcquireStop(), 1);
@@ -129,13 +133,11 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameUntilTheStopAndNotWhileMinimized) {
     view->SetWindowState(1);
     EXPECT_EQ(view->Title(), "Live");
     StartContinuous();
-    GraphicsCommand point = Graphics(1, 31, 21);
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    Draw(Graphics(1, 31, 21));
     Clock::Sleep(200);
     EXPECT_EQ(window->Draws(), stopped);
     view->SetWindowState(0);
-    point = Graphics(1, 40, 20);
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    Draw(Graphics(1, 40, 20));
     Clock::Sleep(300);
     int32_t width = 0, height = 0;
     const std::vector<uint8_t> screen = view->Screen(width, height);
@@ -149,8 +151,7 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameUntilTheStopAndNotWhileMinimized) {
     std::vector<uint8_t> pixels;
     ASSERT_TRUE(window->WindowEvents().OnSnapshot(true, pixels, width, height));
     EXPECT_EQ(std::count(pixels.begin(), pixels.end(), 0), 64 * 48);
-    point = Graphics(1, 8, 8);
-    ASSERT_EQ(device.AcqDeviceSet("GRAPHICS COMMAND", &point, 1), 1);
+    Draw(Graphics(1, 8, 8));
     std::string saved = files.Dir().File("marked.tif");
     ASSERT_EQ(device.AcqDeviceSet("SAVE DISPLAY IMAGE WITH OVERLAY", saved.data(), 1), 1);
     window->ApplyZoom(100);

@@ -51,11 +51,6 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
     EXPECT_EQ(field(TIFFTAG_BITSPERSAMPLE, uint16_t{}), 8);
     EXPECT_EQ(field(TIFFTAG_PHOTOMETRIC, uint16_t{}), PHOTOMETRIC_PALETTE);
     EXPECT_EQ(field(TIFFTAG_SAMPLESPERPIXEL, uint16_t{}), 1);
-    EXPECT_FLOAT_EQ(field(TIFFTAG_XRESOLUTION, float{}), 641.0f);
-    EXPECT_FLOAT_EQ(field(TIFFTAG_YRESOLUTION, float{}), 37.0f);
-    EXPECT_EQ(field(TIFFTAG_RESOLUTIONUNIT, uint16_t{}), RESUNIT_INCH);
-    const std::string software = field(TIFFTAG_SOFTWARE, static_cast<const char*>(""));
-    EXPECT_EQ(software.substr(0, 8), "Vidrune ");
 
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     ASSERT_EQ(TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue), 1);

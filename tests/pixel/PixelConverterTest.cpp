@@ -15,7 +15,6 @@ namespace vidrune {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
-using test::RunnableLevels;
 
 // Bytes behind every destination that no conversion may touch.
 constexpr std::size_t kGuard = 64;
@@ -49,14 +48,6 @@ void ExtractPerPixel(const uint8_t* source, const Region& g, uint8_t* destinatio
         }
 }
 
-void RotatePerPixel(const uint8_t* source, int64_t stride, int32_t width, int32_t height,
-                    uint32_t bytesPerPixel, uint8_t* destination) {
-    for (int64_t r = 0; r < height; ++r)
-        for (int64_t c = 0; c < width; ++c)
-            std::memcpy(&destination[(r * width + c) * bytesPerPixel],
-                        &source[((width - 1 - c) * stride + r) * bytesPerPixel], bytesPerPixel);
-}
-
 Bytes Extract(const Bytes& source, const Region& g, Bytes destination) {
     PixelConverter::ExtractRegion(source.data(), g.sourceWidth, g.bytesPerPixel, g.x, g.y, g.width,
                                   g.height, g.xs, g.ys, destination.data());
@@ -65,7 +56,7 @@ Bytes Extract(const Bytes& source, const Region& g, Bytes destination) {
 
 class PixelKernels : public testing::TestWithParam<SimdLevel> {};
 
-INSTANTIATE_TEST_SUITE_P(Levels, PixelKernels, testing::ValuesIn(RunnableLevels()),
+INSTANTIATE_TEST_SUITE_P(Levels, PixelKernels, testing::ValuesIn(test::RunnableLevels()),
                          testing::PrintToStringParamName());
 
 // A random region inside a random frame. The source ends right after the last pixel the
@@ -84,10 +75,6 @@ Region RandomRegion(std::mt19937& rng, uint32_t bytesPerPixel, uint32_t xs) {
     g.x = inCorner ? frameWidth - g.width : Pick(rng, 0, frameWidth - g.width);
     g.y = inCorner ? frameHeight - g.height : Pick(rng, 0, frameHeight - g.height);
     return g;
-}
-
-std::size_t LastPixel(const Region& g) {
-    return std::size_t{g.ys} * (g.y + g.height - 1) * g.sourceWidth + g.xs * (g.x + g.width - 1);
 }
 
 // The level's copy of the region against the per-pixel one, both written shift bytes into a
@@ -118,7 +105,9 @@ TEST_P(PixelKernels, ExtractMatchesPerPixelCopyForRandomRegions) {
             for (int n = 0; n < 250; ++n) {
                 const Region g = RandomRegion(rng, bytesPerPixel, xs);
                 const uint32_t shift = Pick(rng, 0, 31);
-                const Bytes source = RandomBytes(rng, shift + (LastPixel(g) + 1) * bytesPerPixel);
+                const std::size_t last = std::size_t{g.ys} * (g.y + g.height - 1) * g.sourceWidth +
+                                         g.xs * (g.x + g.width - 1);
+                const Bytes source = RandomBytes(rng, shift + (last + 1) * bytesPerPixel);
                 ASSERT_TRUE(SameAsPerPixel(source.data() + shift, g, shift, GetParam()));
             }
         }
@@ -181,8 +170,12 @@ TEST_P(PixelKernels, RotateMatchesPerPixelTurnForRandomSizes) {
         PixelConverter::RotateClockwise(source.data() + shift, static_cast<uint32_t>(stride),
                                         actual.data() + shift, width, height, bytesPerPixel,
                                         GetParam());
-        RotatePerPixel(source.data() + shift, stride, width, height, bytesPerPixel,
-                       expected.data() + shift);
+        // Row r of the turned image is column r of the source, read from its last row up.
+        for (int64_t r = 0; r < height; ++r)
+            for (int64_t c = 0; c < width; ++c)
+                std::memcpy(&expected[shift + (r * width + c) * bytesPerPixel],
+                            &source[shift + ((width - 1 - c) * stride + r) * bytesPerPixel],
+                            bytesPerPixel);
         ASSERT_EQ(actual, expected) << width << "x" << height << " bpp " << bytesPerPixel
                                     << " stride " << stride << " offset " << shift;
     }
