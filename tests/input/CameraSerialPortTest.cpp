@@ -14,16 +14,12 @@ using vidrune::PortSettings;
 using vidrune::test::PortLine;
 using vidrune::test::PseudoTerminal;
 using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
 
 namespace {
 
 constexpr uint8_t kXon = 17;
 constexpr uint8_t kXoff = 19;
-
-long MillisecondsSince(Clock::time_point start) {
-    return static_cast<long>(
-        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
-}
 
 class CameraSerialPortTest : public ::testing::Test {
 protected:
@@ -91,7 +87,7 @@ TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) 
         std::string expected;
         const char* separator = "|"; // only its first character counts
         uint32_t delayMs = 0;
-        long atLeastMs = 0;
+        std::chrono::milliseconds atLeast{};
     };
     const std::string longPiece(150, 'x'); // sent whole
     CameraSerialPort port = Open();
@@ -101,11 +97,11 @@ TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) 
           Case{"A|B", "A\rB\r"}, Case{"||", "\r\r"}, Case{"", ""}, Case{"\rX\n", "\rX\n\r"},
           Case{"A;B|C", "A\rB|C\r", ";|"}, Case{"A|B", "A|B\r", ""}, Case{"A|B", "A|B\r", nullptr},
           Case{longPiece + "|Z", longPiece + "\rZ\r"},
-          Case{"0123456789ABCDEFGHI", "0123456789ABCDEFGHI\r", "|", 0, 20},
-          Case{"A|B|", "A\rB\r", "|", 60, 2 * 62}}) {
+          Case{"0123456789ABCDEFGHI", "0123456789ABCDEFGHI\r", "|", 0, 20ms},
+          Case{"A|B|", "A\rB\r", "|", 60, 2 * 62ms}}) {
         const auto start = Clock::now();
         EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, c.delayMs), 1) << c.text;
-        EXPECT_GE(MillisecondsSince(start), c.atLeastMs) << c.text;
+        EXPECT_GE(Clock::now() - start, c.atLeast) << c.text;
         EXPECT_EQ(camera_.Received(), c.expected) << c.text;
     }
 }
@@ -128,7 +124,7 @@ TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAndXoffHoldsOutputOnlyWithFlow
         ASSERT_TRUE(camera_.SendToPort(kXoff));
         const auto start = Clock::now();
         EXPECT_EQ(port.SendCommand("A", nullptr, 0), on ? 0 : 1);
-        EXPECT_GE(MillisecondsSince(start), on ? 990 : 0);
+        EXPECT_GE(Clock::now() - start, on ? 990ms : 0ms);
         ASSERT_TRUE(camera_.SendToPort(kXon));
         EXPECT_EQ(port.SendCommand("B", nullptr, 0), 1);
         EXPECT_EQ(camera_.Received(), on ? "B\r" : "A\rB\r");

@@ -38,15 +38,13 @@ const char* kSample = "; leading comment\r\n"
                       "g=\n"
                       "h=  -0x10";
 
-// The POSIX writer keeps every byte it does not change; the Windows one rewrites the whole
-// file (CR LF line ends, no blank lines, the key's spelling as found) but keeps every entry.
-// The Windows functions read the file at every call, in a batch as well.
+// The POSIX writer keeps every byte it does not change, and a batch keeps what it read. The
+// Windows one rewrites the whole file (CR LF line ends, no blank lines, the key's spelling as
+// found) but keeps every entry, and the Windows functions read the file at every call.
 #ifdef _WIN32
-constexpr bool kWriterKeepsBytes = false;
-constexpr bool kBatchKeepsWhatItRead = false;
+constexpr bool kPosixFiles = false;
 #else
-constexpr bool kWriterKeepsBytes = true;
-constexpr bool kBatchKeepsWhatItRead = true;
+constexpr bool kPosixFiles = true;
 #endif
 
 } // namespace
@@ -106,9 +104,9 @@ TEST(ProfileTest, ABatchReadsEachFileOnceAndSeesItsOwnWrites) {
         dir.Write("batch.ini", "[S]\nK=2\n");
         {
             const Profile::Batch inner;
-            EXPECT_EQ(Profile::GetInt(path, "S", "K", 0), kBatchKeepsWhatItRead ? 1 : 2);
+            EXPECT_EQ(Profile::GetInt(path, "S", "K", 0), kPosixFiles ? 1 : 2);
         }
-        EXPECT_EQ(Profile::GetString(path, "S", "K", "", 8), kBatchKeepsWhatItRead ? "1" : "2");
+        EXPECT_EQ(Profile::GetString(path, "S", "K", "", 8), kPosixFiles ? "1" : "2");
         ASSERT_TRUE(Profile::WriteString(path, "S", "Added", "4"));
         EXPECT_EQ(Profile::GetInt(path, "S", "Added", 0), 4);
     }
@@ -123,7 +121,7 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
         const char* before;
         std::vector<std::array<const char*, 3>> writes; // section, key, value
         const char* after;                              // with the POSIX writer
-        bool sameBytes = kWriterKeepsBytes;
+        bool sameBytes = kPosixFiles;
     };
     const std::vector<std::array<const char*, 3>> crWrites = {{"New", "Key", "v"},
                                                               {"Old", "Added", "3"}};
