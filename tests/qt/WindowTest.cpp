@@ -25,7 +25,6 @@
 #include <QSlider>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <tuple>
 #include <vector>
@@ -329,37 +328,33 @@ TEST_F(SaveAndPrintTest, PrintDialogPrintsTheImageWherePrintLayoutPlacesIt) {
 // printed, and the window goes once they have returned. Run on the window's thread, as the
 // display's end is, with the commands chosen from the menu.
 TEST_F(SaveAndPrintTest, TheWindowCanGoWhileOneOfItsDialogsIsOpen) {
-    auto closeTheWindow = [this](QWidget*) { view->Destroy(); };
-    // The window goes while a message box of the save is open, which names the file: the
-    // warning of a save that failed (the display had nothing it could write), or the file
-    // dialog's own question whether to replace a file.
-    auto saveAs = [&](const std::string& name) {
-        return [&, name](QWidget* modal) {
-            auto* box = modal->findChild<QLineEdit*>("fileNameEdit");
-            ASSERT_NE(box, nullptr);
-            box->setText(QString::fromStdString(dir.File(name)));
-            WhenModal([this, name](QWidget* next) {
-                auto* message = qobject_cast<QMessageBox*>(next);
-                ASSERT_NE(message, nullptr);
-                EXPECT_TRUE(message->text().contains(name.c_str()))
-                    << message->text().toStdString();
-                view->Destroy();
-            });
-            qobject_cast<QDialog*>(modal)->accept();
-        };
-    };
+    // With a name to save as, the window goes while a message box of the save is open, which
+    // names the file: the warning of a save that failed (the display had nothing it could
+    // write), or the file dialog's own question whether to replace a file.
     dir.Write("kept.tif", "an older picture");
-    const std::tuple<int32_t, std::function<void(QWidget*)>, size_t, int32_t> cases[] = {
-        {DisplayWindow::kSave, closeTheWindow, 0, kWidth},
-        {DisplayWindow::kPrint, closeTheWindow, 0, kWidth},
-        {DisplayWindow::kSave, saveAs("x.tif"), 1, 0},
-        {DisplayWindow::kSave, saveAs("kept.tif"), 0, kWidth},
+    const std::tuple<int32_t, std::string, size_t, int32_t> cases[] = {
+        {DisplayWindow::kSave, "", 0, kWidth},
+        {DisplayWindow::kPrint, "", 0, kWidth},
+        {DisplayWindow::kSave, "x.tif", 1, 0},
+        {DisplayWindow::kSave, "kept.tif", 0, kWidth},
     };
-    for (const auto& [command, act, saves, imageWidth] : cases) {
+    for (const auto& [command, name, saves, imageWidth] : cases) {
         SCOPED_TRACE(command);
         events.saves.clear();
         events.imageWidth = imageWidth;
-        WhenModal(act);
+        WhenModal([&](QWidget* modal) {
+            if (name.empty())
+                return view->Destroy();
+            modal->findChild<QLineEdit*>("fileNameEdit")
+                ->setText(QString::fromStdString(dir.File(name)));
+            WhenModal([&](QWidget* next) {
+                auto* message = qobject_cast<QMessageBox*>(next);
+                ASSERT_NE(message, nullptr);
+                EXPECT_TRUE(message->text().contains(name.c_str())) << name;
+                view->Destroy();
+            });
+            qobject_cast<QDialog*>(modal)->accept();
+        });
         const QPointer<DisplayWindow> watched = window;
         window->Action(command)->trigger();
         Settle();
