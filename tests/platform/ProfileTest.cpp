@@ -125,7 +125,6 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
     };
     const std::vector<std::array<const char*, 3>> crWrites = {{"New", "Key", "v"},
                                                               {"Old", "Added", "3"}};
-    const char* crAfter = "[Old]\nKey=1\nOther=2\nAdded=3\n[New]\nKey=v\n";
     const Case cases[] = {
         {"; settings\r\n[Mode1]\r\nXoffset=5\r\n; "
          "note\r\nYoffset=6\r\n\r\n[Other]\r\nXoffset=1\r\n",
@@ -136,11 +135,12 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
          {{"Mode1", "State", "2"}, {"New", "OnTop", "1"}},
          "\xEF\xBB\xBF[Mode1]\nXoffset=5\nState=2\n\n[Other]\nA=1\n[New]\nOnTop=1\n"},
         {"[Old]\nKey=1\r", crWrites, "[Old]\nKey=1\nAdded=3\n[New]\nKey=v\n", false},
-        {"[Old]\rKey=1\rOther=2\r", crWrites, crAfter, false},
+        {"[Old]\rKey=1\rOther=2\r", crWrites, "[Old]\nKey=1\nOther=2\nAdded=3\n[New]\nKey=v\n",
+         false},
     };
     for (const Case& c : cases) {
         TempDir dir;
-        const std::string path = c.before ? dir.Write("w.ini", c.before) : dir.File("w.ini");
+        const std::string path = dir.Write("w.ini", c.before);
         for (const auto& [section, key, value] : c.writes)
             ASSERT_TRUE(Profile::WriteString(path, section, key, value)) << c.after;
         if (c.sameBytes) {
@@ -148,7 +148,7 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
         }
         // Whatever the layout, the file reads as the expected one does.
         const std::string expected = dir.Write("expected.ini", c.after);
-        for (const char* section : {"Mode1", "Other", "New", "Mode65536_65792_65793", "Old"})
+        for (const char* section : {"Mode1", "Other", "New", "Old"})
             for (const char* key : {"Xoffset", "Yoffset", "State", "OnTop", "A", "; settings",
                                     "Key", "Added", "Other"})
                 EXPECT_EQ(Profile::GetString(path, section, key, "-", 64),
