@@ -12,9 +12,7 @@
 
 #include <gtest/gtest.h>
 
-#include <QAction>
 #include <QCheckBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
