@@ -46,15 +46,11 @@ std::vector<uint16_t> Levels(std::initializer_list<std::pair<uint16_t, int>> ban
 // Every 12-bit value, in order and shuffled (so that vector blocks mix values inside and
 // outside the exact division's range), then random 16-bit values; an odd count leaves a tail.
 std::vector<uint16_t> TestInputs() {
-    std::vector<uint16_t> values(4096);
-    std::iota(values.begin(), values.end(), uint16_t{0});
+    std::vector<uint16_t> values(2 * 4096 + 12289);
     std::mt19937 rng(15);
-    std::vector<uint16_t> shuffled(values);
-    std::shuffle(shuffled.begin(), shuffled.end(), rng);
-    values.insert(values.end(), shuffled.begin(), shuffled.end());
-    std::uniform_int_distribution<int> word(0, 65535);
-    for (int n = 0; n < 12289; ++n)
-        values.push_back(static_cast<uint16_t>(word(rng)));
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = static_cast<uint16_t>(i < 2 * 4096 ? i % 4096 : rng());
+    std::shuffle(values.begin() + 4096, values.begin() + 2 * 4096, rng);
     return values;
 }
 

@@ -51,30 +51,28 @@ OverlayPlane Plane(int width, int height) {
     return plane;
 }
 
-// A bitmap drawn the plain way: every pixel of the scaled bitmap (a source pixel repeated,
-// or the OR of a source block) onto the plane where it lands, transparent ones left out.
-std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int planeWidth, int planeHeight,
+// A bitmap drawn the plain way on a square plane: every pixel of the scaled bitmap (a source
+// pixel repeated, or the OR of a source block) where it lands, transparent ones left out.
+std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int size,
                                  const std::vector<uint8_t>& pixels, int width, int height,
                                  int left, int top, int factor) {
     const bool enlarge = factor > 0;
-    const int f = enlarge ? factor : -factor;
-    const int scaledWidth = enlarge ? width * f : width / f;
-    const int scaledHeight = enlarge ? height * f : height / f;
-    for (int sy = 0; sy < scaledHeight; ++sy)
-        for (int sx = 0; sx < scaledWidth; ++sx) {
-            const int x = (enlarge ? left * f : left / f) + sx;
-            const int y = (enlarge ? top * f : top / f) + sy;
-            if (x < 0 || y < 0 || x >= planeWidth || y >= planeHeight)
+    const int f = std::abs(factor);
+    const int block = enlarge ? 1 : f; // source pixels a side that one shown pixel ORs
+    const auto scaled = [&](int v) { return enlarge ? v * f : v / f; };
+    const auto source = [&](int v) { return enlarge ? v / f : v * f; };
+    for (int sy = 0; sy < scaled(height); ++sy)
+        for (int sx = 0; sx < scaled(width); ++sx) {
+            const int x = scaled(left) + sx;
+            const int y = scaled(top) + sy;
+            if (x < 0 || y < 0 || x >= size || y >= size)
                 continue;
             uint8_t value = 0;
-            if (enlarge)
-                value = pixels[(sy / f) * width + sx / f];
-            else
-                for (int by = sy * f; by < sy * f + f; ++by)
-                    for (int bx = sx * f; bx < sx * f + f; ++bx)
-                        value |= pixels[by * width + bx];
+            for (int by = source(sy); by < source(sy) + block; ++by)
+                for (int bx = source(sx); bx < source(sx) + block; ++bx)
+                    value |= pixels[by * width + bx];
             if (value != OverlayPlane::kTransparent)
-                plane[y * planeWidth + x] = value;
+                plane[y * size + x] = value;
         }
     return plane;
 }
@@ -177,15 +175,15 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
         GraphicsCommand fill =
             Graphics(OverlayPlane::kFilledRectangle, 0, 0, c.planeSize, c.planeSize, 9);
         plane.Execute(fill);
-        std::vector<uint8_t> before(static_cast<size_t>(c.planeSize) * c.planeSize, 9);
         const std::vector<uint8_t> pixels = Pattern(c.width, c.height);
         GraphicsCommand command =
             BitmapCommand(pixels, c.width, c.height, c.left, c.top, c.refWidth, c.refHeight);
         command.scaleFactor = c.hostFactor;
         EXPECT_EQ(plane.Execute(command), OverlayRefresh::WhenReduced);
         EXPECT_EQ(command.scaleFactor, c.hostFactor != 0 ? c.hostFactor : c.factor);
-        const std::vector<uint8_t> expected = DrawnBitmap(
-            before, c.planeSize, c.planeSize, pixels, c.width, c.height, c.left, c.top, c.factor);
+        const std::vector<uint8_t> expected =
+            DrawnBitmap(std::vector<uint8_t>(c.planeSize * c.planeSize, 9), c.planeSize, pixels,
+                        c.width, c.height, c.left, c.top, c.factor);
         for (int y = 0; y < c.planeSize; ++y)
             for (int x = 0; x < c.planeSize; ++x)
                 ASSERT_EQ(plane.At(x, y), expected[y * c.planeSize + x]) << x << "," << y;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <numeric>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -17,11 +18,10 @@ namespace vidrune::test {
 
 namespace {
 
+// Each row starts at another value.
 std::vector<uint8_t> Image(int width, int height) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * width + x] = static_cast<uint8_t>(x ^ (y * 3));
+    std::iota(pixels.begin(), pixels.end(), uint8_t{0});
     return pixels;
 }
 
