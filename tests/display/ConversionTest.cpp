@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <numeric>
 #include <random>
-#include <string>
 #include <vector>
 
 namespace vidrune::test {

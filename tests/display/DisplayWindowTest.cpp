@@ -117,7 +117,7 @@ TEST_F(DisplayWindowTest, DrawsTheNewestFrameUntilTheStopAndNotWhileMinimized) {
     EXPECT_TRUE(view->SaveAndPrintEnabled());
     StartContinuous();
     Draw(Graphics(9, 10, 5, 8, 4));
-    Clock::Sleep(500);
+    Clock::Sleep(1000);
     const auto frame = ShownFrame(Pattern8, 1, Rect{10, 5, 18, 9});
     ASSERT_EQ(device.AcquireStop(), 1);
     ASSERT_TRUE(frame.has_value()) << "not the pattern with a white rectangle";

@@ -35,8 +35,7 @@ WindowSizes Sizes(int clientWidth, int clientHeight) {
 using Values = DisplaySettingsValues;
 
 // Whether loading `key` over `values` found a usable position, and the values it left.
-std::pair<bool, DisplaySettingsValues> Load(const SettingsKey& key, DisplaySettingsValues values,
-                                            const MonitorLayout& monitors) {
+std::pair<bool, Values> Load(const SettingsKey& key, Values values, const MonitorLayout& monitors) {
     const bool found = DisplaySettings::Load(key, kAspect, monitors, values);
     return {found, values};
 }
