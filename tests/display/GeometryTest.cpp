@@ -131,8 +131,7 @@ TEST(WindowGeometryTest, PlacementOnOpen) {
         const char* name;
         const WindowPlacement& loaded;
         WindowSizes previous;
-        int32_t imageWidth;
-        int monitors;
+        int32_t imageWidth, monitors;
         WindowSizes sizes;
         int32_t left, top, state;
     } cases[] = {
