@@ -36,12 +36,8 @@ GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width,
 // Transparent (1), erasing (0) and coloured pixels, mixed.
 std::vector<uint8_t> Pattern(int width, int height) {
     std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixels[static_cast<size_t>(y) * width + x] =
-                static_cast<uint8_t>((x * 7 + y * 13) % 5 == 0 ? 1
-                                     : (x + y) % 11 == 0       ? 0
-                                                               : 2 + (x + 3 * y) % 200);
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = static_cast<uint8_t>(i % 5 == 0 ? 1 : i % 11 == 0 ? 0 : 2 + i * 7 % 200);
     return pixels;
 }
 
