@@ -78,9 +78,7 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsOutlivesTheView
     auto* qtView = dynamic_cast<QtView*>(view.get());
     ASSERT_NE(qtView, nullptr);
     EXPECT_NE(QCoreApplication::instance()->thread(), QThread::currentThread());
-    const std::vector<MonitorInfo> monitors = view->Monitors();
-    ASSERT_FALSE(monitors.empty());
-    EXPECT_EQ(monitors.front().bounds.Width(), view->Metrics().screenWidth);
+    EXPECT_FALSE(view->Monitors().empty());
 
     // A creation that misses its time-out leaves no window, not even once the window thread
     // got to the late request.
