@@ -40,7 +40,7 @@ std::pair<bool, Values> Load(const SettingsKey& key, Values values, const Monito
     return {found, values};
 }
 
-// Every test gets its own application-data folder; the user's is never touched.
+// Each test sets its own application-data folder in home_; the user's is never touched.
 class SettingsTest : public ::testing::Test {
 protected:
     void TearDown() override { Environment::UnsetSettingsFolder(); }
