@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
+#include <iterator>
 #include <string>
 
 using vidrune::platform::Profile;
@@ -23,8 +25,9 @@ mode_t ModeOf(const std::string& path) {
 } // namespace
 
 // Stopped half-way by the file size limit (as a full disk would), the write fails and the
-// old file, lines after the changed one included, is still there. A write that goes through
-// keeps the file's permissions, and a link to it stays a link to the changed file.
+// old file, lines after the changed one included, is still there, and no part of the new one
+// beside it. A write that goes through keeps the file's permissions, and a link to it stays a
+// link to the changed file.
 TEST(ProfileWriteTest, AWriteThatCannotFinishLeavesTheFileAsItWasOneThatCanKeepsModeAndLinks) {
     TempDir dir;
     std::string before = "[Mode1]\nXoffset=5\n[Mode2]\n";
@@ -40,6 +43,7 @@ TEST(ProfileWriteTest, AWriteThatCannotFinishLeavesTheFileAsItWasOneThatCanKeeps
         EXPECT_FALSE(Profile::WriteString(link, "Mode1", "Xoffset", std::string(100, '7')));
     }
     EXPECT_TRUE(dir.Read("LiveDisplay.ini") == before) << "the file changed";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 
     ASSERT_TRUE(Profile::WriteString(link, "Mode1", "Xoffset", "6"));
     EXPECT_TRUE(S_ISLNK(ModeOf(link)));
