@@ -41,21 +41,18 @@ TEST_F(AcquisitionTest, ARestartGetsItsOwnFramesAndALappedFrameIsRefused) {
     }
 }
 
-// A camera fault shows in the waiting start or in the read of the frame that has it, and a
-// camera without it then grabs every frame again. Triggered frames come without a gap error.
-// (The grab tool's tests read the frames around a fault.)
+// A camera fault shows in the waiting start, and a camera without it then grabs every frame
+// again. (The grab tool's tests read the frames around a fault.)
 TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFrame) {
-    // The camera's keys, whether it is triggered, the frames grabbed and the start's error;
-    // the frame read (none where negative), its error and the camera frame a refused read
-    // still copied (none where negative).
-    const std::tuple<const char*, bool, int32_t, uint32_t, int32_t, uint32_t, int32_t> faults[] = {
-        {"DropFrames=2\n", false, 4, 0, 2, 21, 3},
-        {"NoSignal=1\n", false, 2, 16, -1, 0, -1},
-        // Triggers five times slower than the frame rate: no gap error.
-        {"TriggerRate=40\n", true, 3, 0, 2, 0, -1},
+    // The camera's keys, whether it is triggered (five times slower than the frame rate),
+    // the frames grabbed and the start's error. (A lost frame is the lifecycle test's: a
+    // refused second open must keep the gap limit.)
+    const std::tuple<const char*, bool, int32_t, uint32_t> faults[] = {
+        {"NoSignal=1\n", false, 2, 16},
+        {"TriggerRate=40\n", true, 3, 0},
     };
     std::vector<uint8_t> frame;
-    for (const auto& [keys, triggered, frames, startError, index, readError, shown] : faults) {
+    for (const auto& [keys, triggered, frames, startError] : faults) {
         SCOPED_TRACE(keys);
         ASSERT_TRUE(Open(files.WriteSingle(SimCamera{.extra = keys}, SimMode{})));
         if (triggered) {
@@ -63,13 +60,10 @@ TEST_F(AcquisitionTest, CameraFaultsAreReportedAndACameraWithoutThemGrabsEveryFr
         }
         EXPECT_EQ(Acquire(frames, true), startError == 0 ? 1 : 0);
         EXPECT_EQ(plugin.AcqGetLastError(), startError);
-        if (index >= 0) {
-            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, index, 0, 0, 64, 48, frame, 50),
-                      readError == 0 ? 1 : 0);
-            EXPECT_EQ(plugin.AcqGetLastError(), readError);
-        }
-        if (shown >= 0) {
-            EXPECT_EQ(CompareRegion(frame, FrameGeometry{}, 0, 0, 64, 48, shown), "");
+        // Triggered frames come without a gap error.
+        if (triggered) {
+            EXPECT_EQ(Read(VIDRUNE_READ_BY_INDEX, 2, 0, 0, 64, 48, frame, 50), 1);
+            EXPECT_EQ(plugin.AcqGetLastError(), 0u);
         }
         // The failed start leaves the device idle: a stop has nothing to do.
         EXPECT_EQ(plugin.AcquireStop(), 1);
