@@ -53,8 +53,8 @@ constexpr uint32_t kStallMs = 6000;
 } // namespace
 
 // The callback moves through the ring and stops on the last frame; a close leaves no buffer
-// behind, a free no object of the library at all.
-TEST_F(DeviceTest, FourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
+// behind. (What a free leaves is counted by kind after every free of the library refusal test.)
+TEST_F(DeviceTest, FourBuffersInARingAndNoneLeftAfterAClose) {
     ASSERT_TRUE(Open());
     const vidrune::GrabBufferRing* ring = device->Ring();
     ASSERT_EQ(ring->Count(), 4);
@@ -71,9 +71,6 @@ TEST_F(DeviceTest, FourBuffersInARingAndNothingLeftAfterACloseOrAFree) {
     ASSERT_EQ(Acquire(2), 1);
     EXPECT_EQ(device->FreeDeviceResources(), 0);
     EXPECT_EQ(device->IsValid(), 0);
-    for (FgObjectKind kind : {FG_KIND_SERVER, FG_KIND_ACQUISITION, FG_KIND_CAMERA, FG_KIND_VIC,
-                              FG_KIND_BUFFER, FG_KIND_TRANSFER})
-        EXPECT_EQ(LiveObjectCount(kind), 0u) << kind;
     ASSERT_TRUE(SimDevice::Open(*device, config));
     EXPECT_EQ(device->IsValid(), 1);
     EXPECT_EQ(Acquire(4), 1);
