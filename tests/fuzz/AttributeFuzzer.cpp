@@ -141,13 +141,13 @@ std::vector<uint8_t> bitmap;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     host = std::make_unique<FuzzHost>();
-    host->Write("cam.cam", "[Camera]\nPixelDepth=8\nFrameRate=1000\n");
-    host->Write("cam.cvi", "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=8\n");
-    config = host->Write("vidrune.ini",
-                         "[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.0074\n"
-                         "[CAMERA1_MODE1]\nNAME=Full\nCONTROLFILE=cam.cam\nFRAMERATE=1000\n"
-                         "HPERIOD=800\nVPERIOD=600\nPIXELCLOCK=40\nWIDTH=64\nHEIGHT=48\n"
-                         "[EXTDISPLAY]\nMPX=0\n");
+    host->Write("cam.cam", FuzzHost::CameraText());
+    host->Write("cam.cvi", FuzzHost::VicText());
+    config =
+        host->Write("vidrune.ini", "[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.0074\n" +
+                                       FuzzHost::ModeSection("CAMERA1_MODE1", "Full",
+                                                             "WIDTH=64\nHEIGHT=48\n", "cam.cam") +
+                                       "[EXTDISPLAY]\nMPX=0\n");
     return 0;
 }
 

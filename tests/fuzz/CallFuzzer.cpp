@@ -27,17 +27,12 @@
 #include <vector>
 
 using vidrune::test::FuzzHost;
+using vidrune::test::Numeric;
 
 namespace {
 
 constexpr int kMaxCalls = 48;
 constexpr size_t kMaxReadBytes = size_t{1} << 20;
-
-const char kCamera[] = "[Camera]\nPixelDepth=8\nFrameRate=1000\n";
-const char kVic[] = "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=8\n";
-const char kDeepCamera[] = "[Camera]\nPixelDepth=12\nFrameRate=1000\n";
-const char kDeepVic[] = "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=12\n";
-const char kTiming[] = "FRAMERATE=1000\nHPERIOD=800\nVPERIOD=600\nPIXELCLOCK=40\n";
 
 const char* const kNames[] = {
     "WIDTH",     "HEIGHT",       "X DATA SCALE",  "Y DATA SCALE",      "DATA SCALE",
@@ -263,11 +258,6 @@ void Call(FuzzedDataProvider& in) {
     }
 }
 
-double Numeric(const char* name) {
-    double value = 0;
-    return AcqDeviceQuery(name, &value) == 1 ? value : 0.0;
-}
-
 // A host whose open device failed sets its geometry as it stands, which rebuilds what a
 // failed set left missing, and grabs again: the frame the attributes describe.
 void ExpectAnOpenDeviceToRecover() {
@@ -323,15 +313,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     const char* threads = std::getenv("FUZZ_CALL_THREADS");
     twoThreads = threads != nullptr && std::strcmp(threads, "2") == 0;
     host = std::make_unique<FuzzHost>();
-    host->Write("cam.cam", kCamera);
-    host->Write("cam.cvi", kVic);
-    host->Write("deep.cam", kDeepCamera);
-    host->Write("deep.cvi", kDeepVic);
-    auto mode = [](const std::string& section, const char* name, const char* size,
-                   const char* controlFile) {
-        return "[" + section + "]\nNAME=" + name + "\n" + size + "CONTROLFILE=" + controlFile +
-               "\n" + kTiming;
-    };
+    host->Write("cam.cam", FuzzHost::CameraText());
+    host->Write("cam.cvi", FuzzHost::VicText());
+    host->Write("deep.cam", FuzzHost::CameraText(12));
+    host->Write("deep.cvi", FuzzHost::VicText(12));
+    const auto mode = FuzzHost::ModeSection;
     const char* full = "WIDTH=64\nHEIGHT=48\n";
     config = host->Write("vidrune.ini",
                          "[CAMERA1]\nNAME=Cam\nPIXELSIZE=0.0074\n" +

@@ -14,9 +14,6 @@ using vidrune::test::FuzzHost;
 namespace {
 
 const char kSeparator[] = "\n----\n";
-// What the camera and VIC files hold when the input gives none: a small, fast camera.
-const char kDefaultCamera[] = "[Camera]\nPixelDepth=8\nFrameRate=1000\n";
-const char kDefaultVic[] = "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=8\n";
 
 std::vector<std::string> SplitParts(const std::string& input) {
     std::vector<std::string> parts;
@@ -48,9 +45,10 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> parts =
         SplitParts(std::string(reinterpret_cast<const char*>(data), size));
-    // Control files are named cam.cam in the seeds; the VIC file lies beside it.
-    host->Write("cam.cam", parts.size() > 1 ? parts[1] : kDefaultCamera);
-    host->Write("cam.cvi", parts.size() > 2 ? parts[2] : kDefaultVic);
+    // Control files are named cam.cam in the seeds; the VIC file lies beside it. Files the
+    // input does not give hold a small, fast camera.
+    host->Write("cam.cam", parts.size() > 1 ? parts[1] : FuzzHost::CameraText());
+    host->Write("cam.cvi", parts.size() > 2 ? parts[2] : FuzzHost::VicText());
     const std::string config = host->Write("vidrune.ini", parts[0]);
 
     if (host->Initialize(config)) {

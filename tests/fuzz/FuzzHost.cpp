@@ -19,12 +19,12 @@ constexpr int kMaxNames = 1000;
 constexpr uint32_t kMaxReadSide = 256;
 constexpr int32_t kFrameWaitMs = 100;
 
+} // namespace
+
 double Numeric(const char* name) {
     double value = 0;
     return AcqDeviceQuery(name, &value) == 1 ? value : 0.0;
 }
-
-} // namespace
 
 FuzzHost::FuzzHost() {
     // The display stays in memory and its settings stay out of the user's home.

@@ -10,6 +10,9 @@
 
 namespace vidrune::test {
 
+// A device attribute's number, 0 where the query fails.
+double Numeric(const char* name);
+
 // The plug-in driven as a host drives it, for the fuzzers: files in a folder of its own,
 // the live display kept in memory, and the host's calling order with bounded waits only,
 // so that a fuzzer's time-out means the plug-in hung, not that a camera was slow.
@@ -23,6 +26,20 @@ public:
     // The path a file of that name has in the folder.
     std::string PathOf(const std::string& name) const { return dir_.File(name); }
     std::string Read(const std::string& name) const { return dir_.Read(name); }
+
+    // The texts of a small, fast camera of the given depth and of its 64 x 48 VIC file.
+    static std::string CameraText(int depth = 8) {
+        return "[Camera]\nPixelDepth=" + std::to_string(depth) + "\nFrameRate=1000\n";
+    }
+    static std::string VicText(int depth = 8) {
+        return "[Vic]\nMaxWidth=64\nMaxHeight=48\nPixelDepth=" + std::to_string(depth) + "\n";
+    }
+    // A mode section of the given size keys on that control file, at 1000 frames a second.
+    static std::string ModeSection(const std::string& section, const std::string& name,
+                                   const std::string& size, const std::string& controlFile) {
+        return "[" + section + "]\nNAME=" + name + "\n" + size + "CONTROLFILE=" + controlFile +
+               "\nFRAMERATE=1000\nHPERIOD=800\nVPERIOD=600\nPIXELCLOCK=40\n";
+    }
 
     // Initialises; false when the plug-in refused. Aborts when it claims success without
     // a camera to offer.
