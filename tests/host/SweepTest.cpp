@@ -276,6 +276,7 @@ std::vector<BadCall> Rows() {
         {"StopTwiceDuringCounted", Counting, Calling<&P::AcquireStop>(2), 2, 19u},
         {"StopTwiceDuringContinuous", Continuous, Calling<&P::AcquireStop>(2), 2, 0u},
         {"CloseDuringCounted", Counting, Calling<&P::CloseDevice>(), 0, kAny},
+        {"FreeDuringContinuous", Continuous, Calling<&P::FreeDeviceResources>(), 0, kAny},
         {"InitialiseDuringCounted", Counting, initialiseAgain, 1, kAny},
         {"FreeUnderALiveThreadOfAClosedDevice", Continuous,
          [](S& t) {
