@@ -29,7 +29,7 @@ const char* ModeString(const CAcqCameraDevice& camera, uint32_t modeId, const ch
 class SerialCameraTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(line_.Ok()) << "no pseudo-terminal available";
+        ASSERT_EQ(line_.Problem(), "");
         camera_.SetString("COM PORT", line_.PortPath().c_str());
         camera_.SetNumeric("COM BAUD", 38400);
         mode_ = camera_.AddCameraMode("Mode", "mode.cam", 30.0);

@@ -24,7 +24,7 @@ constexpr uint8_t kXoff = 19;
 class CameraSerialPortTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!camera_.Ok())
+        if (!camera_.Problem().empty())
             GTEST_SKIP() << camera_.Problem();
     }
 

@@ -1,10 +1,11 @@
 #pragma once
 
-#include <cstddef>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace vidrune::test {
 
@@ -32,11 +33,8 @@ class PseudoTerminal {
 public:
     PseudoTerminal();
     ~PseudoTerminal();
-    PseudoTerminal(const PseudoTerminal&) = delete;
-    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-    bool Ok() const { return problem_.empty(); }
-    // Why the line could not be had, when it could not.
+    // Why the line could not be had; empty when it could.
     const std::string& Problem() const { return problem_; }
     const std::string& PortPath() const { return portPath_; }
 
@@ -52,13 +50,21 @@ public:
 
     // Sends a byte to the port end and returns once the port end has taken it in, so that
     // a flow-control character is in force. False when that did not happen within 2 s.
-    bool SendToPort(uint8_t byte);
+    bool SendToPort(uint8_t byte) {
+        // An ordinary byte follows: the port end queues it only once the character before
+        // it has taken effect.
+        const size_t before = PortInputQueued();
+        WriteCamera(byte);
+        WriteCamera('m');
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (PortInputQueued() <= before && std::chrono::steady_clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return PortInputQueued() > before;
+    }
     // What reached the camera end since the last call, once quietMs passed without more.
     std::string Received(int quietMs = 100);
 
 private:
-    // Up to size bytes from the camera end, waiting at most timeoutMs for the first.
-    size_t ReadCamera(uint8_t* into, size_t size, int timeoutMs);
     void WriteCamera(uint8_t byte);
     // Bytes that reached the port end and wait there to be read.
     size_t PortInputQueued() const;

@@ -11,22 +11,6 @@
 
 namespace vidrune::test {
 
-namespace {
-
-// The rates the tests open and spoil lines at.
-constexpr std::pair<speed_t, uint32_t> kRates[] = {
-    {B300, 300}, {B9600, 9600}, {B38400, 38400}, {B115200, 115200}};
-
-uint32_t BitsPerSecond(const termios& line) {
-    for (const auto& [code, bitsPerSecond] : kRates) {
-        if (code == cfgetospeed(&line) && code == cfgetispeed(&line))
-            return bitsPerSecond;
-    }
-    return 0;
-}
-
-} // namespace
-
 struct PseudoTerminal::Native {
     int master = -1;
     // Kept open so that the line stays up between the opens of the code under test.
@@ -47,12 +31,14 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
 
 PseudoTerminal::~PseudoTerminal() = default;
 
-size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
-    pollfd readable{native_->master, POLLIN, 0};
-    if (poll(&readable, 1, timeoutMs) <= 0 || (readable.revents & POLLIN) == 0)
-        return 0;
-    const ssize_t count = read(native_->master, into, size);
-    return count > 0 ? static_cast<size_t>(count) : 0;
+std::string PseudoTerminal::Received(int quietMs) {
+    std::string received;
+    char buffer[256];
+    ssize_t count = 0;
+    for (pollfd readable{native_->master, POLLIN, 0};
+         poll(&readable, 1, quietMs) > 0 && (count = read(native_->master, buffer, 256)) > 0;)
+        received.append(buffer, static_cast<size_t>(count));
+    return received;
 }
 
 void PseudoTerminal::WriteCamera(uint8_t byte) {
@@ -68,7 +54,12 @@ size_t PseudoTerminal::PortInputQueued() const {
 PortLine PseudoTerminal::LineSettings() const {
     termios line{};
     tcgetattr(native_->port, &line);
-    return {.baudRate = BitsPerSecond(line),
+    uint32_t baudRate = 0; // for any rate but those the tests open lines at
+    for (const auto& [code, bitsPerSecond] :
+         {std::pair<speed_t, uint32_t>{B38400, 38400}, {B115200, 115200}})
+        if (code == cfgetospeed(&line) && code == cfgetispeed(&line))
+            baudRate = bitsPerSecond;
+    return {.baudRate = baudRate,
             .dataBits = (line.c_cflag & CSIZE) == CS8 ? 8u : 0u, // 0: a size no camera uses
             .parity = (line.c_cflag & PARENB) != 0,
             .twoStopBits = (line.c_cflag & CSTOPB) != 0,

@@ -15,11 +15,6 @@ using platform::UniqueHandle;
 
 namespace {
 
-// The pair carries state from test to test, so test programs take turns with it.
-constexpr const char* kTurnName = "Local\\vidrune-test-com-pair";
-constexpr DWORD kTurnWaitMs = 120000;
-constexpr DWORD kWriteLimitMs = 1000;
-
 UniqueHandle OpenLine(const char* name) {
     const std::string path = std::string("\\\\.\\") + name;
     return UniqueHandle(::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -61,14 +56,15 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
     Native& n = *native_;
     const char* port = std::getenv("VIDRUNE_TEST_COM_PORT");
     const char* camera = std::getenv("VIDRUNE_TEST_COM_CAMERA");
-    if (port == nullptr || camera == nullptr || *port == '\0' || *camera == '\0') {
+    if (port == nullptr || camera == nullptr) {
         problem_ = "no COM port pair linked to pseudo-terminals (scripts/test-windows.sh "
                    "sets VIDRUNE_TEST_COM_PORT and VIDRUNE_TEST_COM_CAMERA)";
         return;
     }
-    n.turn = UniqueHandle(::CreateMutexA(nullptr, FALSE, kTurnName));
+    // The pair carries state from test to test, so test programs take turns with it.
+    n.turn = UniqueHandle(::CreateMutexA(nullptr, FALSE, "Local\\vidrune-test-com-pair"));
     const DWORD waited =
-        n.turn.IsValid() ? ::WaitForSingleObject(n.turn.Get(), kTurnWaitMs) : WAIT_FAILED;
+        n.turn.IsValid() ? ::WaitForSingleObject(n.turn.Get(), 120000) : WAIT_FAILED;
     n.haveTurn = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
     if (!n.haveTurn) {
         problem_ = "the COM port pair stayed busy";
@@ -90,18 +86,21 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
 
 PseudoTerminal::~PseudoTerminal() = default;
 
-size_t PseudoTerminal::ReadCamera(uint8_t* into, size_t size, int timeoutMs) {
-    // Whatever is there at once; otherwise the first byte within the time-out.
+std::string PseudoTerminal::Received(int quietMs) {
+    // Whatever is there at once; otherwise the first byte within quietMs.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;
-    timeouts.ReadTotalTimeoutMultiplier = timeoutMs > 0 ? MAXDWORD : 0;
-    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(timeoutMs);
-    timeouts.WriteTotalTimeoutConstant = kWriteLimitMs;
+    timeouts.ReadTotalTimeoutMultiplier = quietMs > 0 ? MAXDWORD : 0;
+    timeouts.ReadTotalTimeoutConstant = static_cast<DWORD>(quietMs);
+    timeouts.WriteTotalTimeoutConstant = 1000; // for WriteCamera
+    std::string received;
+    char buffer[256];
     DWORD count = 0;
-    if (!::SetCommTimeouts(native_->camera.Get(), &timeouts) ||
-        !::ReadFile(native_->camera.Get(), into, static_cast<DWORD>(size), &count, nullptr))
-        return 0;
-    return count;
+    if (!::SetCommTimeouts(native_->camera.Get(), &timeouts))
+        return received;
+    while (::ReadFile(native_->camera.Get(), buffer, sizeof buffer, &count, nullptr) && count > 0)
+        received.append(buffer, count);
+    return received;
 }
 
 void PseudoTerminal::WriteCamera(uint8_t byte) {
