@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace vidrune {
@@ -47,12 +48,6 @@ void ExtractPerPixel(const uint8_t* source, const Region& g, uint8_t* destinatio
         }
 }
 
-Bytes Extract(const Bytes& source, const Region& g, Bytes destination) {
-    PixelConverter::ExtractRegion(source.data(), g.sourceWidth, g.bytesPerPixel, g.x, g.y, g.width,
-                                  g.height, g.xs, g.ys, destination.data());
-    return destination;
-}
-
 class PixelKernels : public testing::TestWithParam<SimdLevel> {};
 
 INSTANTIATE_TEST_SUITE_P(Levels, PixelKernels, testing::ValuesIn(test::RunnableLevels()),
@@ -87,10 +82,9 @@ testing::AssertionResult SameAsPerPixel(const uint8_t* source, const Region& g, 
     ExtractPerPixel(source, g, expected.data() + shift);
     if (actual == expected)
         return testing::AssertionSuccess();
-    return testing::AssertionFailure()
-           << "bpp " << g.bytesPerPixel << " W " << g.sourceWidth << " at " << g.x << "," << g.y
-           << " " << g.width << "x" << g.height << " xs " << g.xs << " ys " << g.ys << " offset "
-           << shift;
+    // Source width, bytes a pixel, x, y, width, height, xs, ys and the offset.
+    return testing::AssertionFailure() << testing::PrintToString(std::tie(
+               g.sourceWidth, g.bytesPerPixel, g.x, g.y, g.width, g.height, g.xs, g.ys, shift));
 }
 
 // Source and destination start at a random byte offset, so no kernel may count on aligned
@@ -127,9 +121,12 @@ TEST(PixelConverter, RefusedArgumentsLeaveTheDestinationAlone) {
     const Bytes source = RandomBytes(rng, 64 * 8 * 4);
     const Bytes untouched = Destination(64);
     for (const auto& [bytesPerPixel, xs] :
-         {std::pair{1u, 3u}, {2u, 3u}, {1u, 0u}, {2u, 8u}, {0u, 1u}, {3u, 1u}, {4u, 2u}})
-        EXPECT_EQ(Extract(source, {64, bytesPerPixel, 0, 0, 8, 4, xs, 1}, untouched), untouched)
-            << "bpp " << bytesPerPixel << " xs " << xs;
+         {std::pair{1u, 3u}, {2u, 3u}, {1u, 0u}, {2u, 8u}, {0u, 1u}, {3u, 1u}, {4u, 2u}}) {
+        Bytes actual = untouched;
+        PixelConverter::ExtractRegion(source.data(), 64, bytesPerPixel, 0, 0, 8, 4, xs, 1,
+                                      actual.data());
+        EXPECT_EQ(actual, untouched) << "bpp " << bytesPerPixel << " xs " << xs;
+    }
     for (const auto& [width, height] : {std::pair{4, 0}, {4, -3}, {0, 4}, {-2, 4}}) {
         Bytes actual = untouched;
         PixelConverter::FlipRows(source.data(), actual.data(), width, height, 1);
