@@ -19,7 +19,8 @@
 
 namespace vidrune::test {
 
-// The display's side of the window, recording what the window asks for.
+// The display's side of the window, recording what the window asks for (of the resizes and
+// moves, the last).
 class FakeWindowEvents : public DisplayWindowEvents {
 public:
     using Resized = std::tuple<int32_t, int32_t, int32_t>; // client width, height, state
@@ -27,9 +28,9 @@ public:
     void OnZoom(int32_t percent) override { zooms.push_back(percent); }
     void OnRestartAutoLevels() override { ++restarts; }
     void OnResized(int32_t width, int32_t height, int32_t state) override {
-        resized.emplace_back(width, height, state);
+        resized = {width, height, state};
     }
-    void OnMoved(int32_t left, int32_t top) override { moves.emplace_back(left, top); }
+    void OnMoved(int32_t left, int32_t top) override { moved = {left, top}; }
     void OnTopChanged(bool onTop) override { onTopChanges.push_back(onTop); }
     void OnRenderEnabled(bool) override {}
     bool OnSave(const std::string& path, bool includeOverlay) override {
@@ -57,8 +58,8 @@ public:
 
     std::vector<int32_t> zooms;
     int restarts = 0;
-    std::vector<Resized> resized;
-    std::vector<std::pair<int32_t, int32_t>> moves;
+    Resized resized{-1, -1, -1};
+    std::pair<int32_t, int32_t> moved{-1, -1};
     std::vector<bool> onTopChanges;
     std::vector<std::pair<std::string, bool>> saves;
     std::vector<bool> snapshots;
