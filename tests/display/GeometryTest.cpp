@@ -40,14 +40,6 @@ std::pair<bool, Values> Load(const SettingsKey& key, Values values, const Monito
     return {found, values};
 }
 
-// Each test sets its own application-data folder in home_; the user's is never touched.
-class SettingsTest : public ::testing::Test {
-protected:
-    void TearDown() override { Environment::UnsetSettingsFolder(); }
-
-    TempDir home_;
-};
-
 } // namespace
 
 // The larger change drives the resize, rounded to the nearest multiple of 4; a frame change
@@ -194,8 +186,9 @@ TEST(PrintLayoutTest, ImageIsFittedIntoTheMargins) {
 
 // A fresh account gets its data folder, the user's alone, at the first save. Each mode keeps
 // its own placement; a position off the monitors is discarded.
-TEST_F(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
-    const std::string data = home_.File("fresh/.local/share");
+TEST(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
+    const TempDir home; // the user's own folder is never touched
+    const std::string data = home.File("fresh/.local/share");
     Environment::SetSettingsFolder(data);
     const MonitorLayout oneMonitor = MonitorLayout::FromMonitors({}, 1920, 1080);
     ASSERT_TRUE(DisplaySettings::Save(kSecondMode, Values{300, 400, 480, 2, 0}));
@@ -218,8 +211,8 @@ TEST_F(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor));
 
     // Keys missing from the file take their defaults: Xpixels 0, State as it was, OnTop 1.
-    home_.Write("fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini",
-                "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
+    home.Write("fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini",
+               "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
     EXPECT_EQ(Load(kFirstMode, Values{-1, -1, 320, 2, 0}, oneMonitor),
               std::pair(true, Values{10, 20, 0, 2, 1}));
     // No section: no position.
