@@ -3,22 +3,15 @@
 
 #include <utility>
 
-using vidrune::fgsim::BoardClockNow;
-using vidrune::fgsim::ReadTransferCounts;
-using vidrune::fgsim::TransferCounts;
-using vidrune::test::Environment;
-using vidrune::test::FrameRecorder;
-using vidrune::test::SimBoard;
-using vidrune::test::ThreadRefusal;
-using vidrune::test::TimeCriticalGranted;
+namespace vidrune::test {
 
 namespace {
 
 constexpr uint32_t kPeriodUs = 5000; // 200 frames per second
 
-TransferCounts Counts(FgHandle transfer) {
-    TransferCounts counts;
-    EXPECT_TRUE(ReadTransferCounts(transfer, &counts));
+fgsim::TransferCounts Counts(FgHandle transfer) {
+    fgsim::TransferCounts counts;
+    EXPECT_TRUE(fgsim::ReadTransferCounts(transfer, &counts));
     return counts;
 }
 
@@ -53,7 +46,7 @@ TEST(FgSimTransferTest,
     constexpr uint32_t kSlowPeriodUs = 25000;
     SkipRing ring(board, 40);
     // The board clock starts five seconds before its wrap: within minutes of it either way.
-    const uint32_t before = BoardClockNow();
+    const uint32_t before = fgsim::BoardClockNow();
     EXPECT_LT(before + 5'000'000u, 600'000'000u);
     ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 5)); // a, discard, b, discard, a
     EXPECT_EQ(FG_ERR_BUSY, FgXferStart(ring.transfer, 5));
@@ -97,8 +90,8 @@ TEST(FgSimTransferTest,
     EXPECT_EQ(FG_ERR_INVALID_HANDLE,
               FgXferNew(board.local, board.acquisition, other, nullptr, &transfer));
     EXPECT_EQ(FG_OK, FgXferFree(ring.transfer));
-    TransferCounts counts;
-    EXPECT_FALSE(ReadTransferCounts(ring.transfer, &counts));
+    fgsim::TransferCounts counts;
+    EXPECT_FALSE(fgsim::ReadTransferCounts(ring.transfer, &counts));
 }
 
 // Endless runs deliver every frame with the stamp of its schedule until the abort, and none
@@ -117,7 +110,7 @@ TEST(FgSimTransferTest, EndlessStartRunsOnScheduleUntilAbortTimeCriticalOnlyWhil
         EXPECT_EQ(FG_ERR_BUSY, FgXferSelect(ring.transfer, board.acquisition, ring.a, 0));
         ASSERT_EQ(FG_OK, FgXferAbort(ring.transfer));
         const auto frames = ring.recorder.Frames();
-        const TransferCounts counts = Counts(ring.transfer);
+        const auto counts = Counts(ring.transfer);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         EXPECT_EQ(frames.size(), ring.recorder.Frames().size());
         EXPECT_FALSE(counts.running);
@@ -173,3 +166,5 @@ TEST(FgSimTransferTest, AbortFromItsOwnCallbackIsRefusedAndAFreedBufferIsNeverWr
     std::this_thread::sleep_for(std::chrono::milliseconds(50)); // AddressSanitizer watches
     ASSERT_EQ(FG_OK, FgXferAbort(transfer));
 }
+
+} // namespace vidrune::test
