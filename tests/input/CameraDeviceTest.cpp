@@ -1,6 +1,7 @@
 #include "PseudoTerminal.h"
 #include "input/CAcqCameraDevice.h"
 #include "input/CAcqCameraMode.h"
+#include "input/CameraSerialPort.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -90,27 +91,30 @@ TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) 
 }
 
 // "COM FLOW" 1 means XON/XOFF both ways; any other value none. A second open first lets go
-// of the port it still holds.
+// of the port it still holds; only closing lets another opener have it.
 TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
     camera_.SetModeString(mode_, "COM INIT", "INIT|GO");
     for (const auto& [flow, xonXoff] : {std::pair{1.0, true}, {2.0, false}, {0.0, false}}) {
         camera_.SetNumeric("COM FLOW", flow);
         ASSERT_EQ(camera_.Open(), 0u) << flow;
         ASSERT_EQ(camera_.Open(), 0u) << flow;
+        // Held: another opener is refused and leaves the claim alone.
+        EXPECT_FALSE(CameraSerialPort(line_.PortPath().c_str(), {}).IsOpen());
+        EXPECT_TRUE(line_.Exclusive());
         EXPECT_EQ(line_.Received(), "INIT\rGO\rINIT\rGO\r");
         const auto line = line_.LineSettings();
         EXPECT_EQ(std::tuple(line.baudRate, line.xonXoffOutput, line.xonXoffInput),
                   std::tuple(38400u, xonXoff, xonXoff))
             << flow;
         EXPECT_EQ(camera_.Close(), 0u);
-        EXPECT_EQ(line_.Exclusive(), false);
+        EXPECT_FALSE(line_.Exclusive());
     }
     // A failed open lets go of the line it held before; the rate counts in whole bauds.
     ASSERT_EQ(camera_.Open(), 0u);
     camera_.SetNumeric("COM BAUD", 12345);
     EXPECT_EQ(camera_.Open(), 1u);
     EXPECT_FALSE(camera_.HasSerialPort());
-    EXPECT_EQ(line_.Exclusive(), false);
+    EXPECT_FALSE(line_.Exclusive());
     camera_.SetNumeric("COM BAUD", 9600.9);
     EXPECT_EQ(camera_.Open(), 0u);
 }

@@ -65,21 +65,6 @@ TEST(CameraSerialPortNames, ComNamesMapToSerialDevicesAndMissingPortsDoNotOpen) 
     }
 }
 
-TEST_F(CameraSerialPortTest, PortIsHeldExclusivelyUntilClosed) {
-    if (!camera_.Exclusive().has_value())
-        GTEST_SKIP() << "Wine does not enforce exclusive opens of a COM port";
-    CameraSerialPort first = Open();
-    ASSERT_TRUE(first.IsOpen());
-    EXPECT_EQ(camera_.Exclusive(), true);
-    // The refused opener leaves the holder's claim alone.
-    EXPECT_FALSE(Open().IsOpen());
-    EXPECT_EQ(camera_.Exclusive(), true);
-    first.Close();
-    EXPECT_FALSE(first.IsOpen());
-    EXPECT_EQ(camera_.Exclusive(), false);
-    EXPECT_TRUE(Open().IsOpen());
-}
-
 // Each byte is followed by a millisecond, each piece ended by a separator by the pause.
 TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) {
     struct Case {

@@ -44,9 +44,9 @@ public:
     // parity, two stop bits, flow control both ways with other characters, and on Linux
     // terminal processing (restart on any character included).
     void SpoilLineSettings();
-    // Whether the port end is marked for exclusive use; empty where the system does not
-    // enforce exclusive opens (Wine).
-    std::optional<bool> Exclusive() const;
+    // Whether the port end is marked for exclusive use. Linux only: Wine enforces no
+    // exclusive opens of a COM port.
+    bool Exclusive() const;
 
     // Sends a byte to the port end and returns once the port end has taken it in, so that
     // a flow-control character is in force. False when that did not happen within 2 s.

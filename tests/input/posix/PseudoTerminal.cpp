@@ -85,7 +85,7 @@ void PseudoTerminal::SpoilLineSettings() {
     tcsetattr(native_->port, TCSANOW, &line);
 }
 
-std::optional<bool> PseudoTerminal::Exclusive() const {
+bool PseudoTerminal::Exclusive() const {
     int exclusive = 0;
     return ioctl(native_->port, TIOCGEXCL, &exclusive) == 0 && exclusive != 0;
 }

@@ -22,7 +22,7 @@ UniqueHandle OpenLine(const char* name) {
 }
 
 // Sets a line as the mode command would, with these flow-control characters.
-bool SetLine(HANDLE line, const char* mode, char xon, char xoff) {
+bool SetLine(HANDLE line, const char* mode, char xon = 17, char xoff = 19) {
     DCB control{};
     control.DCBlength = sizeof control;
     if (!::GetCommState(line, &control) || !::BuildCommDCBA(mode, &control))
@@ -34,20 +34,19 @@ bool SetLine(HANDLE line, const char* mode, char xon, char xoff) {
 
 // 9600 baud, 8N1, no flow control: a line on which every byte is data.
 bool MakePlain(HANDLE line) {
-    return SetLine(line, "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=off dtr=on rts=on",
-                   17, 19);
+    return SetLine(line,
+                   "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=off dtr=on rts=on");
 }
 
 } // namespace
 
 struct PseudoTerminal::Native {
-    UniqueHandle turn;
-    bool haveTurn = false;
+    UniqueHandle turn; // only once it is this program's
     UniqueHandle camera;
     UniqueHandle port;
 
     ~Native() {
-        if (haveTurn)
+        if (turn.IsValid())
             ::ReleaseMutex(turn.Get());
     }
 };
@@ -62,14 +61,13 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
         return;
     }
     // The pair carries state from test to test, so test programs take turns with it.
-    n.turn = UniqueHandle(::CreateMutexA(nullptr, FALSE, "Local\\vidrune-test-com-pair"));
-    const DWORD waited =
-        n.turn.IsValid() ? ::WaitForSingleObject(n.turn.Get(), 120000) : WAIT_FAILED;
-    n.haveTurn = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
-    if (!n.haveTurn) {
+    UniqueHandle turn(::CreateMutexA(nullptr, FALSE, "Local\\vidrune-test-com-pair"));
+    const DWORD waited = turn.IsValid() ? ::WaitForSingleObject(turn.Get(), 120000) : WAIT_FAILED;
+    if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
         problem_ = "the COM port pair stayed busy";
         return;
     }
+    n.turn = std::move(turn);
     portPath_ = std::string("\\\\.\\") + port;
     n.camera = OpenLine(camera);
     n.port = OpenLine(port);
@@ -132,10 +130,6 @@ PortLine PseudoTerminal::LineSettings() const {
 
 void PseudoTerminal::SpoilLineSettings() {
     SetLine(native_->port.Get(), "baud=300 parity=E data=7 stop=2 xon=on", 'a', 'b');
-}
-
-std::optional<bool> PseudoTerminal::Exclusive() const {
-    return std::nullopt;
 }
 
 } // namespace vidrune::test
