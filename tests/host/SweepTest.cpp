@@ -54,18 +54,6 @@ constexpr uint32_t kHeight = 48;
 
 class SweepTest : public BoardHost, public ::testing::WithParamInterface<BadCall> {
 public:
-    // A copying read into memory of the whole frame's size, or into none where noMemory is
-    // set. A refused read must leave that memory as it was.
-    int64_t ReadInto(ReadRequest request, bool noMemory) {
-        pixels_.assign(size_t{kWidth} * kHeight, 0xEE);
-        request.data = noMemory ? nullptr : pixels_.data();
-        request.copyFlag = 1;
-        const int64_t result = plugin.ReadDevice(&request);
-        if (result == 0 && std::ranges::count(pixels_, 0xEE) != std::ssize(pixels_))
-            ADD_FAILURE() << "a refused read wrote into the host's memory";
-        return result;
-    }
-
     std::string config;
 
 protected:
@@ -98,9 +86,6 @@ protected:
         ASSERT_EQ(plugin.OpenDevice(), 0);
         ASSERT_EQ(plugin.AcqGetLastError(), 0u);
     }
-
-private:
-    std::vector<uint8_t> pixels_;
 };
 
 namespace {
@@ -140,10 +125,23 @@ Call Calling(int times = 1) {
 Call Starting(uint32_t kind, int32_t frames, bool wait) {
     return [=](S& t) { return t.Start(kind, frames, wait); };
 }
+// A copying read into memory of the whole frame's size, or into none where noMemory is set.
+// A refused read must leave that memory as it was.
+Call Reading(ReadRequest request, bool noMemory = false) {
+    return [=](S& t) mutable {
+        std::vector<uint8_t> pixels(size_t{kWidth} * kHeight, 0xEE);
+        request.data = noMemory ? nullptr : pixels.data();
+        request.copyFlag = 1;
+        const int64_t result = t.plugin.ReadDevice(&request);
+        if (result == 0 && std::ranges::count(pixels, 0xEE) != std::ssize(pixels))
+            ADD_FAILURE() << "a refused read wrote into the host's memory";
+        return result;
+    };
+}
+
 // A whole-frame read of the given kind, index and time-out.
 Call Reading(uint32_t kind, int32_t index = 0, int32_t timeoutMs = 200) {
-    const ReadRequest request = RegionRead(kind, index, 0, 0, kWidth, kHeight, nullptr, timeoutMs);
-    return [=](S& t) { return t.ReadInto(request, false); };
+    return Reading(RegionRead(kind, index, 0, 0, kWidth, kHeight, nullptr, timeoutMs));
 }
 // The call with the ready flag forced on, as a host may through the device table.
 Call WithReadyFlagForced(Call call) {
@@ -158,8 +156,7 @@ Call WithReadyFlagForced(Call call) {
 
 // A read by index of the given region; without memory where noMemory is set.
 Call ReadingRegion(uint32_t x, uint32_t y, uint32_t width, uint32_t height, bool noMemory = false) {
-    const ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 0, x, y, width, height);
-    return [=](S& t) { return t.ReadInto(request, noMemory); };
+    return Reading(RegionRead(VIDRUNE_READ_BY_INDEX, 0, x, y, width, height), noMemory);
 }
 
 // Rows that differ only in the name or the number set.
