@@ -1,7 +1,6 @@
 // Counted and continuous acquisitions, what a read answers when the frame asked for is not
 // the one a slot holds, and their error codes, through the exports.
 #include "BoardHost.h"
-#include "support/FrameCheck.h"
 
 #include <tuple>
 

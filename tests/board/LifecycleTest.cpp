@@ -4,7 +4,6 @@
 #include "FgSimControl.h"
 #include "platform/Clock.h"
 #include "support/Environment.h"
-#include "support/FrameCheck.h"
 #include "support/LibraryOperations.h"
 #include "support/Scheduling.h"
 #include "support/ThreadRefusal.h"
@@ -29,7 +28,6 @@ std::vector<size_t> LiveObjects() {
         counts.push_back(fgsim::LiveObjectCount(kind));
     return counts;
 }
-using vidrune::fgsim::StallNextCall;
 using vidrune::platform::Clock;
 
 // Close, open and initialise in each state; what they refuse changes nothing.

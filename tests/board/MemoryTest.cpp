@@ -4,7 +4,6 @@
 #include "display/CDispWin.h"
 #include "support/AllocationFailure.h"
 #include "support/Environment.h"
-#include "support/FrameCheck.h"
 #include "support/SimDevice.h"
 
 #include <cstdio>

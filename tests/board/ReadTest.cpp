@@ -1,6 +1,5 @@
 // Pixel content of reads through the exports, against the simulated board's pattern.
 #include "BoardHost.h"
-#include "support/FrameCheck.h"
 
 #include <random>
 #include <string>
