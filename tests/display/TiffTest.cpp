@@ -39,16 +39,10 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
 
     TIFF* tiff = TIFFOpen(path.c_str(), "r");
     ASSERT_NE(tiff, nullptr);
-    auto field = [tiff](ttag_t tag, auto value) {
-        EXPECT_EQ(TIFFGetField(tiff, tag, &value), 1) << "tag " << tag;
-        return value;
-    };
-    EXPECT_EQ(field(TIFFTAG_IMAGEWIDTH, uint32_t{}), 641u);
-    EXPECT_EQ(field(TIFFTAG_IMAGELENGTH, uint32_t{}), 37u);
-    EXPECT_EQ(field(TIFFTAG_BITSPERSAMPLE, uint16_t{}), 8);
-    EXPECT_EQ(field(TIFFTAG_PHOTOMETRIC, uint16_t{}), PHOTOMETRIC_PALETTE);
-    EXPECT_EQ(field(TIFFTAG_SAMPLESPERPIXEL, uint16_t{}), 1);
-
+    // Its size, depth and pixels are read back by the tool's snapshot test as well.
+    uint16_t photometric = 0;
+    ASSERT_EQ(TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric), 1);
+    EXPECT_EQ(photometric, PHOTOMETRIC_PALETTE);
     uint16_t *red = nullptr, *green = nullptr, *blue = nullptr;
     ASSERT_EQ(TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue), 1);
     // Grays, but for the saturated entry's red. Grays of an image take the entries 3 to 239 in
