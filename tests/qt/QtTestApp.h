@@ -23,8 +23,6 @@ namespace vidrune::test {
 // moves, the last).
 class FakeWindowEvents : public DisplayWindowEvents {
 public:
-    using Resized = std::tuple<int32_t, int32_t, int32_t>; // client width, height, state
-
     void OnZoom(int32_t percent) override { zooms.push_back(percent); }
     void OnRestartAutoLevels() override { ++restarts; }
     void OnResized(int32_t width, int32_t height, int32_t state) override {
@@ -58,7 +56,7 @@ public:
 
     std::vector<int32_t> zooms;
     int restarts = 0;
-    Resized resized{-1, -1, -1};
+    std::tuple<int32_t, int32_t, int32_t> resized{-1, -1, -1}; // client width, height, state
     std::pair<int32_t, int32_t> moved{-1, -1};
     std::vector<bool> onTopChanges;
     std::vector<std::pair<std::string, bool>> saves;

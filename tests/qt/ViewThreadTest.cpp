@@ -65,11 +65,8 @@ bool WaitUntil(const std::function<bool()>& condition) {
 // it starts in: a host that kept the "C" locale must still write and read its own numbers
 // with a decimal point. An unreachable display is declined too.
 TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsOutlivesTheViewOrIsDeclined) {
-    {
-        const ThreadRefusal refusal;
-        if (refusal.Active()) {
-            EXPECT_EQ(create(), nullptr);
-        }
+    if (const ThreadRefusal refusal; refusal.Active()) {
+        EXPECT_EQ(create(), nullptr);
     }
     const ScopedLocale host("C");
     if (ScopedLocale(ScopedLocale::kGerman).Available())
@@ -117,10 +114,8 @@ TEST_F(ViewThreadTest, OwnWindowThreadServesCallsFromOtherThreadsOutlivesTheView
 
     setenv("VIDRUNE_DISPLAY", "headless", 1);
     EXPECT_EQ(create(), nullptr);
-    unsetenv("VIDRUNE_DISPLAY");
-    unsetenv("QT_QPA_PLATFORM");
-    unsetenv("DISPLAY");
-    unsetenv("WAYLAND_DISPLAY");
+    for (const char* name : {"VIDRUNE_DISPLAY", "QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        unsetenv(name);
     EXPECT_EQ(create(), nullptr);
     setenv("DISPLAY", ":97", 1);
     EXPECT_EQ(create(), nullptr);
@@ -151,7 +146,6 @@ TEST_F(ViewThreadTest, AWindowThreadThatDoesNotAnswerHoldsNoHostCallForEver) {
     view->PostToWindowThread([release] { release->Wait(30000); });
     EXPECT_EQ(view->Metrics().screenWidth, 0);
     EXPECT_TRUE(view->Monitors().empty());
-    view->SetTitle("Later");
     EXPECT_FALSE(view->Usable());
     EXPECT_FALSE(view->Create(events, placement, "Cam", 2000));
     release->Set();
@@ -159,9 +153,6 @@ TEST_F(ViewThreadTest, AWindowThreadThatDoesNotAnswerHoldsNoHostCallForEver) {
     ASSERT_TRUE(WaitUntil([&] { return view->Usable(); }));
     EXPECT_GT(view->Metrics().screenWidth, 0);
     ASSERT_TRUE(view->Create(events, placement, "Again", 2000));
-    std::string title;
-    view->RunOnWindowThread([&] { title = view->Window()->windowTitle().toStdString(); });
-    EXPECT_EQ(title, "Again");
     view->Destroy();
     EXPECT_FALSE(view->Exists());
     EXPECT_EQ(QCoreApplication::instance(), nullptr);

@@ -104,7 +104,6 @@ TEST_F(WindowTest, MenuDragAndCloseReachTheDisplay) {
         else
             EXPECT_FALSE(window->close());
         Settle();
-        EXPECT_EQ(view->WindowState(), 1) << id;
         EXPECT_EQ(window->windowTitle(), "Cam") << id;
         EXPECT_EQ(std::get<2>(events.resized), 1);
     }
