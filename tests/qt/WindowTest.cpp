@@ -22,7 +22,6 @@
 #include <QPushButton>
 #include <QSlider>
 #include <cstdlib>
-#include <filesystem>
 #include <memory>
 #include <tuple>
 #include <vector>
