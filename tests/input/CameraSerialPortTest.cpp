@@ -10,39 +10,16 @@
 #include <utility>
 
 using vidrune::CameraSerialPort;
-using vidrune::PortSettings;
-using vidrune::test::PortLine;
 using vidrune::test::PseudoTerminal;
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-namespace {
-
 constexpr uint8_t kXon = 17;
 constexpr uint8_t kXoff = 19;
 
-class CameraSerialPortTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!camera_.Problem().empty())
-            GTEST_SKIP() << camera_.Problem();
-    }
-
-    // The port under test, on the camera's line.
-    CameraSerialPort Open(uint32_t baudRate = 9600, uint32_t flowBits = 0) {
-        return CameraSerialPort(camera_.PortPath().c_str(),
-                                PortSettings{.baudRate = baudRate, .flowBits = flowBits});
-    }
-
-    PseudoTerminal camera_;
-};
-
-} // namespace
-
 TEST(CameraSerialPortNames, ComNamesMapToSerialDevicesAndMissingPortsDoNotOpen) {
-    const std::pair<const char*, int> names[] = {
-        {"COM1", 1}, {"com2", 2}, {"Com10", 10}, {"COM256", 256}};
-    for (const auto& [name, number] : names) {
+    for (const auto& [name, number] :
+         {std::pair{"COM1", 1}, {"com2", 2}, {"Com10", 10}, {"COM256", 256}}) {
         // Where "COMn" leads on this system.
 #ifdef _WIN32
         EXPECT_EQ(CameraSerialPort::DevicePath(name), std::string("\\\\.\\") + name);
@@ -66,7 +43,10 @@ TEST(CameraSerialPortNames, ComNamesMapToSerialDevicesAndMissingPortsDoNotOpen) 
 }
 
 // Each byte is followed by a millisecond, each piece ended by a separator by the pause.
-TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) {
+TEST(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) {
+    PseudoTerminal camera;
+    if (!camera.Problem().empty())
+        GTEST_SKIP() << camera.Problem();
     struct Case {
         std::string text;
         std::string expected;
@@ -75,7 +55,7 @@ TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) 
         std::chrono::milliseconds atLeast{};
     };
     const std::string longPiece(150, 'x'); // sent whole
-    CameraSerialPort port = Open();
+    CameraSerialPort port(camera.PortPath().c_str(), {});
     ASSERT_TRUE(port.IsOpen());
     for (const Case& c :
          {Case{"ABC", "ABC\r"}, Case{"A|", "A\r"}, Case{"|", "\r"}, Case{"A|B|", "A\rB\r"},
@@ -87,31 +67,35 @@ TEST_F(CameraSerialPortTest, SeparatorsBecomeCarriageReturnsFollowedByThePause) 
         const auto start = Clock::now();
         EXPECT_EQ(port.SendCommand(c.text.c_str(), c.separator, c.delayMs), 1) << c.text;
         EXPECT_GE(Clock::now() - start, c.atLeast) << c.text;
-        EXPECT_EQ(camera_.Received(), c.expected) << c.text;
+        EXPECT_EQ(camera.Received(), c.expected) << c.text;
     }
 }
 
 // Opening undoes what the line was left with, restart on any character included. XOFF then
 // holds output only with flow control on, and only XON releases it; a byte the line does not
 // take within a second fails the write.
-TEST_F(CameraSerialPortTest, LineIsRawEightNoneOneAndXoffHoldsOutputOnlyWithFlowControl) {
+TEST(CameraSerialPortTest, LineIsRawEightNoneOneAndXoffHoldsOutputOnlyWithFlowControl) {
+    PseudoTerminal camera;
+    if (!camera.Problem().empty())
+        GTEST_SKIP() << camera.Problem();
     for (const uint32_t flowBits :
          {0u, CameraSerialPort::kXonXoffOutput | CameraSerialPort::kXonXoffInput}) {
         const bool on = flowBits != 0;
-        camera_.SpoilLineSettings();
-        CameraSerialPort port = Open(115200, flowBits);
+        camera.SpoilLineSettings();
+        CameraSerialPort port(camera.PortPath().c_str(),
+                              {.baudRate = 115200, .flowBits = flowBits});
         ASSERT_TRUE(port.IsOpen());
-        const PortLine line = camera_.LineSettings();
+        const auto line = camera.LineSettings();
         EXPECT_EQ(std::tuple(line.baudRate, line.dataBits, line.parity, line.twoStopBits,
                              line.xonXoffOutput, line.xonXoffInput, line.xonChar, line.xoffChar),
                   std::tuple(115200u, 8u, false, false, on, on, kXon, kXoff));
         EXPECT_TRUE(line.raw.value_or(true)); // Wine hides the terminal modes
-        ASSERT_TRUE(camera_.SendToPort(kXoff));
+        ASSERT_TRUE(camera.SendToPort(kXoff));
         const auto start = Clock::now();
         EXPECT_EQ(port.SendCommand("A", nullptr, 0), on ? 0 : 1);
         EXPECT_GE(Clock::now() - start, on ? 990ms : 0ms);
-        ASSERT_TRUE(camera_.SendToPort(kXon));
+        ASSERT_TRUE(camera.SendToPort(kXon));
         EXPECT_EQ(port.SendCommand("B", nullptr, 0), 1);
-        EXPECT_EQ(camera_.Received(), on ? "B\r" : "A\rB\r");
+        EXPECT_EQ(camera.Received(), on ? "B\r" : "A\rB\r");
     }
 }

@@ -7,47 +7,40 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 using vidrune::platform::Profile;
 using vidrune::test::ScopedLocale;
 using vidrune::test::TempDir;
 
-namespace {
-
-const char* kSample = "; leading comment\r\n"
-                      "[Camera1]\r\n"
-                      "Name = Left camera  \r\n"
-                      "Quoted=\"  spaced  \"\r\n"
-                      "Single='x'\r\n"
-                      "Mismatched=\"abc'\r\n"
-                      "Empty=\r\n"
-                      "Trailing=value ; not a comment\r\n"
-                      "  ; indented comment=1\r\n"
-                      "Dup=first\r\n"
-                      "dup=second\r\n"
-                      "[camera1]\r\n"
-                      "Late=ignored\r\n"
-                      "[ Numbers ]\r\n"
-                      "a= 42\n"
-                      "b=-7\n"
-                      "c=12abc\n"
-                      "d=abc\n"
-                      "e=0x1F\n"
-                      "f=+5\n"
-                      "g=\n"
-                      "h=  -0x10";
+constexpr const char* kSample = "; leading comment\r\n"
+                                "[Camera1]\r\n"
+                                "Name = Left camera  \r\n"
+                                "Quoted=\"  spaced  \"\r\n"
+                                "Single='x'\r\n"
+                                "Mismatched=\"abc'\r\n"
+                                "Empty=\r\n"
+                                "Trailing=value ; not a comment\r\n"
+                                "  ; indented comment=1\r\n"
+                                "Dup=first\r\n"
+                                "dup=second\r\n"
+                                "[camera1]\r\n"
+                                "Late=ignored\r\n"
+                                "[ Numbers ]\r\n"
+                                "a= 42\n"
+                                "b=-7\n"
+                                "c=12abc\n"
+                                "d=abc\n"
+                                "e=0x1F\n"
+                                "f=+5\n"
+                                "g=\n"
+                                "h=  -0x10";
 
 // The POSIX writer keeps every byte it does not change, and a batch keeps what it read. The
 // Windows one rewrites the whole file (CR LF line ends, no blank lines, the key's spelling as
 // found) but keeps every entry, and the Windows functions read the file at every call.
-#ifdef _WIN32
-constexpr bool kPosixFiles = false;
-#else
-constexpr bool kPosixFiles = true;
-#endif
-
-} // namespace
+constexpr bool kPosixFiles = std::filesystem::path::preferred_separator == '/';
 
 TEST(ProfileTest, ReadsStringsAndIntegersFromTheFileAsItIsNow) {
     TempDir dir;
@@ -163,14 +156,11 @@ TEST(ProfileTest, NumbersReadTheSameUnderEveryLocale) {
         {"12abc", 12.0}, {"1,5", 1.0},      {"abc", 0.0},   {"", 0.0},          {"+-5", 0.0},
         {"inf", 0.0},    {"nan", 0.0},      {"1e999", 0.0},
     };
-    auto check = [&](const char* locale) {
+    for (const char* locale : {"C", ScopedLocale::kGerman}) {
+        const ScopedLocale set(locale);
+        if (!set.Available())
+            GTEST_SKIP() << "locale " << locale << " is not installed (scripts/deps.sh makes it)";
         for (const auto& [text, expected] : cases)
             EXPECT_EQ(Profile::ParseNumber(text), expected) << '"' << text << "\" in " << locale;
-    };
-    check("C");
-    ScopedLocale german(ScopedLocale::kGerman);
-    if (!german.Available())
-        GTEST_SKIP() << "locale " << ScopedLocale::kGerman
-                     << " is not installed (scripts/deps.sh generates it)";
-    check(ScopedLocale::kGerman);
+    }
 }

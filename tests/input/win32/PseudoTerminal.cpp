@@ -41,14 +41,9 @@ bool MakePlain(HANDLE line) {
 } // namespace
 
 struct PseudoTerminal::Native {
-    UniqueHandle turn; // only once it is this program's
+    UniqueHandle turn;
     UniqueHandle camera;
     UniqueHandle port;
-
-    ~Native() {
-        if (turn.IsValid())
-            ::ReleaseMutex(turn.Get());
-    }
 };
 
 PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
@@ -60,14 +55,15 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
                    "sets VIDRUNE_TEST_COM_PORT and VIDRUNE_TEST_COM_CAMERA)";
         return;
     }
-    // The pair carries state from test to test, so test programs take turns with it.
-    UniqueHandle turn(::CreateMutexA(nullptr, FALSE, "Local\\vidrune-test-com-pair"));
-    const DWORD waited = turn.IsValid() ? ::WaitForSingleObject(turn.Get(), 120000) : WAIT_FAILED;
+    // The pair carries state from test to test, so test programs take turns with it: the
+    // turn is held until the program ends, which hands it on as abandoned.
+    n.turn = UniqueHandle(::CreateMutexA(nullptr, FALSE, "Local\\vidrune-test-com-pair"));
+    const DWORD waited =
+        n.turn.IsValid() ? ::WaitForSingleObject(n.turn.Get(), 120000) : WAIT_FAILED;
     if (waited != WAIT_OBJECT_0 && waited != WAIT_ABANDONED) {
         problem_ = "the COM port pair stayed busy";
         return;
     }
-    n.turn = std::move(turn);
     portPath_ = std::string("\\\\.\\") + port;
     n.camera = OpenLine(camera);
     n.port = OpenLine(port);
@@ -115,8 +111,7 @@ size_t PseudoTerminal::PortInputQueued() const {
 PortLine PseudoTerminal::LineSettings() const {
     DCB control{};
     control.DCBlength = sizeof control;
-    if (!::GetCommState(native_->port.Get(), &control))
-        return {};
+    ::GetCommState(native_->port.Get(), &control); // all zero when it fails
     return {.baudRate = control.BaudRate,
             .dataBits = control.ByteSize,
             .parity = control.Parity != NOPARITY,
