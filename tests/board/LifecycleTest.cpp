@@ -340,6 +340,7 @@ TEST_F(LifecycleTest, TheDeviceTableAloneDrivesAWholeCycle) {
     EXPECT_EQ(ops.GetOpenFlag(d), 0u);
     EXPECT_EQ(ops.FreeDeviceResources(d), 0);
     EXPECT_EQ(ops.GetInitFlag(d), 0u);
+    EXPECT_EQ(ops.IsValid(d), 0);
 
     // The four flags are four words: set to values apart, each reads back its own.
     ops.SetStatusWord(d, 0x5A5A);
