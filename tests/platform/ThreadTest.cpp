@@ -9,12 +9,8 @@
 #include <array>
 #include <atomic>
 
-using vidrune::platform::Clock;
-using vidrune::platform::Event;
-using vidrune::platform::kInfinite;
-using vidrune::platform::Thread;
-using vidrune::test::RunsTimeCritical;
-using vidrune::test::TimeCriticalGranted;
+using namespace vidrune::platform;
+using namespace vidrune::test;
 
 // A manual-reset event stays signalled until its reset, one wait takes an auto-reset event's
 // signal, and a pulse nobody waits for is lost.

@@ -15,15 +15,6 @@
 using vidrune::platform::Profile;
 using vidrune::test::TempDir;
 
-namespace {
-
-mode_t ModeOf(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 ? info.st_mode : 0;
-}
-
-} // namespace
-
 // Stopped half-way by the file size limit (as a full disk would), the write fails and the
 // old file, lines after the changed one included, is still there, and no part of the new one
 // beside it. A write that goes through keeps the file's permissions, and a link to it stays a
@@ -46,8 +37,8 @@ TEST(ProfileWriteTest, AWriteThatCannotFinishLeavesTheFileAsItWasOneThatCanKeeps
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);
 
     ASSERT_TRUE(Profile::WriteString(link, "Mode1", "Xoffset", "6"));
-    EXPECT_TRUE(S_ISLNK(ModeOf(link)));
-    EXPECT_EQ(ModeOf(target) & 07777, 0640u);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(static_cast<int>(std::filesystem::status(target).permissions()), 0640);
     EXPECT_TRUE(dir.Read("LiveDisplay.ini") == before.replace(before.find("=5"), 2, "=6"));
 }
 
@@ -61,6 +52,6 @@ TEST(ProfileWriteTest, APathOfNoRegularFileIsLeftAlone) {
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
     EXPECT_FALSE(Profile::WriteString(fifo, "S", "K", "V"));
     EXPECT_FALSE(Profile::WriteString(folder, "S", "K", "V"));
-    EXPECT_TRUE(S_ISFIFO(ModeOf(fifo)));
-    EXPECT_TRUE(S_ISDIR(ModeOf(folder)));
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
