@@ -11,11 +11,11 @@
 
 namespace vidrune::test {
 
-namespace {
-
 using Microsoft::WRL::ComPtr;
 
-Image Decode(const std::string& path) {
+Image ReadTiff(const std::string& path) {
+    // COM stays initialised on the calling thread: each read makes and releases its own objects.
+    ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICBitmapDecoder> decoder;
     ComPtr<IWICBitmapFrameDecode> frame;
@@ -41,16 +41,6 @@ Image Decode(const std::string& path) {
     if (FAILED(frame->CopyPixels(nullptr, stride, static_cast<UINT>(bytes.size()), bytes.data())))
         return {};
     return Image{width, height, deep ? 16u : 8u, std::move(bytes)};
-}
-
-} // namespace
-
-Image ReadTiff(const std::string& path) {
-    const HRESULT initialised = ::CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    const Image image = Decode(path);
-    if (SUCCEEDED(initialised))
-        ::CoUninitialize();
-    return image;
 }
 
 } // namespace vidrune::test
