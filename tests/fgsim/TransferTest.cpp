@@ -43,7 +43,6 @@ TEST(FgSimTransferTest,
     SimBoard board;
     // Slow enough that the run is surely still going at the second start, even under a
     // sanitizer on a busy machine.
-    constexpr uint32_t kSlowPeriodUs = 25000;
     SkipRing ring(board, 40);
     // The board clock starts five seconds before its wrap: within minutes of it either way.
     const uint32_t before = fgsim::BoardClockNow();
@@ -51,13 +50,8 @@ TEST(FgSimTransferTest,
     ASSERT_EQ(FG_OK, FgXferStart(ring.transfer, 5)); // a, discard, b, discard, a
     EXPECT_EQ(FG_ERR_BUSY, FgXferStart(ring.transfer, 5));
     ASSERT_TRUE(ring.recorder.WaitFor(3));
-    const auto frames = ring.recorder.Frames();
-    EXPECT_LT(frames[0].stamp - before, 1'000'000u);
-    // Stamps are the camera's schedule on the board clock: two periods per kept frame.
-    for (uint32_t i = 0; i < 3; ++i) {
-        EXPECT_EQ(i == 1 ? ring.b : ring.a, frames[i].buffer) << i;
-        EXPECT_EQ(i * 2 * kSlowPeriodUs, frames[i].stamp - frames[0].stamp) << i;
-    }
+    // Stamps are on the board clock (their schedule is the endless test's).
+    EXPECT_LT(ring.recorder.Frames()[0].stamp - before, 1'000'000u);
 
     // The run ends by itself; the next one starts where the next frame would land (b's
     // discard entry), so b is the first watched buffer to be filled.
