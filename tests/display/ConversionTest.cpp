@@ -222,15 +222,13 @@ TEST(ScaleTest, DecimationOverlayReductionAndRefreshFollowTheRunningAccumulators
     }
 
     // A refresh of the reduced overlay pauses drawing and restores the flag as it was.
-    std::vector<uint8_t> overlay(16, 0);
+    std::vector<uint8_t> overlay(16, 0), reduced(4, 0xEE);
     overlay[15] = 9;
     for (const int32_t enabled : {1, 0}) {
         std::atomic<int32_t> renderEnabled{enabled};
-        std::vector<uint8_t> reduced(4, 0xEE);
         EXPECT_TRUE(scaler.RefreshReducedOverlay(renderEnabled, overlay.data(), 4, 4, 2, 2,
                                                  reduced.data()));
-        EXPECT_EQ(renderEnabled, enabled);
-        EXPECT_EQ(reduced[3], 9);
+        EXPECT_EQ(std::pair(renderEnabled.load(), reduced[3]), std::pair(enabled, uint8_t{9}));
         EXPECT_FALSE(
             scaler.RefreshReducedOverlay(renderEnabled, nullptr, 4, 4, 2, 2, reduced.data()));
     }

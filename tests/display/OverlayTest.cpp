@@ -41,12 +41,6 @@ std::vector<uint8_t> Pattern(int width, int height) {
     return pixels;
 }
 
-OverlayPlane Plane(int width, int height) {
-    OverlayPlane plane;
-    plane.Allocate(width, height);
-    return plane;
-}
-
 // A bitmap drawn the plain way on a square plane: every pixel of the scaled bitmap (a source
 // pixel repeated, or the OR of a source block) where it lands, transparent ones left out.
 std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int size,
@@ -113,7 +107,8 @@ TEST(OverlayTest, ShapesAndCommandsThatDrawNothing) {
         {BitmapCommand(pixels, 2, 2, 21, 0), {}, OverlayRefresh::WhenReduced},
         {BitmapCommand(pixels, 2, 2, 0, -2, 20, 20), {}, OverlayRefresh::WhenReduced},
     };
-    OverlayPlane plane = Plane(20, 20);
+    OverlayPlane plane;
+    plane.Allocate(20, 20);
     for (auto c : cases) {
         SCOPED_TRACE(testing::Message()
                      << "type " << c.command.type << " at " << c.command.a << "," << c.command.b
@@ -131,7 +126,8 @@ TEST(OverlayTest, ShapesAndCommandsThatDrawNothing) {
         EXPECT_EQ(none.Execute(command), OverlayRefresh::None) << command.type;
 
     // An ellipse reaches its rounded extremes and no further, wholly or in part on the image.
-    OverlayPlane large = Plane(100, 100);
+    OverlayPlane large;
+    large.Allocate(100, 100);
     for (GraphicsCommand ellipse : {Graphics(OverlayPlane::kEllipse, 50, 50, 10, 5),
                                     Graphics(OverlayPlane::kEllipse, 95, 2, 10, 5)}) {
         large.Clear();
@@ -167,7 +163,8 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        OverlayPlane plane = Plane(c.planeSize, c.planeSize);
+        OverlayPlane plane;
+        plane.Allocate(c.planeSize, c.planeSize);
         GraphicsCommand fill =
             Graphics(OverlayPlane::kFilledRectangle, 0, 0, c.planeSize, c.planeSize, 9);
         plane.Execute(fill);

@@ -14,17 +14,6 @@
 
 namespace vidrune::test {
 
-namespace {
-
-// Each row starts at another value.
-std::vector<uint8_t> Image(int width, int height) {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-    std::iota(pixels.begin(), pixels.end(), uint8_t{0});
-    return pixels;
-}
-
-} // namespace
-
 // How the file is written (whole or not at all) is FileSystem::WriteWhole's, tested with it.
 // Requests without an image write nothing.
 TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
@@ -32,7 +21,8 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
     const Palette palette;
     const int width = 641; // odd width: rows are not padded
     const int height = 37;
-    const std::vector<uint8_t> pixels = Image(width, height);
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
+    std::iota(pixels.begin(), pixels.end(), uint8_t{0}); // each row starts at another value
     const std::string path = dir.File("b.tif");
     ASSERT_TRUE(TiffWriter::WriteTiff(path, width, height, pixels.data(), palette));
     EXPECT_EQ(std::filesystem::file_size(path), 1832u + 641u * 37u);
