@@ -84,10 +84,12 @@ public:
                                   : ::testing::AssertionFailure() << difference;
     }
 
-    // A waiting grab of two frames whose second, read whole, is the pattern's frame 1.
-    void GrabsTheRightPixels() {
+    // A waiting grab of two frames whose second, read whole, is camera frame n as `seen`
+    // shows it (by default, the pattern's frame 1 on the whole sensor).
+    void GrabsTheRightPixels(const FrameGeometry& seen = {}, uint32_t width = 64,
+                             uint32_t height = 48, uint32_t n = 1) {
         ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
-        EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, 1, FrameGeometry{}, 0, 0, 64, 48, 1));
+        EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, 1, seen, 0, 0, width, height, n));
     }
 
     SimBoardFiles files;

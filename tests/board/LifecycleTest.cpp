@@ -163,11 +163,6 @@ TEST_F(LifecycleTest, EachModeOpensOnItsControlFileOrFailsWithItsCode) {
 TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
     const std::string config =
         files.WriteSingle(SimCamera{.frameRate = 2000}, SimMode{.frameRate = "2000"});
-    // Frame 1 of a new counted grab, read whole: camera frame `n` as `seen` shows it.
-    auto grabs = [&](const FrameGeometry& seen, uint32_t width, uint32_t n) {
-        ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
-        EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, 1, seen, 0, 0, width, 48, n));
-    };
     auto opened = [&] { return Open(config); };
     auto live = [&] { return opened() && StartContinuous() == 1; };
     // A counted acquisition far longer than the test, once its first frame is in.
@@ -223,12 +218,12 @@ TEST_F(LifecycleTest, ACallTheLibraryRefusesAnywhereFailsOrDoesItsWork) {
         {"OpenDevice", [&] { return Initialize(config); }, [&] { return plugin.OpenDevice() == 0; },
          [&] { GrabsTheRightPixels(); }},
         {"WIDTH", opened, [&] { return Set("WIDTH", 32) == 1; },
-         [&] { grabs(FrameGeometry{.cropLeft = 16}, 32, 1); }},
+         [&] { GrabsTheRightPixels({.cropLeft = 16}, 32); }},
         // A fractional skip rounds up.
         {"DATA SKIP", opened, [&] { return Set("DATA SKIP", 2.5) == 1; },
-         [&] { grabs(FrameGeometry{}, 64, 3); }},
+         [&] { GrabsTheRightPixels({}, 64, 48, 3); }},
         {"X DATA SCALE", opened, [&] { return Set("X DATA SCALE", 2) == 1; },
-         [&] { grabs(FrameGeometry{.xs = 2}, 32, 1); }},
+         [&] { GrabsTheRightPixels({.xs = 2}, 32); }},
         {"counted start", opened, [&] { return Acquire(2, true) == 1; },
          [&] { EXPECT_TRUE(Shows(VIDRUNE_READ_BY_INDEX, 1, FrameGeometry{}, 0, 0, 64, 48, 1)); }},
         {"continuous start", opened, [&] { return StartContinuous() == 1; },

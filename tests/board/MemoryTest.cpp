@@ -67,9 +67,7 @@ TEST_F(MemoryTest, CallsShortOfMemoryFailWithTheirCodeAndTheDeviceGoesOn) {
             EXPECT_TRUE(files.Dir().Read("shown.tif").starts_with(std::string_view("II*\0", 4)));
         }
         ASSERT_TRUE(Open(config)) << plugin.AcqGetLastError();
-        ASSERT_EQ(Acquire(2, true), 1) << plugin.AcqGetLastError();
-        EXPECT_TRUE(
-            Shows(VIDRUNE_READ_BY_INDEX, 1, FrameGeometry{.depth = 12}, 0, 0, 1024, 768, 1));
+        GrabsTheRightPixels({.depth = 12}, 1024, 768);
         EXPECT_EQ(plugin.CloseDevice(), 0);
         EXPECT_EQ(plugin.FreeDeviceResources(), 0);
     }
