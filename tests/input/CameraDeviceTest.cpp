@@ -25,22 +25,6 @@ const char* ModeString(const CAcqCameraDevice& camera, uint32_t modeId, const ch
     return camera.Modes()->GetString(modeId, name, &text) ? text : nullptr;
 }
 
-// A camera with one mode, its serial line on the pseudo-terminal; without "COM FLOW" and
-// "COM DELAY" it uses neither.
-class SerialCameraTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_EQ(line_.Problem(), "");
-        camera_.SetString("COM PORT", line_.PortPath().c_str());
-        camera_.SetNumeric("COM BAUD", 38400);
-        mode_ = camera_.AddCameraMode("Mode", "mode.cam", 30.0);
-    }
-
-    PseudoTerminal line_;
-    CAcqCameraDevice camera_{"Cam", kCameraId};
-    uint32_t mode_ = 0;
-};
-
 } // namespace
 
 TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) {
@@ -89,57 +73,60 @@ TEST(CameraDeviceTest, ModesNumberKeepTheirSettingsAndOpenNeedsAModeAndItsPort) 
     EXPECT_EQ(camera.GetNumInputModes(), 255u);
 }
 
-// "COM FLOW" 1 means XON/XOFF both ways; any other value none. A second open first lets go
-// of the port it still holds; only closing lets another opener have it.
-TEST_F(SerialCameraTest, OpenSendsComInitOverTheConfiguredLine) {
-    camera_.SetModeString(mode_, "COM INIT", "INIT|GO");
+// Only the current mode's texts go out, and only those it has: a mode switch sends its text,
+// an open its "COM INIT". The delay is whole milliseconds, and a negative one is none rather
+// than a pause of weeks; the port's own tests check where the pauses fall. "COM FLOW" 1 means
+// XON/XOFF both ways; any other value none. A second open first lets go of the port it still
+// holds; only closing lets another opener have it.
+TEST(SerialCameraTest, ModeSwitchesAndOpensSendTheCurrentModesTextsOverTheConfiguredLine) {
+    PseudoTerminal line;
+    ASSERT_EQ(line.Problem(), "");
+    CAcqCameraDevice camera("Cam", kCameraId);
+    camera.SetString("COM PORT", line.PortPath().c_str());
+    camera.SetNumeric("COM BAUD", 38400);
+    const uint32_t mode = camera.AddCameraMode("Mode", "mode.cam", 30.0);
+    camera.SetModeString(mode, "NORM INIT", "A|B|");
+    camera.SetModeString(mode, "CONT INIT", "LIVE");
+    const uint32_t other = camera.AddCameraMode("Other", "other.cam", 30.0);
+    camera.SetModeString(other, "COM INIT", "INIT|GO");
+    camera.SetModeString(other, "NORM INIT", "OTHER");
+    ASSERT_EQ(camera.Open(), 0u);
+    for (const auto& [delay, atLeast] : {std::pair{40.9, 2 * 42ms}, {-1.0, 0ms}}) {
+        camera.SetNumeric("COM DELAY", delay);
+        const auto start = Clock::now();
+        EXPECT_EQ(camera.AcqSet("NORM MODE", nullptr), 1);
+        EXPECT_GE(Clock::now() - start, atLeast) << delay;
+        EXPECT_EQ(camera.AcqSet("CONT MODE", nullptr), 1);
+        EXPECT_EQ(line.Received(), "A\rB\rLIVE\r");
+    }
+    ASSERT_EQ(camera.SetCurrentInputMode(other), 1);
+    EXPECT_EQ(camera.AcqSet("NORM MODE", nullptr), 1);
+    EXPECT_EQ(camera.AcqSet("CONT MODE", nullptr), 1);
+    EXPECT_EQ(line.Received(), "OTHER\r");
+
     for (const auto& [flow, xonXoff] : {std::pair{1.0, true}, {2.0, false}, {0.0, false}}) {
-        camera_.SetNumeric("COM FLOW", flow);
-        ASSERT_EQ(camera_.Open(), 0u) << flow;
-        ASSERT_EQ(camera_.Open(), 0u) << flow;
+        camera.SetNumeric("COM FLOW", flow);
+        ASSERT_EQ(camera.Open(), 0u) << flow;
+        ASSERT_EQ(camera.Open(), 0u) << flow;
         // Held: another opener is refused and leaves the claim alone.
-        EXPECT_FALSE(CameraSerialPort(line_.PortPath().c_str(), {}).IsOpen());
-        EXPECT_TRUE(line_.Exclusive());
-        EXPECT_EQ(line_.Received(), "INIT\rGO\rINIT\rGO\r");
-        const auto line = line_.LineSettings();
-        EXPECT_EQ(std::tuple(line.baudRate, line.xonXoffOutput, line.xonXoffInput),
+        EXPECT_FALSE(CameraSerialPort(line.PortPath().c_str(), {}).IsOpen());
+        EXPECT_TRUE(line.Exclusive());
+        EXPECT_EQ(line.Received(), "INIT\rGO\rINIT\rGO\r");
+        const auto settings = line.LineSettings();
+        EXPECT_EQ(std::tuple(settings.baudRate, settings.xonXoffOutput, settings.xonXoffInput),
                   std::tuple(38400u, xonXoff, xonXoff))
             << flow;
-        EXPECT_EQ(camera_.Close(), 0u);
-        EXPECT_FALSE(line_.Exclusive());
+        EXPECT_EQ(camera.Close(), 0u);
+        EXPECT_FALSE(line.Exclusive());
     }
     // A failed open lets go of the line it held before; the rate counts in whole bauds.
-    ASSERT_EQ(camera_.Open(), 0u);
-    camera_.SetNumeric("COM BAUD", 12345);
-    EXPECT_EQ(camera_.Open(), 1u);
-    EXPECT_FALSE(camera_.HasSerialPort());
-    EXPECT_FALSE(line_.Exclusive());
-    camera_.SetNumeric("COM BAUD", 9600.9);
-    EXPECT_EQ(camera_.Open(), 0u);
-}
-
-// Only the current mode's texts go out, and only those it has. The delay is whole
-// milliseconds, and a negative one is none rather than a pause of weeks; the port's own
-// tests check where the pauses fall.
-TEST_F(SerialCameraTest, ModeSwitchesSendTheCurrentModesTextsWithTheDelay) {
-    camera_.SetModeString(mode_, "NORM INIT", "A|B|");
-    camera_.SetModeString(mode_, "CONT INIT", "LIVE");
-    const uint32_t other = camera_.AddCameraMode("Other", "other.cam", 30.0);
-    camera_.SetModeString(other, "COM INIT", "OTHER");
-    camera_.SetModeString(other, "NORM INIT", "OTHER");
-    ASSERT_EQ(camera_.Open(), 0u);
-    for (const auto& [delay, atLeast] : {std::pair{40.9, 2 * 42ms}, {-1.0, 0ms}}) {
-        camera_.SetNumeric("COM DELAY", delay);
-        const auto start = Clock::now();
-        EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-        EXPECT_GE(Clock::now() - start, atLeast) << delay;
-        EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
-        EXPECT_EQ(line_.Received(), "A\rB\rLIVE\r");
-    }
-    ASSERT_EQ(camera_.SetCurrentInputMode(other), 1);
-    EXPECT_EQ(camera_.AcqSet("NORM MODE", nullptr), 1);
-    EXPECT_EQ(camera_.AcqSet("CONT MODE", nullptr), 1);
-    EXPECT_EQ(line_.Received(), "OTHER\r");
+    ASSERT_EQ(camera.Open(), 0u);
+    camera.SetNumeric("COM BAUD", 12345);
+    EXPECT_EQ(camera.Open(), 1u);
+    EXPECT_FALSE(camera.HasSerialPort());
+    EXPECT_FALSE(line.Exclusive());
+    camera.SetNumeric("COM BAUD", 9600.9);
+    EXPECT_EQ(camera.Open(), 0u);
 }
 
 } // namespace vidrune::test

@@ -108,7 +108,7 @@ TEST(ProfileTest, ABatchReadsEachFileOnceAndSeesItsOwnWrites) {
 
 // A UTF-8 byte order mark (as editors on Windows may save it) is no part of the first line
 // and stays. A lone CR ends a line as well (files from old Mac editors, or cut short after a
-// CR); such files only have to read alike afterwards.
+// CR), also the last one; such files only have to read alike afterwards.
 TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
     struct Case {
         const char* before;
@@ -116,8 +116,6 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
         const char* after;                              // with the POSIX writer
         bool sameBytes = kPosixFiles;
     };
-    const std::vector<std::array<const char*, 3>> crWrites = {{"New", "Key", "v"},
-                                                              {"Old", "Added", "3"}};
     const Case cases[] = {
         {"; settings\r\n[Mode1]\r\nXoffset=5\r\n; "
          "note\r\nYoffset=6\r\n\r\n[Other]\r\nXoffset=1\r\n",
@@ -127,8 +125,9 @@ TEST(ProfileTest, WriteReplacesAppendsAndKeepsEverythingElse) {
         {"\xEF\xBB\xBF[Mode1]\nXoffset=5\n\n[Other]\nA=1",
          {{"Mode1", "State", "2"}, {"New", "OnTop", "1"}},
          "\xEF\xBB\xBF[Mode1]\nXoffset=5\nState=2\n\n[Other]\nA=1\n[New]\nOnTop=1\n"},
-        {"[Old]\nKey=1\r", crWrites, "[Old]\nKey=1\nAdded=3\n[New]\nKey=v\n", false},
-        {"[Old]\rKey=1\rOther=2\r", crWrites, "[Old]\nKey=1\nOther=2\nAdded=3\n[New]\nKey=v\n",
+        {"[Old]\nKey=1\rOther=2\r",
+         {{"New", "Key", "v"}, {"Old", "Added", "3"}},
+         "[Old]\nKey=1\nOther=2\nAdded=3\n[New]\nKey=v\n",
          false},
     };
     for (const Case& c : cases) {

@@ -50,8 +50,8 @@ TEST(ProfileWriteTest, APathOfNoRegularFileIsLeftAlone) {
     const std::string folder = dir.File("folder.ini");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-    EXPECT_FALSE(Profile::WriteString(fifo, "S", "K", "V"));
-    EXPECT_FALSE(Profile::WriteString(folder, "S", "K", "V"));
+    for (const std::string& path : {fifo, folder})
+        EXPECT_FALSE(Profile::WriteString(path, "S", "K", "V")) << path;
     EXPECT_TRUE(std::filesystem::is_fifo(fifo));
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
