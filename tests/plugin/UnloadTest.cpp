@@ -10,10 +10,7 @@
 #include <memory>
 #include <thread>
 
-using vidrune::test::PluginLibrary;
-using vidrune::test::SimBoardFiles;
-using vidrune::test::SimCamera;
-using vidrune::test::SimMode;
+namespace vidrune::test {
 
 // In a process of its own: on Windows the running threads keep the DLL loaded past the
 // host's unload, so a second load would find the same device. The display adds its own
@@ -29,8 +26,10 @@ TEST(UnloadTest, UnloadingWithTheLiveDisplayRunningReturns) {
     ASSERT_EQ(plugin->InitializeDevice(config.c_str()), 1);
     ASSERT_EQ(plugin->SetCurrentInputDevice(plugin->GetInputDeviceId("Cam")), 1);
     plugin->OpenDevice();
-    AcquireRequest live = vidrune::test::Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
+    AcquireRequest live = Acquisition(VIDRUNE_ACQUIRE_CONTINUOUS);
     ASSERT_EQ(plugin->AcquireStart(&live), 1);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     plugin.reset(); // no AcquireStop, no CloseDevice, no FreeDeviceResources
 }
+
+} // namespace vidrune::test

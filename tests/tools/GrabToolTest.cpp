@@ -130,7 +130,6 @@ TEST_P(GrabRunTest, AnswersWithItsStatusLinesAndFiles) {
             "CAMERA2_MODE1",
             {.controlFile = "deep.cam", .width = 80, .height = 60, .extra = "RESOLUTION=12\n"}) +
         "[EXTDISPLAY]\n" + (row.window ? kShown : "MPX=1\n"));
-    files.Dir().Write("none.ini", "[CAMERA1]\nNAME=Cam\n");
     if (row.window == 2)
         files.Dir().Write(
             "data/Vorn/Quorvane/LiveDisplay.ini",
@@ -240,7 +239,8 @@ INSTANTIATE_TEST_SUITE_P(
         // User mistakes: what is wrong, and status 2.
         Call("MissingConfig", {"grab", "@absent.ini"}, 2, {"absent.ini does not exist"}),
         Call("FolderAsConfig", {"grab", "@"}, 2, {"is a folder, not a configuration file"}),
-        Call("NoUsableCamera", {"grab", "@none.ini"}, 2,
+        // The camera's file given for the configuration.
+        Call("NoUsableCamera", {"grab", "@mono8.cam"}, 2,
              {"no usable camera in", "PIXELSIZE greater than 0"}),
         Call("UnknownCamera", GrabWith({"--camera", "Nope"}), 2,
              {"no camera \"Nope\"", "cameras: \"Cam\", \"Deep\""}),
