@@ -282,6 +282,7 @@ std::vector<BadCall> Rows() {
              return t.plugin.FreeDeviceResources();
          },
          0, kAny},
+        // Not open, though the ready flag says so: refused all the same.
         {"ReadyFlagForcedBeforeOpenThenRead", Initialised,
          WithReadyFlagForced(Reading(VIDRUNE_READ_LATEST)), 0, 7u},
         {"ReadyFlagForcedBeforeOpenThenStart", Initialised,
@@ -290,9 +291,6 @@ std::vector<BadCall> Rows() {
          WithReadyFlagForced(Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false)), 0, 7u},
 
         // Absurd acquisition requests: refused, nothing started, nothing changed.
-        {"StartBeforeOpen", Initialised, Starting(VIDRUNE_ACQUIRE_NORMAL, 1, true), 0, 7u},
-        {"ContinuousBeforeOpen", Initialised, Starting(VIDRUNE_ACQUIRE_CONTINUOUS, 0, false), 0,
-         7u},
         {"KindZero", Open, Starting(0, 1, true), 0, 26u},
         {"KindAllOnes", Counting, Starting(0xFFFFFFFF, 1, true), 0, 26u},
         {"CountZero", Open, Starting(VIDRUNE_ACQUIRE_NORMAL, 0, false), 0, 12u},
