@@ -21,8 +21,12 @@ UniqueHandle OpenLine(const char* name) {
                                       OPEN_EXISTING, 0, nullptr));
 }
 
+// 9600 baud, 8N1, no flow control: a line on which every byte is data.
+constexpr const char* kPlain =
+    "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=off dtr=on rts=on";
+
 // Sets a line as the mode command would, with these flow-control characters.
-bool SetLine(HANDLE line, const char* mode, char xon = 17, char xoff = 19) {
+bool SetLine(HANDLE line, const char* mode = kPlain, char xon = 17, char xoff = 19) {
     DCB control{};
     control.DCBlength = sizeof control;
     if (!::GetCommState(line, &control) || !::BuildCommDCBA(mode, &control))
@@ -30,12 +34,6 @@ bool SetLine(HANDLE line, const char* mode, char xon = 17, char xoff = 19) {
     control.XonChar = xon;
     control.XoffChar = xoff;
     return ::SetCommState(line, &control) != FALSE;
-}
-
-// 9600 baud, 8N1, no flow control: a line on which every byte is data.
-bool MakePlain(HANDLE line) {
-    return SetLine(line,
-                   "baud=9600 parity=N data=8 stop=1 xon=off octs=off odsr=off dtr=on rts=on");
 }
 
 } // namespace
@@ -68,8 +66,8 @@ PseudoTerminal::PseudoTerminal() : native_(std::make_unique<Native>()) {
     n.camera = OpenLine(camera);
     n.port = OpenLine(port);
     // A stopped line from an earlier test restarts when flow control goes off.
-    if (!n.camera.IsValid() || !n.port.IsValid() || !MakePlain(n.camera.Get()) ||
-        !MakePlain(n.port.Get())) {
+    if (!n.camera.IsValid() || !n.port.IsValid() || !SetLine(n.camera.Get()) ||
+        !SetLine(n.port.Get())) {
         problem_ = std::string("cannot open ") + port + " and " + camera + " as serial lines";
         return;
     }
