@@ -7,8 +7,9 @@
 
 #include <algorithm>
 #include <array>
+#include <cfloat>
+#include <cmath>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -40,32 +41,13 @@ bool ReachesOutside(const std::string& name) {
            name.find("PATH") != std::string::npos;
 }
 
-enum class Level { Device, Camera, Mode };
-
-int Set(Level level, const char* name, void* value) {
-    switch (level) {
-    case Level::Device:
-        return AcqDeviceSet(name, value);
-    case Level::Camera:
-        return AcqInputDeviceSet(name, value);
-    default:
-        return AcqInputModeSet(name, value);
-    }
-}
+// The device, camera and mode levels.
+constexpr decltype(&AcqDeviceSet) kSets[] = {AcqDeviceSet, AcqInputDeviceSet, AcqInputModeSet};
 
 double FuzzedNumber(FuzzedDataProvider& input) {
-    static const double kSpecial[] = {0,
-                                      -1,
-                                      1,
-                                      2,
-                                      3,
-                                      4,
-                                      1e9,
-                                      -1e9,
-                                      std::numeric_limits<double>::quiet_NaN(),
-                                      std::numeric_limits<double>::infinity(),
-                                      std::numeric_limits<double>::lowest(),
-                                      2147483648.0};
+    // Small counts and scales, then the edges of the ranges a set converts to.
+    static const double kSpecial[] = {0,   -1,   1,   2,        3,        4,
+                                      1e9, -1e9, NAN, INFINITY, -DBL_MAX, 2147483648.0};
     if (input.ConsumeBool())
         return input.PickValueInArray(kSpecial);
     return input.ConsumeBool() ? input.ConsumeIntegralInRange<int32_t>(-70000, 70000)
@@ -84,13 +66,9 @@ GraphicsCommand FuzzedCommand(FuzzedDataProvider& input, std::vector<uint8_t>& b
                                      : input.ConsumeIntegral<int32_t>();
     command.colour = input.ConsumeIntegral<uint32_t>();
     // A host's bitmap holds width x height bytes; the plug-in may read no further.
-    const bool fits =
-        command.a > 0 && command.b > 0 &&
-        uint64_t{static_cast<uint32_t>(command.a)} * static_cast<uint32_t>(command.b) <=
-            kBitmapBytes;
-    if (fits) {
-        const size_t size =
-            size_t{static_cast<uint32_t>(command.a)} * static_cast<uint32_t>(command.b);
+    const uint64_t size =
+        uint64_t{static_cast<uint32_t>(command.a)} * static_cast<uint32_t>(command.b);
+    if (command.a > 0 && command.b > 0 && size <= kBitmapBytes) {
         bitmap.resize(size);
         std::memset(bitmap.data(), input.ConsumeIntegral<uint8_t>(), size);
         command.pixels = bitmap.data();
@@ -100,14 +78,13 @@ GraphicsCommand FuzzedCommand(FuzzedDataProvider& input, std::vector<uint8_t>& b
 
 // Heap copies of exactly the text's size, so that reading past it is caught.
 std::unique_ptr<char[]> ExactText(const std::string& text) {
-    const size_t size = text.size() + 1;
-    auto copy = std::make_unique<char[]>(size);
+    auto copy = std::make_unique<char[]>(text.size() + 1);
     std::memcpy(copy.get(), text.c_str(), text.size() + 1);
     return copy;
 }
 
 void OneSet(FuzzedDataProvider& input, std::vector<uint8_t>& bitmap) {
-    const auto level = static_cast<Level>(input.ConsumeIntegralInRange(0, 2));
+    const auto set = kSets[input.ConsumeIntegralInRange(0, 2)];
     switch (input.ConsumeIntegralInRange(0, 2)) {
     case 0: { // a number, for a known or a random name
         std::string name = input.ConsumeBool() ? input.PickValueInArray(kNumericNames)
@@ -116,18 +93,18 @@ void OneSet(FuzzedDataProvider& input, std::vector<uint8_t>& bitmap) {
         std::array<double, 2> value{FuzzedNumber(input), 0.0};
         if (ReachesOutside(name))
             return;
-        Set(level, name.c_str(), value.data());
+        set(name.c_str(), value.data());
         return;
     }
     case 1: { // a text for a text name
         const char* name = input.PickValueInArray(kTextNames);
         auto text = ExactText(input.ConsumeRandomLengthString(kMaxNameLength));
-        Set(level, name, text.get());
+        set(name, text.get());
         return;
     }
     default: {
         GraphicsCommand command = FuzzedCommand(input, bitmap);
-        Set(Level::Device, "GRAPHICS COMMAND", &command);
+        AcqDeviceSet("GRAPHICS COMMAND", &command);
         return;
     }
     }

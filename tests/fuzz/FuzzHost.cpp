@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace vidrune::test {
@@ -26,6 +25,11 @@ double Numeric(const char* name) {
     return AcqDeviceQuery(name, &value) == 1 ? value : 0.0;
 }
 
+void Fail(const std::string& what) {
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::abort();
+}
+
 FuzzHost::FuzzHost() {
     // The display stays in memory and its settings stay out of the user's home.
     setenv("VIDRUNE_DISPLAY", "headless", 1);
@@ -33,20 +37,19 @@ FuzzHost::FuzzHost() {
 }
 
 std::string FuzzHost::Write(const std::string& name, const std::string& bytes) {
-    auto [at, added] = written_.try_emplace(name);
-    if (added || at->second.bytes != bytes)
-        at->second = Written{dir_.Write(name, bytes), bytes};
-    return at->second.path;
+    if (auto [at, added] = written_.try_emplace(name, bytes); added || at->second != bytes) {
+        at->second = bytes;
+        dir_.Write(name, bytes);
+    }
+    return dir_.File(name);
 }
 
 bool FuzzHost::Initialize(const std::string& config) {
     if (InitializeDevice(config.c_str()) != 1)
         return false;
-    if (GetNumInputDevices() == 0 || GetFirstInputDeviceName() == nullptr) {
-        std::fprintf(stderr, "InitializeDevice gave 1 without a camera (error %u)\n",
-                     AcqGetLastError());
-        std::abort();
-    }
+    if (GetNumInputDevices() == 0 || GetFirstInputDeviceName() == nullptr)
+        Fail("InitializeDevice gave 1 without a camera (error " +
+             std::to_string(AcqGetLastError()) + ")");
     return true;
 }
 
@@ -111,15 +114,11 @@ std::string FuzzHost::GrabsThePattern(const FrameGeometry& frame, uint32_t width
     if (!came)
         return "the read failed (error " + std::to_string(error) + ")";
     // The frame's number is not known here; every pattern repeats within 255 frames.
-    std::string first;
-    for (uint32_t n = 0; n < 255; ++n) {
-        std::string difference = CompareRegion(pixels, frame, 0, 0, width, height, n);
-        if (difference.empty())
+    for (uint32_t n = 0; n < 255; ++n)
+        if (CompareRegion(pixels, frame, 0, 0, width, height, n).empty())
             return {};
-        if (n == 0)
-            first = std::move(difference);
-    }
-    return "no frame of the pattern; against frame 0: " + first;
+    return "no frame of the pattern; against frame 0: " +
+           CompareRegion(pixels, frame, 0, 0, width, height, 0);
 }
 
 void FuzzHost::CloseAndFree() {

@@ -12,6 +12,8 @@ namespace vidrune::test {
 
 // A device attribute's number, 0 where the query fails.
 double Numeric(const char* name);
+// Ends the run with a report: the plug-in did what a host must not meet.
+[[noreturn]] void Fail(const std::string& what);
 
 // The plug-in driven as a host drives it, for the fuzzers: files in a folder of its own,
 // the live display kept in memory, and the host's calling order with bounded waits only,
@@ -58,13 +60,8 @@ public:
 private:
     void ReadInto(uint32_t kind);
 
-    struct Written {
-        std::string path;
-        std::string bytes;
-    };
-
     TempDir dir_;
-    std::map<std::string, Written> written_;
+    std::map<std::string, std::string> written_; // each file's bytes
 };
 
 } // namespace vidrune::test

@@ -28,16 +28,6 @@ std::string Write16(const std::vector<SourceImage>& images) {
     return out;
 }
 
-bool SameSamples(const SourceImage& a, const SourceImage& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height())
-        return false;
-    for (uint32_t y = 0; y < a.Height(); ++y)
-        for (uint32_t x = 0; x < a.Width(); ++x)
-            if (a.Row16(y)[x] != b.Row16(y)[x])
-                return false;
-    return true;
-}
-
 void Fail(const char* what) {
     std::fprintf(stderr, "%s\n", what);
     std::abort();
@@ -54,11 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (images.empty())
         Fail("accepted without an image");
+    // Equal texts hold the same images: each header gives the size of the samples after it.
+    const std::string written = Write16(images);
     std::vector<SourceImage> again;
-    if (!PgmReader::Parse(Write16(images), again) || again.size() != images.size())
-        Fail("written images do not read back");
-    for (size_t i = 0; i < images.size(); ++i)
-        if (!SameSamples(images[i], again[i]))
-            Fail("written images read back with other samples");
+    if (!PgmReader::Parse(written, again) || Write16(again) != written)
+        Fail("written images do not read back with the same samples");
     return 0;
 }

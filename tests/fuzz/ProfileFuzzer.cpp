@@ -5,14 +5,15 @@
 #include "support/TempDir.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
+#include <strings.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 using vidrune::platform::Profile;
@@ -23,12 +24,9 @@ namespace {
 constexpr size_t kMaxNameLength = 40;
 constexpr size_t kReadBuffer = size_t{1} << 20;
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
 bool Trimmed(const std::string& text) {
-    return !text.empty() && !IsBlank(text.front()) && !IsBlank(text.back());
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    return !text.empty() && !blank(text.front()) && !blank(text.back());
 }
 
 bool HasAny(const std::string& text, const std::string& characters) {
@@ -51,11 +49,9 @@ bool Representable(const std::string& section, const std::string& key, const std
     return !quoted;
 }
 
+// Equal but for case. The comparison ends at a '\0', but no name holding one is checked.
 bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) ==
-                      std::tolower(static_cast<unsigned char>(y));
-           });
+    return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
 // Section and key names that the file appears to hold, found by a plain scan; the reader
@@ -65,9 +61,7 @@ std::vector<std::pair<std::string, std::string>> Probes(const std::string& file)
     std::string section;
     size_t start = 0;
     while (start <= file.size() && probes.size() < 12) {
-        size_t end = file.find_first_of("\r\n", start);
-        if (end == std::string::npos)
-            end = file.size();
+        const size_t end = std::min(file.find_first_of("\r\n", start), file.size());
         const std::string line = file.substr(start, end - start);
         start = end + 1;
         const size_t first = line.find_first_not_of(" \t");
@@ -103,14 +97,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string file = input.ConsumeRemainingBytesAsString();
 
     const std::string path = dir->Write("fuzz.ini", file);
-    std::vector<std::pair<std::string, std::string>> others;
-    std::vector<std::string> before;
-    for (auto& probe : Probes(file)) {
-        if (SameName(probe.first, section) && SameName(probe.second, key))
-            continue;
-        before.push_back(Read(path, probe.first, probe.second));
-        others.push_back(std::move(probe));
-    }
+    // Every other key the file appears to hold, with the value it had.
+    std::vector<std::array<std::string, 3>> others;
+    for (const auto& [otherSection, otherKey] : Probes(file))
+        if (!SameName(otherSection, section) || !SameName(otherKey, key))
+            others.push_back({otherSection, otherKey, Read(path, otherSection, otherKey)});
 
     const bool written = Profile::WriteString(path, section, key, value);
     if (!written || !Representable(section, key, value))
@@ -120,11 +111,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                      value.c_str(), back.c_str());
         std::abort();
     }
-    for (size_t i = 0; i < others.size(); ++i) {
-        const auto& [otherSection, otherKey] = others[i];
-        if (const std::string after = Read(path, otherSection, otherKey); after != before[i]) {
+    for (const auto& [otherSection, otherKey, before] : others) {
+        if (const std::string after = Read(path, otherSection, otherKey); after != before) {
             std::fprintf(stderr, "[%s] %s changed from \"%s\" to \"%s\"\n", otherSection.c_str(),
-                         otherKey.c_str(), before[i].c_str(), after.c_str());
+                         otherKey.c_str(), before.c_str(), after.c_str());
             std::abort();
         }
     }
