@@ -36,7 +36,8 @@ std::string PseudoTerminal::Received(int quietMs) {
     char buffer[256];
     ssize_t count = 0;
     for (pollfd readable{native_->master, POLLIN, 0};
-         poll(&readable, 1, quietMs) > 0 && (count = read(native_->master, buffer, 256)) > 0;)
+         poll(&readable, 1, quietMs) > 0 &&
+         (count = read(native_->master, buffer, sizeof buffer)) > 0;)
         received.append(buffer, static_cast<size_t>(count));
     return received;
 }
