@@ -155,7 +155,6 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
         {"enlarged", 400, 100, 100, 10, 20, 200, 200, 2, 0},
         {"reduced", 50, 101, 100, 4, 6, 0, 0, -2, 0},
         {"clipped", 100, 30, 10, -20, 95, 100, 100, 1, 0},
-        {"small", 8, 2, 2, 3, 3, 8, 8, 1, 0},
         {"host's factor", 50, 101, 100, 4, 6, 0, 0, -2, 7},
     };
     for (const auto& c : cases) {
