@@ -204,15 +204,6 @@ TEST(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
     EXPECT_FALSE(DisplaySettings::PositionVisible(-641, 0, 640, kAspect, oneMonitor));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor));
-
-    // Keys missing from the file take their defaults: Xpixels 0, State as it was, OnTop 1.
-    home.Write("fresh/.local/share/Vorn/Quorvane/LiveDisplay.ini",
-               "[Mode65536_65792_65793]\nXoffset=10\nYoffset=20\n");
-    EXPECT_EQ(Load(kFirstMode, Values{-1, -1, 320, 2, 0}, oneMonitor),
-              std::pair(true, Values{10, 20, 0, 2, 1}));
-    // No section: no position.
-    EXPECT_EQ(Load(kSecondMode, Values{-1, -1, 320, 1, 0}, oneMonitor),
-              std::pair(false, Values{-1, -1, 0, 1, 1}));
 }
 
 } // namespace vidrune::test
