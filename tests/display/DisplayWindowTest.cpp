@@ -60,12 +60,11 @@ protected:
                                            Rect overlay = {}) {
         if (width == 0 || height == 0)
             return std::nullopt;
-        const uint32_t first = step - 1;
         for (uint32_t n = 0; n < 255; ++n) {
             bool all = true;
             for (int32_t y = 0; y < height && all; ++y)
                 for (int32_t x = 0; x < width && all; ++x) {
-                    const uint8_t value = pixel(first + step * x, first + step * y, n);
+                    const uint8_t value = pixel(step - 1 + step * x, step - 1 + step * y, n);
                     const bool white = x >= overlay.left && x < overlay.right && y >= overlay.top &&
                                        y < overlay.bottom;
                     const uint8_t shown = white ? 255 : table != nullptr ? (*table)[value] : value;

@@ -174,7 +174,6 @@ TEST(SimdDispatch, RequestOnlyLowersTheLevel) {
                  {"avx2", kSse2, kSse2}, {"sse2", kScalar, kScalar}, {"AVX512", kSse2, kSse2}};
     for (const auto& c : cases)
         EXPECT_EQ(SimdDispatch::Choose(c.request, c.best), c.chosen) << '"' << c.request << '"';
-    EXPECT_TRUE(SimdDispatch::Supported(SimdDispatch::Active()));
 }
 
 } // namespace
