@@ -26,6 +26,7 @@
 #include <thread>
 #include <vector>
 
+using vidrune::test::Fail;
 using vidrune::test::FuzzHost;
 using vidrune::test::Numeric;
 
@@ -48,10 +49,8 @@ thread_local const char* shownFile = "shown.tif";
 
 // Ends the run with a report when a call answers outside its documented values.
 void Expect(bool held, const char* call, int32_t result) {
-    if (!held) {
-        std::fprintf(stderr, "%s answered %d\n", call, result);
-        std::abort();
-    }
+    if (!held)
+        Fail(std::string(call) + " answered " + std::to_string(result));
 }
 
 void ExpectFlag(const char* call, int32_t result) {
@@ -61,34 +60,27 @@ void ExpectFlag(const char* call, int32_t result) {
 // A failed call says why. Only on one host thread: another one's calls change the code.
 void ExpectFlagWithCode(const char* call, int32_t result) {
     ExpectFlag(call, result);
-    if (result == 0 && !twoThreads && AcqGetLastError() == 0) {
-        std::fprintf(stderr, "%s failed without an error code\n", call);
-        std::abort();
-    }
+    if (result == 0 && !twoThreads && AcqGetLastError() == 0)
+        Fail(std::string(call) + " failed without an error code");
 }
 
 const char* Name(FuzzedDataProvider& in, std::string& random) {
     if (!in.ConsumeBool())
-        return kNames[in.ConsumeIntegralInRange<size_t>(0, std::size(kNames) - 1)];
+        return in.PickValueInArray(kNames);
     random = in.ConsumeRandomLengthString(130);
     return random.c_str();
 }
 
+// A camera's, the current camera's first mode's, or any.
 uint32_t Id(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange(0, 4)) {
-    case 0:
-        return GetInputDeviceId("Cam");
-    case 1:
-        return GetInputDeviceId("Other");
-    case 2: {
+    const int kind = in.ConsumeIntegralInRange(0, 4);
+    if (kind == 3)
+        return in.ConsumeIntegral<uint32_t>();
+    if (kind == 2) {
         const char* mode = GetFirstInputModeName();
         return mode != nullptr ? GetInputModeId(mode) : 0;
     }
-    case 4:
-        return GetInputDeviceId("Deep");
-    default:
-        return in.ConsumeIntegral<uint32_t>();
-    }
+    return GetInputDeviceId(kind == 0 ? "Cam" : kind == 1 ? "Other" : "Deep");
 }
 
 void Acquire(FuzzedDataProvider& in) {
@@ -242,10 +234,8 @@ void Call(FuzzedDataProvider& in) {
             Call(in);
         } else {
             // The library refuses its next such operation, in this call or a later one.
-            vidrune::fgsim::FailNextCall(
-                vidrune::test::kLibraryOperations[in.ConsumeIntegralInRange<size_t>(
-                    0, std::size(vidrune::test::kLibraryOperations) - 1)],
-                FG_ERR_INJECTED);
+            vidrune::fgsim::FailNextCall(in.PickValueInArray(vidrune::test::kLibraryOperations),
+                                         FG_ERR_INJECTED);
             Call(in);
         }
         break;
@@ -278,28 +268,21 @@ void ExpectAnOpenDeviceToRecover() {
     frame.rotate = Numeric("ROTATEDATA") > 0;
     frame.flip = Numeric("FLIPDATA") > 0;
     frame.depth = static_cast<int>(Numeric("DATA RESOLUTION"));
-    struct Axis {
-        const char* size;
-        const char* maximum;
-        const char* scale;
+    // One sensor axis by the host's x ("WIDTH") or y names: where the window starts on it,
+    // the sub-sampling step, and the frame's pixels along it.
+    const auto axis = [](bool x, uint32_t& start, uint32_t& step) {
+        const double size = Numeric(x ? "WIDTH" : "HEIGHT");
+        start = static_cast<uint32_t>((Numeric(x ? "MAX WIDTH" : "MAX HEIGHT") - size) / 2);
+        step = std::max(1u, static_cast<uint32_t>(Numeric(x ? "X DATA SCALE" : "Y DATA SCALE")));
+        return static_cast<uint32_t>(size) / step;
     };
-    const Axis kX{"WIDTH", "MAX WIDTH", "X DATA SCALE"};
-    const Axis kY{"HEIGHT", "MAX HEIGHT", "Y DATA SCALE"};
-    const Axis& across = frame.rotate ? kY : kX;
-    const Axis& down = frame.rotate ? kX : kY;
-    frame.cropLeft = static_cast<uint32_t>((Numeric(across.maximum) - Numeric(across.size)) / 2);
-    frame.cropTop = static_cast<uint32_t>((Numeric(down.maximum) - Numeric(down.size)) / 2);
-    frame.xs = std::max(1u, static_cast<uint32_t>(Numeric(across.scale)));
-    frame.ys = std::max(1u, static_cast<uint32_t>(Numeric(down.scale)));
-    const auto frameWidth = static_cast<uint32_t>(Numeric(across.size)) / frame.xs;
-    frame.frameHeight = static_cast<uint32_t>(Numeric(down.size)) / frame.ys;
+    const uint32_t frameWidth = axis(!frame.rotate, frame.cropLeft, frame.xs);
+    frame.frameHeight = axis(frame.rotate, frame.cropTop, frame.ys);
     const std::string wrong = frame.rotate
                                   ? host->GrabsThePattern(frame, frame.frameHeight, frameWidth)
                                   : host->GrabsThePattern(frame, frameWidth, frame.frameHeight);
-    if (!wrong.empty()) {
-        std::fprintf(stderr, "the open device does not grab again: %s\n", wrong.c_str());
-        std::abort();
-    }
+    if (!wrong.empty())
+        Fail("the open device does not grab again: " + wrong);
 }
 
 void CallAll(FuzzedDataProvider& in) {
@@ -350,19 +333,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     vidrune::fgsim::ClearFailures();
     ExpectAnOpenDeviceToRecover();
     host->CloseAndFree();
-    if (vidrune::test::ThreadsOnceSettled(threads) > threads) {
-        std::fprintf(stderr, "a thread of the device outlived the free\n");
-        std::abort();
-    }
+    if (vidrune::test::ThreadsOnceSettled(threads) > threads)
+        Fail("a thread of the device outlived the free");
     // Whatever came before, the device starts again and grabs.
-    if (!host->Initialize(config) || !host->Open()) {
-        std::fprintf(stderr, "the device no longer opens (error %u)\n", AcqGetLastError());
-        std::abort();
-    }
-    if (const std::string wrong = host->GrabsThePattern({}, 64, 48); !wrong.empty()) {
-        std::fprintf(stderr, "the device no longer grabs: %s\n", wrong.c_str());
-        std::abort();
-    }
+    if (!host->Initialize(config) || !host->Open())
+        Fail("the device no longer opens (error " + std::to_string(AcqGetLastError()) + ")");
+    if (const std::string wrong = host->GrabsThePattern({}, 64, 48); !wrong.empty())
+        Fail("the device no longer grabs: " + wrong);
     host->CloseAndFree();
     return 0;
 }
