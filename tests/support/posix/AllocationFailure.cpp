@@ -10,19 +10,15 @@ namespace vidrune::test {
 
 namespace {
 
-// Blocks of the armed size still to come before the failing one; 0 when none is armed.
+// Blocks of the armed size still to come before the failing one; 0 or less when none is
+// armed or the failure has come.
 std::atomic<int> countdown{0};
 std::atomic<size_t> threshold{0};
 std::atomic<bool> struck{false};
 
 bool Refused(size_t size) {
-    if (countdown.load(std::memory_order_relaxed) == 0 ||
-        size < threshold.load(std::memory_order_relaxed))
-        return false;
-    int left = countdown.load();
-    while (left > 0 && !countdown.compare_exchange_weak(left, left - 1)) {
-    }
-    if (left != 1)
+    if (countdown.load(std::memory_order_relaxed) <= 0 ||
+        size < threshold.load(std::memory_order_relaxed) || countdown.fetch_sub(1) != 1)
         return false;
     struck = true;
     return true;
