@@ -56,10 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Levels, PixelKernels, testing::ValuesIn(test::RunnableL
 // A random region inside a random frame. The source ends right after the last pixel the
 // region addresses, so a read past it shows under AddressSanitizer.
 Region RandomRegion(std::mt19937& rng, uint32_t bytesPerPixel, uint32_t xs) {
-    Region g{};
-    g.bytesPerPixel = bytesPerPixel;
-    g.xs = xs;
-    g.ys = Pick(rng, 1, 5);
+    Region g{0, bytesPerPixel, 0, 0, 0, 0, xs, Pick(rng, 1, 5)}; // the rest below
     g.sourceWidth = Pick(rng, xs, Pick(rng, 0, 3) == 0 ? 600 : 150);
     const uint32_t frameWidth = g.sourceWidth / xs;
     const uint32_t frameHeight = Pick(rng, 1, 12);
