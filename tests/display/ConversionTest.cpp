@@ -42,17 +42,6 @@ std::vector<uint16_t> Levels(std::initializer_list<std::pair<uint16_t, int>> ban
     return values;
 }
 
-// Every 12-bit value, in order and shuffled (so that vector blocks mix values inside and
-// outside the exact division's range), then random 16-bit values; an odd count leaves a tail.
-std::vector<uint16_t> TestInputs() {
-    std::vector<uint16_t> values(2 * 4096 + 12289);
-    std::mt19937 rng(15);
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i] = static_cast<uint16_t>(i < 2 * 4096 ? i % 4096 : rng());
-    std::shuffle(values.begin() + 4096, values.begin() + 2 * 4096, rng);
-    return values;
-}
-
 std::vector<uint8_t> Sparse(size_t count, unsigned seed) {
     std::mt19937 random(seed);
     std::vector<uint8_t> plane(count);
@@ -154,7 +143,14 @@ TEST_P(ContrastMapPaths, ConversionMatchesTheFormula) {
     const int32_t offsets[] = {0,     -100,  -28672, -65535, -65536,  2047,      4095,     32768,
                                65535, 65536, 131071, 70000,  1000000, INT32_MIN, INT32_MAX};
     const size_t shifts[] = {0, 1, 3, 17, 0};
-    const std::vector<uint16_t> values = TestInputs();
+    // Every 12-bit value, in order and shuffled (so that vector blocks mix values inside and
+    // outside the exact division's range), then random 16-bit values; an odd count leaves a
+    // tail.
+    std::vector<uint16_t> values(2 * 4096 + 12289);
+    std::mt19937 rng(15);
+    for (size_t i = 0; i < values.size(); ++i)
+        values[i] = static_cast<uint16_t>(i < 2 * 4096 ? i % 4096 : rng());
+    std::shuffle(values.begin() + 4096, values.begin() + 2 * 4096, rng);
     // A scrambled palette, so that every entry of the vector lookup shows, and an overlay as
     // sparse as marks are.
     std::array<uint8_t, 256> palette{};

@@ -33,14 +33,6 @@ GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width,
     return command;
 }
 
-// Transparent (1), erasing (0) and coloured pixels, mixed.
-std::vector<uint8_t> Pattern(int width, int height) {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = static_cast<uint8_t>(i % 5 == 0 ? 1 : i % 11 == 0 ? 0 : 2 + i * 7 % 200);
-    return pixels;
-}
-
 // A bitmap drawn the plain way on a square plane: every pixel of the scaled bitmap (a source
 // pixel repeated, or the OR of a source block) where it lands, transparent ones left out.
 std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int size,
@@ -164,7 +156,10 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
         GraphicsCommand fill =
             Graphics(OverlayPlane::kFilledRectangle, 0, 0, c.planeSize, c.planeSize, 9);
         plane.Execute(fill);
-        const std::vector<uint8_t> pixels = Pattern(c.width, c.height);
+        // Transparent (1), erasing (0) and coloured pixels, mixed.
+        std::vector<uint8_t> pixels(static_cast<size_t>(c.width) * c.height);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = static_cast<uint8_t>(i % 5 == 0 ? 1 : i % 11 == 0 ? 0 : 2 + i * 7 % 200);
         GraphicsCommand command =
             BitmapCommand(pixels, c.width, c.height, c.left, c.top, c.refWidth, c.refHeight);
         command.scaleFactor = c.hostFactor;
