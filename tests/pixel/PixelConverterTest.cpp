@@ -39,15 +39,6 @@ struct Region {
     uint32_t sourceWidth, bytesPerPixel, x, y, width, height, xs, ys;
 };
 
-void ExtractPerPixel(const uint8_t* source, const Region& g, uint8_t* destination) {
-    for (uint64_t r = 0; r < g.height; ++r)
-        for (uint64_t i = 0; i < g.width; ++i) {
-            const uint64_t from = g.ys * (g.y + r) * g.sourceWidth + g.xs * (g.x + i);
-            std::memcpy(&destination[(r * g.width + i) * g.bytesPerPixel],
-                        &source[from * g.bytesPerPixel], g.bytesPerPixel);
-        }
-}
-
 class PixelKernels : public testing::TestWithParam<SimdLevel> {};
 
 INSTANTIATE_TEST_SUITE_P(Levels, PixelKernels, testing::ValuesIn(test::RunnableLevels()),
@@ -76,7 +67,12 @@ testing::AssertionResult SameAsPerPixel(const uint8_t* source, const Region& g, 
     Bytes actual = expected;
     PixelConverter::ExtractRegion(source, g.sourceWidth, g.bytesPerPixel, g.x, g.y, g.width,
                                   g.height, g.xs, g.ys, actual.data() + shift, level);
-    ExtractPerPixel(source, g, expected.data() + shift);
+    for (uint64_t r = 0; r < g.height; ++r)
+        for (uint64_t i = 0; i < g.width; ++i) {
+            const uint64_t from = g.ys * (g.y + r) * g.sourceWidth + g.xs * (g.x + i);
+            std::memcpy(&expected[shift + (r * g.width + i) * g.bytesPerPixel],
+                        &source[from * g.bytesPerPixel], g.bytesPerPixel);
+        }
     if (actual == expected)
         return testing::AssertionSuccess();
     // Source width, bytes a pixel, x, y, width, height, xs, ys and the offset.
