@@ -54,9 +54,8 @@ TEST(TiffTest, LibtiffReadsAPaletteImageAndRefusalsWriteNothing) {
     TIFFClose(tiff);
 
     EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("e.tif"), 0, 4, pixels.data(), palette));
-    EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("f.tif"), 4, 4, nullptr, palette));
+    EXPECT_FALSE(TiffWriter::WriteTiff(dir.File("e.tif"), 4, 4, nullptr, palette));
     EXPECT_FALSE(std::filesystem::exists(dir.File("e.tif")));
-    EXPECT_FALSE(std::filesystem::exists(dir.File("f.tif")));
 }
 
 } // namespace vidrune::test
