@@ -2,6 +2,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <stdexcept>
 #include <string>
 
 namespace vidrune::test {
@@ -10,9 +12,17 @@ namespace vidrune::test {
 class TempDir {
 public:
     TempDir() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "vidrune-test-XXXXXX").string();
-        path_ = MakeTemp(pattern);
+        // create_directory reports whether it made the folder, so two tests never share one.
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const auto path = std::filesystem::temp_directory_path() /
+                              ("vidrune-test-" + std::to_string(random()));
+            std::error_code error;
+            if (std::filesystem::create_directory(path, error))
+                path_ = path.string();
+        }
+        if (path_.empty())
+            throw std::runtime_error("cannot create a temporary folder");
     }
     ~TempDir() {
         std::error_code error;
@@ -42,8 +52,6 @@ public:
     }
 
 private:
-    static std::string MakeTemp(std::string pattern);
-
     std::string path_;
 };
 
