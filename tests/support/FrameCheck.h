@@ -24,13 +24,9 @@ struct FrameGeometry {
 
     // Pixel (x, y) of the frame the host sees, turned or flipped, in camera frame n.
     uint16_t Shown(uint32_t x, uint32_t y, uint32_t n) const {
-        if (rotate)
-            return At(y, frameHeight - 1 - x, n);
-        return At(x, flip ? frameHeight - 1 - y : y, n);
-    }
-
-    // Pixel (fx, fy) of the sub-sampled frame in camera frame n.
-    uint16_t At(uint32_t fx, uint32_t fy, uint32_t n) const {
+        // (fx, fy) in the sub-sampled frame, then on the sensor.
+        const uint32_t fx = rotate ? y : x;
+        const uint32_t fy = rotate ? frameHeight - 1 - x : flip ? frameHeight - 1 - y : y;
         const uint32_t sx = cropLeft + xs * fx;
         const uint32_t sy = cropTop + ys * fy;
         return depth > 8 ? Pattern16(sx, sy, n, depth) : Pattern8(sx, sy, n);

@@ -3,6 +3,7 @@
 #include "support/TempDir.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <sstream>
 #include <string>
 
@@ -40,7 +41,7 @@ public:
         std::ostringstream vic;
         vic << "[Vic]\nMaxWidth=" << camera.maxWidth << "\nMaxHeight=" << camera.maxHeight
             << "\nPixelDepth=" << (camera.vicDepth != 0 ? camera.vicDepth : camera.depth) << "\n";
-        dir_.Write(VicName(camera.file), vic.str());
+        dir_.Write(std::filesystem::path(camera.file).replace_extension("cvi").string(), vic.str());
         return dir_.File(camera.file);
     }
 
@@ -82,11 +83,6 @@ public:
     }
 
     const TempDir& Dir() const { return dir_; }
-
-    static std::string VicName(const std::string& cameraFile) {
-        const size_t dot = cameraFile.find_last_of('.');
-        return dot == std::string::npos ? cameraFile : cameraFile.substr(0, dot) + ".cvi";
-    }
 
 private:
     TempDir dir_;
