@@ -88,12 +88,13 @@ TEST_F(ConcurrencyTest, ReadsDuringGeometryChangesAreWholeFramesOrRefusals) {
     EXPECT_GT(sets, 100);
 }
 
-// Host threads that list, query, start and stop while another closes, opens, frees and
-// initialises again: each call is refused or done, a lister sees the old list or the new one,
-// never a list being replaced, and that one thread's own calls succeed. (Reads and sets among
-// new initialisations are the next test's.)
-TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListAndAcquire) {
+// Host threads that list, read, set, start and stop while another closes, opens, frees and
+// initialises again: each call is refused or done, none crashes or hangs, a lister sees the
+// old list or the new one, never a list being replaced, and the device grabs the right
+// pixels afterwards.
+TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListReadSetAndAcquire) {
     const std::string config = files.WriteSingle(SimCamera{}, SimMode{});
+    const int processThreads = ThreadsInThisProcess();
     ASSERT_TRUE(Open(config));
     const uint32_t camera = plugin.GetInputDeviceId("Cam");
     // A name the host was given stays readable across one new initialisation.
@@ -113,11 +114,29 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListAndAcquire) {
             EXPECT_TRUE(id == 0 || id == camera) << id;
             EXPECT_LE(plugin.GetNumInputModes(), 1u);
             plugin.GetFirstInputModeName();
-            double value = 0;
-            if (d->ops->AcqInputDeviceQueryById(d, camera, "PIXEL SIZE", &value, 1) == 1) {
-                EXPECT_EQ(value, 0.0074);
+            double size = 0;
+            if (d->ops->AcqInputDeviceQueryById(d, camera, "PIXEL SIZE", &size, 1) == 1) {
+                EXPECT_EQ(size, 0.0074);
             }
-            plugin.AcqInputModeQuery("WIDTH", &value);
+        }
+    };
+    auto reader = [&] {
+        std::vector<uint8_t> out(kSide * kSide + 1);
+        while (!done.load()) {
+            for (uint32_t kind : {VIDRUNE_READ_LATEST, VIDRUNE_READ_BY_INDEX}) {
+                ReadRequest request = RegionRead(kind, 0, 0, 0, kSide, kSide, out.data(), 5);
+                EXPECT_LE(plugin.ReadDevice(&request), 1);
+            }
+            double width = 0;
+            plugin.AcqDeviceQuery("WIDTH", &width);
+            plugin.AcqInputModeQuery("WIDTH", &width);
+        }
+    };
+    auto setter = [&] {
+        for (int i = 0; !done.load(); ++i) {
+            GraphicsCommand line = Graphics(1, 1, 1, 5, 5);
+            plugin.AcqDeviceSet("GRAPHICS COMMAND", &line);
+            EXPECT_LE(Set("TRIGGER LEVEL", 1 + i % 2), 1);
         }
     };
     auto acquirer = [&] {
@@ -127,20 +146,30 @@ TEST_F(ConcurrencyTest, LifecycleCallsOnOneThreadWhileOthersListAndAcquire) {
             EXPECT_LE(Acquire(2, false), 1);
         }
     };
-    std::thread threads[] = {std::thread(lister), std::thread(lister), std::thread(acquirer)};
-    for (int i = 0; i < 100; ++i) {
-        EXPECT_EQ(plugin.CloseDevice(), 0) << i;
-        if (i % 2 == 0) {
-            EXPECT_EQ(plugin.FreeDeviceResources(), 0) << i;
-            EXPECT_TRUE(Initialize(config, "Cam")) << i;
+    std::thread threads[] = {std::thread(lister), std::thread(reader), std::thread(setter),
+                             std::thread(acquirer)};
+    // This thread's own calls succeed whatever the others' calls meet. A failed assertion
+    // leaves the loop only: the threads are stopped and joined whatever happens.
+    [&] {
+        for (int i = 0; i < 100; ++i) {
+            EXPECT_EQ(plugin.CloseDevice(), 0) << i;
+            EXPECT_EQ(plugin.OpenDevice(), 0) << i;
+            if (i % 2 == 0) {
+                EXPECT_EQ(plugin.FreeDeviceResources(), 0) << i;
+                ASSERT_TRUE(Initialize(config, "Cam")) << i;
+                EXPECT_EQ(plugin.OpenDevice(), 0) << i;
+            }
         }
-        EXPECT_EQ(plugin.OpenDevice(), 0) << i;
-    }
+    }();
     done.store(true);
     for (std::thread& thread : threads)
         thread.join();
+
     ASSERT_EQ(plugin.AcquireStop(), 1);
     GrabsTheRightPixels();
+    // Every free on the way ended the threads of the device it freed.
+    EXPECT_EQ(plugin.FreeDeviceResources(), 0);
+    EXPECT_LE(ThreadsOnceSettled(processThreads), processThreads);
 }
 
 // Every kind of host call, from four threads in a random order: cameras and modes chosen,
