@@ -3,7 +3,6 @@
 #include "FgSimControl.h"
 #include "support/LibraryOperations.h"
 
-#include <cmath>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,13 +65,6 @@ TEST_F(AttributeTest, SetsAreCheckedAndAppliedThenDisplayCommandsAndRefusedValue
         text[0] = 'x';
         EXPECT_TRUE(Fails(plugin.AcqDeviceSet(name, text.get()), 12)) << name;
     }
-
-    // The generic levels refuse what is not a number too, without an error code of their own.
-    double value = std::nan("");
-    EXPECT_EQ(plugin.AcqInputModeSet("DATA SKIP", &value), 0);
-    EXPECT_EQ(plugin.AcqInputDeviceSet("PIXEL SIZE", &value), 0);
-    ASSERT_EQ(plugin.AcqInputDeviceQuery("PIXEL SIZE", &value), 1);
-    EXPECT_EQ(value, 0.0074);
 }
 
 // A set whose buffers or transfer the board library refuses fails with 9 and leaves no start
