@@ -36,8 +36,7 @@ TEST_F(ReadTest, RegionsShowTheSubSampledFrameTurned) {
         }
         // A pointer into the board's buffer cannot be turned.
         ReadRequest request = RegionRead(VIDRUNE_READ_BY_INDEX, 1, 0, 0, 4, 4);
-        EXPECT_EQ(plugin.ReadDevice(&request), 0);
-        EXPECT_EQ(plugin.AcqGetLastError(), 12u);
+        EXPECT_TRUE(Fails(plugin.ReadDevice(&request), 12));
         // The camera's turn is taken at the open: undone while open, the names stay turned.
         double straight = 0;
         ASSERT_EQ(plugin.AcqInputDeviceSet("ROTATEDATA", &straight), 1);
