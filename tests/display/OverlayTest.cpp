@@ -33,32 +33,6 @@ GraphicsCommand BitmapCommand(const std::vector<uint8_t>& pixels, int32_t width,
     return command;
 }
 
-// A bitmap drawn the plain way on a square plane: every pixel of the scaled bitmap (a source
-// pixel repeated, or the OR of a source block) where it lands, transparent ones left out.
-std::vector<uint8_t> DrawnBitmap(std::vector<uint8_t> plane, int size,
-                                 const std::vector<uint8_t>& pixels, int width, int height,
-                                 int left, int top, int factor) {
-    const bool enlarge = factor > 0;
-    const int f = std::abs(factor);
-    const int block = enlarge ? 1 : f; // source pixels a side that one shown pixel ORs
-    const auto scaled = [&](int v) { return enlarge ? v * f : v / f; };
-    const auto source = [&](int v) { return enlarge ? v / f : v * f; };
-    for (int sy = 0; sy < scaled(height); ++sy)
-        for (int sx = 0; sx < scaled(width); ++sx) {
-            const int x = scaled(left) + sx;
-            const int y = scaled(top) + sy;
-            if (x < 0 || y < 0 || x >= size || y >= size)
-                continue;
-            uint8_t value = 0;
-            for (int by = source(sy); by < source(sy) + block; ++by)
-                for (int bx = source(sx); bx < source(sx) + block; ++bx)
-                    value |= pixels[by * width + bx];
-            if (value != OverlayPlane::kTransparent)
-                plane[y * size + x] = value;
-        }
-    return plane;
-}
-
 } // namespace
 
 // Lines take one pixel per column from the left end and leave out the end with the larger
@@ -165,9 +139,26 @@ TEST(OverlayTest, BitmapsAreScaledAndClippedOntoThePlane) {
         command.scaleFactor = c.hostFactor;
         EXPECT_EQ(plane.Execute(command), OverlayRefresh::WhenReduced);
         EXPECT_EQ(command.scaleFactor, c.hostFactor != 0 ? c.hostFactor : c.factor);
-        const std::vector<uint8_t> expected =
-            DrawnBitmap(std::vector<uint8_t>(c.planeSize * c.planeSize, 9), c.planeSize, pixels,
-                        c.width, c.height, c.left, c.top, c.factor);
+        // The bitmap drawn the plain way: every pixel of the scaled bitmap (a source pixel
+        // repeated, or the OR of a source block) where it lands, transparent ones left out.
+        std::vector<uint8_t> expected(static_cast<size_t>(c.planeSize) * c.planeSize, 9);
+        const int f = std::abs(c.factor);
+        const int block = c.factor > 0 ? 1 : f; // source pixels a side that one shown pixel ORs
+        const auto scaled = [&](int v) { return c.factor > 0 ? v * f : v / f; };
+        const auto source = [&](int v) { return c.factor > 0 ? v / f : v * f; };
+        for (int sy = 0; sy < scaled(c.height); ++sy)
+            for (int sx = 0; sx < scaled(c.width); ++sx) {
+                const int x = scaled(c.left) + sx;
+                const int y = scaled(c.top) + sy;
+                if (x < 0 || y < 0 || x >= c.planeSize || y >= c.planeSize)
+                    continue;
+                uint8_t value = 0;
+                for (int by = source(sy); by < source(sy) + block; ++by)
+                    for (int bx = source(sx); bx < source(sx) + block; ++bx)
+                        value |= pixels[by * c.width + bx];
+                if (value != OverlayPlane::kTransparent)
+                    expected[y * c.planeSize + x] = value;
+            }
         for (int y = 0; y < c.planeSize; ++y)
             for (int x = 0; x < c.planeSize; ++x)
                 ASSERT_EQ(plane.At(x, y), expected[y * c.planeSize + x]) << x << "," << y;
