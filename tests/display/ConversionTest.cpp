@@ -56,23 +56,6 @@ bool Kept(int i, int d, int s) {
     return (i + 1) * d / s > i * d / s;
 }
 
-// What shrinking src to dw x dh gives: the kept pixels, or when reducing an overlay each
-// kept pixel ORed with the dropped ones before it (dropped ones after the last kept pixel of
-// a row or column go).
-std::vector<uint8_t> ReferenceShrink(int dw, int dh, int sw, int sh,
-                                     const std::vector<uint8_t>& src, bool reduce) {
-    // One pixel kept for every pixel of the shrunk size, or each one where there is no room.
-    const int columns = std::min(dw, sw);
-    const int rows = std::min(dh, sh);
-    std::vector<uint8_t> dst(static_cast<size_t>(columns) * rows, 0);
-    for (int y = 0, row = 0; row < rows; row += Kept(y++, dh, sh))
-        for (int x = 0, column = 0; column < columns; column += Kept(x++, dw, sw))
-            if (reduce || (Kept(x, dw, sw) && Kept(y, dh, sh)))
-                dst[static_cast<size_t>(row) * columns + column] |=
-                    src[static_cast<size_t>(y) * sw + x];
-    return dst;
-}
-
 // Isolated outliers (a single count, or counts without neighbours) are not levels; an image
 // without levels gets the minimum range. Levels are averaged over the countdown's frames, then
 // held; an open restarts them, and a 12-bit camera without automatic levels then takes the
@@ -198,20 +181,29 @@ TEST(ScaleTest, DecimationOverlayReductionAndRefreshFollowTheRunningAccumulators
     // One scaler across sizes: its column plan must follow them, also a new image width
     // shown at the same width.
     ImageScaler scaler;
-    for (const auto& s : sizes) {
-        const std::vector<uint8_t> src = Sparse(static_cast<size_t>(s[2]) * s[3], 3);
+    for (const auto& [dw, dh, sw, sh] : sizes) {
+        const std::vector<uint8_t> src = Sparse(static_cast<size_t>(sw) * sh, 3);
+        // One pixel kept for every pixel of the shrunk size, or each one where there is no room.
+        const int columns = std::min(dw, sw);
+        const int rows = std::min(dh, sh);
         // Nothing to reduce into without width or source rows.
         for (const bool reduce : {false, true}) {
-            if (reduce && (s[0] == 0 || s[3] == 0))
+            if (reduce && (dw == 0 || sh == 0))
                 continue;
-            const std::vector<uint8_t> expected =
-                ReferenceShrink(s[0], s[1], s[2], s[3], src, reduce);
+            // The kept pixels, or when reducing an overlay each kept pixel ORed with the dropped
+            // ones before it (dropped ones after the last kept pixel of a row or column go).
+            std::vector<uint8_t> expected(static_cast<size_t>(columns) * rows, 0);
+            for (int y = 0, row = 0; row < rows; row += Kept(y++, dh, sh))
+                for (int x = 0, column = 0; column < columns; column += Kept(x++, dw, sw))
+                    if (reduce || (Kept(x, dw, sw) && Kept(y, dh, sh)))
+                        expected[static_cast<size_t>(row) * columns + column] |=
+                            src[static_cast<size_t>(y) * sw + x];
             std::vector<uint8_t> dst(src.size() + 1, 0xEE);
             (scaler.*(reduce ? &ImageScaler::ReduceOverlay : &ImageScaler::Decimate))(
-                s[0], s[1], s[2], s[3], src.data(), dst.data());
+                dw, dh, sw, sh, src.data(), dst.data());
             EXPECT_TRUE(std::equal(expected.begin(), expected.end(), dst.begin()))
-                << (reduce ? "reduce " : "decimate ") << s[0] << "x" << s[1] << " from " << s[2]
-                << "x" << s[3];
+                << (reduce ? "reduce " : "decimate ") << dw << "x" << dh << " from " << sw << "x"
+                << sh;
             EXPECT_EQ(dst[expected.size()], 0xEE);
         }
     }
