@@ -203,6 +203,8 @@ TEST(SettingsTest, ModesKeepTheirPlacementAndOneOffTheMonitorsIsDiscarded) {
     EXPECT_FALSE(DisplaySettings::PositionVisible(-641, 0, 640, kAspect, oneMonitor));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, -481, 640, kAspect, oneMonitor));
     EXPECT_FALSE(DisplaySettings::PositionVisible(0, 1081, 640, kAspect, oneMonitor));
+    // The tests after this one in the same process must not save into the removed folder.
+    Environment::UnsetSettingsFolder();
 }
 
 } // namespace vidrune::test
