@@ -4,7 +4,10 @@
 //   overwritten before it was read (error 17) is counted as lost and the reader jumps a lap
 //   ahead, as vidrune-grab does;
 // - how long an open and close, and a set of the width, keep the host waiting: each builds
-//   the ring and the display's frame-sized images anew.
+//   the ring and the display's frame-sized images anew;
+// - how many frames a second the live thread converts for the display during a continuous
+//   acquisition: a steady rate whatever the camera's, so that a fast camera does not cost
+//   the host's cores a conversion per frame.
 #include "board/CVidrune.h"
 
 #include <benchmark/benchmark.h>
@@ -16,6 +19,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -129,7 +133,47 @@ void BM_OpenOrResize(benchmark::State& state) {
     std::filesystem::remove_all(folder);
 }
 
+// Argument: the frame rate asked for. Each iteration is a continuous acquisition of two
+// seconds.
+void BM_LiveDisplay(benchmark::State& state) {
+    const auto rate = static_cast<int>(state.range(0));
+    const std::filesystem::path folder = WriteBoardFiles(rate);
+    vidrune::CVidrune device("STRAVIK2 MONO");
+    if (!device.InitializeDevice((folder / "big.ini").c_str()) ||
+        !device.SetCurrentInputDevice(device.GetInputDeviceId("Big")) || device.OpenDevice() != 0) {
+        state.SkipWithError("the simulated board did not open");
+        return;
+    }
+    double seconds = 0;
+    for (auto _ : state) {
+        const uint32_t before = device.LiveConversions();
+        const auto begin = std::chrono::steady_clock::now();
+        AcquireRequest start{};
+        start.kind = VIDRUNE_ACQUIRE_CONTINUOUS;
+        if (!device.AcquireStart(&start)) {
+            state.SkipWithError("the continuous acquisition did not start");
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(2));
+        device.AcquireStop();
+        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        state.counters["converted"] += device.LiveConversions() - before;
+    }
+    state.counters["asked_fps"] = rate;
+    state.counters["converted_per_s"] = seconds > 0 ? state.counters["converted"] / seconds : 0;
+    device.FreeDeviceResources();
+    std::filesystem::remove_all(folder);
+}
+
 } // namespace
+
+BENCHMARK(BM_LiveDisplay)
+    ->Arg(60)
+    ->Arg(400)
+    ->ArgName("fps")
+    ->Iterations(3)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 BENCHMARK(BM_OpenOrResize)
     ->Arg(0)
