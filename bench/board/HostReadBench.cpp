@@ -42,17 +42,42 @@ std::filesystem::path WriteBoardFiles(int rate) {
     return folder;
 }
 
+// The 2048 x 2048 camera at the given rate on a device initialised with it and its camera
+// chosen. The device is freed and the files removed with it.
+class BigCamera {
+public:
+    explicit BigCamera(int rate) : folder_(WriteBoardFiles(rate)) {
+        chosen_ = device.InitializeDevice((folder_ / "big.ini").c_str()) &&
+                  device.SetCurrentInputDevice(device.GetInputDeviceId("Big"));
+    }
+    ~BigCamera() {
+        device.FreeDeviceResources();
+        std::filesystem::remove_all(folder_);
+    }
+
+    // Whether the device is ready to run, opened if open is set; the benchmark skips if not.
+    bool Ready(benchmark::State& state, bool open = true) {
+        if (chosen_ && (!open || device.OpenDevice() == 0))
+            return true;
+        state.SkipWithError("the simulated board did not open");
+        return false;
+    }
+
+    vidrune::CVidrune device{"STRAVIK2 MONO"};
+
+private:
+    std::filesystem::path folder_;
+    bool chosen_ = false;
+};
+
 // Arguments: the frame rate asked for, and 1 to copy or 0 to take the pointer.
 void BM_HostReadsByIndex(benchmark::State& state) {
     const auto rate = static_cast<int>(state.range(0));
     const bool copy = state.range(1) != 0;
-    const std::filesystem::path folder = WriteBoardFiles(rate);
-    vidrune::CVidrune device("STRAVIK2 MONO");
-    if (!device.InitializeDevice((folder / "big.ini").c_str()) ||
-        !device.SetCurrentInputDevice(device.GetInputDeviceId("Big")) || device.OpenDevice() != 0) {
-        state.SkipWithError("the simulated board did not open");
+    BigCamera camera(rate);
+    if (!camera.Ready(state))
         return;
-    }
+    vidrune::CVidrune& device = camera.device;
     const int32_t frames = 2 * rate; // two seconds of frames
     std::vector<uint8_t> host(size_t{kSize} * kSize * 2);
     uint64_t read = 0;
@@ -99,22 +124,16 @@ void BM_HostReadsByIndex(benchmark::State& state) {
     state.counters["read_fps"] = seconds > 0 ? static_cast<double>(read - 1) / seconds : 0;
     state.counters["read"] = static_cast<double>(read);
     state.counters["lost"] = static_cast<double>(lost);
-    device.FreeDeviceResources();
-    std::filesystem::remove_all(folder);
 }
 
 // Argument: 0 times an open and a close, 1 a set of "WIDTH" on the open device, between the
 // full width and half of it.
 void BM_OpenOrResize(benchmark::State& state) {
     const bool resize = state.range(0) != 0;
-    const std::filesystem::path folder = WriteBoardFiles(30);
-    vidrune::CVidrune device("STRAVIK2 MONO");
-    if (!device.InitializeDevice((folder / "big.ini").c_str()) ||
-        !device.SetCurrentInputDevice(device.GetInputDeviceId("Big")) ||
-        (resize && device.OpenDevice() != 0)) {
-        state.SkipWithError("the simulated board did not open");
+    BigCamera camera(30);
+    if (!camera.Ready(state, resize))
         return;
-    }
+    vidrune::CVidrune& device = camera.device;
     double width = kSize;
     for (auto _ : state) {
         bool done = true;
@@ -129,21 +148,16 @@ void BM_OpenOrResize(benchmark::State& state) {
             break;
         }
     }
-    device.FreeDeviceResources();
-    std::filesystem::remove_all(folder);
 }
 
 // Argument: the frame rate asked for. Each iteration is a continuous acquisition of two
 // seconds.
 void BM_LiveDisplay(benchmark::State& state) {
     const auto rate = static_cast<int>(state.range(0));
-    const std::filesystem::path folder = WriteBoardFiles(rate);
-    vidrune::CVidrune device("STRAVIK2 MONO");
-    if (!device.InitializeDevice((folder / "big.ini").c_str()) ||
-        !device.SetCurrentInputDevice(device.GetInputDeviceId("Big")) || device.OpenDevice() != 0) {
-        state.SkipWithError("the simulated board did not open");
+    BigCamera camera(rate);
+    if (!camera.Ready(state))
         return;
-    }
+    vidrune::CVidrune& device = camera.device;
     double seconds = 0;
     for (auto _ : state) {
         const uint32_t before = device.LiveConversions();
@@ -161,8 +175,6 @@ void BM_LiveDisplay(benchmark::State& state) {
     }
     state.counters["asked_fps"] = rate;
     state.counters["converted_per_s"] = seconds > 0 ? state.counters["converted"] / seconds : 0;
-    device.FreeDeviceResources();
-    std::filesystem::remove_all(folder);
 }
 
 } // namespace
